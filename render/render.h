@@ -1,0 +1,18 @@
+// Scene rendering: the textured sphere, the render state, the overview and
+// the close-ups.
+#pragma once
+
+// A sphere of latitude bands (triangle strips) with normals and texture
+// coordinates; n is the slice count around the equator.
+void drawSphere(float cx, float cy, float cz, float radius, int n);
+
+// Fixed OpenGL state for the whole run; loads the textures.  Always true.
+bool initRenderState();
+
+// The GLUT display callback: overview (viewMode 10) or a close-up.
+void display();
+
+// Close-ups of one body, drawn from a fixed camera inside the body.
+void drawCloseUp(int slot);
+void drawCloseUpWithMoon(int slot);
+void drawCloseUpWithRing();

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs the Debian packages this project needs and the machine lacks.
+#   install-deps.sh run    what building and running the viewer needs
+#   install-deps.sh test   that, plus what the test suite needs
+set -euo pipefail
+want=(g++ cmake make pkg-config freeglut3-dev libglu1-mesa-dev libgtk-3-dev fonts-nanum)
+if [ "${1:-run}" = test ]; then
+  want+=(libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick
+         libstb-dev apitrace clang-14 libclang-rt-14-dev procps)
+fi
+missing=()
+for p in "${want[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
