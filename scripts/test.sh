@@ -24,6 +24,7 @@ ctest --test-dir build --output-on-failure -j"$jobs" || status=1
 
 cmake -S . -B build-asan -DSOLAR_SANITIZE=ON -DSOLAR_BENCH=OFF >/dev/null
 cmake --build build-asan -j"$jobs"
-ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j"$jobs" || status=1
+ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
+  ctest --test-dir build-asan --output-on-failure -j"$jobs" || status=1
 
 exit $status
