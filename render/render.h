@@ -16,3 +16,6 @@ void display();
 void drawCloseUp(int slot);
 void drawCloseUpWithMoon(int slot);
 void drawCloseUpWithRing();
+
+// The close-up of view mode 0..9 (Sun to Pluto); other modes draw nothing.
+void drawCloseUpView(int mode);

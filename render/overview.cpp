@@ -1,0 +1,226 @@
+// The display callback: the common prologue, the overview of the whole
+// system (view mode 10) or a close-up, and the end of the frame.
+#include <GL/glut.h>
+
+#include "app/viewer_state.h"
+#include "render/render.h"
+
+namespace {
+
+inline void bindSlot(int slot)
+{
+    glBindTexture(GL_TEXTURE_2D, textureIds[slot]);
+}
+
+// GLU draws nothing sensible with a null quadric (gluNewQuadric fails only
+// when memory runs out); skip the shape instead of crashing.
+inline void cylinder(double base, double top, double height, int slices, int stacks)
+{
+    if (cylinderQuadric) gluCylinder(cylinderQuadric, base, top, height, slices, stacks);
+}
+
+// Two truncated cones meeting at their wide ends, spinning about a tilted
+// axis above the sun.
+void drawBand()
+{
+    glPushMatrix();
+    bindSlot(SLOT_B3);
+    glRotatef(bandSpin, 10, -90, -120);
+    glPushMatrix();
+    glScalef(0.2f, 0.2f, 0.2f);
+    glTranslatef(80, 90, 0);
+    glRotatef(120, 1, -1, 0);
+    glPushMatrix();
+    glTranslatef(0, 3, 0);
+    glRotatef(90, 1, 0, 0);
+    cylinder(10, 15, 3, 50, 10);
+    glPopMatrix();
+    glPushMatrix();
+    glRotatef(90, 1, 0, 0);
+    cylinder(15, 10, 3, 50, 10);
+    glPopMatrix();
+    glPopMatrix();
+    glPopMatrix();
+}
+
+// A hip and a leg pointing down, or a shoulder and an arm hanging outward.
+void drawLeg(float x)
+{
+    glPushMatrix();
+    glTranslatef(x, -9.5f, 0);
+    glutSolidSphere(2, 10, 10);
+    glTranslatef(0, -1.5f, 0);
+    glRotatef(90, 1, 0, 0);
+    cylinder(2, 2, 16, 12, 10);
+    glPopMatrix();
+}
+
+void drawArm(float angle, float x)
+{
+    glPushMatrix();
+    glRotatef(angle, 0, 0, 1);
+    glTranslatef(x, 3, 0);
+    glutSolidSphere(2, 10, 10);
+    glRotatef(90, 1, 0, 0);
+    cylinder(2, 2, 15, 12, 10);
+    glPopMatrix();
+}
+
+// The small person standing on top of the sun; its colour stays current.
+void drawFigure()
+{
+    glPushMatrix();
+    glColor3f(0.98f, 0.04f, 0.7f);
+    glScalef(0.03f, 0.03f, 0.03f);
+
+    glPushMatrix();
+    bindSlot(SLOT_PERSONFACE);
+    glTranslatef(0, 152, 0);
+    glutSolidSphere(10, 10, 10);
+    glPopMatrix();
+
+    glPushMatrix();
+    glTranslatef(0, 130, 0);
+
+    glPushMatrix();
+    bindSlot(SLOT_PERSONBODY);
+    glTranslatef(0, 1, 0);
+    glScalef(1, 1.5f, 0.8f);
+    glutSolidCube(12);
+    glPopMatrix();
+
+    glPushMatrix();
+    bindSlot(SLOT_PERSONJEAN);
+    drawLeg(3);
+    drawLeg(-3);
+    glPopMatrix();
+
+    glPushMatrix();
+    bindSlot(SLOT_PERSONFACE);
+    drawArm(30, 11);
+    drawArm(-30, -11);
+    glPopMatrix();
+
+    glPopMatrix();
+    glPopMatrix();
+}
+
+// One planet on its orbit, turning about (1, 1, 1).
+struct Planet {
+    int slot;
+    const float* orbit;
+    float distance;
+    const float* spin;
+    float radius;
+};
+
+const Planet planets[] = {
+    {SLOT_MERCURY, &mercuryOrbit, 4.5f, &mercurySpin, 0.62f},
+    {SLOT_VENUS, &venusOrbit, -6.4f, &venusSpin, 0.9f},
+    {SLOT_EARTH, &earthOrbit, 9.6f, &earthSpin, 0.8f},
+    {SLOT_MARS, &marsOrbit, -12.3f, &marsSpin, 0.64f},
+    {SLOT_JUPITER, &jupiterOrbit, 15.2f, &jupiterSpin, 1.5f},
+    {SLOT_SATURN, &saturnOrbit, -19.6f, &saturnSpin, 1.3f},
+    {SLOT_URANUS, &uranusOrbit, 22.2f, &uranusSpin, 1.1f},
+    {SLOT_NEPTUNE, &neptuneOrbit, -25.4f, &neptuneSpin, 1.0f},
+    {SLOT_PLUTO, &plutoOrbit, 28.6f, &plutoSpin, 0.9f},
+};
+
+void drawPlanet(const Planet& planet)
+{
+    glPushMatrix();
+    glRotatef(*planet.orbit, 0, 0, 1);
+    glTranslatef(planet.distance, 0, 0);
+    glPushMatrix();
+    glRotatef(*planet.spin, 1, 1, 1);
+    bindSlot(planet.slot);
+    drawSphere(0, 0, 0, planet.radius, 30);
+    glPopMatrix();
+    if (planet.slot == SLOT_EARTH) {
+        // The Moon circles Earth without a spin of its own.
+        glRotatef(moonOrbit, 0, 0, 1);
+        glTranslatef(1.5f, 0, 0);
+        bindSlot(SLOT_MOON);
+        drawSphere(0, 0, 0, 0.27f, 30);
+    } else if (planet.slot == SLOT_SATURN) {
+        // The ring turns with the orbit once more, then tilts 45 degrees; it
+        // keeps Saturn's texture at the last texture coordinate issued.
+        glRotatef(saturnOrbit, 0, 0, 1);
+        glRotatef(45, 1, 0, 0);
+        if (diskQuadric) gluDisk(diskQuadric, 1.3, 2.0, 40, 40);
+    }
+    glPopMatrix();
+}
+
+// The cube of space round the scene; every face winds counter-clockwise
+// seen from inside, so culling keeps the inner sides.
+void drawSkyCube()
+{
+    const float s = skyHalfSize;
+    static const float corners[6][4][3] = {
+        {{-1, -1, 1}, {-1, -1, -1}, {-1, 1, -1}, {-1, 1, 1}},
+        {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1}},
+        {{-1, 1, -1}, {1, 1, -1}, {1, 1, 1}, {-1, 1, 1}},
+        {{-1, -1, -1}, {-1, -1, 1}, {1, -1, 1}, {1, -1, -1}},
+        {{1, -1, 1}, {1, 1, 1}, {1, 1, -1}, {1, -1, -1}},
+        {{-1, -1, 1}, {-1, 1, 1}, {1, 1, 1}, {1, -1, 1}},
+    };
+    static const float texCoords[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    glBindTexture(GL_TEXTURE_2D, SKY_TEXTURE);
+    glBegin(GL_QUADS);
+    for (const auto& face : corners) {
+        for (int v = 0; v < 4; ++v) {
+            glTexCoord2f(texCoords[v][0], texCoords[v][1]);
+            glVertex3f(face[v][0] * s, face[v][1] * s, face[v][2] * s);
+        }
+    }
+    glEnd();
+}
+
+void drawOverview()
+{
+    glColor3f(0.75f, 0.75f, 0.75f);
+    glPushMatrix();
+    // After the prologue's rotations: dragging turns the scene in eye space.
+    gluLookAt(eyeX, 0, eyeZ, centerX, 0, centerZ, 0, 1, 0);
+
+    drawBand();
+    drawFigure();
+
+    glPushMatrix();
+    bindSlot(SLOT_BBB);
+    glRotatef(ballSpin, -25, -24, 0);
+    drawSphere(-25, -24, 0, 3, 20);
+    glPopMatrix();
+
+    glPushMatrix();
+    bindSlot(SLOT_SUN);
+    glRotatef(sunSpin, 1, 1, 1);
+    drawSphere(0, 0, 0, 3, 30);
+    glPopMatrix();
+
+    for (const Planet& planet : planets) drawPlanet(planet);
+
+    drawSkyCube();
+    glPopMatrix();
+}
+
+}  // namespace
+
+void display()
+{
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glEnable(GL_TEXTURE_2D);
+    glLoadIdentity();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glRotatef(viewRotX, 1, 0, 0);
+    glRotatef(viewRotY, 0, 1, 0);
+    if (viewMode >= 0 && viewMode <= 9) {
+        drawCloseUpView(viewMode);
+    } else {
+        // 10, and anything the menu never stores, shows the whole system.
+        drawOverview();
+    }
+    glFlush();
+    glutSwapBuffers();
+}
