@@ -1,0 +1,24 @@
+// Internal helpers shared by the model library's sources.
+#pragma once
+
+#include <cstdlib>
+#include <cstring>
+
+// Prints the runtime's assertion line for `expression` and aborts.
+[[noreturn]] void glmCheckFailed(const char* expression, unsigned line, const char* function);
+
+// Precondition check: stops the program with the failed expression, the
+// library's name and the line.  Always on: a violated precondition is a
+// caller's bug, and a clean stop beats reading through a null pointer.
+#define GLM_CHECK(expr) \
+    ((expr) ? (void)0 : glmCheckFailed(#expr, __LINE__, __PRETTY_FUNCTION__))
+
+// A malloc'ed, zero-terminated copy of the `length` bytes at `text`.
+inline char* glmCopyText(const char* text, std::size_t length) {
+    char* copy = static_cast<char*>(std::malloc(length + 1));
+    std::memcpy(copy, text, length);
+    copy[length] = '\0';
+    return copy;
+}
+
+inline char* glmCopyText(const char* text) { return glmCopyText(text, std::strlen(text)); }
