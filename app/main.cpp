@@ -1,16 +1,45 @@
-// Entry point: window, callbacks, menu, render state, main loop.
+// Entry point: quadric, window, callbacks, body menu, render state, main loop.
 #include <GL/glut.h>
 
+#include "app/viewer.h"
+#include "app/viewer_state.h"
+#include "platform/message_box.h"
 #include "render/render.h"
+
+void createCylinderQuadric()
+{
+    cylinderQuadric = gluNewQuadric();
+    gluQuadricDrawStyle(cylinderQuadric, GLU_FILL);
+}
 
 int main(int argc, char** argv)
 {
+    createCylinderQuadric();
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(900, 800);
     glutInitWindowPosition(0, 0);
     glutCreateWindow("Solar System");
+
+    glutReshapeFunc(reshape);
     glutDisplayFunc(display);
+    glutMouseFunc(mouse);
+    glutMotionFunc(motion);
+    glutSpecialFunc(specialKey);
+    glutKeyboardFunc(keyboard);
+
+    glutCreateMenu(selectBody);
+    static constexpr const char* labels[] = {"Sun",    "Mecury", "Venus",   "Earth",
+                                             "Mars",   "Jupiter", "Saturn", "Uranus",
+                                             "Neptune", "Pluto", "Kosmara"};
+    int value = 1;
+    for (const char* label : labels)
+        glutAddMenuEntry(label, value++);
+    glutAttachMenu(GLUT_RIGHT_BUTTON);
+
+    // A fact box blocks the menu callback; keep the window painted meanwhile.
+    setMessageBoxRepaint(display);
+
     initRenderState();
     glutMainLoop();
     return 0;

@@ -1,0 +1,113 @@
+// Walk camera and input callbacks.  Camera and drag arithmetic is done in
+// double precision and rounded to float when stored.
+#include <GL/glut.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "app/viewer.h"
+#include "app/viewer_state.h"
+
+void reshape(int width, int height)
+{
+    // A window can be squeezed to zero height; keep the aspect ratio finite.
+    const int h = height > 0 ? height : 1;
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClearColor(0, 0, 0, 0);
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(60.0, static_cast<double>(width) / h, 0.01, 1000.0);
+    eyeZ = 50.0f;
+    updateCamera(0);
+    glEnable(GL_DEPTH_TEST);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void updateCamera(int key)
+{
+    const double h = heading;
+    if (key == GLUT_KEY_UP) {
+        eyeZ = static_cast<float>(eyeZ - std::cos(h) * moveStep);
+        eyeX = static_cast<float>(eyeX + std::sin(h) * moveStep);
+    } else if (key == GLUT_KEY_DOWN) {
+        eyeZ = static_cast<float>(eyeZ + std::cos(h) * moveStep);
+        eyeX = static_cast<float>(eyeX - std::sin(h) * moveStep);
+    }
+    // The look-at point stays one unit ahead of the eye along the heading.
+    centerZ = static_cast<float>(eyeZ - std::cos(h));
+    centerX = static_cast<float>(eyeX + std::sin(h));
+}
+
+void specialKey(int key, int, int)
+{
+    switch (key) {
+    case GLUT_KEY_LEFT:
+        heading = static_cast<float>(static_cast<double>(heading) - turnStep);
+        break;
+    case GLUT_KEY_RIGHT:
+        heading = static_cast<float>(static_cast<double>(heading) + turnStep);
+        break;
+    case GLUT_KEY_UP:
+    case GLUT_KEY_DOWN:
+        break;
+    default:
+        return;  // function, page and other keys do nothing at all
+    }
+    updateCamera(key);
+    glutPostRedisplay();
+}
+
+void keyboard(unsigned char key, int, int)
+{
+    switch (key) {
+    case 27:  // Esc
+        std::exit(-1);
+    case ' ':
+        animating = !animating;
+        glutIdleFunc(animating ? animate : nullptr);
+        break;
+    case 'l':
+        lightingOn = lightingOn == 0 ? 1 : 0;
+        if (lightingOn)
+            glEnable(GL_LIGHTING);
+        else
+            glDisable(GL_LIGHTING);
+        break;
+    default:
+        break;
+    }
+    glutPostRedisplay();
+}
+
+void mouse(int button, int state, int x, int y)
+{
+    if (button != GLUT_LEFT_BUTTON)
+        return;
+    if (state == GLUT_DOWN) {
+        mouseState = GLUT_DOWN;
+        mouseButton = GLUT_LEFT_BUTTON;
+        mouseLastX = x;
+        mouseLastY = y;
+    } else {
+        mouseState = -1;
+    }
+    // While the animation runs, holding the left button pauses it and
+    // releasing the button resumes it; a space-bar pause is left alone.
+    if (animating)
+        glutIdleFunc(state == GLUT_DOWN ? nullptr : animate);
+    glutPostRedisplay();
+}
+
+void motion(int x, int y)
+{
+    if (mouseButton != GLUT_LEFT_BUTTON || mouseState != GLUT_DOWN)
+        return;
+    // One degree per pixel: dragging right or down turns the scene further.
+    constexpr double sensitivity = 1.0;
+    viewRotY = static_cast<float>(viewRotY - (mouseLastX - x) / sensitivity);
+    viewRotX = static_cast<float>(viewRotX - (mouseLastY - y) / sensitivity);
+    mouseLastX = x;
+    mouseLastY = y;
+    glutPostRedisplay();
+}
