@@ -1,0 +1,459 @@
+// Normals and geometry operations of the model library: size, placement,
+// winding, facet and smoothed vertex normals, generated texture coordinates
+// and vertex welding.  Every operation changes the model it is handed in
+// place; an operation that computes an array frees the old one first.
+
+#include "model/glm.h"
+#include "model/glm_internal.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <memory>
+
+namespace {
+
+// Releases a C-allocated array when the scope ends, on every path.
+struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+};
+template <typename T>
+using CArray = std::unique_ptr<T[], FreeDeleter>;
+
+template <typename T>
+T* allocArray(size_t count) {
+    return static_cast<T*>(std::malloc(count * sizeof(T)));
+}
+
+// A fresh array of `count` + 1 three-float entries with entry 0 zeroed.
+float* allocVectors(size_t count) {
+    float* a = allocArray<float>(3 * (count + 1));
+    a[0] = a[1] = a[2] = 0.0f;
+    return a;
+}
+
+// The smallest and largest x, y, z over vertices 1..vertexCount, starting
+// from vertex 1; false (and an all-zero box) when the model has no vertices.
+bool boundingBox(const GlmMesh* model, float* lo, float* hi) {
+    if (model->vertexCount == 0) {
+        for (int k = 0; k < 3; ++k) lo[k] = hi[k] = 0.0f;
+        return false;
+    }
+    const float* v = model->vertices;
+    for (int k = 0; k < 3; ++k) lo[k] = hi[k] = v[3 + k];
+    for (unsigned i = 2; i <= model->vertexCount; ++i) {
+        for (int k = 0; k < 3; ++k) {
+            float c = v[3 * i + k];
+            if (c > hi[k]) hi[k] = c;
+            if (c < lo[k]) lo[k] = c;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+void glmExtents(GlmMesh* model, float* dimensions) {
+    GLM_CHECK(model);
+    GLM_CHECK(model->vertices);
+    GLM_CHECK(dimensions);
+    float lo[3], hi[3];
+    boundingBox(model, lo, hi);
+    // |max| + |min|: the extent as seen from the origin, not max - min.
+    for (int k = 0; k < 3; ++k) dimensions[k] = glmAbsolute(hi[k]) + glmAbsolute(lo[k]);
+}
+
+float glmCenterAndScale(GlmMesh* model) {
+    GLM_CHECK(model);
+    GLM_CHECK(model->vertices);
+    float lo[3], hi[3];
+    if (!boundingBox(model, lo, hi)) return 1.0f;
+    float extent[3];
+    for (int k = 0; k < 3; ++k) extent[k] = glmAbsolute(hi[k]) + glmAbsolute(lo[k]);
+    float largest = glmLarger(glmLarger(extent[0], extent[1]), extent[2]);
+    // Every vertex at the origin leaves nothing to scale: move only.
+    float scale = largest == 0.0f ? 1.0f : 2.0f / largest;
+    float centre[3];
+    for (int k = 0; k < 3; ++k) centre[k] = (hi[k] + lo[k]) / 2.0f;
+    float* v = model->vertices;
+    for (unsigned i = 1; i <= model->vertexCount; ++i) {
+        for (int k = 0; k < 3; ++k) v[3 * i + k] = (v[3 * i + k] - centre[k]) * scale;
+    }
+    return scale;
+}
+
+void glmResize(GlmMesh* model, float factor) {
+    float* v = model->vertices;
+    for (unsigned i = 1; i <= model->vertexCount; ++i) {
+        v[3 * i + 0] *= factor;
+        v[3 * i + 1] *= factor;
+        v[3 * i + 2] *= factor;
+    }
+}
+
+void glmShift(GlmMesh* model, const float* offset) {
+    float* v = model->vertices;
+    for (unsigned i = 1; i <= model->vertexCount; ++i) {
+        v[3 * i + 0] += offset[0];
+        v[3 * i + 1] += offset[1];
+        v[3 * i + 2] += offset[2];
+    }
+}
+
+void glmFlipWinding(GlmMesh* model) {
+    GLM_CHECK(model);
+    for (unsigned i = 0; i < model->faceCount; ++i) {
+        GlmFace& f = model->faces[i];
+        std::swap(f.vertexRefs[0], f.vertexRefs[2]);
+        if (model->normalCount != 0) std::swap(f.normalRefs[0], f.normalRefs[2]);
+        if (model->uvCount != 0) std::swap(f.uvRefs[0], f.uvRefs[2]);
+    }
+    for (unsigned i = 3; i < 3 * (model->facetnormCount + 1); ++i) {
+        model->facetnorms[i] = -model->facetnorms[i];
+    }
+    for (unsigned i = 3; i < 3 * (model->normalCount + 1); ++i) {
+        model->normals[i] = -model->normals[i];
+    }
+}
+
+void glmFaceNormals(GlmMesh* model) {
+    GLM_CHECK(model);
+    GLM_CHECK(model->vertices);
+    std::free(model->facetnorms);
+    model->facetnormCount = model->faceCount;
+    model->facetnorms = allocVectors(model->faceCount);
+    const float* v = model->vertices;
+    for (unsigned i = 0; i < model->faceCount; ++i) {
+        GlmFace& f = model->faces[i];
+        f.facetnormRef = i + 1;
+        const float* p0 = &v[3 * f.vertexRefs[0]];
+        const float* p1 = &v[3 * f.vertexRefs[1]];
+        const float* p2 = &v[3 * f.vertexRefs[2]];
+        float a[3] = {p1[0] - p0[0], p1[1] - p0[1], p1[2] - p0[2]};
+        float b[3] = {p2[0] - p0[0], p2[1] - p0[1], p2[2] - p0[2]};
+        float* n = &model->facetnorms[3 * (i + 1)];
+        glmCrossProduct(a, b, n);
+        glmMakeUnit(n);  // collinear corners keep a zero normal
+    }
+}
+
+namespace {
+
+// One face corner in a vertex's list: the face and which of its corners.
+struct CornerLink {
+    unsigned faceIndex;
+    unsigned char corner;
+    unsigned char inAverage;
+};
+
+}  // namespace
+
+void glmVertexNormals(GlmMesh* model, float angle) {
+    GLM_CHECK(model);
+    GLM_CHECK(model->facetnorms);
+    const float threshold = static_cast<float>(std::cos(static_cast<double>(angle * 3.14159274f / 180.0f)));
+    const size_t vertexCount = model->vertexCount;
+    const size_t faceCount = model->faceCount;
+    const size_t cornerCount = 3 * faceCount;
+
+    std::free(model->normals);
+    model->normals = nullptr;
+    float* normals = allocVectors(cornerCount);
+
+    // The per-vertex lists in two flat arrays: vertex v's corners occupy
+    // links[first[v] .. first[v + 1]).  Filling from the last face and
+    // its last corner backwards gives each list the order of pushing every
+    // corner at the head: highest-numbered face first.
+    CArray<size_t> first(allocArray<size_t>(vertexCount + 2));
+    CArray<CornerLink> links(allocArray<CornerLink>(cornerCount ? cornerCount : 1));
+    std::fill_n(first.get(), vertexCount + 2, size_t{0});
+    const GlmFace* faces = model->faces;
+    for (size_t i = 0; i < faceCount; ++i) {
+        for (int k = 0; k < 3; ++k) ++first[faces[i].vertexRefs[k] + 1];
+    }
+    for (size_t v = 1; v <= vertexCount; ++v) first[v + 1] += first[v];
+    {
+        CArray<size_t> fill(allocArray<size_t>(vertexCount + 1));
+        std::copy_n(first.get(), vertexCount + 1, fill.get());
+        for (size_t i = faceCount; i-- > 0;) {
+            for (int k = 3; k-- > 0;) {
+                links[fill[faces[i].vertexRefs[k]]++] =
+                    CornerLink{static_cast<unsigned>(i), static_cast<unsigned char>(k), 0};
+            }
+        }
+    }
+
+    const float* facetnorms = model->facetnorms;
+    auto facetOf = [&](unsigned face) { return &facetnorms[3 * faces[face].facetnormRef]; };
+    unsigned next = 1;
+    for (size_t v = 1; v <= vertexCount; ++v) {
+        CornerLink* begin = &links[first[v]];
+        CornerLink* end = &links[first[v + 1]];
+        if (begin == end) {
+            std::fputs("glmVertexNormals(): vertex w/o a triangle\n", stderr);
+            continue;
+        }
+        const float* reference = facetOf(begin->faceIndex);
+        float sum[3] = {0.0f, 0.0f, 0.0f};
+        bool anyInAverage = false;
+        for (CornerLink* l = begin; l != end; ++l) {
+            const float* n = facetOf(l->faceIndex);
+            l->inAverage = glmDotProduct(n, reference) > threshold;
+            if (l->inAverage) {
+                anyInAverage = true;
+                sum[0] += n[0];
+                sum[1] += n[1];
+                sum[2] += n[2];
+            }
+        }
+        unsigned average = 0;
+        if (anyInAverage) {
+            glmMakeUnit(sum);
+            std::memcpy(&normals[3 * next], sum, sizeof sum);
+            average = next++;
+        }
+        // Each link sets the normal of the very corner it came from, so a
+        // face that names the vertex twice gets both of those corners set.
+        for (CornerLink* l = begin; l != end; ++l) {
+            GlmFace& f = model->faces[l->faceIndex];
+            if (l->inAverage) {
+                f.normalRefs[l->corner] = average;
+            } else {
+                std::memcpy(&normals[3 * next], facetOf(l->faceIndex), 3 * sizeof(float));
+                f.normalRefs[l->corner] = next++;
+            }
+        }
+    }
+    model->normalCount = next - 1;
+    model->normals = static_cast<float*>(std::realloc(normals, 3 * sizeof(float) * next));
+}
+
+void glmPlanarUVs(GlmMesh* model) {
+    GLM_CHECK(model);
+    float dimensions[3];
+    glmExtents(model, dimensions);
+    std::free(model->uvs);
+    model->uvCount = model->vertexCount;
+    float* uvs = allocArray<float>(2 * (size_t{model->uvCount} + 1));
+    uvs[0] = uvs[1] = 0.0f;
+    float largest = glmAbsolute(glmLarger(glmLarger(dimensions[0], dimensions[1]), dimensions[2]));
+    const float* v = model->vertices;
+    for (unsigned i = 1; i <= model->vertexCount; ++i) {
+        if (largest == 0.0f) {
+            // Every vertex at the origin: the middle of the picture.
+            uvs[2 * i + 0] = 0.5f;
+            uvs[2 * i + 1] = 0.5f;
+        } else {
+            float scale = 2.0f / largest;
+            uvs[2 * i + 0] = (v[3 * i + 0] * scale + 1.0f) / 2.0f;
+            uvs[2 * i + 1] = (v[3 * i + 2] * scale + 1.0f) / 2.0f;
+        }
+    }
+    model->uvs = uvs;
+    for (GlmFaceGroup* g = model->groupList; g; g = g->next) {
+        for (unsigned j = 0; j < g->faceCount; ++j) {
+            GlmFace& f = model->faces[g->faceList[j]];
+            std::copy_n(f.vertexRefs, 3, f.uvRefs);
+        }
+    }
+}
+
+void glmSphereUVs(GlmMesh* model) {
+    GLM_CHECK(model);
+    GLM_CHECK(model->normals);
+    std::free(model->uvs);
+    model->uvCount = model->normalCount;
+    float* uvs = allocArray<float>(2 * (size_t{model->uvCount} + 1));
+    uvs[0] = uvs[1] = 0.0f;
+    const double halfPi = 1.570796325;
+    const float* n = model->normals;
+    for (unsigned i = 1; i <= model->normalCount; ++i) {
+        // The picture's poles lie on the x axis: x and z change places.
+        float z = n[3 * i + 0];
+        float y = n[3 * i + 1];
+        float x = n[3 * i + 2];
+        float r = static_cast<float>(std::sqrt(x * x + y * y));
+        float rho = static_cast<float>(std::sqrt(r * r + z * z));
+        double theta = 0.0, phi = 0.0;
+        if (r != 0.0f) {
+            // Rounding can push a ratio a hair past 1; keep acos/asin defined.
+            phi = z == 0.0f ? halfPi : std::acos(std::clamp(z / rho, -1.0f, 1.0f));
+            theta = y == 0.0f ? halfPi : std::asin(std::clamp(y / r, -1.0f, 1.0f)) + halfPi;
+        }
+        uvs[2 * i + 0] = static_cast<float>(theta / 3.14159265);
+        uvs[2 * i + 1] = static_cast<float>(phi / 3.14159265);
+    }
+    model->uvs = uvs;
+    for (GlmFaceGroup* g = model->groupList; g; g = g->next) {
+        for (unsigned j = 0; j < g->faceCount; ++j) {
+            GlmFace& f = model->faces[g->faceList[j]];
+            std::copy_n(f.normalRefs, 3, f.uvRefs);
+        }
+    }
+}
+
+// ---- Vertex welding ----
+//
+// The result is the one of the plain rule: vertex i (in increasing order)
+// takes the number of the first kept vertex j that is glmNearlyEqual to it,
+// or becomes a new kept vertex.  Instead of comparing with every kept vertex,
+// kept vertices are filed in a hash grid whose cells are a little more than
+// 2 * epsilon wide, so only the (at most) two cells per axis that the open
+// box of half-width epsilon around a vertex can reach are searched.
+//
+// Why this finds every match: a match means the float difference is below
+// epsilon on every axis, and since epsilon is a float and rounding is
+// monotonic the real difference is below epsilon too.  Cell coordinates are
+// q = x / size in double precision; the cell size is kept at least 2^-40 of
+// the largest magnitude so |q| <= 2^40 and q is off by at most 2^-13.  The
+// size is 2 * epsilon * (1 + 2^-10), so the real box is narrower than
+// (q - 0.4995, q + 0.4995), and with rounding every matching vertex's
+// computed q lies in (q - 0.5, q + 0.5), which cells floor(q - 0.5) and the
+// one after it cover.  A cell size raised by a huge spread of coordinates
+// only costs speed, never the result.
+//
+// Vertices with an infinite or NaN coordinate never compare equal to
+// anything and are kept without entering the grid.  An epsilon that is not
+// greater than 0 (or NaN) merges nothing.
+
+namespace {
+
+struct CellKey {
+    int64_t c[3];
+    bool operator==(const CellKey& o) const { return c[0] == o.c[0] && c[1] == o.c[1] && c[2] == o.c[2]; }
+};
+
+uint64_t hashCell(const CellKey& k) {
+    uint64_t h = static_cast<uint64_t>(k.c[0]) * 0x9E3779B97F4A7C15ull;
+    h ^= static_cast<uint64_t>(k.c[1]) * 0xC2B2AE3D27D4EB4Full;
+    h ^= static_cast<uint64_t>(k.c[2]) * 0x165667B19E3779F9ull;
+    return h ^ (h >> 29);
+}
+
+constexpr unsigned NONE = std::numeric_limits<unsigned>::max();
+
+// Open-addressing table from cell to a list of kept vertices, all in flat
+// arrays: slot -> cell number, cell number -> key, first and last kept
+// vertex; kept vertex -> the next one in its cell (increasing order).
+struct KeptGrid {
+    size_t mask;
+    CArray<unsigned> slots;
+    CArray<CellKey> keys;
+    CArray<unsigned> head, tail;
+    CArray<unsigned> nextInCell;
+    unsigned cellCount = 0;
+
+    explicit KeptGrid(size_t vertexCount) {
+        size_t capacity = 16;
+        while (capacity < 2 * vertexCount) capacity *= 2;
+        mask = capacity - 1;
+        slots.reset(allocArray<unsigned>(capacity));
+        std::fill_n(slots.get(), capacity, NONE);
+        keys.reset(allocArray<CellKey>(vertexCount + 1));
+        head.reset(allocArray<unsigned>(vertexCount + 1));
+        tail.reset(allocArray<unsigned>(vertexCount + 1));
+        nextInCell.reset(allocArray<unsigned>(vertexCount + 1));
+    }
+
+    // The cell number of `key`, or NONE; `slot` receives where it belongs.
+    unsigned find(const CellKey& key, size_t& slot) const {
+        for (slot = hashCell(key) & mask;; slot = (slot + 1) & mask) {
+            unsigned cell = slots[slot];
+            if (cell == NONE || keys[cell] == key) return cell;
+        }
+    }
+
+    void add(const CellKey& key, unsigned kept) {
+        size_t slot;
+        unsigned cell = find(key, slot);
+        nextInCell[kept] = NONE;
+        if (cell == NONE) {
+            cell = cellCount++;
+            slots[slot] = cell;
+            keys[cell] = key;
+            head[cell] = kept;
+        } else {
+            nextInCell[tail[cell]] = kept;
+        }
+        tail[cell] = kept;
+    }
+};
+
+}  // namespace
+
+void glmMergeVertices(GlmMesh* model, float epsilon) {
+    const unsigned count = model->vertexCount;
+    const float* old = model->vertices;
+    // newNumber[i]: the kept number of old vertex i; keptFrom[j]: the old
+    // vertex whose position kept vertex j holds.
+    CArray<unsigned> newNumber(allocArray<unsigned>(size_t{count} + 1));
+    CArray<unsigned> keptFrom(allocArray<unsigned>(size_t{count} + 1));
+    unsigned kept = 0;
+
+    auto finite = [&](unsigned i) {
+        return std::isfinite(old[3 * i]) && std::isfinite(old[3 * i + 1]) && std::isfinite(old[3 * i + 2]);
+    };
+    if (!(epsilon > 0.0f)) {
+        // |d| < epsilon never holds: every vertex stays as it is.
+        for (unsigned i = 1; i <= count; ++i) newNumber[i] = keptFrom[i] = i;
+        kept = count;
+    } else {
+        double spread = 0.0;
+        for (unsigned i = 1; i <= count; ++i) {
+            if (!finite(i)) continue;
+            for (int k = 0; k < 3; ++k) spread = std::max(spread, std::fabs(static_cast<double>(old[3 * i + k])));
+        }
+        const double size = std::max(2.0 * epsilon * (1.0 + 1.0 / 1024.0), spread * 0x1p-40);
+        KeptGrid grid(count);
+        for (unsigned i = 1; i <= count; ++i) {
+            const float* p = &old[3 * i];
+            if (!finite(i)) {
+                newNumber[i] = ++kept;
+                keptFrom[kept] = i;
+                continue;
+            }
+            CellKey own, low;
+            for (int k = 0; k < 3; ++k) {
+                double q = p[k] / size;
+                own.c[k] = static_cast<int64_t>(std::floor(q));
+                low.c[k] = static_cast<int64_t>(std::floor(q - 0.5));
+            }
+            unsigned match = NONE;
+            for (int corner = 0; corner < 8; ++corner) {
+                CellKey key;
+                for (int k = 0; k < 3; ++k) key.c[k] = low.c[k] + ((corner >> k) & 1);
+                size_t slot;
+                unsigned cell = grid.find(key, slot);
+                if (cell == NONE) continue;
+                // A cell's kept vertices run in increasing order, so only
+                // numbers below the best match so far need a look.
+                for (unsigned j = grid.head[cell]; j != NONE && j < match; j = grid.nextInCell[j]) {
+                    if (glmNearlyEqual(&old[3 * keptFrom[j]], p, epsilon)) {
+                        match = j;
+                        break;
+                    }
+                }
+            }
+            if (match != NONE) {
+                newNumber[i] = match;
+            } else {
+                newNumber[i] = ++kept;
+                keptFrom[kept] = i;
+                grid.add(own, kept);
+            }
+        }
+    }
+
+    for (unsigned f = 0; f < model->faceCount; ++f) {
+        for (unsigned& ref : model->faces[f].vertexRefs) ref = newNumber[ref];
+    }
+    float* vertices = allocVectors(kept);
+    for (unsigned j = 1; j <= kept; ++j) std::memcpy(&vertices[3 * j], &old[3 * keptFrom[j]], 3 * sizeof(float));
+    std::free(model->vertices);
+    model->vertices = vertices;
+    model->vertexCount = kept;
+}

@@ -1,0 +1,40 @@
+// Builds GlmMesh records by hand for the geometry and drawing tests and the
+// benchmarks, laid out exactly as the OBJ reader lays them out: C-allocated
+// arrays, 1-based with a spare entry 0, groups newest first.  Release them
+// with glmDestroy.
+#pragma once
+
+#include <initializer_list>
+#include <vector>
+
+#include "model/glm.h"
+
+// A model with the given positions (x, y, z per vertex) and triangles (three
+// 1-based vertex numbers each), all faces in one group "default".
+GlmMesh* makeMesh(const std::vector<float>& xyz, const std::vector<unsigned>& triangles);
+
+// Replaces the model's groups: groups are created in the order given, so the
+// last one ends up at the head of groupList.
+struct GroupSpec {
+    const char* name;
+    std::vector<unsigned> faces;
+    unsigned materialIndex;
+};
+void setGroups(GlmMesh* model, std::initializer_list<GroupSpec> groups);
+
+// Gives the model `count` materials named "default", "m1", "m2", ... with
+// distinct colours derived from their index.
+void addMaterials(GlmMesh* model, unsigned count);
+
+// A copy of a C-allocated array of `count` + 1 entries of `width` floats.
+float* copyFloats(const float* a, unsigned count, unsigned width);
+
+// Vertices and triangles of a UV sphere of radius 1: `stacks` bands from pole
+// to pole, the first and last as fans, `slices` segments round; every ring
+// (the poles included) has slices + 1 vertices, the seam's and the poles'
+// positions repeated.  Faces are spread over four groups by slice quarter.
+// 501 stacks and 1000 slices give 1,000,000 triangles.
+GlmMesh* makeUvSphere(unsigned stacks, unsigned slices);
+
+// A w x h grid of squares (two triangles each) in the plane y = 0.
+GlmMesh* makeFlatGrid(unsigned w, unsigned h);
