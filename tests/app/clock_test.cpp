@@ -1,0 +1,68 @@
+// The animation clock: one step per call, increments in double precision
+// rounded to float, never reduced modulo 360.
+#include <GL/glut.h>
+#include <gtest/gtest.h>
+
+#include "app/viewer.h"
+#include "app/viewer_state.h"
+#include "viewer_fixture.h"
+
+namespace {
+
+// The increments, in the order of animationAngles().
+constexpr double increments[22] = {0.9,  0.7,  0.5,    0.75,  0.625, 0.65, 0.6, 0.55,
+                                   0.45, 0.4,  0.04,   0.7,   0.04,  0.0172, 0.004, 1.0,
+                                   1.1,  2.4,  2.24,   1.38,  1.48,  0.15};
+
+class Clock : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        openTestWindow();
+        resetViewerState();
+    }
+    static void steps(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            animate();
+    }
+};
+
+TEST_F(Clock, OneStepAddsEachIncrementAndRequestsARedisplay)
+{
+    EXPECT_EQ(redisplaysCausedBy(animate), 1);
+    const auto angles = animationAngles();
+    for (int i = 0; i < 22; ++i)
+        EXPECT_EQ(*angles[i], static_cast<float>(increments[i])) << "angle " << i;
+    EXPECT_EQ(mercuryOrbit, 0.9f);
+    EXPECT_EQ(venusSpin, 0.004f);
+}
+
+TEST_F(Clock, AnglesAfter400And720StepsAreNeverReduced)
+{
+    steps(400);
+    EXPECT_EQ(moonOrbit, 300.0f);
+    EXPECT_EQ(marsOrbit, 250.0f);
+    EXPECT_EQ(earthSpin, 400.0f);
+    EXPECT_EQ(earthOrbit, 200.0f);
+    steps(320);
+    EXPECT_EQ(earthOrbit, 360.0f);
+    EXPECT_EQ(earthSpin, 720.0f);
+    EXPECT_EQ(moonOrbit, 540.0f);
+    EXPECT_GT(jupiterSpin, 1700.0f);
+}
+
+TEST_F(Clock, EachSumIsRoundedToFloatFromDoublePrecision)
+{
+    // Adding the float-rounded increment instead drifts visibly by 720 steps.
+    steps(720);
+    const auto angles = animationAngles();
+    for (int i = 0; i < 22; ++i) {
+        float expected = 0.0f;
+        for (int s = 0; s < 720; ++s)
+            expected = static_cast<float>(expected + increments[i]);
+        EXPECT_EQ(*angles[i], expected) << "angle " << i;
+    }
+}
+
+}  // namespace

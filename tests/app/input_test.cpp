@@ -1,0 +1,306 @@
+// Viewer state, walk camera, keys, mouse and the animation state machine,
+// exercised through the real callbacks on a real GLUT window.
+#include <GL/glut.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <string>
+
+#include "app/viewer.h"
+#include "app/viewer_state.h"
+#include "viewer_fixture.h"
+
+namespace {
+
+// The globals as the program finds them before main: they are constant
+// initialised, so this dynamic initialiser already sees their final values.
+struct Snapshot {
+    int viewMode, lightingOn, mouseButton, mouseState, mouseLastX, mouseLastY;
+    bool animating;
+    float heading, turnStep, moveStep, eyeX, eyeZ, centerX, centerZ, viewRotX, viewRotY;
+    float skyHalfSize;
+    float angleSum;
+    bool quadricsNull, texturesZero;
+};
+Snapshot takeSnapshot()
+{
+    Snapshot s{viewMode,   lightingOn, mouseButton, mouseState, mouseLastX, mouseLastY,
+               animating,  heading,    turnStep,    moveStep,   eyeX,       eyeZ,
+               centerX,    centerZ,    viewRotX,    viewRotY,   skyHalfSize, 0.0f,
+               cylinderQuadric == nullptr && diskQuadric == nullptr, true};
+    for (float* angle : animationAngles())
+        s.angleSum += std::fabs(*angle);
+    for (auto id : textureIds)
+        s.texturesZero = s.texturesZero && id == 0;
+    return s;
+}
+const Snapshot atStart = takeSnapshot();
+
+class Input : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        openTestWindow();
+        resetViewerState();
+        glEnable(GL_LIGHTING);  // as render-state initialisation leaves it
+        reshape(900, 800);
+    }
+    static int press(int specialKeyCode)
+    {
+        return redisplaysCausedBy([&] { specialKey(specialKeyCode, 0, 0); });
+    }
+    static int type(unsigned char key)
+    {
+        return redisplaysCausedBy([&] { keyboard(key, 0, 0); });
+    }
+};
+
+TEST(ViewerState, InitialValues)
+{
+    EXPECT_EQ(atStart.viewMode, 10);
+    EXPECT_TRUE(atStart.animating);
+    EXPECT_EQ(atStart.lightingOn, 1);
+    EXPECT_EQ(atStart.heading, 0.0f);
+    EXPECT_EQ(atStart.turnStep, 0.125f);
+    EXPECT_EQ(atStart.moveStep, 0.525f);
+    EXPECT_EQ(atStart.eyeX, 0.0f);
+    EXPECT_EQ(atStart.eyeZ, 0.0f);
+    EXPECT_EQ(atStart.centerX, 0.0f);
+    EXPECT_EQ(atStart.centerZ, 0.0f);
+    EXPECT_EQ(atStart.viewRotX, 0.0f);
+    EXPECT_EQ(atStart.viewRotY, 0.0f);
+    EXPECT_EQ(atStart.mouseButton, GLUT_LEFT_BUTTON);
+    EXPECT_EQ(atStart.mouseState, -1);
+    EXPECT_EQ(atStart.mouseLastX, 0);
+    EXPECT_EQ(atStart.mouseLastY, 0);
+    EXPECT_EQ(atStart.angleSum, 0.0f);
+    EXPECT_EQ(atStart.skyHalfSize, 30.0f);
+    EXPECT_TRUE(atStart.quadricsNull);
+    EXPECT_TRUE(atStart.texturesZero);
+    EXPECT_EQ(sizeof(animating), 1u);
+    EXPECT_EQ(sizeof(textureIds[0]), 4u);
+}
+
+TEST_F(Input, UpArrowWalksForwardAndDownArrowWalksBack)
+{
+    ASSERT_EQ(eyeZ, 50.0f);
+    EXPECT_EQ(press(GLUT_KEY_UP), 1);
+    EXPECT_FLOAT_EQ(eyeZ, 49.475f);
+    EXPECT_FLOAT_EQ(centerZ, 48.475f);
+    EXPECT_EQ(eyeX, 0.0f);
+    EXPECT_EQ(centerX, 0.0f);
+    EXPECT_EQ(press(GLUT_KEY_DOWN), 1);
+    EXPECT_EQ(eyeZ, 50.0f);
+    EXPECT_EQ(centerZ, 49.0f);
+    EXPECT_EQ(eyeX, 0.0f);
+    EXPECT_EQ(heading, 0.0f);
+}
+
+TEST_F(Input, TurningChangesOnlyTheDirectionOfView)
+{
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(press(GLUT_KEY_LEFT), 1);
+    EXPECT_EQ(heading, -0.5f);
+    EXPECT_EQ(eyeX, 0.0f);
+    EXPECT_EQ(eyeZ, 50.0f);
+    EXPECT_FLOAT_EQ(centerX, static_cast<float>(std::sin(-0.5)));
+    EXPECT_FLOAT_EQ(centerZ, static_cast<float>(50.0 - std::cos(-0.5)));
+
+    press(GLUT_KEY_UP);
+    EXPECT_FLOAT_EQ(eyeX, static_cast<float>(std::sin(-0.5) * 0.525));
+    EXPECT_FLOAT_EQ(eyeZ, static_cast<float>(50.0 - std::cos(-0.5) * 0.525));
+    EXPECT_FLOAT_EQ(centerX, static_cast<float>(std::sin(-0.5) * 1.525));
+    EXPECT_FLOAT_EQ(centerZ, static_cast<float>(50.0 - std::cos(-0.5) * 1.525));
+
+    // The heading is never wrapped, however far the viewer turns.
+    for (int i = 0; i < 64; ++i)
+        press(GLUT_KEY_RIGHT);
+    EXPECT_EQ(heading, 7.5f);
+}
+
+TEST_F(Input, OtherSpecialKeysDoNothing)
+{
+    for (int key : {GLUT_KEY_F1, GLUT_KEY_F12, GLUT_KEY_PAGE_UP, GLUT_KEY_PAGE_DOWN, GLUT_KEY_HOME,
+                    GLUT_KEY_END, GLUT_KEY_INSERT})
+        EXPECT_EQ(press(key), 0) << "key " << key;
+    EXPECT_EQ(heading, 0.0f);
+    EXPECT_EQ(eyeZ, 50.0f);
+}
+
+TEST_F(Input, OrdinaryKeysOnlyRedisplay)
+{
+    for (unsigned char key : std::string("aL1\r\t\x7f")) {
+        EXPECT_EQ(type(key), 1) << "key " << int(key);
+        EXPECT_EQ(lightingOn, 1);
+        EXPECT_TRUE(animating);
+    }
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+}
+
+TEST_F(Input, LKeyTogglesLighting)
+{
+    EXPECT_EQ(type('l'), 1);
+    EXPECT_EQ(lightingOn, 0);
+    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+    EXPECT_EQ(type('l'), 1);
+    EXPECT_EQ(lightingOn, 1);
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+}
+
+TEST_F(Input, EscEndsTheProcessWithStatusMinusOne)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(keyboard(27, 0, 0), ::testing::ExitedWithCode(255), "");
+    // Whatever the state: walking, paused, a close-up.
+    EXPECT_EXIT(
+        {
+            specialKey(GLUT_KEY_UP, 0, 0);
+            keyboard(' ', 0, 0);
+            viewMode = 4;
+            keyboard(27, 0, 0);
+        },
+        ::testing::ExitedWithCode(255), "");
+}
+
+TEST_F(Input, LeftDragTurnsTheSceneOneDegreePerPixel)
+{
+    EXPECT_EQ(redisplaysCausedBy([] { mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 100, 200); }), 1);
+    EXPECT_EQ(redisplaysCausedBy([] { motion(104, 202); }), 1);
+    EXPECT_EQ(redisplaysCausedBy([] { motion(110, 205); }), 1);
+    EXPECT_EQ(viewRotY, 10.0f);
+    EXPECT_EQ(viewRotX, 5.0f);
+    EXPECT_EQ(mouseLastX, 110);
+    EXPECT_EQ(mouseLastY, 205);
+
+    // Dragging left and up turns it back.
+    motion(90, 195);
+    EXPECT_EQ(viewRotY, -10.0f);
+    EXPECT_EQ(viewRotX, -5.0f);
+
+    // After the release a drag changes nothing; the button is remembered.
+    mouse(GLUT_LEFT_BUTTON, GLUT_UP, 90, 195);
+    EXPECT_EQ(mouseState, -1);
+    EXPECT_EQ(mouseButton, GLUT_LEFT_BUTTON);
+    EXPECT_EQ(redisplaysCausedBy([] { motion(300, 300); }), 0);
+    EXPECT_EQ(viewRotY, -10.0f);
+    EXPECT_EQ(viewRotX, -5.0f);
+}
+
+TEST_F(Input, MiddleButtonChangesNothing)
+{
+    EXPECT_EQ(redisplaysCausedBy([] { mouse(GLUT_MIDDLE_BUTTON, GLUT_DOWN, 100, 200); }), 0);
+    EXPECT_EQ(redisplaysCausedBy([] { motion(110, 205); }), 0);
+    EXPECT_EQ(redisplaysCausedBy([] { mouse(GLUT_MIDDLE_BUTTON, GLUT_UP, 110, 205); }), 0);
+    EXPECT_EQ(redisplaysCausedBy([] { mouse(3, GLUT_DOWN, 1, 1); }), 0);  // wheel
+    EXPECT_EQ(mouseState, -1);
+    EXPECT_EQ(mouseLastX, 0);
+    EXPECT_EQ(viewRotX, 0.0f);
+    EXPECT_EQ(viewRotY, 0.0f);
+    EXPECT_TRUE(animating);
+    EXPECT_FALSE(clockInstalled());
+}
+
+TEST_F(Input, ReshapeMovesTheCameraBackKeepingXAndHeading)
+{
+    press(GLUT_KEY_RIGHT);
+    for (int i = 0; i < 5; ++i)
+        press(GLUT_KEY_UP);
+    const float x = eyeX;
+    ASSERT_NE(x, 0.0f);
+    ASSERT_LT(eyeZ, 50.0f);
+
+    EXPECT_EQ(redisplaysCausedBy([] { reshape(640, 480); }), 0);
+    EXPECT_EQ(eyeZ, 50.0f);
+    EXPECT_EQ(eyeX, x);
+    EXPECT_EQ(heading, 0.125f);
+    EXPECT_FLOAT_EQ(centerX, static_cast<float>(x + std::sin(0.125)));
+    EXPECT_FLOAT_EQ(centerZ, static_cast<float>(50.0 - std::cos(0.125)));
+
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 640);
+    EXPECT_EQ(viewport[3], 480);
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+
+    // 60 degrees vertical field of view, aspect 4:3.
+    GLdouble projection[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    const double f = 1.0 / std::tan(std::numbers::pi / 6.0);
+    EXPECT_NEAR(projection[5], f, 1e-6);
+    EXPECT_NEAR(projection[0], f * 3.0 / 4.0, 1e-6);
+}
+
+TEST_F(Input, ReshapeToZeroHeightKeepsTheProjectionFinite)
+{
+    reshape(900, 0);
+    GLdouble projection[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    for (double v : projection)
+        EXPECT_TRUE(std::isfinite(v));
+    EXPECT_EQ(eyeZ, 50.0f);
+    reshape(0, 0);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    for (double v : projection)
+        EXPECT_TRUE(std::isfinite(v));
+}
+
+// The animation state machine: the flag `animating` and whether the clock
+// is installed as GLUT's idle callback.
+struct Transition {
+    const char* from;   // events that lead to the starting state
+    const char* event;  // ' ' space, 'p' left press, 'r' left release
+    bool animatingAfter;
+    bool runningAfter;
+};
+
+void send(const char* events)
+{
+    for (; *events; ++events) {
+        if (*events == ' ')
+            keyboard(' ', 0, 0);
+        else
+            mouse(GLUT_LEFT_BUTTON, *events == 'p' ? GLUT_DOWN : GLUT_UP, 10, 10);
+    }
+}
+
+TEST_F(Input, AnimationStateTable)
+{
+    const Transition table[] = {
+        {"", " ", false, false},    // Ready   --space-->   Paused
+        {"", "p", true, false},     // Ready   --press-->   Ready
+        {"", "r", true, true},      // Ready   --release--> Running
+        {"pr", " ", false, false},  // Running --space-->   Paused
+        {"pr", "p", true, false},   // Running --press-->   Ready
+        {"pr", "r", true, true},    // Running --release--> Running
+        {" ", " ", true, true},     // Paused  --space-->   Running
+        {" ", "p", false, false},   // Paused  --press-->   Paused
+        {" ", "r", false, false},   // Paused  --release--> Paused
+        {" ", "pr", false, false},  // Paused: clicks never start it
+    };
+    for (const Transition& t : table) {
+        SCOPED_TRACE(std::string("from \"") + t.from + "\" on \"" + t.event + "\"");
+        resetViewerState();
+        openTestWindow();
+        send(t.from);
+        EXPECT_EQ(redisplaysCausedBy([&] { send(t.event); }), 1);
+        EXPECT_EQ(animating, t.animatingAfter);
+        EXPECT_EQ(clockInstalled(), t.runningAfter);
+    }
+}
+
+TEST_F(Input, NothingMovesAtStart)
+{
+    EXPECT_FALSE(clockInstalled());
+    // However many redisplays the input callbacks ask for.
+    for (int i = 0; i < 5; ++i)
+        keyboard('x', 0, 0);
+    EXPECT_FALSE(clockInstalled());
+    for (float* angle : animationAngles())
+        EXPECT_EQ(*angle, 0.0f);
+}
+
+}  // namespace
