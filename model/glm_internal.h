@@ -22,3 +22,13 @@ inline char* glmCopyText(const char* text, std::size_t length) {
 }
 
 inline char* glmCopyText(const char* text) { return glmCopyText(text, std::strlen(text)); }
+
+// The author, contact and web-address lines of the files the writers make.
+inline constexpr const char* GLM_HEADER_AUTHOR = "Solar System developers";
+inline constexpr const char* GLM_HEADER_CONTACT = "solar-system@localhost";
+inline constexpr const char* GLM_HEADER_WEB = "file:///usr/share/doc/solar-system/";
+
+#include <cstdio>
+// The first seven comment lines of a written OBJ or MTL file; `kind` is
+// "OBJ" or "MTL".
+void glmWriteHeader(FILE* file, const char* kind);

@@ -1,0 +1,62 @@
+// The model library's readers without their process exits: OBJ and MTL
+// text parsed from memory, failures handed back to the caller.  The
+// file-level operations of glm.h (glmReadOBJ, glmReadMTL) are built on these
+// and end the process where this layer returns an error.
+#pragma once
+
+#include <cstddef>
+
+#include "model/glm.h"
+
+enum GlmReadErrorKind {
+    GLM_READ_OK = 0,
+    GLM_READ_CANT_OPEN,       // the OBJ file cannot be opened or read
+    GLM_READ_UNKNOWN_TOKEN,   // a token beginning with "v" the reader does not know
+    GLM_READ_BAD_REFERENCE,   // a face reference outside 1 .. count after resolving
+    GLM_READ_MATERIAL_FILE,   // the material library cannot be opened or read
+};
+
+// What went wrong.  `message` is the complete line the file-level operations
+// print (with its line break); unknown tokens go to standard output, every
+// other failure to standard error.
+struct GlmReadError {
+    GlmReadErrorKind kind;
+    char message[600];
+};
+
+// Loads material library `name` (the first word of an "mtllib" line) into
+// model->materialTable, normally through glmParseMTL.  Returns false and
+// fills `error` when there is no such library.
+using GlmMaterialLoader = bool (*)(GlmMesh* model, const char* name, void* context,
+                                   GlmReadError* error);
+
+struct GlmReadOptions {
+    // Worker threads for the two passes; 0 uses one per processor.  Small
+    // texts are always read on the calling thread.
+    unsigned threads = 0;
+    // Supplies the material libraries; null reads the file `name` in the
+    // directory of the model's source path (glmDirectoryOf).
+    GlmMaterialLoader loadMaterials = nullptr;
+    void* loaderContext = nullptr;
+};
+
+// Parses OBJ text into a new model whose sourcePath is a copy of
+// `sourcePath` (used for messages and to find material libraries; may be
+// null).  The text need not be zero-terminated and is not changed.  Returns
+// the model, which the caller releases with glmDestroy, or null with
+// `error` filled.  "glmFindMaterial" lines for unknown materials are printed
+// on standard output as the model is built.
+GlmMesh* glmParseOBJ(const char* text, std::size_t size, const char* sourcePath,
+                     const GlmReadOptions* options, GlmReadError* error);
+
+// glmParseOBJ on the file at `path`, which is mapped into memory, not copied.
+GlmMesh* glmLoadOBJ(const char* path, const GlmReadOptions* options, GlmReadError* error);
+
+// Replaces model->materialTable and materialCount with the materials of
+// MTL text `text`.  Never fails.
+void glmParseMTL(GlmMesh* model, const char* text, std::size_t size);
+
+// Reads the material library file `name` beside model->sourcePath into the
+// model; false with `error` filled when it cannot be read.  This is the
+// loader used when GlmReadOptions::loadMaterials is null.
+bool glmLoadMTL(GlmMesh* model, const char* name, void* context, GlmReadError* error);

@@ -1,0 +1,158 @@
+// MTL material libraries: reading into a model's material table and
+// writing the table back out beside an OBJ file.
+#include <cstdio>
+#include <string>
+
+#include "model/glm.h"
+#include "model/glm_core.h"
+#include "model/glm_internal.h"
+#include "model/glm_scan.h"
+
+using namespace glmscan;
+
+namespace {
+
+void setDefaults(GlmMtlEntry& entry) {
+    entry.name = nullptr;
+    const float diffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f}, ambient[4] = {0.2f, 0.2f, 0.2f, 1.0f},
+                specular[4] = {0.0f, 0.0f, 0.0f, 1.0f}, emission[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    std::memcpy(entry.diffuseColor, diffuse, sizeof diffuse);
+    std::memcpy(entry.ambientColor, ambient, sizeof ambient);
+    std::memcpy(entry.specularColor, specular, sizeof specular);
+    std::memcpy(entry.emissionColor, emission, sizeof emission);
+    entry.specularExponent = 65.0f;
+}
+
+void releaseTable(GlmMesh* model) {
+    for (unsigned i = 0; i < model->materialCount; i++) std::free(model->materialTable[i].name);
+    std::free(model->materialTable);
+    model->materialTable = nullptr;
+    model->materialCount = 0;
+}
+
+// The library's path: the directory of `objPath` followed by `name`.
+std::string joinPath(const char* objPath, const char* name) {
+    char* directory = glmDirectoryOf(objPath ? objPath : "");
+    std::string path = std::string(directory) + name;
+    std::free(directory);
+    return path;
+}
+
+}  // namespace
+
+char* glmDirectoryOf(const char* path) {
+    const char* slash = std::strrchr(path, '/');
+    return glmCopyText(path, slash ? static_cast<std::size_t>(slash - path + 1) : 0);
+}
+
+// Counting looks at the first token of every line; filling reads each value
+// line's numbers from that line only and then skips the rest of it, so both
+// see the same "newmtl" lines and the table never overflows.
+void glmParseMTL(GlmMesh* model, const char* text, std::size_t size) {
+    const char* end = text + size;
+    unsigned count = 1;
+    for (const char* p = text;;) {
+        std::string_view tok = token(p, end);
+        if (tok.empty()) break;
+        if (tok[0] == 'n') count++;
+        skipLine(p, end);
+    }
+    releaseTable(model);
+    model->materialTable = static_cast<GlmMtlEntry*>(std::malloc(sizeof(GlmMtlEntry) * count));
+    model->materialCount = count;
+    for (unsigned i = 0; i < count; i++) setDefaults(model->materialTable[i]);
+    model->materialTable[0].name = glmCopyText("default");
+
+    GlmMtlEntry* current = &model->materialTable[0];
+    unsigned index = 0;
+    for (const char* p = text;;) {
+        std::string_view tok = token(p, end);
+        if (tok.empty()) break;
+        const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+        const char* eol = lf ? lf : end;
+        char second = tok.size() > 1 ? tok[1] : '\0';
+        if (tok[0] == 'n') {
+            std::string_view word = firstWord(std::string_view(p, static_cast<std::size_t>(eol - p)));
+            word = word.substr(0, ::strnlen(word.data(), word.size()));
+            if (index + 1 < count) {
+                current = &model->materialTable[++index];
+                current->name = glmCopyText(word.data(), word.size());
+            } else {
+                current = nullptr;  // more entries than counted: ignored
+            }
+        } else if (current && tok[0] == 'N' && second == 's') {
+            float value;
+            if (scanFloats(p, eol, &value, 1) == 1) {
+                value /= 1000.0f;
+                value *= 128.0f;
+                current->specularExponent = value;
+            }
+        } else if (current && tok[0] == 'K' && (second == 'a' || second == 'd' || second == 's')) {
+            float* color = second == 'a' ? current->ambientColor
+                           : second == 'd' ? current->diffuseColor
+                                           : current->specularColor;
+            float values[3];
+            int read = scanFloats(p, eol, values, 3);
+            for (int i = 0; i < read; i++) color[i] = values[i];
+        }
+        p = lf ? lf + 1 : end;
+    }
+}
+
+bool glmLoadMTL(GlmMesh* model, const char* name, void*, GlmReadError* error) {
+    std::string path = joinPath(model->sourcePath, name);
+    FILE* file = std::fopen(path.c_str(), "r");
+    std::string text;
+    bool ok = file != nullptr;
+    if (file) {
+        char buffer[1 << 14];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+        ok = !std::ferror(file);
+        std::fclose(file);
+    }
+    if (!ok) {
+        error->kind = GLM_READ_MATERIAL_FILE;
+        std::snprintf(error->message, sizeof error->message,
+                      "glmReadMTL() failed: can't open material file \"%s\".\n", path.c_str());
+        return false;
+    }
+    glmParseMTL(model, text.data(), text.size());
+    return true;
+}
+
+void glmReadMTL(GlmMesh* model, const char* name) {
+    GlmReadError error;
+    if (!glmLoadMTL(model, name, nullptr, &error)) {
+        std::fflush(stdout);
+        std::fputs(error.message, stderr);
+        std::exit(1);
+    }
+}
+
+void glmWriteHeader(FILE* file, const char* kind) {
+    std::fprintf(file, "#  \n#  Wavefront %s generated by the Solar System model library\n#  \n", kind);
+    std::fprintf(file, "#  Solar System model library\n#  %s\n#  %s\n#  %s\n", GLM_HEADER_AUTHOR,
+                 GLM_HEADER_CONTACT, GLM_HEADER_WEB);
+}
+
+void glmWriteMTL(GlmMesh* model, const char* objPath, const char* name) {
+    std::string path = joinPath(objPath, name);
+    FILE* file = std::fopen(path.c_str(), "w");
+    if (!file) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "glmWriteMTL() failed: can't open file \"%s\".\n", path.c_str());
+        std::exit(1);
+    }
+    glmWriteHeader(file, "MTL");
+    std::fputs("#  \n\n", file);
+    for (unsigned i = 0; i < model->materialCount; i++) {
+        const GlmMtlEntry& m = model->materialTable[i];
+        std::fprintf(file, "newmtl %s\n", m.name ? m.name : "");
+        std::fprintf(file, "Ka %f %f %f\n", m.ambientColor[0], m.ambientColor[1], m.ambientColor[2]);
+        std::fprintf(file, "Kd %f %f %f\n", m.diffuseColor[0], m.diffuseColor[1], m.diffuseColor[2]);
+        std::fprintf(file, "Ks %f %f %f\n", m.specularColor[0], m.specularColor[1], m.specularColor[2]);
+        std::fprintf(file, "Ns %f\n", m.specularExponent / 128.0f * 1000.0f);
+        std::fputs("\n", file);
+    }
+    std::fclose(file);
+}

@@ -1,0 +1,237 @@
+// Scanning primitives for the OBJ and MTL readers.  They read text in
+// memory exactly as the C library's formatted input reads a stream: the same
+// characters make a token or a number, the same characters are consumed when
+// a conversion fails, and floats are correctly rounded as strtof rounds them.
+#pragma once
+
+#include <bit>
+#include <charconv>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <string_view>
+
+namespace glmscan {
+
+// White space as isspace() sees it in the C locale.
+inline bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+inline bool isDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+inline const char* skipSpace(const char* p, const char* end) {
+    while (p < end && isSpace(*p)) p++;
+    return p;
+}
+
+// "%s": the next run of non-blank characters; empty at the end of the text.
+inline std::string_view token(const char*& p, const char* end) {
+    p = skipSpace(p, end);
+    const char* start = p;
+    while (p < end && !isSpace(*p)) p++;
+    return {start, static_cast<std::size_t>(p - start)};
+}
+
+// Moves p past the next line feed (or to the end).
+inline void skipLine(const char*& p, const char* end) {
+    const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+    p = lf ? static_cast<const char*>(lf) + 1 : end;
+}
+
+// The rest of the current line without its line break ("\n" or "\r\n");
+// p moves past the line feed.
+inline std::string_view restOfLine(const char*& p, const char* end) {
+    const char* start = p;
+    const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+    const char* stop = lf ? static_cast<const char*>(lf) : end;
+    p = lf ? stop + 1 : end;
+    if (stop > start && stop[-1] == '\r') stop--;
+    return {start, static_cast<std::size_t>(stop - start)};
+}
+
+// The first word of a piece of text, or an empty view when there is none.
+inline std::string_view firstWord(std::string_view text) {
+    const char* p = text.data();
+    return token(p, text.data() + text.size());
+}
+
+// "%ld": optional white space, an optional sign and decimal digits; values
+// beyond the range of long saturate as strtol does.  On failure the white
+// space and a lone sign stay consumed, as with the C library.
+inline bool scanLong(const char*& p, const char* end, long& out) {
+    p = skipSpace(p, end);
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        p++;
+    }
+    if (p >= end || !isDigit(*p)) return false;
+    std::uint64_t value = 0;
+    bool overflow = false;
+    do {
+        unsigned digit = static_cast<unsigned>(*p - '0');
+        if (value > (UINT64_MAX - digit) / 10) overflow = true;
+        else value = value * 10 + digit;
+        p++;
+    } while (p < end && isDigit(*p));
+    constexpr std::uint64_t limit = static_cast<std::uint64_t>(std::numeric_limits<long>::max());
+    if (negative) out = (overflow || value > limit + 1) ? std::numeric_limits<long>::min()
+                                                         : static_cast<long>(0 - value);
+    else out = (overflow || value > limit) ? std::numeric_limits<long>::max() : static_cast<long>(value);
+    return true;
+}
+
+inline bool matchChar(const char*& p, const char* end, char c) {
+    if (p < end && *p == c) {
+        p++;
+        return true;
+    }
+    return false;
+}
+
+// Converts [start, stop), a number text without its sign, exactly as
+// strtof converts its longest valid prefix.
+inline float convertSlow(const char* start, const char* stop, bool hex) {
+    float value = 0;
+    auto result = std::from_chars(start, stop, value,
+                                  hex ? std::chars_format::hex : std::chars_format::general);
+    if (result.ec == std::errc::result_out_of_range) {
+        // Overflow and underflow: strtof gives infinity or the rounded tiny value.
+        std::string copy(hex ? "0x" : "");
+        copy.append(start, stop);
+        value = std::strtof(copy.c_str(), nullptr);
+    }
+    return value;
+}
+
+inline constexpr double POWERS_OF_TEN[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                           1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                           1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// "%f" on text that has no white space before the number: consumes what the
+// C library consumes and gives the value strtof gives.  False when the text
+// does not start a number.
+inline bool scanFloat(const char*& p, const char* end, float& out) {
+    const char* s = p;
+    bool negative = false;
+    if (s < end && (*s == '+' || *s == '-')) {
+        negative = *s == '-';
+        s++;
+    }
+    if (s >= end) return false;
+    char c = *s;
+    if (c == 'n' || c == 'N' || c == 'i' || c == 'I') {
+        auto matchWord = [&](const char* word) {
+            for (const char* w = word; *w; w++, s++)
+                if (s >= end || (*s | 0x20) != *w) return false;
+            return true;
+        };
+        float value;
+        if (c == 'n' || c == 'N') {
+            if (!matchWord("nan")) return false;
+            value = std::numeric_limits<float>::quiet_NaN();
+        } else {
+            if (!matchWord("inf")) return false;
+            if (s < end && (*s | 0x20) == 'i' && !matchWord("inity")) return false;
+            value = std::numeric_limits<float>::infinity();
+        }
+        out = negative ? -value : value;
+        p = s;
+        return true;
+    }
+    if (c == '0' && s + 1 < end && (s[1] | 0x20) == 'x') {
+        const char* digits = s + 2;
+        const char* q = digits;
+        bool anyDigit = false, point = false;
+        for (; q < end; q++) {
+            char h = *q;
+            if (isDigit(h) || ((h | 0x20) >= 'a' && (h | 0x20) <= 'f')) anyDigit = true;
+            else if (h == '.' && !point) point = true;
+            else break;
+        }
+        if (!anyDigit) return false;
+        if (q < end && (*q | 0x20) == 'p') {
+            q++;
+            if (q < end && (*q == '+' || *q == '-')) q++;
+            while (q < end && isDigit(*q)) q++;
+        }
+        float value = convertSlow(digits, q, true);
+        out = negative ? -value : value;
+        p = q;
+        return true;
+    }
+    // Decimal: digits with at most one point, then an exponent once a digit was seen.
+    const char* start = s;
+    std::uint64_t mantissa = 0;
+    int significant = 0;  // digits kept in mantissa, leading zeros excluded
+    int exponent = 0;
+    bool anyDigit = false, exact = true, point = false;
+    for (; s < end; s++) {
+        char d = *s;
+        if (isDigit(d)) {
+            anyDigit = true;
+            if (mantissa == 0 && d == '0') {
+                if (point) exponent--;
+                continue;
+            }
+            if (significant < 19) {
+                mantissa = mantissa * 10 + static_cast<unsigned>(d - '0');
+                significant++;
+                if (point) exponent--;
+            } else {
+                exact = false;
+                if (!point) exponent++;
+            }
+        } else if (d == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (!anyDigit) return false;
+    if (s < end && (*s | 0x20) == 'e') {
+        s++;
+        bool expNegative = false;
+        if (s < end && (*s == '+' || *s == '-')) {
+            expNegative = *s == '-';
+            s++;
+        }
+        int written = 0;
+        for (; s < end && isDigit(*s); s++)
+            if (written < 100000) written = written * 10 + (*s - '0');
+        exponent += expNegative ? -written : written;
+    }
+    float value;
+    if (mantissa == 0) {
+        value = 0.0f;
+    } else if (exact && significant <= 15 && exponent >= -22 && exponent <= 22) {
+        // Both operands are exact doubles, so the quotient or product is the
+        // correctly rounded double; rounding that to float is correct unless
+        // the double lies exactly halfway between two floats.
+        double d = static_cast<double>(mantissa);
+        d = exponent < 0 ? d / POWERS_OF_TEN[-exponent] : d * POWERS_OF_TEN[exponent];
+        if ((std::bit_cast<std::uint64_t>(d) & ((std::uint64_t{1} << 29) - 1)) == (std::uint64_t{1} << 28))
+            value = convertSlow(start, s, false);
+        else
+            value = static_cast<float>(d);
+    } else {
+        value = convertSlow(start, s, false);
+    }
+    out = negative ? -value : value;
+    p = s;
+    return true;
+}
+
+// "%f %f ..." on one line: reads up to `count` numbers from [p, end) into
+// `values`; returns how many were read.
+inline int scanFloats(const char* p, const char* end, float* values, int count) {
+    for (int i = 0; i < count; i++) {
+        p = skipSpace(p, end);
+        if (!scanFloat(p, end, values[i])) return i;
+    }
+    return count;
+}
+
+}  // namespace glmscan
