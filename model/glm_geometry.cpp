@@ -302,19 +302,19 @@ void glmSphereUVs(GlmMesh* model) {
 // takes the number of the first kept vertex j that is glmNearlyEqual to it,
 // or becomes a new kept vertex.  Instead of comparing with every kept vertex,
 // kept vertices are filed in a hash grid whose cells are a little more than
-// 2 * epsilon wide, so only the (at most) two cells per axis that the open
-// box of half-width epsilon around a vertex can reach are searched.
+// 4 * epsilon wide, so only the one or two cells per axis that the open box
+// of half-width epsilon around a vertex can reach are searched.
 //
 // Why this finds every match: a match means the float difference is below
 // epsilon on every axis, and since epsilon is a float and rounding is
 // monotonic the real difference is below epsilon too.  Cell coordinates are
 // q = x / size in double precision; the cell size is kept at least 2^-40 of
 // the largest magnitude so |q| <= 2^40 and q is off by at most 2^-13.  The
-// size is 2 * epsilon * (1 + 2^-10), so the real box is narrower than
-// (q - 0.4995, q + 0.4995), and with rounding every matching vertex's
-// computed q lies in (q - 0.5, q + 0.5), which cells floor(q - 0.5) and the
-// one after it cover.  A cell size raised by a huge spread of coordinates
-// only costs speed, never the result.
+// size is 4 * epsilon * (1 + 2^-10), so the real box is narrower than
+// (q - 0.2498, q + 0.2498), and with rounding every matching vertex's
+// computed q lies in (q - 0.25, q + 0.25), which cells floor(q - 0.25) to
+// floor(q + 0.25) cover.  A cell size raised by a huge spread of
+// coordinates only costs speed, never the result.
 //
 // Vertices with an infinite or NaN coordinate never compare equal to
 // anything and are kept without entering the grid.  An epsilon that is not
@@ -407,7 +407,7 @@ void glmMergeVertices(GlmMesh* model, float epsilon) {
             if (!finite(i)) continue;
             for (int k = 0; k < 3; ++k) spread = std::max(spread, std::fabs(static_cast<double>(old[3 * i + k])));
         }
-        const double size = std::max(2.0 * epsilon * (1.0 + 1.0 / 1024.0), spread * 0x1p-40);
+        const double size = std::max(4.0 * epsilon * (1.0 + 1.0 / 1024.0), spread * 0x1p-40);
         KeptGrid grid(count);
         for (unsigned i = 1; i <= count; ++i) {
             const float* p = &old[3 * i];
@@ -417,24 +417,29 @@ void glmMergeVertices(GlmMesh* model, float epsilon) {
                 continue;
             }
             CellKey own, low;
+            int64_t span[3];  // 0 or 1: whether the box reaches the next cell
             for (int k = 0; k < 3; ++k) {
                 double q = p[k] / size;
                 own.c[k] = static_cast<int64_t>(std::floor(q));
-                low.c[k] = static_cast<int64_t>(std::floor(q - 0.5));
+                low.c[k] = static_cast<int64_t>(std::floor(q - 0.25));
+                span[k] = static_cast<int64_t>(std::floor(q + 0.25)) - low.c[k];
             }
             unsigned match = NONE;
-            for (int corner = 0; corner < 8; ++corner) {
-                CellKey key;
-                for (int k = 0; k < 3; ++k) key.c[k] = low.c[k] + ((corner >> k) & 1);
-                size_t slot;
-                unsigned cell = grid.find(key, slot);
-                if (cell == NONE) continue;
-                // A cell's kept vertices run in increasing order, so only
-                // numbers below the best match so far need a look.
-                for (unsigned j = grid.head[cell]; j != NONE && j < match; j = grid.nextInCell[j]) {
-                    if (glmNearlyEqual(&old[3 * keptFrom[j]], p, epsilon)) {
-                        match = j;
-                        break;
+            CellKey key;
+            for (key.c[2] = low.c[2]; key.c[2] <= low.c[2] + span[2]; ++key.c[2]) {
+                for (key.c[1] = low.c[1]; key.c[1] <= low.c[1] + span[1]; ++key.c[1]) {
+                    for (key.c[0] = low.c[0]; key.c[0] <= low.c[0] + span[0]; ++key.c[0]) {
+                        size_t slot;
+                        unsigned cell = grid.find(key, slot);
+                        if (cell == NONE) continue;
+                        // A cell's kept vertices run in increasing order, so
+                        // only numbers below the best match so far matter.
+                        for (unsigned j = grid.head[cell]; j != NONE && j < match; j = grid.nextInCell[j]) {
+                            if (glmNearlyEqual(&old[3 * keptFrom[j]], p, epsilon)) {
+                                match = j;
+                                break;
+                            }
+                        }
                     }
                 }
             }

@@ -71,39 +71,41 @@ float* copyFloats(const float* a, unsigned count, unsigned width) {
 }
 
 GlmMesh* makeUvSphere(unsigned stacks, unsigned slices) {
-    const unsigned ring = slices + 1;
+    // Ring i: one pole copy per fan triangle at the poles, slices + 1
+    // vertices (seam repeated) in between.
+    auto ringStart = [&](unsigned i) { return i == 0 ? 0 : slices + (i - 1) * (slices + 1); };
+    auto at = [&](unsigned i, unsigned j) { return ringStart(i) + j + 1; };
     std::vector<float> xyz;
-    xyz.reserve(size_t{stacks + 1} * ring * 3);
+    xyz.reserve((size_t{stacks + 1} * (slices + 1)) * 3);
     for (unsigned i = 0; i <= stacks; ++i) {
+        const bool pole = i == 0 || i == stacks;
         double polar = M_PI * i / stacks;
-        for (unsigned j = 0; j <= slices; ++j) {
+        for (unsigned j = 0; j < (pole ? slices : slices + 1); ++j) {
             double azimuth = 2 * M_PI * (j % slices) / slices;
-            xyz.push_back(static_cast<float>(std::sin(polar) * std::cos(azimuth)));
-            xyz.push_back(static_cast<float>(std::cos(polar)));
-            xyz.push_back(static_cast<float>(std::sin(polar) * std::sin(azimuth)));
+            if (pole) {
+                xyz.insert(xyz.end(), {0.0f, i == 0 ? 1.0f : -1.0f, 0.0f});
+            } else {
+                xyz.push_back(static_cast<float>(std::sin(polar) * std::cos(azimuth)));
+                xyz.push_back(static_cast<float>(std::cos(polar)));
+                xyz.push_back(static_cast<float>(std::sin(polar) * std::sin(azimuth)));
+            }
         }
     }
-    // Exact pole positions so that every pole copy is the same point.
-    for (unsigned j = 0; j <= slices; ++j) {
-        for (unsigned i : {0u, stacks}) {
-            float* p = &xyz[3 * (size_t{i} * ring + j)];
-            p[0] = 0.0f;
-            p[1] = i == 0 ? 1.0f : -1.0f;
-            p[2] = 0.0f;
-        }
-    }
-    auto at = [&](unsigned i, unsigned j) { return i * ring + j + 1; };
     std::vector<unsigned> tris;
     std::vector<unsigned> quarter[4];
     tris.reserve(size_t{stacks} * slices * 6);
     for (unsigned i = 0; i < stacks; ++i) {
         for (unsigned j = 0; j < slices; ++j) {
             unsigned q = 4 * j / slices;
-            if (i != 0) {
+            if (i == 0) {
+                quarter[q].push_back(static_cast<unsigned>(tris.size() / 3));
+                tris.insert(tris.end(), {at(0, j), at(1, j + 1), at(1, j)});
+            } else if (i == stacks - 1) {
+                quarter[q].push_back(static_cast<unsigned>(tris.size() / 3));
+                tris.insert(tris.end(), {at(i, j), at(i, j + 1), at(stacks, j)});
+            } else {
                 quarter[q].push_back(static_cast<unsigned>(tris.size() / 3));
                 tris.insert(tris.end(), {at(i, j), at(i, j + 1), at(i + 1, j + 1)});
-            }
-            if (i != stacks - 1) {
                 quarter[q].push_back(static_cast<unsigned>(tris.size() / 3));
                 tris.insert(tris.end(), {at(i, j), at(i + 1, j + 1), at(i + 1, j)});
             }

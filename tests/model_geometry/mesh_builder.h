@@ -29,11 +29,12 @@ void addMaterials(GlmMesh* model, unsigned count);
 // A copy of a C-allocated array of `count` + 1 entries of `width` floats.
 float* copyFloats(const float* a, unsigned count, unsigned width);
 
-// Vertices and triangles of a UV sphere of radius 1: `stacks` bands from pole
-// to pole, the first and last as fans, `slices` segments round; every ring
-// (the poles included) has slices + 1 vertices, the seam's and the poles'
-// positions repeated.  Faces are spread over four groups by slice quarter.
-// 501 stacks and 1000 slices give 1,000,000 triangles.
+// A UV sphere of radius 1: `stacks` bands from pole to pole, the first and
+// last as fans, `slices` segments round.  Each ring between the poles has
+// slices + 1 vertices (the seam's repeated), each pole one copy per fan
+// triangle.  Faces are spread over four groups "q0".."q3" by slice quarter
+// beside an empty "default".  501 stacks and 1000 slices give 1,000,000
+// triangles and 502,500 vertices, 500,002 of them distinct.
 GlmMesh* makeUvSphere(unsigned stacks, unsigned slices);
 
 // A w x h grid of squares (two triangles each) in the plane y = 0.
