@@ -1,5 +1,6 @@
 #include "tests/model_geometry/mesh_builder.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -9,7 +10,7 @@ GlmMesh* makeMesh(const std::vector<float>& xyz, const std::vector<unsigned>& tr
     model->sourcePath = static_cast<char*>(std::calloc(1, 1));
     model->vertexCount = static_cast<unsigned>(xyz.size() / 3);
     model->vertices = static_cast<float*>(std::calloc(xyz.size() + 3, sizeof(float)));
-    std::memcpy(model->vertices + 3, xyz.data(), xyz.size() * sizeof(float));
+    std::copy(xyz.begin(), xyz.end(), model->vertices + 3);
     model->faceCount = static_cast<unsigned>(triangles.size() / 3);
     model->faces = static_cast<GlmFace*>(std::calloc(model->faceCount + 1, sizeof(GlmFace)));
     std::vector<unsigned> all;
@@ -35,7 +36,7 @@ void setGroups(GlmMesh* model, std::initializer_list<GroupSpec> groups) {
         GlmFaceGroup* g = glmEnsureGroup(model, spec.name);
         g->faceCount = static_cast<unsigned>(spec.faces.size());
         g->faceList = static_cast<unsigned*>(std::malloc((spec.faces.size() + 1) * sizeof(unsigned)));
-        std::memcpy(g->faceList, spec.faces.data(), spec.faces.size() * sizeof(unsigned));
+        std::copy(spec.faces.begin(), spec.faces.end(), g->faceList);
         g->materialIndex = spec.materialIndex;
     }
 }
