@@ -127,32 +127,64 @@ void glmWriteMTL(GlmMesh* model, const char* objPath, const char* name);
 void glmWriteOBJ(GlmMesh* model, const char* path, unsigned mode);
 
 // ---- Normals and geometry operations ----
+//
+// These change the model in place.  Moving, scaling or welding vertices
+// does not recompute normals; a degenerate model (no vertices, all vertices
+// at the origin, collinear corners) gives finite results, never NaN.
 
-// Extents |max| + |min| of each axis into dimensions[0..2].
+// Extents |max| + |min| of each axis into dimensions[0..2] (x from 2 to 4
+// has the extent 6); all 0 for a model without vertices.
 void glmExtents(GlmMesh* model, float* dimensions);
-// Moves the model's box centre to the origin and scales the largest extent
-// to 2; returns the scale applied.
+// Moves the bounding box's centre to the origin, then scales so that the
+// largest extent becomes 2; returns the scale applied.  When the largest
+// extent is 0 the model is only moved and 1 is returned.
 float glmCenterAndScale(GlmMesh* model);
+// Multiplies / offsets the positions of vertices 1..vertexCount.
 void glmResize(GlmMesh* model, float factor);
 void glmShift(GlmMesh* model, const float* offset);
-// Reverses every triangle's winding and negates all normals.
+// Exchanges corners 0 and 2 of every face (vertex, and normal and texture
+// references when the model has them) and negates every facet normal and
+// normal: applied twice it restores the model.
 void glmFlipWinding(GlmMesh* model);
-// One unit facet normal per face; face i refers to facet normal i + 1.
+// One unit facet normal per face (a zero vector for collinear corners);
+// face i refers to facet normal i + 1.
 void glmFaceNormals(GlmMesh* model);
-// Per-corner normals averaged over faces within `angle` degrees.
+// Replaces the normals: every face corner gets the normalised sum of the
+// facet normals of the faces at its vertex whose dot product with the
+// reference face's (the highest-numbered face using the vertex) exceeds
+// cos(angle), or a copy of its own face's facet normal when its face is not
+// among them.  Numbering runs vertex by vertex, the vertex's average first,
+// then the copies, highest-numbered face first.  A vertex used by no face
+// gets no normal and a line on standard error.  Linear in the faces.
 void glmVertexNormals(GlmMesh* model, float angle);
-// Texture coordinates from x and z, one per vertex.
+// One texture coordinate per vertex from x and z, the largest extent
+// mapping to 0..1 (every vertex at (0.5, 0.5) when that extent is 0); the
+// faces in the groups take their vertex references as texture references.
 void glmPlanarUVs(GlmMesh* model);
-// Texture coordinates from the normals' directions, one per normal.
+// One texture coordinate per normal from its direction, the poles on the
+// x axis; the faces in the groups take their normal references.
 void glmSphereUVs(GlmMesh* model);
-// Welds vertices closer than epsilon on every axis; first kept vertex wins.
+// Welds vertices: in increasing order, each vertex takes the number of the
+// first kept vertex that is glmNearlyEqual to it (closer than epsilon on
+// every axis) or becomes a new kept vertex at its own position; faces are
+// renumbered.  Linear in practice (a hash grid); epsilon <= 0 or NaN welds
+// nothing, and a vertex with an infinite or NaN coordinate is never welded.
 void glmMergeVertices(GlmMesh* model, float epsilon);
 
 // ---- Drawing ----
 
-// Sends the model to OpenGL in immediate mode, group by group.
+// Sends the model to OpenGL in immediate mode, group by group from the head
+// of groupList: one GL_TRIANGLES batch per group (a GL_LINE_LOOP per face
+// with MODE_OUTLINE), with facet normals (MODE_FLAT), corner normals
+// (MODE_SMOOTH), texture coordinates (MODE_TEXTURE), each group's diffuse
+// colour (MODE_COLOR, enabling GL_COLOR_MATERIAL) or material (MODE_MATERIAL,
+// disabling it).  Requests the model cannot meet, and MODE_FLAT beside
+// MODE_SMOOTH and MODE_COLOR beside MODE_MATERIAL, are dropped with a warning
+// on standard output.  Changes no other GL state.
 void glmDraw(GlmMesh* model, unsigned mode);
-// Compiles glmDraw(model, mode) into a new display list and returns its name.
+// Compiles glmDraw(model, mode) into a new display list and returns its name,
+// which the caller deletes.  Returns 0, draws nothing and says so on standard
+// error when GL gives no list name (no context, or inside glBegin/glEnd).
 unsigned glmCompileList(GlmMesh* model, unsigned mode);
 
 // ---- PPM reader ----
