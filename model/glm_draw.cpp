@@ -9,40 +9,32 @@
 
 namespace {
 
-// Drops the requests the model cannot satisfy, with a warning for each, in
-// a fixed order; returns the mode that is actually drawn.
+// Clears `flag` from the mode with a warning on standard output when the
+// mode has it and `unmet` holds.
+void drop(unsigned& mode, unsigned flag, bool unmet, const char* warning) {
+    if ((mode & flag) && unmet) {
+        std::fputs(warning, stdout);
+        mode &= ~flag;
+    }
+}
+
+// Drops the requests the model cannot satisfy, in a fixed order; returns
+// the mode that is actually drawn.
 unsigned adjustMode(const GlmMesh* model, unsigned mode) {
-    if ((mode & MODE_FLAT) && !model->facetnorms) {
-        std::fputs("glmDraw() warning: flat render mode requested with no facet normals defined.\n", stdout);
-        mode &= ~MODE_FLAT;
-    }
-    if ((mode & MODE_SMOOTH) && !model->normals) {
-        std::fputs("glmDraw() warning: smooth render mode requested with no normals defined.\n", stdout);
-        mode &= ~MODE_SMOOTH;
-    }
-    if ((mode & MODE_TEXTURE) && !model->uvs) {
-        std::fputs("glmDraw() warning: texture render mode requested with no texture coordinates defined.\n",
-                   stdout);
-        mode &= ~MODE_TEXTURE;
-    }
-    if ((mode & MODE_FLAT) && (mode & MODE_SMOOTH)) {
-        std::fputs("glmDraw() warning: flat render mode requested and smooth render mode requested (using smooth).\n",
-                   stdout);
-        mode &= ~MODE_FLAT;
-    }
-    if ((mode & MODE_COLOR) && !model->materialTable) {
-        std::fputs("glmDraw() warning: color render mode requested with no materials defined.\n", stdout);
-        mode &= ~MODE_COLOR;
-    }
-    if ((mode & MODE_MATERIAL) && !model->materialTable) {
-        std::fputs("glmDraw() warning: material render mode requested with no materials defined.\n", stdout);
-        mode &= ~MODE_MATERIAL;
-    }
-    if ((mode & MODE_COLOR) && (mode & MODE_MATERIAL)) {
-        std::fputs("glmDraw() warning: color and material render mode requested using only material mode.\n",
-                   stdout);
-        mode &= ~MODE_COLOR;
-    }
+    drop(mode, MODE_FLAT, !model->facetnorms,
+         "glmDraw() warning: flat render mode requested with no facet normals defined.\n");
+    drop(mode, MODE_SMOOTH, !model->normals,
+         "glmDraw() warning: smooth render mode requested with no normals defined.\n");
+    drop(mode, MODE_TEXTURE, !model->uvs,
+         "glmDraw() warning: texture render mode requested with no texture coordinates defined.\n");
+    drop(mode, MODE_FLAT, mode & MODE_SMOOTH,
+         "glmDraw() warning: flat render mode requested and smooth render mode requested (using smooth).\n");
+    drop(mode, MODE_COLOR, !model->materialTable,
+         "glmDraw() warning: color render mode requested with no materials defined.\n");
+    drop(mode, MODE_MATERIAL, !model->materialTable,
+         "glmDraw() warning: material render mode requested with no materials defined.\n");
+    drop(mode, MODE_COLOR, mode & MODE_MATERIAL,
+         "glmDraw() warning: color and material render mode requested using only material mode.\n");
     return mode;
 }
 

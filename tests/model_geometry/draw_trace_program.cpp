@@ -18,8 +18,8 @@ namespace {
 // Four vertices, three faces in four groups (one empty), every kind of
 // array present, references that differ from the face numbers.
 GlmMesh* fullModel() {
-    GlmMesh* m = makeMesh({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, {1, 2, 3, 2, 4, 3, 1, 3, 4});
-    setGroups(m, {{"default", {2}, 0}, {"g1", {0}, 1}, {"g2", {1}, 1}, {"empty", {}, 2}});
+    GlmMesh* m = makeMesh({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, {1, 2, 3, 2, 4, 3, 1, 3, 4},
+                          {{"default", {2}, 0}, {"g1", {0}, 1}, {"g2", {1}, 1}, {"empty", {}, 2}});
     addMaterials(m, 3);
     m->normalCount = 4;
     m->normals = static_cast<float*>(std::malloc(15 * sizeof(float)));

@@ -5,7 +5,20 @@
 #include <cstdlib>
 #include <cstring>
 
-GlmMesh* makeMesh(const std::vector<float>& xyz, const std::vector<unsigned>& triangles) {
+namespace {
+
+void addGroup(GlmMesh* model, const GroupSpec& group) {
+    GlmFaceGroup* g = glmEnsureGroup(model, group.name);
+    g->faceCount = static_cast<unsigned>(group.faces.size());
+    g->faceList = static_cast<unsigned*>(std::malloc((group.faces.size() + 1) * sizeof(unsigned)));
+    std::copy(group.faces.begin(), group.faces.end(), g->faceList);
+    g->materialIndex = group.materialIndex;
+}
+
+}  // namespace
+
+GlmMesh* makeMesh(const std::vector<float>& xyz, const std::vector<unsigned>& triangles,
+                  std::initializer_list<GroupSpec> groups) {
     auto* model = static_cast<GlmMesh*>(std::calloc(1, sizeof(GlmMesh)));
     model->sourcePath = static_cast<char*>(std::calloc(1, 1));
     model->vertexCount = static_cast<unsigned>(xyz.size() / 3);
@@ -18,27 +31,9 @@ GlmMesh* makeMesh(const std::vector<float>& xyz, const std::vector<unsigned>& tr
         for (int k = 0; k < 3; ++k) model->faces[i].vertexRefs[k] = triangles[3 * i + k];
         all.push_back(i);
     }
-    setGroups(model, {{"default", all, 0}});
+    if (groups.size() == 0) addGroup(model, {"default", all, 0});
+    for (const GroupSpec& group : groups) addGroup(model, group);
     return model;
-}
-
-void setGroups(GlmMesh* model, std::initializer_list<GroupSpec> groups) {
-    for (GlmFaceGroup* g = model->groupList; g;) {
-        GlmFaceGroup* next = g->next;
-        std::free(g->name);
-        std::free(g->faceList);
-        std::free(g);
-        g = next;
-    }
-    model->groupList = nullptr;
-    model->groupCount = 0;
-    for (const GroupSpec& spec : groups) {
-        GlmFaceGroup* g = glmEnsureGroup(model, spec.name);
-        g->faceCount = static_cast<unsigned>(spec.faces.size());
-        g->faceList = static_cast<unsigned*>(std::malloc((spec.faces.size() + 1) * sizeof(unsigned)));
-        std::copy(spec.faces.begin(), spec.faces.end(), g->faceList);
-        g->materialIndex = spec.materialIndex;
-    }
 }
 
 void addMaterials(GlmMesh* model, unsigned count) {
@@ -112,13 +107,12 @@ GlmMesh* makeUvSphere(unsigned stacks, unsigned slices) {
             }
         }
     }
-    GlmMesh* model = makeMesh(xyz, tris);
-    setGroups(model, {{"default", {}, 0},
-                      {"q0", quarter[0], 0},
-                      {"q1", quarter[1], 0},
-                      {"q2", quarter[2], 0},
-                      {"q3", quarter[3], 0}});
-    return model;
+    return makeMesh(xyz, tris,
+                    {{"default", {}, 0},
+                     {"q0", quarter[0], 0},
+                     {"q1", quarter[1], 0},
+                     {"q2", quarter[2], 0},
+                     {"q3", quarter[3], 0}});
 }
 
 GlmMesh* makeFlatGrid(unsigned w, unsigned h) {

@@ -9,18 +9,19 @@
 
 #include "model/glm.h"
 
-// A model with the given positions (x, y, z per vertex) and triangles (three
-// 1-based vertex numbers each), all faces in one group "default".
-GlmMesh* makeMesh(const std::vector<float>& xyz, const std::vector<unsigned>& triangles);
-
-// Replaces the model's groups: groups are created in the order given, so the
-// last one ends up at the head of groupList.
+// A group of faces; groups are created in the order given, so the last one
+// ends up at the head of groupList.
 struct GroupSpec {
     const char* name;
     std::vector<unsigned> faces;
     unsigned materialIndex;
 };
-void setGroups(GlmMesh* model, std::initializer_list<GroupSpec> groups);
+
+// A model with the given positions (x, y, z per vertex), triangles (three
+// 1-based vertex numbers each) and groups; without groups, all faces are in
+// one group "default".
+GlmMesh* makeMesh(const std::vector<float>& xyz, const std::vector<unsigned>& triangles,
+                  std::initializer_list<GroupSpec> groups = {});
 
 // Gives the model `count` materials named "default", "m1", "m2", ... with
 // distinct colours derived from their index.
