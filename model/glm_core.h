@@ -34,6 +34,8 @@ struct GlmReadOptions {
     // Worker threads for the two passes; 0 uses one per processor.  Small
     // texts are always read on the calling thread.
     unsigned threads = 0;
+    // Bytes per piece of work for the threads; 0 chooses (a few MiB).
+    std::size_t chunkBytes = 0;
     // Supplies the material libraries; null reads the file `name` in the
     // directory of the model's source path (glmDirectoryOf).
     GlmMaterialLoader loadMaterials = nullptr;

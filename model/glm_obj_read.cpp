@@ -138,6 +138,7 @@ struct Job {
     const char* sourcePath;
     bool dropPages;  // the text is a private file mapping: release pages once parsed
     unsigned threads;
+    std::size_t chunkBytes;
     std::vector<Chunk> chunks;
     GlmMesh* model;
 };
@@ -314,8 +315,8 @@ void forEachChunk(Job& job, Work work) {
 void splitChunks(Job& job) {
     job.chunks.clear();
     const std::size_t size = static_cast<std::size_t>(job.textEnd - job.text);
-    const std::size_t chunkSize = std::size_t{4} << 20;
-    if (job.threads <= 1 || size < 2 * chunkSize) {
+    const std::size_t chunkSize = job.chunkBytes ? job.chunkBytes : std::size_t{4} << 20;
+    if (job.threads <= 1 || (!job.chunkBytes && size < 2 * chunkSize)) {
         job.chunks.emplace_back(job.text, job.textEnd);
         return;
     }
@@ -528,7 +529,7 @@ GlmMesh* parse(const char* text, std::size_t size, const char* sourcePath, const
     if (!options) options = &defaults;
     error->kind = GLM_READ_OK;
     error->message[0] = '\0';
-    Job job{text, text + size, sourcePath, mapped, 1, {}, newModel(sourcePath)};
+    Job job{text, text + size, sourcePath, mapped, 1, options->chunkBytes, {}, newModel(sourcePath)};
     job.threads = options->threads ? options->threads : std::max(1u, std::thread::hardware_concurrency());
     splitChunks(job);
     if (!countPass(job)) {
@@ -611,7 +612,7 @@ GlmMesh* glmReadOBJ(const char* path) {
 
 void glmFirstPass(GlmMesh* model, FILE* file) {
     std::string text = slurp(file);
-    Job job{text.data(), text.data() + text.size(), model->sourcePath, false, 1, {}, model};
+    Job job{text.data(), text.data() + text.size(), model->sourcePath, false, 1, 0, {}, model};
     splitChunks(job);
     countPass(job);
     GlmReadOptions options;
@@ -623,7 +624,7 @@ void glmFirstPass(GlmMesh* model, FILE* file) {
 
 void glmFillPass(GlmMesh* model, FILE* file) {
     std::string text = slurp(file);
-    Job job{text.data(), text.data() + text.size(), model->sourcePath, false, 1, {}, model};
+    Job job{text.data(), text.data() + text.size(), model->sourcePath, false, 1, 0, {}, model};
     splitChunks(job);
     countPass(job);
     GlmReadError error;

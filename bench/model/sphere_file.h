@@ -1,0 +1,15 @@
+// The benchmark models: a UV sphere of 1,000,000 triangles (501 stacks of
+// 1000 slices) written as OBJ text in one of three forms.
+#pragma once
+
+#include <string>
+
+enum class SphereForm {
+    Triangles,  // "v", "vt", "vn"; "f a/b/c" triangles in 4 groups with materials (about 105 MB)
+    Quads,      // the same with four-corner faces where the stacks allow
+    Plain,      // "v" lines and "f a b c" triangles only
+};
+
+// Writes the sphere to `path` (and, for the forms with materials, its MTL
+// library beside it) unless it exists already; returns `path`.
+std::string writeSphereFile(const std::string& path, SphereForm form);
