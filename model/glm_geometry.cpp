@@ -281,8 +281,8 @@ void glmSphereUVs(GlmMesh* model) {
         double theta = 0.0, phi = 0.0;
         if (r != 0.0f) {
             // Rounding can push a ratio a hair past 1; keep acos/asin defined.
-            phi = z == 0.0f ? halfPi : std::acos(std::clamp(z / rho, -1.0f, 1.0f));
-            theta = y == 0.0f ? halfPi : std::asin(std::clamp(y / r, -1.0f, 1.0f)) + halfPi;
+            phi = z == 0.0f ? halfPi : std::acos(std::clamp(double{z} / rho, -1.0, 1.0));
+            theta = y == 0.0f ? halfPi : std::asin(std::clamp(double{y} / r, -1.0, 1.0)) + halfPi;
         }
         uvs[2 * i + 0] = static_cast<float>(theta / 3.14159265);
         uvs[2 * i + 1] = static_cast<float>(phi / 3.14159265);
