@@ -1,0 +1,296 @@
+// The exact OpenGL call stream of the sphere, the render state and the
+// frames, recorded from real Mesa with apitrace and read back with
+// "apitrace dump".
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/render/sphere_cases.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Call {
+    std::string name;
+    std::vector<std::string> args;
+    double num(std::size_t i) const { return std::strtod(args.at(i).c_str(), nullptr); }
+    std::string text() const
+    {
+        std::string s = name + "(";
+        for (std::size_t i = 0; i < args.size(); ++i) s += (i ? ", " : "") + args[i];
+        return s + ")";
+    }
+};
+
+// "glVertex3f(1, -0.5, 2)" -> name and arguments; top-level commas only.
+Call parseCall(const std::string& line)
+{
+    Call call;
+    const std::size_t open = line.find('(');
+    if (open == std::string::npos) return {line, {}};
+    call.name = line.substr(0, open);
+    int depth = 0;
+    std::string arg;
+    for (std::size_t i = open + 1; i < line.size(); ++i) {
+        const char ch = line[i];
+        if (depth == 0 && ch == ')') break;
+        if (ch == '(' || ch == '{' || ch == '[') ++depth;
+        if (ch == ')' || ch == '}' || ch == ']') --depth;
+        if (depth == 0 && ch == ',') {
+            call.args.push_back(arg);
+            arg.clear();
+            if (i + 1 < line.size() && line[i + 1] == ' ') ++i;
+            continue;
+        }
+        arg += ch;
+    }
+    if (!arg.empty()) call.args.push_back(arg);
+    return call;
+}
+
+// Runs the driver under apitrace and returns the calls between the
+// glPassThrough markers, keyed by marker value.
+std::map<int, std::vector<Call>> traceDriver(const char* what)
+{
+    const fs::path dir = fs::temp_directory_path() / ("render-trace-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    const fs::path trace = dir / (std::string(what) + ".trace");
+    const fs::path dump = dir / (std::string(what) + ".txt");
+    // The driver may be built with AddressSanitizer, which otherwise
+    // refuses to run behind apitrace's preloaded wrapper.
+    const std::string run = "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0 apitrace trace -o '" +
+                            trace.string() + "' '" GL_TRACE_DRIVER "' " + what + " >'" +
+                            (dir / "log").string() + "' 2>&1";
+    std::map<int, std::vector<Call>> segments;
+    if (std::system(run.c_str()) != 0) {
+        ADD_FAILURE() << "tracing failed: " << run;
+        return segments;
+    }
+    const std::string dumpCmd = "apitrace dump --call-nos=no --arg-names=no --color=never --multiline=no '" +
+                                trace.string() + "' >'" + dump.string() + "'";
+    EXPECT_EQ(std::system(dumpCmd.c_str()), 0);
+    std::ifstream in(dump);
+    std::string line;
+    int marker = -1000;
+    while (std::getline(in, line)) {
+        Call call = parseCall(line);
+        if (call.name == "glPassThrough") {
+            marker = static_cast<int>(std::lround(call.num(0)));
+            segments[marker];
+            continue;
+        }
+        if (marker != -1000) segments[marker].push_back(std::move(call));
+    }
+    fs::remove_all(dir);
+    return segments;
+}
+
+// What apitrace prints for a float: seven significant digits.
+double asDumped(float v)
+{
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.7g", static_cast<double>(v));
+    return std::strtod(buf, nullptr);
+}
+
+// The sphere as the drawing rules lay it down: float angles from the float
+// constants, sine and cosine in double on them, products in double rounded
+// to float, positions in float, texture coordinates as double quotients
+// rounded to float.
+struct Vertex {
+    float nx, ny, nz, s, t, x, y, z;
+};
+std::vector<std::vector<Vertex>> referenceSphere(const SphereCase& c)
+{
+    const float twoPi = 6.2831855f, halfPi = 1.5707964f;
+    const int n = std::abs(c.n);
+    const float r = std::fabs(c.radius);
+    std::vector<std::vector<Vertex>> strips;
+    auto vertex = [&](float lat, float lon, float s, float t) {
+        const float ex = static_cast<float>(std::cos(double(lat)) * std::cos(double(lon)));
+        const float ey = static_cast<float>(std::sin(double(lat)));
+        const float ez = static_cast<float>(std::cos(double(lat)) * std::sin(double(lon)));
+        return Vertex{ex, ey, ez, s, t, c.cx + r * ex, c.cy + r * ey, c.cz + r * ez};
+    };
+    for (int j = 0; j < n / 2; ++j) {
+        const float lat1 = float(j) * twoPi / float(n) - halfPi;
+        const float lat2 = float(j + 1) * twoPi / float(n) - halfPi;
+        std::vector<Vertex> strip;
+        for (int i = 0; i <= n; ++i) {
+            const float lon = float(i) * twoPi / float(n);
+            const float s = static_cast<float>(double(-i) / n);
+            strip.push_back(vertex(lat2, lon, s, static_cast<float>(2.0 * (j + 1) / n)));
+            strip.push_back(vertex(lat1, lon, s, static_cast<float>(2.0 * j / n)));
+        }
+        strips.push_back(strip);
+    }
+    return strips;
+}
+
+// The recorded stream cut into strips of vertices; fails on any call that
+// is not part of a strip.
+std::vector<std::vector<Vertex>> recordedStrips(const std::vector<Call>& calls)
+{
+    std::vector<std::vector<Vertex>> strips;
+    Vertex v{};
+    for (const Call& call : calls) {
+        if (call.name == "glBegin") {
+            EXPECT_EQ(call.args.at(0), "GL_TRIANGLE_STRIP");
+            strips.emplace_back();
+        } else if (call.name == "glNormal3f") {
+            v.nx = float(call.num(0)), v.ny = float(call.num(1)), v.nz = float(call.num(2));
+        } else if (call.name == "glTexCoord2f") {
+            v.s = float(call.num(0)), v.t = float(call.num(1));
+        } else if (call.name == "glVertex3f") {
+            v.x = float(call.num(0)), v.y = float(call.num(1)), v.z = float(call.num(2));
+            strips.back().push_back(v);
+        } else if (call.name != "glEnd") {
+            ADD_FAILURE() << "unexpected call " << call.text();
+        }
+    }
+    return strips;
+}
+
+class SphereTrace : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { segments = traceDriver("sphere"); }
+    static std::map<int, std::vector<Call>> segments;
+    const std::vector<Call>& calls(int k) { return segments[k]; }
+};
+std::map<int, std::vector<Call>> SphereTrace::segments;
+
+TEST_F(SphereTrace, StripsFollowTheDrawingRulesToTheLastDigit)
+{
+    for (int k : {0, 1, 2, 3}) {
+        SCOPED_TRACE("case " + std::to_string(k));
+        const auto want = referenceSphere(sphereCases[k]);
+        const auto got = recordedStrips(calls(k));
+        // Each vertex comes as normal, texture coordinate, position.
+        std::size_t perVertex = 0;
+        for (const Call& call : calls(k)) perVertex += call.name == "glNormal3f";
+        ASSERT_EQ(got.size(), want.size());
+        for (std::size_t j = 0; j < want.size(); ++j) {
+            ASSERT_EQ(got[j].size(), want[j].size()) << "strip " << j;
+            for (std::size_t v = 0; v < want[j].size(); ++v) {
+                const Vertex& a = got[j][v];
+                const Vertex& b = want[j][v];
+                const float ga[] = {a.nx, a.ny, a.nz, a.s, a.t, a.x, a.y, a.z};
+                const float wb[] = {b.nx, b.ny, b.nz, b.s, b.t, b.x, b.y, b.z};
+                for (int f = 0; f < 8; ++f)
+                    ASSERT_EQ(ga[f], float(asDumped(wb[f]))) << "strip " << j << " vertex " << v << " field " << f;
+            }
+        }
+        EXPECT_EQ(perVertex, want.size() * want.front().size());
+    }
+}
+
+TEST_F(SphereTrace, BandsRunBottomToTopWithTheSeamClosed)
+{
+    // n = 4: two strips of ten vertices meeting at the equator.
+    const auto octa = recordedStrips(calls(0));
+    ASSERT_EQ(octa.size(), 2u);
+    for (const auto& strip : octa) EXPECT_EQ(strip.size(), 10u);
+    EXPECT_NEAR(octa[0][1].y, -1.0f, 1e-6);  // lower row of the first band: south pole
+    EXPECT_NEAR(octa[0][0].y, 0.0f, 1e-6);   // its upper row: the equator
+    EXPECT_NEAR(octa[1][0].y, 1.0f, 1e-6);   // the last band reaches the north pole
+
+    for (int k : {0, 2, 3}) {
+        const auto strips = recordedStrips(calls(k));
+        const int n = sphereCases[k].n;
+        for (const auto& strip : strips) {
+            // Upper vertex first, then lower, then the next column's upper.
+            EXPECT_GT(strip[0].t, strip[1].t);
+            EXPECT_EQ(strip[2].t, strip[0].t);
+            EXPECT_EQ(strip[0].s, 0.0f);
+            EXPECT_FALSE(std::signbit(strip[0].s));
+            EXPECT_EQ(strip[2].s, float(asDumped(float(-1.0 / n))));
+            // The seam: the last column repeats the first with s = -1.
+            const Vertex& first = strip[0];
+            const Vertex& last = strip[2 * n];
+            EXPECT_EQ(last.s, -1.0f);
+            EXPECT_NEAR(last.x, first.x, 1e-5);
+            EXPECT_NEAR(last.y, first.y, 1e-5);
+            EXPECT_NEAR(last.z, first.z, 1e-5);
+            // Longitude pi/2 (column n/4, upper vertex 2 * n/4) points along +z.
+            if (n % 4 == 0) {
+                EXPECT_NEAR(strip[n / 2].x, sphereCases[k].cx, 1e-5);
+                EXPECT_GT(strip[n / 2].z, sphereCases[k].cz - 1e-5);
+            }
+        }
+        // Bands climb: each strip's lower row is the previous one's upper.
+        for (std::size_t j = 1; j < strips.size(); ++j) EXPECT_EQ(strips[j][1].t, strips[j - 1][0].t);
+    }
+
+    // An odd count leaves the top open: n = 5 stops at 54 degrees north.
+    const auto open = recordedStrips(calls(1));
+    ASSERT_EQ(open.size(), 2u);
+    EXPECT_FLOAT_EQ(open.back()[0].t, 0.8f);
+    EXPECT_NEAR(open.back()[0].y, std::sin(54.0 * M_PI / 180.0), 1e-6);
+}
+
+TEST_F(SphereTrace, DegenerateSpheresAreOnePointAndNegativeArgumentsAreAbsolute)
+{
+    for (int k : {4, 5, 9}) {
+        const auto& got = calls(k);
+        ASSERT_EQ(got.size(), 3u) << "case " << k;
+        EXPECT_EQ(got[0].text(), "glBegin(GL_POINTS)");
+        EXPECT_EQ(got[1].name, "glVertex3f");
+        EXPECT_EQ(got[1].num(0), sphereCases[k].cx);
+        EXPECT_EQ(got[1].num(1), sphereCases[k].cy);
+        EXPECT_EQ(got[1].num(2), sphereCases[k].cz);
+        EXPECT_EQ(got[2].text(), "glEnd()");
+    }
+    for (auto [negative, positive] : {std::pair{6, 3}, {7, 2}, {8, 0}}) {
+        const auto& a = calls(negative);
+        const auto& b = calls(positive);
+        ASSERT_EQ(a.size(), b.size()) << "case " << negative;
+        for (std::size_t i = 0; i < a.size(); ++i) ASSERT_EQ(a[i].text(), b[i].text()) << "case " << negative;
+    }
+}
+
+TEST(RenderStateTrace, StateCallsComeInTheirOrderAroundTheTextureSteps)
+{
+    auto segments = traceDriver("init");
+    const std::vector<Call>& calls = segments[0];
+    std::size_t start = 0;
+    while (start < calls.size() && calls[start].name != "glClearColor") ++start;
+    ASSERT_LT(start, calls.size());
+    const char* const expected[] = {
+        "glClearColor(0, 0, 0, 0)",
+        "glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE)",
+        "glEnable(GL_NORMALIZE)",
+        "glShadeModel(GL_SMOOTH)",
+        "glClearDepth(1)",
+        "glEnable(GL_DEPTH_TEST)",
+        "glEnable(GL_COLOR_MATERIAL)",
+        "glDepthFunc(GL_LEQUAL)",
+        "glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST)",
+        "glEnable(GL_LIGHTING)",
+        "glEnable(GL_LIGHT0)",
+        "glEnable(GL_LIGHT1)",
+    };
+    const std::size_t count = std::size(expected);
+    ASSERT_LE(start + count, calls.size());
+    for (std::size_t i = 0; i < count; ++i) EXPECT_EQ(calls[start + i].text(), expected[i]);
+    // Texture loading comes before the state calls, the display lists after
+    // the lights, and texturing is switched on last.
+    for (std::size_t i = start; i < calls.size(); ++i) {
+        EXPECT_NE(calls[i].name, "glGenTextures") << "at " << i;
+        EXPECT_NE(calls[i].name, "glBindTexture") << "at " << i;
+    }
+    for (std::size_t i = 0; i < start + count; ++i) EXPECT_NE(calls[i].name, "glNewList") << "at " << i;
+    EXPECT_EQ(calls.back().text(), "glEnable(GL_TEXTURE_2D)");
+}
+
+}  // namespace
