@@ -1,8 +1,8 @@
 // Issues the OpenGL calls that the trace tests record with apitrace:
 //   sphere    every drawSphere case, each after glPassThrough(case number)
 //   init      initRenderState
-//   frames    one overview frame, then one frame of each close-up, each
-//             after glPassThrough(view mode)
+//   frames    one overview frame, then the Sun's, Earth's and Saturn's
+//             close-ups, each after glPassThrough(view mode)
 #include <GL/freeglut.h>
 
 #include <cstring>
@@ -42,6 +42,17 @@ int main(int argc, char** argv)
         return 0;
     }
     if (std::strcmp(what, "frames") == 0) {
+        // Every angle a different whole number, so that the outline shows
+        // which one turns what; the drag rotation too.
+        float* const angles[] = {&mercuryOrbit, &venusOrbit, &earthOrbit, &moonOrbit, &marsOrbit,
+                                 &jupiterOrbit, &saturnOrbit, &uranusOrbit, &neptuneOrbit,
+                                 &plutoOrbit, &ballSpin, &bandSpin, &sunSpin, &mercurySpin,
+                                 &venusSpin, &earthSpin, &marsSpin, &jupiterSpin, &saturnSpin,
+                                 &uranusSpin, &neptuneSpin, &plutoSpin};
+        float value = 1;
+        for (float* angle : angles) *angle = value++;
+        viewRotX = 30;
+        viewRotY = 40;
         for (int mode : {10, 0, 3, 6}) {
             viewMode = mode;
             glPassThrough(static_cast<float>(mode));
