@@ -137,7 +137,8 @@ void glmWriteOBJ(GlmMesh* model, const char* path, unsigned mode);
 void glmExtents(GlmMesh* model, float* dimensions);
 // Moves the bounding box's centre to the origin, then scales so that the
 // largest extent becomes 2; returns the scale applied.  When the largest
-// extent is 0 the model is only moved and 1 is returned.
+// extent gives no usable scale (0, too small for 2 / extent to stay finite,
+// or not finite) the model is only moved and 1 is returned.
 float glmCenterAndScale(GlmMesh* model);
 // Multiplies / offsets the positions of vertices 1..vertexCount.
 void glmResize(GlmMesh* model, float factor);
@@ -158,7 +159,7 @@ void glmFaceNormals(GlmMesh* model);
 // gets no normal and a line on standard error.  Linear in the faces.
 void glmVertexNormals(GlmMesh* model, float angle);
 // One texture coordinate per vertex from x and z, the largest extent
-// mapping to 0..1 (every vertex at (0.5, 0.5) when that extent is 0); the
+// mapping to 0..1 (every vertex at (0.5, 0.5) without a usable extent); the
 // faces in the groups take their vertex references as texture references.
 void glmPlanarUVs(GlmMesh* model);
 // One texture coordinate per normal from its direction, the poles on the

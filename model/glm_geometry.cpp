@@ -55,6 +55,14 @@ bool boundingBox(const GlmMesh* model, float* lo, float* hi) {
     return true;
 }
 
+// 2 / the largest extent, or 0 when the model has no usable size: every
+// vertex at the origin (extent 0), an extent so small that the quotient
+// overflows, or an infinite or NaN extent.
+float scaleToTwo(float largest) {
+    float scale = 2.0f / largest;
+    return std::isfinite(scale) && scale != 0.0f ? scale : 0.0f;
+}
+
 }  // namespace
 
 void glmExtents(GlmMesh* model, float* dimensions) {
@@ -74,9 +82,8 @@ float glmCenterAndScale(GlmMesh* model) {
     if (!boundingBox(model, lo, hi)) return 1.0f;
     float extent[3];
     for (int k = 0; k < 3; ++k) extent[k] = glmAbsolute(hi[k]) + glmAbsolute(lo[k]);
-    float largest = glmLarger(glmLarger(extent[0], extent[1]), extent[2]);
-    // Every vertex at the origin leaves nothing to scale: move only.
-    float scale = largest == 0.0f ? 1.0f : 2.0f / largest;
+    float scale = scaleToTwo(glmLarger(glmLarger(extent[0], extent[1]), extent[2]));
+    if (scale == 0.0f) scale = 1.0f;  // nothing to scale: move only
     float centre[3];
     for (int k = 0; k < 3; ++k) centre[k] = (hi[k] + lo[k]) / 2.0f;
     float* v = model->vertices;
@@ -240,18 +247,12 @@ void glmPlanarUVs(GlmMesh* model) {
     model->uvCount = model->vertexCount;
     float* uvs = allocArray<float>(2 * (size_t{model->uvCount} + 1));
     uvs[0] = uvs[1] = 0.0f;
-    float largest = glmAbsolute(glmLarger(glmLarger(dimensions[0], dimensions[1]), dimensions[2]));
+    const float scale = scaleToTwo(glmAbsolute(glmLarger(glmLarger(dimensions[0], dimensions[1]), dimensions[2])));
     const float* v = model->vertices;
     for (unsigned i = 1; i <= model->vertexCount; ++i) {
-        if (largest == 0.0f) {
-            // Every vertex at the origin: the middle of the picture.
-            uvs[2 * i + 0] = 0.5f;
-            uvs[2 * i + 1] = 0.5f;
-        } else {
-            float scale = 2.0f / largest;
-            uvs[2 * i + 0] = (v[3 * i + 0] * scale + 1.0f) / 2.0f;
-            uvs[2 * i + 1] = (v[3 * i + 2] * scale + 1.0f) / 2.0f;
-        }
+        // Without a usable size every vertex maps to the picture's middle.
+        uvs[2 * i + 0] = scale == 0.0f ? 0.5f : (v[3 * i + 0] * scale + 1.0f) / 2.0f;
+        uvs[2 * i + 1] = scale == 0.0f ? 0.5f : (v[3 * i + 2] * scale + 1.0f) / 2.0f;
     }
     model->uvs = uvs;
     for (GlmFaceGroup* g = model->groupList; g; g = g->next) {

@@ -97,6 +97,13 @@ TEST(Extents, ModelsWithoutSizeStayFinite) {
         EXPECT_EQ(point->uvs[2 * i], 0.5f);
         EXPECT_EQ(point->uvs[2 * i + 1], 0.5f);
     }
+
+    // So small that 2 / extent overflows: treated the same way.
+    Mesh tiny(makeMesh({1e-45f, 0, 0, -1e-45f, 1e-45f, 0}, {}));
+    glmPlanarUVs(tiny.get());
+    EXPECT_EQ(tiny->uvs[2], 0.5f);
+    EXPECT_EQ(glmCenterAndScale(tiny.get()), 1.0f);
+    for (float c : vertexList(tiny.get())) EXPECT_TRUE(std::isfinite(c));
 }
 
 TEST(Extents, ResizeAndShiftMoveVerticesOnly) {
