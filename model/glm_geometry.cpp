@@ -60,7 +60,7 @@ bool boundingBox(const GlmMesh* model, float* lo, float* hi) {
 // overflows, or an infinite or NaN extent.
 float scaleToTwo(float largest) {
     float scale = 2.0f / largest;
-    return std::isfinite(scale) && scale != 0.0f ? scale : 0.0f;
+    return std::isfinite(scale) ? scale : 0.0f;
 }
 
 }  // namespace
