@@ -1,0 +1,63 @@
+// Helpers of the image tests: files on disk, recorded message boxes,
+// reference pictures and hand-built bitmaps.
+#pragma once
+
+#include "image/image.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+using Bytes = std::vector<unsigned char>;
+
+// The shared test pictures (bmpsuite) beside the source tree.
+std::filesystem::path testDataDir();
+
+// A fresh folder under the system's temporary folder, removed at the end.
+struct TempDir {
+    TempDir();
+    ~TempDir();
+    std::filesystem::path path;
+};
+
+Bytes readFileBytes(const std::filesystem::path& path);
+void writeFileBytes(const std::filesystem::path& path, const Bytes& bytes);
+
+// Records every message box shown while it lives.
+struct RecordedBoxes {
+    RecordedBoxes();
+    ~RecordedBoxes();
+    std::vector<std::string> texts;  // captions are checked to be "Error"
+};
+
+// A binary PPM read into ImageRGB layout (bottom row first).
+struct Picture {
+    int width = 0, height = 0;
+    Bytes pixels;
+};
+bool readPpm(const std::filesystem::path& path, Picture& picture);
+void writePpm(const std::filesystem::path& path, const Picture& picture);
+
+// Frees a loader's record and its pixels.
+void freeImage(ImageRGB* image);
+
+// Little-endian fields for hand-built files.
+void putLe16(Bytes& b, std::uint16_t v);
+void putLe32(Bytes& b, std::uint32_t v);
+
+// A bitmap built field by field: the 14-byte file header (optional), a 40-
+// or 12-byte header, the colour table and the given pixel bytes.
+struct BmpSpec {
+    int width = 1, height = 1, bits = 24;
+    std::uint32_t compression = 0;
+    std::uint32_t headerSize = 40;
+    bool fileHeader = true;
+    std::uint32_t clrUsed = 0;
+    std::vector<std::uint32_t> palette;  // 0x00RRGGBB entries
+    std::vector<std::uint32_t> masks;    // BI_BITFIELDS: red, green, blue
+    Bytes pixels;                        // stored rows, padding included
+};
+Bytes buildBmp(const BmpSpec& spec);
+// Stored rows of a 24-bit picture from red, green, blue pixels (bottom first).
+Bytes rows24(int width, int height, const Bytes& rgb);
