@@ -310,12 +310,13 @@ void glmSphereUVs(GlmMesh* model) {
 // epsilon on every axis, and since epsilon is a float and rounding is
 // monotonic the real difference is below epsilon too.  Cell coordinates are
 // q = x / size in double precision; the cell size is kept at least 2^-40 of
-// the largest magnitude so |q| <= 2^40 and q is off by at most 2^-13.  The
-// size is 4 * epsilon * (1 + 2^-10), so the real box is narrower than
-// (q - 0.2498, q + 0.2498), and with rounding every matching vertex's
-// computed q lies in (q - 0.25, q + 0.25), which cells floor(q - 0.25) to
-// floor(q + 0.25) cover.  A cell size raised by a huge spread of
-// coordinates only costs speed, never the result.
+// the largest magnitude so |q| <= 2^40 and q is off by at most 2^-13 (and
+// q +- 0.25 is exact).  The size is 4 * epsilon * (1 + 2^-8), so in cell
+// units the real box is narrower than (q - 0.2490, q + 0.2490), and with
+// both vertices' rounding every matching vertex's computed q lies in
+// (q - 0.25, q + 0.25), which cells floor(q - 0.25) to floor(q + 0.25)
+// cover.  A cell size raised by a huge spread of coordinates only costs
+// speed, never the result.
 //
 // Vertices with an infinite or NaN coordinate never compare equal to
 // anything and are kept without entering the grid.  An epsilon that is not
@@ -408,7 +409,7 @@ void glmMergeVertices(GlmMesh* model, float epsilon) {
             if (!finite(i)) continue;
             for (int k = 0; k < 3; ++k) spread = std::max(spread, std::fabs(static_cast<double>(old[3 * i + k])));
         }
-        const double size = std::max(4.0 * epsilon * (1.0 + 1.0 / 1024.0), spread * 0x1p-40);
+        const double size = std::max(4.0 * epsilon * (1.0 + 1.0 / 256.0), spread * 0x1p-40);
         KeptGrid grid(count);
         for (unsigned i = 1; i <= count; ++i) {
             const float* p = &old[3 * i];
