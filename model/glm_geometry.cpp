@@ -198,8 +198,8 @@ void glmVertexNormals(GlmMesh* model, float angle) {
     auto facetOf = [&](unsigned face) { return &facetnorms[3 * faces[face].facetnormRef]; };
     unsigned next = 1;
     for (size_t v = 1; v <= vertexCount; ++v) {
-        CornerLink* begin = &links[first[v]];
-        CornerLink* end = &links[first[v + 1]];
+        CornerLink* begin = links.get() + first[v];
+        CornerLink* end = links.get() + first[v + 1];
         if (begin == end) {
             std::fputs("glmVertexNormals(): vertex w/o a triangle\n", stderr);
             continue;
