@@ -5,11 +5,15 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "model/glm.h"
 #include "tests/model_geometry/mesh_builder.h"
@@ -407,6 +411,64 @@ TEST(Merge, EpsilonsAndCoordinatesAtTheLimits) {
     EXPECT_EQ(all->vertexCount, 2u);
     EXPECT_EQ(vertexRefs(all.get()), (std::vector<unsigned>{1, 1, 1, 1, 1, 2}));
     EXPECT_EQ(all->vertices[6], -3e38f);
+}
+
+// ---- A model read from a file ----
+
+TEST(FromFile, WeldSmoothAndMapACubeExportedFacePerFace) {
+    // Six quads, each with its own four copies of the corners, as exporters
+    // write hard-edged cubes.  Corner c is at (±1, ±1, ±1) from bits x=1,
+    // y=2, z=4; the quads wind outwards.
+    const int quads[6][4] = {{0, 4, 6, 2}, {1, 3, 7, 5}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 2, 3, 1}, {4, 5, 7, 6}};
+    namespace fs = std::filesystem;
+    fs::path dir = fs::temp_directory_path() / ("glm-geometry-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    fs::path path = dir / "cube.obj";
+    {
+        std::ofstream obj(path);
+        for (const auto& q : quads) {
+            for (int c : q) obj << "v " << (c & 1 ? 1 : -1) << ' ' << (c & 2 ? 1 : -1) << ' ' << (c & 4 ? 1 : -1) << '\n';
+        }
+        for (int f = 0; f < 6; ++f) obj << "f " << 4 * f + 1 << ' ' << 4 * f + 2 << ' ' << 4 * f + 3 << ' ' << 4 * f + 4 << '\n';
+    }
+    Mesh m(glmReadOBJ(path.string().c_str()));
+    fs::remove_all(dir);
+    ASSERT_EQ(m->vertexCount, 24u);
+    ASSERT_EQ(m->faceCount, 12u);
+
+    glmMergeVertices(m.get(), 1e-4f);
+    ASSERT_EQ(m->vertexCount, 8u);
+    glmFaceNormals(m.get());
+
+    // At 90 degrees the triangles of the three faces at a corner (right
+    // angles) average: one unit normal per corner, pointing outwards into
+    // the corner's octant.
+    glmVertexNormals(m.get(), 90);
+    EXPECT_EQ(m->normalCount, 8u);
+    for (unsigned i = 0; i < m->faceCount; ++i) {
+        for (int k = 0; k < 3; ++k) {
+            const float* n = &m->normals[3 * m->faces[i].normalRefs[k]];
+            const float* v = &m->vertices[3 * m->faces[i].vertexRefs[k]];
+            EXPECT_NEAR(glmDotProduct(n, n), 1.0f, 1e-6f);
+            for (int a = 0; a < 3; ++a) EXPECT_GT(n[a] * v[a], 0.2f);
+        }
+    }
+
+    // At 45 degrees every corner keeps its own face's direction.
+    glmVertexNormals(m.get(), 45);
+    for (unsigned i = 0; i < m->faceCount; ++i) {
+        const float* facet = &m->facetnorms[3 * m->faces[i].facetnormRef];
+        for (int k = 0; k < 3; ++k) {
+            const float* n = &m->normals[3 * m->faces[i].normalRefs[k]];
+            EXPECT_EQ(std::vector<float>(n, n + 3), std::vector<float>(facet, facet + 3));
+        }
+    }
+
+    glmSphereUVs(m.get());
+    EXPECT_EQ(m->uvCount, m->normalCount);
+    for (unsigned i = 0; i < m->faceCount; ++i) {
+        for (int k = 0; k < 3; ++k) EXPECT_EQ(m->faces[i].uvRefs[k], m->faces[i].normalRefs[k]);
+    }
 }
 
 // ---- Preconditions ----
