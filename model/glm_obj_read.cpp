@@ -38,34 +38,38 @@ struct Corner {
 
 // One corner read with the form's conversion ("%d", "%d/%d", "%d/%d/%d" or
 // "%d//%d"); returns the count of numbers converted.  Numbers not converted
-// keep their previous values.
-inline int readCorner(const char*& p, const char* end, Form form, Corner& c) {
-    if (!scanLong(p, end, c.v)) return 0;
+// keep their previous values; without `Values` no number is stored.
+template <bool Values = true>
+GLM_HOT int readCorner(const char*& p, const char* end, Form form, Corner& c) {
+    if (!scanLong<Values>(p, end, c.v)) return 0;
     switch (form) {
     case Form::Vertex:
         return 1;
     case Form::VertexNormal:
         if (!matchChar(p, end, '/') || !matchChar(p, end, '/')) return 1;
-        return scanLong(p, end, c.n) ? 2 : 1;
+        return scanLong<Values>(p, end, c.n) ? 2 : 1;
     case Form::VertexUv:
         if (!matchChar(p, end, '/')) return 1;
-        return scanLong(p, end, c.t) ? 2 : 1;
+        return scanLong<Values>(p, end, c.t) ? 2 : 1;
     case Form::VertexUvNormal:
-        if (!matchChar(p, end, '/') || !scanLong(p, end, c.t)) return 1;
+        if (!matchChar(p, end, '/') || !scanLong<Values>(p, end, c.t)) return 1;
         if (!matchChar(p, end, '/')) return 2;
-        return scanLong(p, end, c.n) ? 3 : 2;
+        return scanLong<Values>(p, end, c.n) ? 3 : 2;
     }
     return 0;
 }
 
 // Text as the C string functions see it: up to the first zero byte.
-inline std::string_view asCString(std::string_view text) {
-    return text.substr(0, ::strnlen(text.data(), text.size()));
+GLM_HOT std::string_view asCString(std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); i++)
+        if (text[i] == '\0') return text.substr(0, i);
+    return text;
 }
 
 // Reads a face line after its keyword and calls emit(form, c0, c1, c2, p)
 // for every triangle of the fan; stops early when emit returns false.
-template <class Emit>
+// Without `Values` the corners after the first are only stepped over.
+template <bool Values, class Emit>
 inline bool parseFace(const char*& p, const char* end, Emit&& emit) {
     std::string_view first = asCString(token(p, end));
     const char* a = first.data();
@@ -86,12 +90,12 @@ inline bool parseFace(const char*& p, const char* end, Emit&& emit) {
         readCorner(q, b, form, c);
     }
     Corner c0 = c;
-    readCorner(p, end, form, c);
+    readCorner<Values>(p, end, form, c);
     Corner c1 = c;
-    readCorner(p, end, form, c);
+    readCorner<Values>(p, end, form, c);
     Corner c2 = c;
     if (!emit(form, c0, c1, c2, p)) return false;
-    while (readCorner(p, end, form, c) > 0) {
+    while (readCorner<Values>(p, end, form, c) > 0) {
         c1 = c2;
         c2 = c;
         if (!emit(form, c0, c1, c2, p)) return false;
@@ -180,7 +184,7 @@ void countChunk(Job& job, Chunk& ch) {
             break;
         }
         case 'f':
-            parseFace(p, end, [&](Form, const Corner&, const Corner&, const Corner&, const char*) {
+            parseFace<false>(p, end, [&](Form, const Corner&, const Corner&, const Corner&, const char*) {
                 ch.faces++;
                 return true;
             });
@@ -261,28 +265,26 @@ void fillChunk(Job& job, Chunk& ch) {
         std::string_view tok = token(p, end);
         switch (tok[0]) {
         case 'v': {
-            const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-            const char* eol = lf ? lf : end;
             char second = tok.size() > 1 ? tok[1] : '\0';
             float values[3] = {0, 0, 0};
             if (second == '\0') {
-                scanFloats(p, eol, values, 3);
+                scanFloats(p, end, values, 3);
                 float* dst = model->vertices + 3 * ++vertexNumber;
                 dst[0] = values[0], dst[1] = values[1], dst[2] = values[2];
             } else if (second == 'n') {
-                scanFloats(p, eol, values, 3);
+                scanFloats(p, end, values, 3);
                 float* dst = model->normals + 3 * ++normalNumber;
                 dst[0] = values[0], dst[1] = values[1], dst[2] = values[2];
             } else if (second == 't') {
-                scanFloats(p, eol, values, 2);
+                scanFloats(p, end, values, 2);
                 float* dst = model->uvs + 2 * ++uvNumber;
                 dst[0] = values[0], dst[1] = values[1];
             }
-            p = lf ? lf + 1 : end;
+            skipLine(p, end);
             break;
         }
         case 'f':
-            if (!parseFace(p, end, emit)) return;
+            if (!parseFace<true>(p, end, emit)) return;
             break;
         case 'g':
             segment++;

@@ -15,19 +15,21 @@
 
 namespace glmscan {
 
+#define GLM_HOT inline __attribute__((always_inline))
+
 // White space as isspace() sees it in the C locale.
 inline bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 inline bool isDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
 
-inline const char* skipSpace(const char* p, const char* end) {
+GLM_HOT const char* skipSpace(const char* p, const char* end) {
     while (p < end && isSpace(*p)) p++;
     return p;
 }
 
 // "%s": the next run of non-blank characters; empty at the end of the text.
-inline std::string_view token(const char*& p, const char* end) {
+GLM_HOT std::string_view token(const char*& p, const char* end) {
     p = skipSpace(p, end);
     const char* start = p;
     while (p < end && !isSpace(*p)) p++;
@@ -35,7 +37,11 @@ inline std::string_view token(const char*& p, const char* end) {
 }
 
 // Moves p past the next line feed (or to the end).
-inline void skipLine(const char*& p, const char* end) {
+GLM_HOT void skipLine(const char*& p, const char* end) {
+    if (p < end && *p == '\n') {
+        p++;
+        return;
+    }
     const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
     p = lf ? static_cast<const char*>(lf) + 1 : end;
 }
@@ -59,8 +65,10 @@ inline std::string_view firstWord(std::string_view text) {
 
 // "%ld": optional white space, an optional sign and decimal digits; values
 // beyond the range of long saturate as strtol does.  On failure the white
-// space and a lone sign stay consumed, as with the C library.
-inline bool scanLong(const char*& p, const char* end, long& out) {
+// space and a lone sign stay consumed, as with the C library.  Without
+// `Values` only the characters are consumed and `out` is left alone.
+template <bool Values = true>
+GLM_HOT bool scanLong(const char*& p, const char* end, long& out) {
     p = skipSpace(p, end);
     bool negative = false;
     if (p < end && (*p == '+' || *p == '-')) {
@@ -68,22 +76,32 @@ inline bool scanLong(const char*& p, const char* end, long& out) {
         p++;
     }
     if (p >= end || !isDigit(*p)) return false;
+    const char* start = p;
     std::uint64_t value = 0;
-    bool overflow = false;
     do {
-        unsigned digit = static_cast<unsigned>(*p - '0');
-        if (value > (UINT64_MAX - digit) / 10) overflow = true;
-        else value = value * 10 + digit;
+        if constexpr (Values) value = value * 10 + static_cast<unsigned>(*p - '0');
         p++;
     } while (p < end && isDigit(*p));
-    constexpr std::uint64_t limit = static_cast<std::uint64_t>(std::numeric_limits<long>::max());
-    if (negative) out = (overflow || value > limit + 1) ? std::numeric_limits<long>::min()
-                                                         : static_cast<long>(0 - value);
-    else out = (overflow || value > limit) ? std::numeric_limits<long>::max() : static_cast<long>(value);
+    if constexpr (Values) {
+        constexpr std::uint64_t limit = static_cast<std::uint64_t>(std::numeric_limits<long>::max());
+        if (p - start > 18) {  // might not fit: redo with saturation
+            value = 0;
+            for (const char* d = start; d < p; d++) {
+                unsigned digit = static_cast<unsigned>(*d - '0');
+                if (value > (limit + 1 - digit) / 10) {
+                    value = limit + 2;  // beyond both limits
+                    break;
+                }
+                value = value * 10 + digit;
+            }
+        }
+        if (negative) out = value > limit + 1 ? std::numeric_limits<long>::min() : static_cast<long>(0 - value);
+        else out = value > limit ? std::numeric_limits<long>::max() : static_cast<long>(value);
+    }
     return true;
 }
 
-inline bool matchChar(const char*& p, const char* end, char c) {
+GLM_HOT bool matchChar(const char*& p, const char* end, char c) {
     if (p < end && *p == c) {
         p++;
         return true;
@@ -165,32 +183,17 @@ inline bool scanFloat(const char*& p, const char* end, float& out) {
     // Decimal: digits with at most one point, then an exponent once a digit was seen.
     const char* start = s;
     std::uint64_t mantissa = 0;
-    int significant = 0;  // digits kept in mantissa, leading zeros excluded
+    const char* digits = s;
+    while (s < end && isDigit(*s)) mantissa = mantissa * 10 + static_cast<unsigned>(*s++ - '0');
+    long count = s - digits;
     int exponent = 0;
-    bool anyDigit = false, exact = true, point = false;
-    for (; s < end; s++) {
-        char d = *s;
-        if (isDigit(d)) {
-            anyDigit = true;
-            if (mantissa == 0 && d == '0') {
-                if (point) exponent--;
-                continue;
-            }
-            if (significant < 19) {
-                mantissa = mantissa * 10 + static_cast<unsigned>(d - '0');
-                significant++;
-                if (point) exponent--;
-            } else {
-                exact = false;
-                if (!point) exponent++;
-            }
-        } else if (d == '.' && !point) {
-            point = true;
-        } else {
-            break;
-        }
+    if (s < end && *s == '.') {
+        const char* fraction = ++s;
+        while (s < end && isDigit(*s)) mantissa = mantissa * 10 + static_cast<unsigned>(*s++ - '0');
+        count += s - fraction;
+        exponent = -static_cast<int>(s - fraction);
     }
-    if (!anyDigit) return false;
+    if (count == 0) return false;
     if (s < end && (*s | 0x20) == 'e') {
         s++;
         bool expNegative = false;
@@ -204,9 +207,11 @@ inline bool scanFloat(const char*& p, const char* end, float& out) {
         exponent += expNegative ? -written : written;
     }
     float value;
-    if (mantissa == 0) {
+    if (count > 19) {
+        value = convertSlow(start, s, false);  // the mantissa may have wrapped
+    } else if (mantissa == 0) {
         value = 0.0f;
-    } else if (exact && significant <= 15 && exponent >= -22 && exponent <= 22) {
+    } else if (mantissa <= (std::uint64_t{1} << 53) && exponent >= -22 && exponent <= 22) {
         // Both operands are exact doubles, so the quotient or product is the
         // correctly rounded double; rounding that to float is correct unless
         // the double lies exactly halfway between two floats.
@@ -224,11 +229,12 @@ inline bool scanFloat(const char*& p, const char* end, float& out) {
     return true;
 }
 
-// "%f %f ..." on one line: reads up to `count` numbers from [p, end) into
-// `values`; returns how many were read.
-inline int scanFloats(const char* p, const char* end, float* values, int count) {
+// "%f %f ..." on the rest of one line: reads up to `count` numbers into
+// `values` and returns how many were read; p stays on the line.  Blanks
+// are skipped but never the line feed, and no number holds one.
+GLM_HOT int scanFloats(const char*& p, const char* end, float* values, int count) {
     for (int i = 0; i < count; i++) {
-        p = skipSpace(p, end);
+        while (p < end && isSpace(*p) && *p != '\n') p++;
         if (!scanFloat(p, end, values[i])) return i;
     }
     return count;
