@@ -110,18 +110,6 @@ TEST(Extents, ModelsWithoutSizeStayFinite) {
     for (float c : vertexList(tiny.get())) EXPECT_TRUE(std::isfinite(c));
 }
 
-TEST(Extents, ResizeAndShiftMoveVerticesOnly) {
-    Mesh m(makeMesh({1, 2, 3, -4, 5, -6}, {1, 2, 1}));
-    glmFaceNormals(m.get());
-    std::vector<float> facets(m->facetnorms, m->facetnorms + 6);
-    glmResize(m.get(), 2.0f);
-    EXPECT_EQ(vertexList(m.get()), (std::vector<float>{2, 4, 6, -8, 10, -12}));
-    const float offset[3] = {1, -1, 0.5f};
-    glmShift(m.get(), offset);
-    EXPECT_EQ(vertexList(m.get()), (std::vector<float>{3, 3, 6.5f, -7, 9, -11.5f}));
-    EXPECT_EQ(std::vector<float>(m->facetnorms, m->facetnorms + 6), facets);
-}
-
 // ---- Winding and facet normals ----
 
 TEST(Winding, FlipReversesAndTwiceRestores) {
