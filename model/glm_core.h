@@ -62,3 +62,18 @@ void glmParseMTL(GlmMesh* model, const char* text, std::size_t size);
 // model; false with `error` filled when it cannot be read.  This is the
 // loader used when GlmReadOptions::loadMaterials is null.
 bool glmLoadMTL(GlmMesh* model, const char* name, void* context, GlmReadError* error);
+
+// Why glmParsePPM refused a picture: the text glmLoadPPM prints after the
+// file name and a colon, without the line break ("Not a raw PPM file").
+struct GlmPpmError {
+    char message[128];
+};
+
+// Decodes a raw PPM ("P6") picture held in memory: the header as glmLoadPPM
+// takes it, then width * height * 3 bytes of raster.  Returns a new block
+// (malloc) of exactly those bytes and sets *width and *height; or null with
+// `error` (may be null) filled and the outputs untouched.  Pictures over
+// 16384 pixels on a side or 2^28 pixels in all are refused, and the raster is
+// checked against `size` before anything is allocated.
+unsigned char* glmParsePPM(const unsigned char* data, std::size_t size, int* width, int* height,
+                           GlmPpmError* error);
