@@ -3,20 +3,29 @@
 // drawing — and a reader for raw PPM pictures.
 //
 // Conventions
-// - A model is a GlmMesh created by glmReadOBJ and released by glmDestroy.
-//   The mesh owns every array, string, material and group reachable from it;
-//   all of it comes from the C allocator (malloc/free).  An operation that
-//   recomputes an array frees the old one first.
+// - A model is a GlmMesh created by glmReadOBJ (or glmParseOBJ/glmLoadOBJ of
+//   glm_core.h) and released by glmDestroy.  The mesh owns every array,
+//   string, material and group reachable from it; all of it comes from the C
+//   allocator (malloc/free).  An operation that recomputes an array frees
+//   the old one first.
 // - Vertices, normals, texture coordinates and facet normals are numbered
 //   from 1, as in an OBJ file: entry i of `vertices` is floats 3i..3i+2, of
-//   `uvs` floats 2i..2i+1; each such array has one spare entry 0 in front.
-//   Faces, face indices inside groups and materials are numbered from 0.
-// - Warnings go to standard output; a vertex without a triangle and an
-//   unopenable PPM file are reported on standard error.  The file-level
+//   `uvs` floats 2i..2i+1; each such array has one spare entry 0 in front
+//   (zero after reading).  Faces, face indices inside groups and materials
+//   are numbered from 0.  After reading, every face reference lies in
+//   1..count of its array, or is 0 where the face's form carries none.
+// - Warnings go to standard output; a vertex without a triangle and the
+//   PPM reader's failures are reported on standard error.  The file-level
 //   operations end the process with exit status 1 when an OBJ or MTL file
-//   cannot be opened or an OBJ file holds an unknown "v" keyword.
-// - Preconditions are assertions naming the failed expression.
-// - Single-threaded: one thread at a time may use a model.
+//   cannot be opened, an OBJ file holds an unknown "v" keyword (message on
+//   standard output) or a face reference outside its array (message on
+//   standard error naming the file, line and value).  glm_core.h has the
+//   same readers without process exits, working on text in memory.
+// - Preconditions are checks that stop the program with the failed
+//   expression, "glm" and the line ("prog: glm:12: f: Assertion `model'
+//   failed."); they are always on.
+// - Single-threaded: one thread at a time may use a model.  glmReadOBJ
+//   itself may use one thread per processor while it reads.
 #pragma once
 
 #include <cstdio>
@@ -82,48 +91,119 @@ constexpr unsigned MODE_OUTLINE = 32;   // drawing only: one line loop a triangl
 // ---- Vector helpers (vectors are three consecutive floats) ----
 
 float glmLarger(float a, float b);                  // b when b > a, else a
-float glmAbsolute(float f);                         // -f when f < 0, else f
-float glmDotProduct(const float* u, const float* v);
-void glmCrossProduct(const float* u, const float* v, float* n);  // n = u x v
-// Divides v by its length in place; a zero vector is left as it is.
+float glmAbsolute(float f);                         // -f when f < 0, else f (so -0 stays -0)
+float glmDotProduct(const float* u, const float* v);             // checks u, v
+void glmCrossProduct(const float* u, const float* v, float* n);  // n = u x v; checks u, v, n
+// Divides v by its length (rounded to float) in place; a zero vector is left
+// as it is rather than turned into NaNs.  Checks v.
 void glmMakeUnit(float* v);
 // True when |u - v| < epsilon on each axis separately (strictly less).
 bool glmNearlyEqual(const float* u, const float* v, float epsilon);
 
 // ---- Groups and materials ----
 
-// First group named `name` (byte for byte) from the head of groupList, or null.
+// First group named `name` (byte for byte) from the head of groupList, or
+// null.  Checks model.
 GlmFaceGroup* glmGroupByName(GlmMesh* model, const char* name);
-// glmGroupByName, or a new empty group with material 0 at the head of the list.
+// glmGroupByName, or else a new empty group (a copy of `name`, no face list,
+// material 0) put at the head of the list; groupCount grows by 1.
 GlmFaceGroup* glmEnsureGroup(GlmMesh* model, const char* name);
-// Index of the first material named `name`; 0 after a message when none is.
+// Index of the first material named `name`, from entry 0 on.  When none is
+// (also without materials) it prints
+//   glmFindMaterial():  can't find material "NAME".
+// on standard output and returns 0, the "default" material.
 unsigned glmFindMaterial(GlmMesh* model, const char* name);
 
-// Releases the model and everything it owns.
+// Releases the model and everything it owns; null members are skipped.
+// Checks model.
 void glmDestroy(GlmMesh* model);
 
 // ---- OBJ reader ----
+//
+// Statements are read token by token as the C library's "%s" reads them and
+// dispatched on the first character (and, for "v", the second):
+// - "v", "vn", "vt": a position, normal or texture coordinate; its numbers
+//   ("%f", correctly rounded like strtof) are taken from that line only, a
+//   missing one is 0, and the rest of the line is skipped.  Any other
+//   keyword starting with "v" ("vp") is refused: "glmFirstPass(): Unknown
+//   token "vp"." on standard output.
+// - "f": a polygon, turned into the fan (c1 c2 c3), (c1 c3 c4), ...  The first
+//   corner decides the form of all: "v//n", "v/t/n", "v/t" or "v".  Corners
+//   are read like scanf reads "%d/%d/%d" (so a polygon may go on on the next
+//   line); a corner with fewer numbers keeps the previous corner's others.
+//   Negative references count back from the last entry read before the face
+//   (-1 is the newest).  A reference outside 1..count after that refuses the
+//   file.  References the form does not carry are 0.
+// - "g": the rest of the line without its line break ("\n" or "\r\n") names
+//   the current group, the blank after "g" included ("g wheel" -> " wheel").
+//   A name met again continues that group.  Faces before the first "g" line
+//   belong to "default", created first and therefore last in groupList.
+// - "usemtl": the first word names the current material; it becomes the
+//   material of the current group, and of every group named while it is
+//   current.  A group has one material: the last one assigned to it.
+//   Unknown names print glmFindMaterial's message and use 0.
+// - "mtllib": the first word names a material library in the OBJ file's
+//   directory, read at once (glmReadMTL); a later line replaces it.
+// - anything else ("#", "o", "s", ...) is skipped to the end of its line.
+// The file is counted first, then every array is allocated once at its
+// exact size and filled; large files are split at line starts and read by
+// several threads with the same result.  The file is mapped, not copied.
 
 // Reads the OBJ file at `path` (and the material library it names) into a
-// new model that the caller owns.  Ends the process with status 1 when a file
-// cannot be opened or the file is malformed as described above.
+// new model that the caller owns (glmDestroy).  sourcePath is a copy of
+// `path`; normals and uvs are null when the file has none, facetnorms is
+// null, placement is 0, 0, 0.  Ends the process with status 1 when the file
+// or its library cannot be opened or the file is refused (see above).
 GlmMesh* glmReadOBJ(const char* path);
-// The counting pass and the filling pass over an open stream.
+// The two passes over an open stream, each reading it from its current
+// position to its end.  glmFirstPass counts into a model whose sourcePath
+// is set: counts, groups with face lists of their final size (faceCount 0),
+// the material table.  The caller then allocates vertices, faces and, when
+// counted, normals and uvs, and rewinds; glmFillPass fills them from the
+// same text.  Both end the process on the failures glmReadOBJ ends it on.
 void glmFirstPass(GlmMesh* model, FILE* file);
 void glmFillPass(GlmMesh* model, FILE* file);
 
 // ---- MTL reader and writer ----
 
-// A copy of `path` cut after its last "/" ("" without one); caller frees it.
+// A copy of `path` cut after its last "/" (kept); "" without one.  Only "/"
+// separates directories.  The caller frees the result.
 char* glmDirectoryOf(const char* path);
-// Reads material library `name` beside model->sourcePath into materialTable.
+// Reads material library `name` (joined unchanged to the directory of
+// model->sourcePath) into materialTable and materialCount, releasing the old
+// table.  Entry 0 is "default", the file's "newmtl" entries follow in order;
+// every entry starts as diffuse 0.8 0.8 0.8 1, ambient 0.2 0.2 0.2 1,
+// specular 0 0 0 1, emission 0 0 0 1, exponent 65.  "Ka", "Kd", "Ks" set
+// red, green, blue of the current entry (numbers missing on the line keep
+// their values); "Ns" is read on the file's 0..1000 scale and stored on
+// OpenGL's 0..128 (/ 1000 then * 128, in float); every other key is skipped
+// to the end of its line.  Keys before the first "newmtl" set "default".
+// Ends the process with status 1 when the file cannot be opened:
+//   glmReadMTL() failed: can't open material file "PATH".
 void glmReadMTL(GlmMesh* model, const char* name);
-// Writes materialTable to file `name` in the directory of objPath.
+// Writes materialTable to file `name` in the directory of objPath: an
+// eight-line comment header, an empty line, then per entry (entry 0
+// included) "newmtl", "Ka", "Kd", "Ks" with "%f" numbers, "Ns" back on the
+// 0..1000 scale (65 -> 507.812500) and an empty line.  Ends the process with
+// status 1 when the file cannot be opened for writing.
 void glmWriteMTL(GlmMesh* model, const char* objPath, const char* name);
 
 // ---- OBJ writer ----
 
 // Writes the model to `path` with what `mode` asks for and the model has.
+// Requests the model cannot satisfy are dropped first, each with its
+// "glmWriteOBJ() warning: ..." line on standard output, in this order: flat
+// without facet normals, smooth without normals, texture without uvs, flat
+// with smooth (smooth wins), colour without materials, material without
+// materials, colour with material (material wins).  The file then holds a
+// comment header; with MODE_MATERIAL "mtllib" (and the library, written by
+// glmWriteMTL beside the file); the vertices; the normals (MODE_SMOOTH) or
+// facet normals (MODE_FLAT); the uvs (MODE_TEXTURE); the group and face
+// counts; then each group from the head: "g NAME", with MODE_MATERIAL
+// "usemtl NAME", and its faces as "f v/t/n" (texture with smooth or flat
+// normals; flat writes the face's facet normal at all three corners),
+// "f v/t", "f v//n" or "f v".  Numbers use "%f" and "%d".  Checks model;
+// ends the process with status 1 when `path` cannot be opened for writing.
 void glmWriteOBJ(GlmMesh* model, const char* path, unsigned mode);
 
 // ---- Normals and geometry operations ----
@@ -190,7 +270,14 @@ unsigned glmCompileList(GlmMesh* model, unsigned mode);
 
 // ---- PPM reader ----
 
-// Reads a raw "P6" picture: width * height * 3 bytes, first row of the file
-// first; the caller frees it.  Null (after a message on standard error) on
-// failure; width and height are written only on success.
+// Reads a raw "P6" picture: width * height * 3 bytes, red, green, blue, the
+// file's first row first, rows unpadded; the caller frees it.  Width,
+// height and the maximum value may stand on the "P6" line or on the lines
+// after it; "#" starts a comment to the end of a line; the raster follows
+// the line that ends the header.  Returns null after a message on standard
+// error ("PATH: ..."; the system's error when the file cannot be opened) for
+// a file that is not "P6", a header that ends early or holds anything but
+// numbers, a width or height below 1, a maximum value outside 1..255, a size
+// too large to allocate, or a raster shorter than the header promises.
+// `width` and `height` are written only on success.
 unsigned char* glmLoadPPM(const char* path, int* width, int* height);
