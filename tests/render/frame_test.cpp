@@ -223,7 +223,9 @@ TEST_F(RenderFrames, EachCloseUpFillsTheWindowWithItsBodyAndAxis)
         EXPECT_EQ(off, 0) << "pixels outside the axis that are not the body";
         // Saturn's axis takes Saturn's own colour; every other one shows
         // from the top of the window to the bottom.
-        if (mode != 6) EXPECT_EQ(axis, frame.height);
+        if (mode != 6) {
+            EXPECT_EQ(axis, frame.height);
+        }
         // The drag rotation does not reach a close-up.
         viewRotY = 35;
         viewRotX = -20;
@@ -307,9 +309,21 @@ TEST_F(RenderFrames, LightingSwitchShowsOnlyOnThePlainCloseUpsAxis)
 
 }  // namespace
 
+// The window opens only when tests run, not when they are merely listed.
+class ViewerWindow : public ::testing::Environment {
+public:
+    ViewerWindow(int* argc, char** argv) : argc_(argc), argv_(argv) {}
+    void SetUp() override { openViewerWindow(argc_, argv_); }
+    void TearDown() override { closeViewerWindow(); }
+
+private:
+    int* argc_;
+    char** argv_;
+};
+
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
-    openViewerWindow(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new ViewerWindow(&argc, argv));
     return RUN_ALL_TESTS();
 }

@@ -2,6 +2,9 @@
 
 #include <GL/freeglut.h>
 
+#include <dlfcn.h>
+#include <link.h>
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -59,6 +62,20 @@ void uploadFlat(GLuint name, Rgb c)
 
 void ignoreBox(const char*, const char*) {}
 
+// Keeps every library loaded so far (the GL driver among them) in memory
+// until the process ends: the leak checker at exit can then still name the
+// driver's own allocations, and the suppressions for system libraries apply.
+void pinLoadedLibraries()
+{
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, std::size_t, void*) {
+            if (info->dlpi_name && info->dlpi_name[0])
+                dlopen(info->dlpi_name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+            return 0;
+        },
+        nullptr);
+}
+
 }  // namespace
 
 void installTestTextures()
@@ -111,7 +128,14 @@ void openViewerWindow(int* argc, char** argv)
     installTestTextures();
     // Let the window appear and GLUT deliver its first reshape and expose.
     for (int i = 0; i < 20; ++i) glutMainLoopEvent();
+    pinLoadedLibraries();
     resetViewer();
+}
+
+void closeViewerWindow()
+{
+    if (const int window = glutGetWindow()) glutDestroyWindow(window);
+    glutMainLoopEvent();
 }
 
 Frame readFrame()

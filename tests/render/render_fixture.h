@@ -25,6 +25,9 @@ constexpr Rgb SKY_COLOUR{30, 40, 90};
 // and display callbacks, the cylinder quadric, initRenderState (image error
 // boxes silenced), the test pictures, and the first reshape.
 void openViewerWindow(int* argc, char** argv);
+// Destroys the window and its context, so that nothing of the driver's
+// frame buffers outlives the run.
+void closeViewerWindow();
 
 // Puts the flat test colours into every slot texture and the sky texture,
 // with the texture state the scene is drawn under.
