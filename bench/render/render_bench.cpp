@@ -27,10 +27,13 @@ void frames(benchmark::State& state, int mode)
 void BM_OverviewFrame(benchmark::State& state) { frames(state, 10); }
 void BM_CloseUpFrame(benchmark::State& state) { frames(state, 3); }
 
-// One sun-sized sphere issued in immediate mode, finished by the GPU.
+// One sun-sized sphere issued in immediate mode and rasterised, seen from
+// the start camera's distance.
 void BM_DrawSphere30(benchmark::State& state)
 {
     resetViewer();
+    glLoadIdentity();
+    glTranslatef(0, 0, -50);
     for (auto _ : state) {
         drawSphere(0, 0, 0, 3, 30);
         glFinish();
