@@ -318,7 +318,8 @@ void splitChunks(Job& job) {
     job.chunks.clear();
     const std::size_t size = static_cast<std::size_t>(job.textEnd - job.text);
     const std::size_t chunkSize = job.chunkBytes ? job.chunkBytes : std::size_t{4} << 20;
-    if (job.threads <= 1 || (!job.chunkBytes && size < 2 * chunkSize)) {
+    // An empty text is one empty chunk, so that there is always a chunk.
+    if (job.threads <= 1 || size == 0 || (!job.chunkBytes && size < 2 * chunkSize)) {
         job.chunks.emplace_back(job.text, job.textEnd);
         return;
     }
