@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdarg>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -66,9 +67,13 @@ bool takeNumbers(std::string_view text, std::size_t from, int* numbers, int& fou
     return true;
 }
 
-template <class... Args>
-unsigned char* refuse(GlmPpmError* error, const char* format, Args... args) {
-    if (error) std::snprintf(error->message, sizeof error->message, format, args...);
+__attribute__((format(printf, 2, 3))) unsigned char* refuse(GlmPpmError* error, const char* format, ...) {
+    if (error) {
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(error->message, sizeof error->message, format, args);
+        va_end(args);
+    }
     return nullptr;
 }
 
