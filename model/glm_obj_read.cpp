@@ -71,13 +71,22 @@ GLM_HOT std::string_view asCString(std::string_view text) {
 // Without `Values` the corners after the first are only stepped over.
 template <bool Values, class Emit>
 inline bool parseFace(const char*& p, const char* end, Emit&& emit) {
-    std::string_view first = asCString(token(p, end));
-    const char* a = first.data();
-    const char* b = a + first.size();
+    // The first corner as a C string (up to a zero byte), and whether it
+    // holds "//"; p moves past the whole token.
+    p = skipSpace(p, end);
+    const char* a = p;
+    bool doubleSlash = false;
+    char previous = 0;
+    while (p < end && *p != '\0' && !isSpace(*p)) {
+        doubleSlash |= previous == '/' && *p == '/';
+        previous = *p++;
+    }
+    const char* b = p;
+    while (p < end && !isSpace(*p)) p++;
     Corner c{0, 0, 0};
     Form form;
     const char* q = a;
-    if (first.find("//") != std::string_view::npos) {
+    if (doubleSlash) {
         form = Form::VertexNormal;
         readCorner(q, b, form, c);
     } else if (readCorner(q, b, Form::VertexUvNormal, c) == 3) {
