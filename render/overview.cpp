@@ -105,25 +105,30 @@ void drawFigure()
     glPopMatrix();
 }
 
-// One planet on its orbit, turning about (1, 1, 1).
+enum Companion { NO_COMPANION, MOON, RING };
+
+// One planet on its orbit about the z axis, turning about (1, 1, 1).  The
+// signs of the distances alternate, so at angle 0 the planets lie on
+// alternate sides of the sun.
 struct Planet {
     int slot;
     const float* orbit;
     float distance;
     const float* spin;
     float radius;
+    Companion companion;
 };
 
 const Planet planets[] = {
-    {SLOT_MERCURY, &mercuryOrbit, 4.5f, &mercurySpin, 0.62f},
-    {SLOT_VENUS, &venusOrbit, -6.4f, &venusSpin, 0.9f},
-    {SLOT_EARTH, &earthOrbit, 9.6f, &earthSpin, 0.8f},
-    {SLOT_MARS, &marsOrbit, -12.3f, &marsSpin, 0.64f},
-    {SLOT_JUPITER, &jupiterOrbit, 15.2f, &jupiterSpin, 1.5f},
-    {SLOT_SATURN, &saturnOrbit, -19.6f, &saturnSpin, 1.3f},
-    {SLOT_URANUS, &uranusOrbit, 22.2f, &uranusSpin, 1.1f},
-    {SLOT_NEPTUNE, &neptuneOrbit, -25.4f, &neptuneSpin, 1.0f},
-    {SLOT_PLUTO, &plutoOrbit, 28.6f, &plutoSpin, 0.9f},
+    {SLOT_MERCURY, &mercuryOrbit, 4.5f, &mercurySpin, 0.62f, NO_COMPANION},
+    {SLOT_VENUS, &venusOrbit, -6.4f, &venusSpin, 0.9f, NO_COMPANION},
+    {SLOT_EARTH, &earthOrbit, 9.6f, &earthSpin, 0.8f, MOON},
+    {SLOT_MARS, &marsOrbit, -12.3f, &marsSpin, 0.64f, NO_COMPANION},
+    {SLOT_JUPITER, &jupiterOrbit, 15.2f, &jupiterSpin, 1.5f, NO_COMPANION},
+    {SLOT_SATURN, &saturnOrbit, -19.6f, &saturnSpin, 1.3f, RING},
+    {SLOT_URANUS, &uranusOrbit, 22.2f, &uranusSpin, 1.1f, NO_COMPANION},
+    {SLOT_NEPTUNE, &neptuneOrbit, -25.4f, &neptuneSpin, 1.0f, NO_COMPANION},
+    {SLOT_PLUTO, &plutoOrbit, 28.6f, &plutoSpin, 0.9f, NO_COMPANION},
 };
 
 void drawPlanet(const Planet& planet)
@@ -136,13 +141,13 @@ void drawPlanet(const Planet& planet)
     bindSlot(planet.slot);
     drawSphere(0, 0, 0, planet.radius, 30);
     glPopMatrix();
-    if (planet.slot == SLOT_EARTH) {
+    if (planet.companion == MOON) {
         // The Moon circles Earth without a spin of its own.
         glRotatef(moonOrbit, 0, 0, 1);
         glTranslatef(1.5f, 0, 0);
         bindSlot(SLOT_MOON);
         drawSphere(0, 0, 0, 0.27f, 30);
-    } else if (planet.slot == SLOT_SATURN) {
+    } else if (planet.companion == RING) {
         // The ring turns with the orbit once more, then tilts 45 degrees; it
         // keeps Saturn's texture at the last texture coordinate issued.
         glRotatef(saturnOrbit, 0, 0, 1);
@@ -157,6 +162,7 @@ void drawPlanet(const Planet& planet)
 void drawSkyCube()
 {
     const float s = skyHalfSize;
+    // Faces x = -S, z = -S, y = S, y = -S, x = S, z = S.
     static const float corners[6][4][3] = {
         {{-1, -1, 1}, {-1, -1, -1}, {-1, 1, -1}, {-1, 1, 1}},
         {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1}},
