@@ -37,10 +37,12 @@ int main(int argc, char** argv)
         glutAddMenuEntry(label, value++);
     glutAttachMenu(GLUT_RIGHT_BUTTON);
 
-    // A fact box blocks the menu callback; keep the window painted meanwhile.
-    setMessageBoxRepaint(display);
-
     initRenderState();
+
+    // A fact box blocks the menu callback; keep the window painted meanwhile.
+    // Only from here on: boxes shown while the textures load must not draw
+    // (the loader relies on the texture it left bound).
+    setMessageBoxRepaint(display);
     glutMainLoop();
     return 0;
 }

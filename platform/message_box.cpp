@@ -4,8 +4,12 @@
 #include "platform/message_box.h"
 
 #include <gtk/gtk.h>
+#ifdef GDK_WINDOWING_X11
+#include <gdk/gdkx.h>
+#endif
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 MessageBoxRecorder boxRecorder = nullptr;
@@ -31,6 +35,24 @@ gboolean repaintBehindBox(gpointer)
     if (boxRepaint)
         boxRepaint();
     return G_SOURCE_CONTINUE;
+}
+
+// GTK writes the X11 WM_NAME property in the C locale's encoding, which has
+// no Hangul, and so leaves it out; tools that look windows up by WM_NAME
+// would then not see the box.  Write it as UTF-8, as _NET_WM_NAME is.
+void setUtf8WmName(GtkWidget* window, const char* title)
+{
+    GdkWindow* gdkWindow = gtk_widget_get_window(window);
+#ifdef GDK_WINDOWING_X11
+    if (!gdkWindow || !GDK_IS_X11_WINDOW(gdkWindow))
+        return;
+    gdk_property_change(gdkWindow, gdk_atom_intern_static_string("WM_NAME"),
+                        gdk_atom_intern_static_string("UTF8_STRING"), 8, GDK_PROP_MODE_REPLACE,
+                        reinterpret_cast<const guchar*>(title), static_cast<int>(std::strlen(title)));
+#else
+    (void)gdkWindow;
+    (void)title;
+#endif
 }
 
 // Lets GTK finish unmapping and destroying a dialog before control returns.
@@ -85,6 +107,8 @@ void showMessageBox(const char* caption, const char* text)
     gtk_widget_set_margin_bottom(label, 12);
     GtkWidget* content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
     gtk_container_add(GTK_CONTAINER(content), label);
+    gtk_widget_realize(dialog);
+    setUtf8WmName(dialog, title);
     gtk_widget_show_all(dialog);
 
     GtkWidget* ok = gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);

@@ -1,1 +1,367 @@
+// The real solar-system binary on a private X server, driven like a user
+// would drive it: xdotool for keys, mouse and the menu, Xlib to look at the
+// window and its picture.
 #include <gtest/gtest.h>
+// Xlib after gtest: its macros (None, Bool) clash with gtest's names.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+struct Output {
+    int status;
+    std::string text;
+};
+
+// Runs a shell command (xdotool, import) against the private display.
+Output run(const std::string& command)
+{
+    Output out{-1, {}};
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return out;
+    std::array<char, 256> buffer;
+    while (std::fgets(buffer.data(), buffer.size(), pipe))
+        out.text += buffer.data();
+    const int status = pclose(pipe);
+    out.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return out;
+}
+
+// One action per call: chained after a mouse move, xdotool would send the
+// next key or button to the window under the pointer as a synthetic event.
+void xdotool(const std::string& args)
+{
+    run("xdotool " + args);
+}
+
+// First visible window whose name matches the anchored pattern, waiting
+// for it up to the given time; 0 when none appears.
+Window findWindow(const std::string& namePattern, std::chrono::milliseconds patience)
+{
+    const auto end = Clock::now() + patience;
+    do {
+        const Output out = run("xdotool search --onlyvisible --name '" + namePattern + "'");
+        if (out.status == 0)
+            return std::strtoul(out.text.c_str(), nullptr, 10);
+        std::this_thread::sleep_for(50ms);
+    } while (Clock::now() < end);
+    return 0;
+}
+
+// Waits until the given window is no longer a visible window of that name.
+bool windowGone(const std::string& namePattern, Window id, std::chrono::milliseconds patience)
+{
+    const std::string idLine = std::to_string(id) + "\n";
+    const auto end = Clock::now() + patience;
+    while (Clock::now() < end) {
+        const Output out = run("xdotool search --onlyvisible --name '" + namePattern + "'");
+        if (out.status != 0 || ("\n" + out.text).find("\n" + idLine) == std::string::npos)
+            return true;
+        std::this_thread::sleep_for(50ms);
+    }
+    return false;
+}
+
+pid_t xvfbPid = 0;
+Display* x = nullptr;
+
+class Viewer : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        // A private X server, so that no other test's window takes the
+        // pointer or the keyboard; it tells its display number on a pipe.
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        xvfbPid = fork();
+        if (xvfbPid == 0) {
+            close(fds[0]);
+            const std::string fd = std::to_string(fds[1]);
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
+                   "-nolisten", "tcp", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        std::string number;
+        char c = 0;
+        while (read(fds[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        close(fds[0]);
+        ASSERT_FALSE(number.empty()) << "Xvfb did not start";
+        const std::string display = ":" + number;
+        setenv("DISPLAY", display.c_str(), 1);
+        setenv("LC_ALL", "C.UTF-8", 1);
+        x = XOpenDisplay(display.c_str());
+        ASSERT_NE(x, nullptr);
+        std::filesystem::create_directories(SCREENSHOT_DIR);
+    }
+
+    static void TearDownTestSuite()
+    {
+        if (x)
+            XCloseDisplay(x);
+        x = nullptr;
+        if (xvfbPid > 0) {
+            kill(xvfbPid, SIGTERM);
+            waitpid(xvfbPid, nullptr, 0);
+        }
+        xvfbPid = 0;
+    }
+
+    void SetUp() override
+    {
+        ASSERT_NE(x, nullptr);
+        viewer = fork();
+        if (viewer == 0) {
+            if (chdir(VIEWER_WORKDIR) != 0)
+                _exit(126);
+            execl(VIEWER_BINARY, VIEWER_BINARY, static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        window = findWindow("^Solar System$", 20s);
+        ASSERT_NE(window, 0u) << "no viewer window";
+        dismissStartUpErrors();
+        waitForStillPicture();
+    }
+
+    void TearDown() override
+    {
+        if (viewer > 0 && !exited) {
+            kill(viewer, SIGTERM);
+            waitpid(viewer, nullptr, 0);
+        }
+    }
+
+    // Exit status of the viewer, or -1 if it is still running after a while.
+    int exitStatus(std::chrono::milliseconds patience = 5000ms)
+    {
+        const auto end = Clock::now() + patience;
+        while (Clock::now() < end) {
+            int status = 0;
+            if (waitpid(viewer, &status, WNOHANG) == viewer) {
+                exited = true;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            }
+            std::this_thread::sleep_for(20ms);
+        }
+        return -1;
+    }
+
+    using Picture = std::vector<unsigned long>;
+
+    Picture capture()
+    {
+        XWindowAttributes a;
+        XGetWindowAttributes(x, window, &a);
+        Picture p;
+        XImage* image = XGetImage(x, window, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
+        if (!image)
+            return p;
+        p.reserve(static_cast<size_t>(a.width) * a.height);
+        for (int row = 0; row < a.height; ++row)
+            for (int col = 0; col < a.width; ++col)
+                p.push_back(XGetPixel(image, col, row) & 0xffffff);
+        XDestroyImage(image);
+        return p;
+    }
+
+    // Share of pixels that differ within the top rows (all rows by default).
+    static double difference(const Picture& a, const Picture& b, size_t rows = 800)
+    {
+        const size_t n = std::min({a.size(), b.size(), rows * 900});
+        if (n == 0)
+            return 1.0;
+        size_t differing = 0;
+        for (size_t i = 0; i < n; ++i)
+            differing += a[i] != b[i];
+        return static_cast<double>(differing) / n;
+    }
+
+    // Where the pictures have not been painted, the image loaders report
+    // each missing file in a box during start-up; a user would press OK.
+    void dismissStartUpErrors()
+    {
+        int dismissed = 0;
+        for (Window box; (box = findWindow("^Error$", 1500ms)) != 0 && dismissed < 100;) {
+            xdotool("key Return");
+            windowGone("^Error$", box, 3000ms);
+            ++dismissed;
+        }
+        if (dismissed > 0)
+            std::printf("dismissed %d picture error boxes at start-up\n", dismissed);
+    }
+
+    void waitForStillPicture()
+    {
+        Picture last = capture();
+        const auto end = Clock::now() + 10s;
+        while (Clock::now() < end) {
+            std::this_thread::sleep_for(200ms);
+            Picture now = capture();
+            if (difference(last, now) == 0.0)
+                return;
+            last = std::move(now);
+        }
+    }
+
+    // Waits until the picture differs from the reference in at least a
+    // hundredth of its pixels; returns the new picture, or empty.
+    Picture changedFrom(const Picture& reference, size_t rows = 800)
+    {
+        const auto end = Clock::now() + 5s;
+        while (Clock::now() < end) {
+            Picture now = capture();
+            if (difference(reference, now, rows) > 0.01)
+                return now;
+            std::this_thread::sleep_for(50ms);
+        }
+        return {};
+    }
+
+    // Opens the menu with the right button inside the window and releases
+    // the button over the given row (0 = "Sun" ... 10 = "Kosmara").
+    void chooseFromMenu(int row)
+    {
+        xdotool("mousemove 200 150");
+        xdotool("mousedown 3");
+        const Window menu = findWindow("^freeglut menu$", 5s);
+        ASSERT_NE(menu, 0u) << "menu did not open";
+        XWindowAttributes a;
+        XGetWindowAttributes(x, menu, &a);
+        int mx = 0, my = 0;
+        Window child;
+        XTranslateCoordinates(x, menu, DefaultRootWindow(x), 0, 0, &mx, &my, &child);
+        const int rowHeight = a.height / 11;
+        xdotool("mousemove " + std::to_string(mx + a.width / 2) + " " +
+                std::to_string(my + rowHeight * row + rowHeight / 2));
+        // Let the menu see the pointer over the row before the release.
+        std::this_thread::sleep_for(200ms);
+        xdotool("mouseup 3");
+    }
+
+    void pressEsc()
+    {
+        xdotool("mousemove 450 100");
+        xdotool("key Escape");
+    }
+
+    void screenshot(const char* name)
+    {
+        run(std::string("import -window root '") + SCREENSHOT_DIR + "/" + name + "'");
+    }
+
+    pid_t viewer = 0;
+    bool exited = false;
+    Window window = 0;
+};
+
+TEST_F(Viewer, OpensItsWindowAndEndsOnEscWithStatus255)
+{
+    char* name = nullptr;
+    ASSERT_TRUE(XFetchName(x, window, &name));
+    EXPECT_STREQ(name, "Solar System");
+    XFree(name);
+    XWindowAttributes a;
+    XGetWindowAttributes(x, window, &a);
+    EXPECT_EQ(a.width, 900);
+    EXPECT_EQ(a.height, 800);
+    int rx = -1, ry = -1;
+    Window child;
+    XTranslateCoordinates(x, window, DefaultRootWindow(x), 0, 0, &rx, &ry, &child);
+    EXPECT_EQ(rx, 0);
+    EXPECT_EQ(ry, 0);
+    screenshot("overview.png");
+
+    pressEsc();
+    EXPECT_EQ(exitStatus(), 255);
+}
+
+TEST_F(Viewer, ArrowKeysAndLeftDragChangeThePicture)
+{
+    const Picture start = capture();
+    xdotool("mousemove 450 400");
+    xdotool("key --delay 30 Up Up Up Up Up Up Up Up Up Up");
+    const Picture walked = changedFrom(start);
+    EXPECT_FALSE(walked.empty()) << "walking forward changed nothing";
+
+    xdotool("key --delay 30 Left Left Left");
+    const Picture turned = changedFrom(walked);
+    EXPECT_FALSE(turned.empty()) << "turning changed nothing";
+
+    // A left drag turns the scene (and its click starts the animation).
+    xdotool("mousedown 1");
+    xdotool("mousemove_relative 20 10");
+    xdotool("mousemove_relative 20 10");
+    xdotool("mouseup 1");
+    const Picture dragged = changedFrom(turned);
+    EXPECT_FALSE(dragged.empty()) << "dragging changed nothing";
+    xdotool("key space");  // pause
+
+    pressEsc();
+    EXPECT_EQ(exitStatus(), 255);
+}
+
+TEST_F(Viewer, MenuShowsEachBodyWithItsFactBox)
+{
+    const Picture overview = capture();
+    const char* captions[] = {"태양", "수성", "금성",   "지구",   "화성",
+                              "목성", "토성", "천왕성", "해왕성", "명왕성"};
+    for (int row = 0; row < 10; ++row) {
+        SCOPED_TRACE(captions[row]);
+        chooseFromMenu(row);
+        const std::string title = std::string("^") + captions[row] + "$";
+        const Window box = findWindow(title, 10s);
+        if (box == 0)
+            screenshot("failure-no-box.png");
+        ASSERT_NE(box, 0u) << "no box";
+
+        // The box has the keyboard focus.
+        Window focus = 0;
+        int revert = 0;
+        const auto end = Clock::now() + 3s;
+        while (focus != box && Clock::now() < end) {
+            XGetInputFocus(x, &focus, &revert);
+            std::this_thread::sleep_for(20ms);
+        }
+        EXPECT_EQ(focus, box);
+
+        if (row == 4) {
+            // Behind the box the window already shows the close-up.
+            EXPECT_FALSE(changedFrom(overview, 300).empty());
+            screenshot("mars-box.png");
+        }
+        xdotool("key Return");
+        EXPECT_TRUE(windowGone(title, box, 5000ms)) << "Return did not dismiss the box";
+    }
+
+    // "Kosmara" brings the overview back, without a box.
+    chooseFromMenu(10);
+    const auto end = Clock::now() + 5s;
+    while (difference(capture(), overview) > 0.0 && Clock::now() < end)
+        std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(difference(capture(), overview), 0.0);
+    EXPECT_NE(run("xdotool search --onlyvisible --classname '^solar-system$'").status, 0)
+        << "a box is open";
+
+    pressEsc();
+    EXPECT_EQ(exitStatus(), 255);
+}
+
+}  // namespace

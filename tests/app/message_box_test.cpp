@@ -14,7 +14,7 @@ namespace {
 struct SeenBox {
     int repaints = 0;
     bool found = false;
-    std::string title, body;
+    std::string title, body, wmName;
     int buttons = 0;
     bool modal = false, okHasFocus = false;
 } seen;
@@ -52,6 +52,15 @@ void inspectAndDismiss()
     seen.found = true;
     seen.title = gtk_window_get_title(GTK_WINDOW(dialog));
     seen.modal = gtk_window_get_modal(GTK_WINDOW(dialog));
+    // The X11 name that window tools search by.
+    guchar* name = nullptr;
+    gint length = 0;
+    if (gdk_property_get(gtk_widget_get_window(dialog), gdk_atom_intern("WM_NAME", FALSE),
+                         gdk_atom_intern("UTF8_STRING", FALSE), 0, 1024, FALSE, nullptr, nullptr,
+                         &length, &name)) {
+        seen.wmName.assign(reinterpret_cast<char*>(name), length);
+        g_free(name);
+    }
     // Buttons of the box itself, not of its title bar.
     collect(gtk_bin_get_child(GTK_BIN(dialog)), nullptr);
     GtkWidget* ok = gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
@@ -79,6 +88,7 @@ TEST_F(DialogBox, ShowsCaptionAndTextWithOneOkButtonUntilDismissed)
     EXPECT_TRUE(seen.found);
     EXPECT_GE(seen.repaints, 3);
     EXPECT_EQ(seen.title, "화성");
+    EXPECT_EQ(seen.wmName, "화성");
     EXPECT_EQ(seen.body, "반지름(Km) : 3397\n공전주기 : 1.88년");
     EXPECT_EQ(seen.buttons, 1);
     EXPECT_TRUE(seen.modal);
