@@ -4,7 +4,11 @@
 # BUILD is the fuzz build folder, WORK a scratch folder that keeps the corpora
 # between runs (WORK/corpus/TARGET) and receives any crashing input
 # (WORK/findings/TARGET-...).  Targets default to all of them.  Exits 1 when a
-# target finds a crash, a leak, a timeout or an out-of-memory input.
+# target finds a crash, a leak, a timeout or an out-of-memory input.  The
+# largest picture the loaders accept (2^28 pixels) takes 768 MiB, so single
+# allocations up to 1 GiB are allowed, and an input may take up to 30 s (a
+# picture that large takes seconds under the sanitizers on a loaded machine).
+# FUZZ_EXTRA_ARGS adds libFuzzer options (for instance -runs=5000000).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$1 seconds=$2 work=$3
@@ -23,8 +27,9 @@ for t in "${targets[@]}"; do
   corpus="$work/corpus/$t"
   mkdir -p "$corpus"
   cp -n "$seeds/$t"/* "$corpus"/
+  dict=$t
   case $t in
-    dib|bmp) max_len=20000
+    dib|bmp) max_len=20000 dict=bmp
              [ -d "$testdata/bmpsuite" ] && find "$testdata/bmpsuite" -name '*.bmp' -exec cp -n {} "$corpus"/ \; ;;
     sgi|obj) max_len=8192 ;;
     *)       max_len=4096 ;;
@@ -32,10 +37,10 @@ for t in "${targets[@]}"; do
   log="$work/$t.log"
   # -close_fd_mask=3 silences the readers' own messages; sanitizer and
   # libFuzzer reports still reach the log.
-  if "$build/fuzz/fuzz_$t" "$corpus" -dict="$here/$t.dict" -max_total_time="$seconds" \
-       -max_len=$max_len -timeout=10 -rss_limit_mb=1536 -malloc_limit_mb=512 \
+  if "$build/fuzz/fuzz_$t" "$corpus" -dict="$here/$dict.dict" -max_total_time="$seconds" \
+       -max_len=$max_len -timeout=30 -rss_limit_mb=3072 -malloc_limit_mb=1024 \
        -close_fd_mask=3 -print_final_stats=1 \
-       -artifact_prefix="$work/findings/$t-" >"$log" 2>&1; then
+       -artifact_prefix="$work/findings/$t-" ${FUZZ_EXTRA_ARGS:-} >"$log" 2>&1; then
     done_line=$(grep -E '^#[0-9]+ +DONE' "$log" | tail -1 || true)
     echo "fuzz $t: no finding in ${seconds}s: ${done_line:-?}"
   else

@@ -1,0 +1,126 @@
+// Every prefix of a valid picture file is refused or decoded cleanly: the
+// decoding cores never read past the bytes they are given (each prefix lives
+// in a heap block of exactly its length, so AddressSanitizer sees any
+// over-read), hand out nothing on failure and leak nothing.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "image/image_core.h"
+#include "tests/hostile/hostile_util.h"
+
+namespace {
+
+void freeImage(ImageRGB* image) {
+    if (!image) return;
+    std::free(image->pixels);
+    std::free(image);
+}
+
+std::vector<SampleFile> dibFiles() {
+    std::vector<SampleFile> files = dibSamples();
+    for (SampleFile& f : bitmapSuiteFiles({"good/pal1.bmp", "good/pal4rle.bmp", "good/pal8rle.bmp",
+                                           "good/pal8os2.bmp", "good/rgb16-565.bmp", "good/rgb24.bmp",
+                                           "good/pal8topdown.bmp", "good/rgb32bf.bmp"}))
+        files.push_back(std::move(f));
+    return files;
+}
+
+TEST(Truncation, DibEveryPrefixIsRefusedOrDecoded) {
+    for (const SampleFile& file : dibFiles()) {
+        ImageRGB* full = nullptr;
+        ASSERT_EQ(decodeDib(file.bytes.data(), file.bytes.size(), &full), IMAGE_OK) << file.name;
+        for (std::size_t n = 0; n < file.bytes.size(); ++n) {
+            Prefix prefix(file.bytes, n);
+            ImageRGB* image = nullptr;
+            ImageStatus status = decodeDib(prefix.data, prefix.size, &image);
+            if (status == IMAGE_OK) {
+                ASSERT_NE(image, nullptr);
+                EXPECT_EQ(image->width, full->width) << file.name << " cut at " << n;
+                EXPECT_EQ(image->height, full->height) << file.name << " cut at " << n;
+                freeImage(image);
+            } else {
+                ASSERT_EQ(image, nullptr) << file.name << " cut at " << n;
+                ASSERT_TRUE(status == IMAGE_UNKNOWN_FORMAT || status == IMAGE_CONVERSION_ERROR)
+                    << file.name << " cut at " << n << ": " << imageStatusMessage(status);
+            }
+        }
+        freeImage(full);
+    }
+}
+
+std::vector<SampleFile> bmpFiles() {
+    std::vector<SampleFile> files = bmpSamples();
+    for (SampleFile& f :
+         bitmapSuiteFiles({"good/pal8.bmp", "good/pal8w125.bmp", "good/rgb24.bmp", "good/pal8-0.bmp"}))
+        files.push_back(std::move(f));
+    return files;
+}
+
+// The sky reader's status follows from where the file ends: the signature,
+// the file header, the info header, then whole rows of pixels.
+TEST(Truncation, BmpEveryPrefixFailsAtTheRightStep) {
+    for (const SampleFile& file : bmpFiles()) {
+        ImageRGB full = {};
+        BmpHeaderInfo info = {};
+        ASSERT_EQ(decodeBmp(file.bytes.data(), file.bytes.size(), &full, &info), BMP_OK) << file.name;
+        const std::size_t stride = info.bytesPerRow;
+        const std::size_t rowBytes = std::size_t(full.width) * 3;
+        const std::size_t pixelEnd = info.pixelOffset + stride * std::size_t(full.height);
+        for (std::size_t n = 0; n < file.bytes.size(); ++n) {
+            Prefix prefix(file.bytes, n);
+            ImageRGB image = {};
+            BmpStatus status = decodeBmp(prefix.data, prefix.size, &image, nullptr);
+            BmpStatus expected = n < 2    ? BMP_NOT_BMP
+                               : n < 14   ? BMP_SHORT_FILE_HEADER
+                               : n < 54   ? BMP_SHORT_INFO_HEADER
+                               : n < pixelEnd ? BMP_SHORT_PIXELS
+                                              : BMP_OK;
+            ASSERT_EQ(status, expected) << file.name << " cut at " << n;
+            if (status == BMP_SHORT_PIXELS) {
+                ASSERT_NE(image.pixels, nullptr);
+                ASSERT_EQ(image.width, full.width);
+                ASSERT_EQ(image.height, full.height);
+                // Bottom-up files: the rows read so far are the picture's.
+                std::size_t rowsRead = n > info.pixelOffset ? (n - info.pixelOffset) / stride : 0;
+                if (info.height > 0) {
+                    ASSERT_EQ(std::memcmp(image.pixels, full.pixels, rowsRead * rowBytes), 0)
+                        << file.name << " cut at " << n;
+                }
+            } else if (status != BMP_OK) {
+                ASSERT_EQ(image.pixels, nullptr) << file.name << " cut at " << n;
+            }
+            std::free(image.pixels);
+        }
+        std::free(full.pixels);
+    }
+}
+
+TEST(Truncation, SgiEveryPrefixIsRefusedOrDecoded) {
+    for (const SampleFile& file : sgiSamples()) {
+        ImageRGB* full = nullptr;
+        ASSERT_EQ(decodeRgb(file.bytes.data(), file.bytes.size(), &full), IMAGE_OK) << file.name;
+        for (std::size_t n = 0; n < file.bytes.size(); ++n) {
+            Prefix prefix(file.bytes, n);
+            ImageRGB* image = nullptr;
+            ImageStatus status = decodeRgb(prefix.data, prefix.size, &image);
+            // Missing bytes read as zero: without the channel count's low
+            // byte (offset 10 or 11) the picture has no channels.
+            if (n <= 10) {
+                ASSERT_NE(status, IMAGE_OK) << file.name << " cut at " << n;
+            }
+            if (status == IMAGE_OK) {
+                ASSERT_EQ(image->width, full->width);
+                ASSERT_EQ(image->height, full->height);
+                freeImage(image);
+            } else {
+                ASSERT_EQ(image, nullptr) << file.name << " cut at " << n;
+                ASSERT_EQ(status, IMAGE_INVALID_RGB) << file.name << " cut at " << n;
+            }
+        }
+        freeImage(full);
+    }
+}
+
+}  // namespace
