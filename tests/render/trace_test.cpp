@@ -368,6 +368,30 @@ TEST(FrameTrace, FramesFollowTheirOutlineCallForCall)
     }
 }
 
+// Saturn's ring: the disk quadric faces +z and generates no texture
+// coordinates, so the ring takes the one Saturn's sphere left current.
+TEST(FrameTrace, RingIsDrawnWithOutwardNormalsAndNoTextureCoordinates)
+{
+    auto segments = traceDriver("frames");
+    for (int mode : {10, 6}) {
+        const std::vector<Call>& calls = segments[mode];
+        auto tilt = std::find_if(calls.begin(), calls.end(),
+                                 [](const Call& c) { return c.text() == "glRotatef(45, 1, 0, 0)"; });
+        ASSERT_NE(tilt, calls.end()) << "view mode " << mode;
+        int normals = 0, vertices = 0;
+        for (auto it = tilt + 1; it != calls.end() && it->name != "glPopMatrix"; ++it) {
+            EXPECT_NE(it->name.rfind("glTexCoord", 0), 0u) << it->text();
+            if (it->name == "glNormal3f") {
+                EXPECT_EQ(it->text(), "glNormal3f(0, 0, 1)");
+                ++normals;
+            }
+            vertices += it->name == "glVertex2f" || it->name == "glVertex3f";
+        }
+        EXPECT_GT(normals, 0) << "view mode " << mode;
+        EXPECT_GT(vertices, 40 * 40) << "view mode " << mode;
+    }
+}
+
 // Writes the outlines in the file's layout, for review after a change.
 TEST(FrameTrace, DISABLED_PrintOutline)
 {
