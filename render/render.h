@@ -3,7 +3,9 @@
 #pragma once
 
 // A sphere of latitude bands (triangle strips) with normals and texture
-// coordinates; n is the slice count around the equator.
+// coordinates; n is the slice count around the equator.  Negative values
+// count as their size; fewer than 4 slices or no radius draws the centre
+// as one point.  Binds nothing and changes no enable state.
 void drawSphere(float cx, float cy, float cz, float radius, int n);
 
 // Fixed OpenGL state for the whole run; loads the textures.  Always true.
