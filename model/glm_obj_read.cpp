@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -316,7 +317,11 @@ void forEachChunk(Job& job, Work work) {
     };
     unsigned extra = std::min<std::size_t>(job.threads, job.chunks.size()) - 1;
     std::vector<std::thread> helpers;
-    for (unsigned i = 0; i < extra; i++) helpers.emplace_back(worker);
+    try {
+        for (unsigned i = 0; i < extra; i++) helpers.emplace_back(worker);
+    } catch (const std::system_error&) {
+        // No more threads to be had: the ones running (and this one) do the rest.
+    }
     worker();
     for (auto& t : helpers) t.join();
 }
@@ -622,11 +627,21 @@ GlmMesh* glmReadOBJ(const char* path) {
     return model;
 }
 
-void glmFirstPass(GlmMesh* model, FILE* file) {
-    std::string text = slurp(file);
+namespace {
+
+// The counting pass over `text`, the rest of a stream, on this thread.
+Job countText(GlmMesh* model, const std::string& text) {
     Job job{text.data(), text.data() + text.size(), model->sourcePath, false, 1, 0, {}, model};
     splitChunks(job);
     countPass(job);
+    return job;
+}
+
+}  // namespace
+
+void glmFirstPass(GlmMesh* model, FILE* file) {
+    std::string text = slurp(file);
+    Job job = countText(model, text);
     GlmReadOptions options;
     GlmReadError error;
     if (!loadLibraries(job, options, &error) || !sumCounts(job, &error)) reportAndExit(error);
@@ -636,9 +651,7 @@ void glmFirstPass(GlmMesh* model, FILE* file) {
 
 void glmFillPass(GlmMesh* model, FILE* file) {
     std::string text = slurp(file);
-    Job job{text.data(), text.data() + text.size(), model->sourcePath, false, 1, 0, {}, model};
-    splitChunks(job);
-    countPass(job);
+    Job job = countText(model, text);
     GlmReadError error;
     const Chunk& ch = job.chunks[0];
     if (ch.errorAt || ch.vertices != model->vertexCount || ch.normals != model->normalCount ||
