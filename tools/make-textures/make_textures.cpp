@@ -365,7 +365,9 @@ Rgb hue(double h)
 
 Canvas paintBand()
 {
-    // Rainbow chevrons with white piping along both edges.
+    // Rainbow chevrons between gold edges.  The scene textures the band at a
+    // single texture coordinate on the picture's top and bottom rows, so
+    // those edges give the band its colour.
     const int w = 512, h = 128;
     Canvas c(w, h);
     forEachPixel(c, [&](int x, int y) {
@@ -374,8 +376,10 @@ Canvas paintBand()
         Rgb colour = hue(std::floor(chevron * 2) / 8 + 0.05) * 0.92;
         colour = mix(colour, Rgb{30, 20, 60}, 0.7 * (1 - smoothstep(0.0, 0.08, std::abs(std::remainder(chevron * 2, 1.0)))));
         const double pipe = std::min(v, 1 - v);
-        if (pipe < 0.06)
-            colour = mix(Rgb{250, 250, 250}, colour, smoothstep(0.035, 0.06, pipe));
+        if (pipe < 0.1) {
+            const Rgb gold = mix(Rgb{255, 205, 60}, Rgb{200, 130, 20}, std::abs(std::sin(x * 0.2)) * 0.3);
+            colour = mix(gold, colour, smoothstep(0.075, 0.1, pipe));
+        }
         return colour;
     });
     return c;
