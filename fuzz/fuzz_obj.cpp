@@ -6,6 +6,7 @@
 // an "mtllib" line fails the read as an unopenable file would.
 //
 // Checks beyond the sanitizers:
+// - every reference of the model read lies within its array;
 // - the threaded reader, cut into tiny chunks, builds exactly the model the
 //   one-thread reader builds (or fails the same way);
 // - the file the writer makes from a processed model reads back with the
@@ -15,6 +16,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "model/glm.h"
 #include "model/glm_core.h"
@@ -83,6 +85,28 @@ bool sameModel(const GlmMesh* a, const GlmMesh* b) {
     return !g && !h;
 }
 
+// Every reference lies within its array (0 only for a kind the face's form
+// does not carry), every group's material exists, and the groups' face lists
+// name every face exactly once.
+bool soundModel(const GlmMesh* m) {
+    for (unsigned i = 0; i < m->faceCount; ++i) {
+        const GlmFace& f = m->faces[i];
+        for (int k = 0; k < 3; ++k)
+            if (f.vertexRefs[k] < 1 || f.vertexRefs[k] > m->vertexCount || f.normalRefs[k] > m->normalCount ||
+                f.uvRefs[k] > m->uvCount)
+                return false;
+    }
+    std::vector<unsigned char> seen(m->faceCount, 0);
+    for (const GlmFaceGroup* g = m->groupList; g; g = g->next) {
+        if (m->materialTable ? g->materialIndex >= m->materialCount : g->materialIndex != 0) return false;
+        for (unsigned i = 0; i < g->faceCount; ++i)
+            if (g->faceList[i] >= m->faceCount || seen[g->faceList[i]]++) return false;
+    }
+    for (unsigned char s : seen)
+        if (!s) return false;
+    return true;
+}
+
 // A scratch folder for the writer, removed when the fuzzer ends.
 std::filesystem::path scratch;
 void removeScratch() {
@@ -137,7 +161,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
         if (error1.kind != error2.kind || error1.kind == GLM_READ_OK) std::abort();
         return 0;
     }
-    if (!sameModel(model, twin)) std::abort();
+    if (!soundModel(model) || !sameModel(model, twin)) std::abort();
     glmDestroy(twin);
 
     // The library name comes from the input: write it under a fixed name
