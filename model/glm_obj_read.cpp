@@ -39,23 +39,24 @@ struct Corner {
 
 // One corner read with the form's conversion ("%d", "%d/%d", "%d/%d/%d" or
 // "%d//%d"); returns the count of numbers converted.  Numbers not converted
-// keep their previous values; without `Values` no number is stored.
-template <bool Values = true>
+// keep their previous values; without `Values` no number is stored; without
+// `SkipSpace` the corner is read as sscanf reads a token alone.
+template <bool Values = true, bool SkipSpace = true>
 GLM_HOT int readCorner(const char*& p, const char* end, Form form, Corner& c) {
-    if (!scanLong<Values>(p, end, c.v)) return 0;
+    if (!scanLong<Values, SkipSpace>(p, end, c.v)) return 0;
     switch (form) {
     case Form::Vertex:
         return 1;
     case Form::VertexNormal:
         if (!matchChar(p, end, '/') || !matchChar(p, end, '/')) return 1;
-        return scanLong<Values>(p, end, c.n) ? 2 : 1;
+        return scanLong<Values, SkipSpace>(p, end, c.n) ? 2 : 1;
     case Form::VertexUv:
         if (!matchChar(p, end, '/')) return 1;
-        return scanLong<Values>(p, end, c.t) ? 2 : 1;
+        return scanLong<Values, SkipSpace>(p, end, c.t) ? 2 : 1;
     case Form::VertexUvNormal:
-        if (!matchChar(p, end, '/') || !scanLong<Values>(p, end, c.t)) return 1;
+        if (!matchChar(p, end, '/') || !scanLong<Values, SkipSpace>(p, end, c.t)) return 1;
         if (!matchChar(p, end, '/')) return 2;
-        return scanLong<Values>(p, end, c.n) ? 3 : 2;
+        return scanLong<Values, SkipSpace>(p, end, c.n) ? 3 : 2;
     }
     return 0;
 }
@@ -72,32 +73,42 @@ GLM_HOT std::string_view asCString(std::string_view text) {
 // Without `Values` the corners after the first are only stepped over.
 template <bool Values, class Emit>
 inline bool parseFace(const char*& p, const char* end, Emit&& emit) {
-    // The first corner as a C string (up to a zero byte), and whether it
-    // holds "//"; p moves past the whole token.
     p = skipSpace(p, end);
     const char* a = p;
-    bool doubleSlash = false;
-    char previous = 0;
-    while (p < end && *p != '\0' && !isSpace(*p)) {
-        doubleSlash |= previous == '/' && *p == '/';
-        previous = *p++;
-    }
-    const char* b = p;
-    while (p < end && !isSpace(*p)) p++;
     Corner c{0, 0, 0};
-    Form form;
+    Form form = Form::VertexUvNormal;
+    // Most first corners are whole "v/t/n", "v/t" or "v" tokens: read in
+    // place, such a token holds no "//" and its count of numbers is its form.
     const char* q = a;
-    if (doubleSlash) {
-        form = Form::VertexNormal;
-        readCorner(q, b, form, c);
-    } else if (readCorner(q, b, Form::VertexUvNormal, c) == 3) {
-        form = Form::VertexUvNormal;
-    } else if (q = a, readCorner(q, b, Form::VertexUv, c) == 2) {
-        form = Form::VertexUv;
+    int numbers = readCorner<true, false>(q, end, form, c);
+    if (numbers > 0 && (q == end || isSpace(*q))) {
+        form = numbers == 3 ? Form::VertexUvNormal : numbers == 2 ? Form::VertexUv : Form::Vertex;
+        p = q;
     } else {
+        // The first corner as a C string (up to a zero byte), and whether
+        // it holds "//"; p moves past the whole token.
+        bool doubleSlash = false;
+        char previous = 0;
+        while (p < end && *p != '\0' && !isSpace(*p)) {
+            doubleSlash |= previous == '/' && *p == '/';
+            previous = *p++;
+        }
+        const char* b = p;
+        while (p < end && !isSpace(*p)) p++;
+        c = Corner{0, 0, 0};
         q = a;
-        form = Form::Vertex;
-        readCorner(q, b, form, c);
+        if (doubleSlash) {
+            form = Form::VertexNormal;
+            readCorner(q, b, form, c);
+        } else if (readCorner(q, b, Form::VertexUvNormal, c) == 3) {
+            form = Form::VertexUvNormal;
+        } else if (q = a, readCorner(q, b, Form::VertexUv, c) == 2) {
+            form = Form::VertexUv;
+        } else {
+            q = a;
+            form = Form::Vertex;
+            readCorner(q, b, form, c);
+        }
     }
     Corner c0 = c;
     readCorner<Values>(p, end, form, c);

@@ -19,9 +19,60 @@ namespace glmscan {
 
 // White space as isspace() sees it in the C locale.
 inline bool isSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    // Bits 9 to 13 (tab, line feed, vertical tab, form feed, return) and 32.
+    auto u = static_cast<unsigned char>(c);
+    return u <= ' ' && ((0x100003E00ULL >> u) & 1);
 }
 inline bool isDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+// Eight characters at a time: x is 8 bytes of text XOR "00000000", first
+// character in the lowest byte.  How many of them, from the first, are
+// digits; and the value of the first n (1..8) of them.
+GLM_HOT unsigned leadingDigits(std::uint64_t x) {
+    std::uint64_t low = x & 0x7F7F7F7F7F7F7F7FULL;  // no carry between bytes below
+    std::uint64_t other = (x | (low + 0x7676767676767676ULL)) & 0x8080808080808080ULL;
+    return other ? static_cast<unsigned>(std::countr_zero(other)) >> 3 : 8;
+}
+GLM_HOT std::uint64_t digitsValue(std::uint64_t x, unsigned n) {
+    x <<= 8 * (8 - n);  // leading zeros in place of what follows the digits
+    x = x * 10 + (x >> 8);
+    const std::uint64_t mask = 0x000000FF000000FFULL;
+    return (((x & mask) * 0x000F424000000064ULL) + (((x >> 16) & mask) * 0x0000271000000001ULL)) >> 32;
+}
+GLM_HOT std::uint64_t load8(const char* p) {
+    std::uint64_t x;
+    std::memcpy(&x, p, 8);
+    return x ^ 0x3030303030303030ULL;
+}
+
+inline constexpr std::uint64_t INTEGER_POWERS_OF_TEN[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000,
+                                                          100000000};
+
+// Appends the digits at s to `value` (wrapping past 19 digits) and returns
+// the end of the run.
+GLM_HOT const char* readDigits(const char* s, const char* end, std::uint64_t& value) {
+    while (end - s >= 8) {
+        std::uint64_t x = load8(s);
+        unsigned n = leadingDigits(x);
+        if (n == 0) return s;
+        value = value * INTEGER_POWERS_OF_TEN[n] + digitsValue(x, n);
+        s += n;
+        if (n < 8) return s;
+    }
+    while (s < end && isDigit(*s)) value = value * 10 + static_cast<unsigned>(*s++ - '0');
+    return s;
+}
+
+// The end of the run of digits at s.
+GLM_HOT const char* skipDigits(const char* s, const char* end) {
+    while (end - s >= 8) {
+        unsigned n = leadingDigits(load8(s));
+        s += n;
+        if (n < 8) return s;
+    }
+    while (s < end && isDigit(*s)) s++;
+    return s;
+}
 
 GLM_HOT const char* skipSpace(const char* p, const char* end) {
     while (p < end && isSpace(*p)) p++;
@@ -66,10 +117,11 @@ inline std::string_view firstWord(std::string_view text) {
 // "%ld": optional white space, an optional sign and decimal digits; values
 // beyond the range of long saturate as strtol does.  On failure the white
 // space and a lone sign stay consumed, as with the C library.  Without
-// `Values` only the characters are consumed and `out` is left alone.
-template <bool Values = true>
+// `Values` only the characters are consumed and `out` is left alone;
+// without `SkipSpace` a blank ends the text as the end of a string would.
+template <bool Values = true, bool SkipSpace = true>
 GLM_HOT bool scanLong(const char*& p, const char* end, long& out) {
-    p = skipSpace(p, end);
+    if constexpr (SkipSpace) p = skipSpace(p, end);
     bool negative = false;
     if (p < end && (*p == '+' || *p == '-')) {
         negative = *p == '-';
@@ -78,10 +130,8 @@ GLM_HOT bool scanLong(const char*& p, const char* end, long& out) {
     if (p >= end || !isDigit(*p)) return false;
     const char* start = p;
     std::uint64_t value = 0;
-    do {
-        if constexpr (Values) value = value * 10 + static_cast<unsigned>(*p - '0');
-        p++;
-    } while (p < end && isDigit(*p));
+    if constexpr (Values) p = readDigits(p, end, value);
+    else p = skipDigits(p, end);
     if constexpr (Values) {
         constexpr std::uint64_t limit = static_cast<std::uint64_t>(std::numeric_limits<long>::max());
         if (p - start > 18) {  // might not fit: redo with saturation
@@ -184,12 +234,12 @@ inline bool scanFloat(const char*& p, const char* end, float& out) {
     const char* start = s;
     std::uint64_t mantissa = 0;
     const char* digits = s;
-    while (s < end && isDigit(*s)) mantissa = mantissa * 10 + static_cast<unsigned>(*s++ - '0');
+    s = readDigits(s, end, mantissa);
     long count = s - digits;
     int exponent = 0;
     if (s < end && *s == '.') {
         const char* fraction = ++s;
-        while (s < end && isDigit(*s)) mantissa = mantissa * 10 + static_cast<unsigned>(*s++ - '0');
+        s = readDigits(s, end, mantissa);
         count += s - fraction;
         exponent = -static_cast<int>(s - fraction);
     }
