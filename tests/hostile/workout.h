@@ -1,0 +1,22 @@
+// What the fuzz targets do with one input, shared with the regression tests
+// so that a saved input is replayed exactly as the fuzzer ran it.  Each
+// function returns null when everything held, or what went wrong.  Crashes,
+// leaks and undefined behaviour are left to the sanitizers.
+#pragma once
+
+#include <cstddef>
+
+// The decoding cores of the picture readers; a decoded picture must respect
+// the size bounds and its block must hold width x height x 3 bytes.
+const char* workoutDib(const unsigned char* data, std::size_t size);
+const char* workoutBmp(const unsigned char* data, std::size_t size);
+const char* workoutSgi(const unsigned char* data, std::size_t size);
+const char* workoutPpm(const unsigned char* data, std::size_t size);
+
+// The OBJ core on the input's text before the first NUL byte, with the text
+// after it as every "mtllib" line's library (no NUL: no library).  The
+// threaded reader cut into tiny chunks must build the same model as the
+// one-thread reader; a model read must be sound; then every geometry
+// operation runs on it and the writer's files (in `scratchDir`) must read
+// back with the same number of triangles.
+const char* workoutObj(const unsigned char* data, std::size_t size, const char* scratchDir);
