@@ -9,12 +9,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -137,7 +139,12 @@ protected:
             // cannot be named in it); the unit tests check for leaks.
             const char* asan = std::getenv("ASAN_OPTIONS");
             setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":detect_leaks=0").c_str(), 1);
-            execl(VIEWER_BINARY, VIEWER_BINARY, static_cast<char*>(nullptr));
+            std::vector<std::string> args = command();
+            std::vector<char*> argv;
+            for (std::string& arg : args)
+                argv.push_back(arg.data());
+            argv.push_back(nullptr);
+            execvp(argv[0], argv.data());
             _exit(127);
         }
         window = findWindow("^Solar System$", 20s);
@@ -145,6 +152,9 @@ protected:
         dismissStartUpErrors();
         waitForStillPicture();
     }
+
+    // How the viewer is started; no arguments of its own.
+    virtual std::vector<std::string> command() { return {VIEWER_BINARY}; }
 
     void TearDown() override
     {
@@ -371,6 +381,80 @@ TEST_F(Viewer, MenuShowsEachBodyWithItsFactBox)
 
     pressEsc();
     EXPECT_EQ(exitStatus(), 255);
+}
+
+// The viewer recorded by apitrace: the OpenGL calls of the reshape callback
+// and of the lighting key, in their order.
+class TracedViewer : public Viewer {
+protected:
+    std::vector<std::string> command() override
+    {
+        // A sanitizer build would otherwise refuse apitrace's preloaded wrapper.
+        const char* asan = std::getenv("ASAN_OPTIONS");
+        setenv("ASAN_OPTIONS",
+               (std::string(asan ? asan : "") + ":verify_asan_link_order=0").c_str(), 1);
+        return {"apitrace", "trace", "-o", trace.string(), VIEWER_BINARY};
+    }
+
+    // The traced OpenGL calls as apitrace prints them, GLX calls left out.
+    std::vector<std::string> glCalls()
+    {
+        const std::filesystem::path dump = dir / "dump.txt";
+        run("apitrace dump --call-nos=no --arg-names=no --color=never --multiline=no '" +
+            trace.string() + "' > '" + dump.string() + "'");
+        std::vector<std::string> calls;
+        std::ifstream in(dump);
+        for (std::string line; std::getline(in, line);)
+            if (line.rfind("gl", 0) == 0 && line.rfind("glX", 0) != 0)
+                calls.push_back(line);
+        return calls;
+    }
+
+    void TearDown() override
+    {
+        Viewer::TearDown();
+        std::filesystem::remove_all(dir);
+    }
+
+    const std::filesystem::path dir = [] {
+        auto d = std::filesystem::temp_directory_path() /
+                 ("viewer-trace-" + std::to_string(getpid()));
+        std::filesystem::create_directories(d);
+        return d;
+    }();
+    const std::filesystem::path trace = dir / "viewer.trace";
+};
+
+TEST_F(TracedViewer, ReshapeAndLightingKeyIssueTheirCallsInOrder)
+{
+    xdotool("mousemove 450 100");
+    xdotool("key l");
+    std::this_thread::sleep_for(300ms);
+    xdotool("key l");
+    std::this_thread::sleep_for(300ms);
+    xdotool("key Escape");
+    ASSERT_EQ(exitStatus(10000ms), 255);
+
+    const std::vector<std::string> calls = glCalls();
+    const std::vector<std::string> reshape = {
+        "glClear(GL_DEPTH_BUFFER_BIT | GL_COLOR_BUFFER_BIT)",
+        "glClearColor(0, 0, 0, 0)",
+        "glViewport(0, 0, 900, 800)",
+        "glMatrixMode(GL_PROJECTION)",
+        "glLoadIdentity()",
+        // 60 degrees, aspect 900/800, near 0.01, far 1000.
+        "glMultMatrixd({1.539600717839002, 0, 0, 0, 0, 1.732050807568878, 0, 0, 0, 0, "
+        "-1.000020000200002, -1, 0, 0, -0.02000020000200002, 0})",
+        "glEnable(GL_DEPTH_TEST)",
+        "glMatrixMode(GL_MODELVIEW)",
+    };
+    auto at = std::search(calls.begin(), calls.end(), reshape.begin(), reshape.end());
+    ASSERT_NE(at, calls.end()) << "no reshape sequence among " << calls.size() << " calls";
+
+    // After it, the first "l" switches lighting off and the second back on.
+    at = std::find(at, calls.end(), "glDisable(GL_LIGHTING)");
+    EXPECT_NE(at, calls.end());
+    EXPECT_NE(std::find(at, calls.end(), "glEnable(GL_LIGHTING)"), calls.end());
 }
 
 }  // namespace
