@@ -1,0 +1,242 @@
+// Resource bounds and hostile header values: sizes over 16384 pixels a side
+// are refused before anything large is allocated, size arithmetic never
+// overflows (UndefinedBehaviorSanitizer watches it in the sanitizer build),
+// tables and run-length streams that point outside the file or the row are
+// refused, and OBJ references outside their arrays are refused.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "image/image_core.h"
+#include "model/glm.h"
+#include "model/glm_core.h"
+#include "tests/hostile/hostile_util.h"
+
+namespace {
+
+void put16(Bytes& b, unsigned v) {
+    b.push_back(v & 0xFF);
+    b.push_back(v >> 8 & 0xFF);
+}
+void put32(Bytes& b, std::uint32_t v) {
+    put16(b, v & 0xFFFF);
+    put16(b, v >> 16);
+}
+void put16be(Bytes& b, unsigned v) {
+    b.push_back(v >> 8 & 0xFF);
+    b.push_back(v & 0xFF);
+}
+void put32be(Bytes& b, std::uint32_t v) {
+    put16be(b, v >> 16);
+    put16be(b, v & 0xFFFF);
+}
+
+// A bitmap with file header, 40-byte header, `colours` grey entries and the
+// pixel bytes given (not necessarily as many as the header claims).
+Bytes bitmap(std::int32_t width, std::int32_t height, int bits, unsigned compression, const Bytes& pixels,
+             unsigned colours = 0) {
+    Bytes b = {'B', 'M'};
+    const std::uint32_t offset = 14 + 40 + 4 * colours;
+    put32(b, offset + pixels.size());
+    put32(b, 0);
+    put32(b, offset);
+    put32(b, 40);
+    put32(b, static_cast<std::uint32_t>(width));
+    put32(b, static_cast<std::uint32_t>(height));
+    put16(b, 1);
+    put16(b, bits);
+    put32(b, compression);
+    put32(b, 0);
+    put32(b, 0);
+    put32(b, 0);
+    put32(b, colours);
+    put32(b, 0);
+    for (unsigned i = 0; i < colours; ++i) b.insert(b.end(), {(unsigned char)i, (unsigned char)i, (unsigned char)i, 0});
+    b.insert(b.end(), pixels.begin(), pixels.end());
+    return b;
+}
+
+ImageStatus dibStatus(const Bytes& file) {
+    ImageRGB* image = nullptr;
+    ImageStatus status = decodeDib(file.data(), file.size(), &image);
+    if (image) {
+        std::free(image->pixels);
+        std::free(image);
+    }
+    return status;
+}
+
+BmpStatus bmpStatus(const Bytes& file) {
+    ImageRGB image = {};
+    BmpStatus status = decodeBmp(file.data(), file.size(), &image, nullptr);
+    std::free(image.pixels);
+    return status;
+}
+
+TEST(Bounds, DibRefusesPicturesOverTheSideLimitAndAbsurdHeaders) {
+    const Bytes row16384(16384 * 3, 0x40), row16385(16385 * 3 + 1, 0x40);
+    EXPECT_EQ(dibStatus(bitmap(16384, 1, 24, 0, row16384)), IMAGE_OK);
+    EXPECT_EQ(dibStatus(bitmap(16385, 1, 24, 0, row16385)), IMAGE_OUT_OF_MEMORY);
+    // Run-length files claim their size cheaply: an end-of-bitmap escape
+    // alone stands for a whole picture.
+    const Bytes endOfBitmap = {0, 1};
+    EXPECT_EQ(dibStatus(bitmap(4, 16384, 8, 1, endOfBitmap, 2)), IMAGE_OK);
+    EXPECT_EQ(dibStatus(bitmap(1, 16385, 8, 1, endOfBitmap, 2)), IMAGE_OUT_OF_MEMORY);
+    EXPECT_EQ(dibStatus(bitmap(16385, 1, 8, 1, endOfBitmap, 2)), IMAGE_OUT_OF_MEMORY);
+    EXPECT_EQ(dibStatus(bitmap(1, -16385, 8, 1, endOfBitmap, 2)), IMAGE_OUT_OF_MEMORY);
+    // Headers whose sizes overflow 32-bit arithmetic, or are negative.
+    for (auto [w, h] : {std::pair{INT_MAX, INT_MAX}, {INT_MIN, 1}, {1, INT_MIN}, {-1, 1}, {0x40000000, 4}})
+        EXPECT_NE(dibStatus(bitmap(w, h, 24, 0, row16384)), IMAGE_OK) << w << " x " << h;
+}
+
+TEST(Bounds, DibRunLengthStreamsStayInsideTheImage) {
+    // Runs past the row end, deltas past the image, absolute runs past the
+    // file: refused or clipped, never written outside the picture.
+    const Bytes streams[] = {
+        {255, 1, 255, 1, 255, 1, 0, 1},         // runs far wider than the row
+        {0, 2, 255, 255, 5, 1, 0, 1},           // a delta far beyond the image
+        {0, 200, 1, 2, 3},                      // an absolute run the file cuts
+        {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9, 1},   // more end-of-lines than rows
+        {3, 7, 3, 7},                           // no end-of-bitmap at all
+    };
+    for (const Bytes& stream : streams) {
+        dibStatus(bitmap(3, 2, 8, 1, stream, 2));   // RLE8, index 7 beyond the table
+        dibStatus(bitmap(3, 2, 4, 2, stream, 2));   // RLE4
+        dibStatus(bitmap(3, -2, 8, 1, stream, 2));  // top-down run-length: refused or flipped
+    }
+}
+
+TEST(Bounds, BmpRefusesPicturesOverTheSideLimitAndAbsurdHeaders) {
+    EXPECT_EQ(bmpStatus(bitmap(16384, 1, 24, 0, Bytes(16384 * 3, 1))), BMP_OK);
+    EXPECT_EQ(bmpStatus(bitmap(5000, 1, 8, 0, Bytes(5000, 1), 256)), BMP_OK);  // a row wider than 3072 bytes
+    ImageRGB image = {};
+    const Bytes big = bitmap(16385, 1, 24, 0, Bytes(16385 * 3 + 1, 1));
+    EXPECT_EQ(decodeBmp(big.data(), big.size(), &image, nullptr), BMP_NO_MEMORY);
+    EXPECT_EQ(image.pixels, nullptr);
+    for (auto [w, h] : {std::pair{INT_MAX, INT_MAX}, {INT_MIN, 1}, {1, INT_MIN}, {-5, 1}, {1, -16385}})
+        EXPECT_NE(bmpStatus(bitmap(w, h, 24, 0, Bytes(64, 1))), BMP_OK) << w << " x " << h;
+}
+
+// An SGI header (big-endian) followed by `rest`.
+Bytes sgi(unsigned storage, unsigned xsize, unsigned ysize, unsigned zsize, const Bytes& rest) {
+    Bytes b;
+    put16be(b, 474);
+    b.push_back(storage);
+    b.push_back(1);
+    put16be(b, 3);
+    put16be(b, xsize);
+    put16be(b, ysize);
+    put16be(b, zsize);
+    b.resize(512, 0);
+    b.insert(b.end(), rest.begin(), rest.end());
+    return b;
+}
+
+ImageStatus sgiStatus(const Bytes& file) {
+    ImageRGB* image = nullptr;
+    ImageStatus status = decodeRgb(file.data(), file.size(), &image);
+    if (image) {
+        std::free(image->pixels);
+        std::free(image);
+    }
+    return status;
+}
+
+// Run-length tables for a one-row, one-channel picture.
+Bytes rowTable(std::uint32_t start, std::uint32_t length, const Bytes& packets) {
+    Bytes b;
+    put32be(b, start);
+    put32be(b, length);
+    b.insert(b.end(), packets.begin(), packets.end());
+    return b;
+}
+
+TEST(Bounds, SgiRefusesOversizedPicturesAndStraysOutsideTheFileOrRow) {
+    EXPECT_EQ(sgiStatus(sgi(0, 16384, 1, 3, Bytes(16384 * 3, 9))), IMAGE_OK);
+    EXPECT_EQ(sgiStatus(sgi(0, 16385, 1, 3, Bytes(16385 * 3, 9))), IMAGE_OUT_OF_MEMORY);
+    EXPECT_EQ(sgiStatus(sgi(0, 1, 16385, 1, Bytes(16385, 9))), IMAGE_OUT_OF_MEMORY);
+    EXPECT_EQ(sgiStatus(sgi(0, 65535, 65535, 3, {})), IMAGE_OUT_OF_MEMORY);
+    const Bytes fine = {0x83, 1, 2, 3, 0};
+    EXPECT_EQ(sgiStatus(sgi(1, 3, 1, 1, rowTable(520, 5, fine))), IMAGE_OK);
+    // Row starts and lengths past the file, wrapping 32 bits, or a row whose
+    // packets expand beyond its 3 pixels: refused, never read or written
+    // outside (the sanitizer build checks the "never").
+    const Bytes strays[] = {
+        rowTable(0xFFFFFFF0u, 5, fine), rowTable(520, 0xFFFFFFFFu, fine), rowTable(0xFFFFFFFFu, 2, fine),
+        rowTable(520, 5, {0x7F, 9, 0}),           // a run of 127 into a row of 3
+        rowTable(520, 5, {0xFF, 1, 2, 3, 4}),     // a literal of 127 the row cannot hold
+        rowTable(520, 2, {0x83, 1, 2, 3, 0}),     // a literal longer than the stored row
+    };
+    for (const Bytes& rest : strays) {
+        ImageStatus status = sgiStatus(sgi(1, 3, 1, 1, rest));
+        EXPECT_TRUE(status == IMAGE_OK || status == IMAGE_INVALID_RGB) << imageStatusMessage(status);
+    }
+}
+
+TEST(Bounds, PpmRefusesPicturesOverTheSideLimitAndShortRastersBeforeAllocating) {
+    auto parse = [](const std::string& header, std::size_t rasterBytes, std::string* message) {
+        Bytes file(header.begin(), header.end());
+        file.resize(file.size() + rasterBytes, 7);
+        int w = 0, h = 0;
+        GlmPpmError error = {};
+        unsigned char* pixels = glmParsePPM(file.data(), file.size(), &w, &h, &error);
+        *message = error.message;
+        std::free(pixels);
+        return pixels != nullptr;
+    };
+    std::string message;
+    EXPECT_TRUE(parse("P6 16384 1 255\n", 16384 * 3, &message)) << message;
+    EXPECT_FALSE(parse("P6 16385 1 255\n", 16385 * 3, &message));
+    EXPECT_EQ(message, "PPM size 16385 x 1 is too large");
+    EXPECT_FALSE(parse("P6\n16384 16384\n255\n", 12, &message));
+    EXPECT_EQ(message, "PPM raster shorter than 16384 x 16384 pixels");
+}
+
+GlmMesh* parseObj(const std::string& text, GlmReadError* error) {
+    GlmReadOptions options;
+    options.threads = 1;
+    return glmParseOBJ(text.data(), text.size(), "hostile.obj", &options, error);
+}
+
+TEST(Bounds, ObjRefusesReferencesOutsideTheirArrays) {
+    // The first corner decides the form of the face's corners.
+    const char* faces[] = {"1 2 0", "1 2 4", "1 2 -4", "1 2 4294967295", "1 2 4294967296", "1 2 -4294967296",
+                           "1 2 99999999999999999999", "1 2 -2147483648", "1 2 2147483648", "1/1 2/1 3/2",
+                           "1/1/1 2/1/1 3/1/2", "1//1 2//1 3//2", "1/0/1 2/1/1 3/1/1", "1/1 2/1 3/-2"};
+    for (const char* ref : faces) {
+        const std::string text = "v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvn 0 0 1\nf 1 2 3\nf " + std::string(ref) + "\n";
+        GlmReadError error;
+        GlmMesh* model = parseObj(text, &error);
+        if (model) glmDestroy(model);
+        EXPECT_EQ(model, nullptr) << ref;
+        EXPECT_EQ(error.kind, GLM_READ_BAD_REFERENCE) << ref;
+        EXPECT_NE(std::strstr(error.message, "hostile.obj"), nullptr) << error.message;
+    }
+}
+
+TEST(Bounds, ObjCountsFollowTheTextAndLongLinesStayWhole) {
+    // One face line of 200,000 corners: 199,998 triangles, nothing more.
+    std::string fan = "v 0 0 0\nf";
+    for (int i = 0; i < 200000; ++i) fan += " 1";
+    fan += "\n";
+    GlmReadError error;
+    GlmMesh* model = parseObj(fan, &error);
+    ASSERT_NE(model, nullptr) << error.message;
+    EXPECT_EQ(model->faceCount, 199998u);
+    glmDestroy(model);
+    // A group name of 100,000 characters and a token of 100,000 "v"s.
+    const std::string name(100000, 'n');
+    model = parseObj("g " + name + "\r\nv 0 0 0\nf 1 1 1\n", &error);
+    ASSERT_NE(model, nullptr) << error.message;
+    EXPECT_EQ(std::string(model->groupList->name), " " + name);
+    glmDestroy(model);
+    model = parseObj(std::string(100000, 'v') + "\n", &error);
+    EXPECT_EQ(model, nullptr);
+    EXPECT_EQ(error.kind, GLM_READ_UNKNOWN_TOKEN);
+}
+
+}  // namespace
