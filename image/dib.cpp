@@ -111,16 +111,9 @@ void decodeRow(const DibLayout& d, const unsigned char* src, unsigned char* dst)
         }
         break;
     case 16:
-        for (std::int64_t x = 0; x < w; ++x, dst += 3) {
-            const std::uint32_t pixel = readLe16(src + 2 * x);
-            dst[0] = channelValue(pixel, d.channels[0]);
-            dst[1] = channelValue(pixel, d.channels[1]);
-            dst[2] = channelValue(pixel, d.channels[2]);
-        }
-        break;
     case 32:
         for (std::int64_t x = 0; x < w; ++x, dst += 3) {
-            const std::uint32_t pixel = readLe32(src + 4 * x);
+            const std::uint32_t pixel = d.bits == 16 ? readLe16(src + 2 * x) : readLe32(src + 4 * x);
             dst[0] = channelValue(pixel, d.channels[0]);
             dst[1] = channelValue(pixel, d.channels[1]);
             dst[2] = channelValue(pixel, d.channels[2]);

@@ -199,8 +199,9 @@ TEST(BmpSuite, BmpReaderDecodesUncompressed8And24BitFilesAndRefusesTheRest)
         ASSERT_NE(image.pixels, nullptr) << printed;
         EXPECT_EQ(printed, "");
         // Beyond what the manifest expects of this reader: top-down files only.
-        if (f.notes_say("bmp: refuses"))
+        if (f.notes_say("bmp: refuses")) {
             EXPECT_LT(f.height, 0);
+        }
         Picture ref;
         if (f.reference != "no") {
             ASSERT_TRUE(loadReference(f, ref));

@@ -12,17 +12,8 @@ namespace {
 using Texts = std::vector<std::string>;
 
 // Loads `bytes` from a real file through loadDibImage.
-struct Loaded {
-    Loaded(const Bytes& bytes)
-    {
-        writeFileBytes(dir.path / "picture.bmp", bytes);
-        image = loadDibImage((dir.path / "picture.bmp").string().c_str());
-    }
-    ~Loaded() { freeImage(image); }
-    Bytes pixels() const { return Bytes(image->pixels, image->pixels + image->width * image->height * 3); }
-    TempDir dir;
-    RecordedBoxes boxes;
-    ImageRGB* image;
+struct Loaded : LoadedFile {
+    explicit Loaded(const Bytes& bytes) : LoadedFile(bytes, loadDibImage) {}
 };
 
 const Bytes sixPixels = {255, 0, 0, 0, 255, 0, 0, 0, 255,  // bottom row: red, green, blue
@@ -66,17 +57,17 @@ TEST(DibLoader, CoreHeaderAndBareInfoHeaderGiveTheSamePictureAsTheUsualFile)
 {
     const std::vector<std::uint32_t> palette = {0x000000, 0xFF8000, 0x0080FF, 0xFFFFFF};
     const Bytes rows = {0x01, 0x23, 0, 0, 0x32, 0x10, 0, 0};  // 4 bits, 4 x 2
-    BmpSpec usual{.width = 4, .height = 2, .bits = 4, .clrUsed = 4, .palette = palette, .pixels = rows};
+    BmpFields usual{.width = 4, .height = 2, .bits = 4, .clrUsed = 4, .palette = palette, .pixels = rows};
     Loaded a(buildBmp(usual));
     ASSERT_NE(a.image, nullptr);
 
-    BmpSpec core = usual;
+    BmpFields core = usual;
     core.headerSize = 12;
     core.palette.resize(16);  // a core table has an entry for every index
     Loaded b(buildBmp(core));
     ASSERT_NE(b.image, nullptr);
 
-    BmpSpec bare = usual;
+    BmpFields bare = usual;
     bare.fileHeader = false;
     Loaded c(buildBmp(bare));
     ASSERT_NE(c.image, nullptr);
@@ -130,18 +121,18 @@ TEST(DibLoader, EachFailureShowsItsOneMessage)
     EXPECT_EQ(later.image, nullptr);
     EXPECT_EQ(later.boxes.texts, Texts{"Unknown DIB file format."});
 
-    Loaded short_rows(buildBmp({.width = 4, .height = 4, .bits = 24, .pixels = Bytes(40, 7)}));
-    EXPECT_EQ(short_rows.image, nullptr);
-    EXPECT_EQ(short_rows.boxes.texts, Texts{"Image file conversion error."});
+    Loaded shortRows(buildBmp({.width = 4, .height = 4, .bits = 24, .pixels = Bytes(40, 7)}));
+    EXPECT_EQ(shortRows.image, nullptr);
+    EXPECT_EQ(shortRows.boxes.texts, Texts{"Image file conversion error."});
 
     Loaded huge(buildBmp({.width = 20000, .height = 20000, .bits = 24}));
     EXPECT_EQ(huge.image, nullptr);
     EXPECT_EQ(huge.boxes.texts, Texts{"Out of memory."});
 
-    Loaded empty_(Bytes{});
-    EXPECT_EQ(empty_.image, nullptr);
-    ASSERT_EQ(empty_.boxes.texts.size(), 1u);
-    EXPECT_EQ(empty_.boxes.texts[0].rfind("Failed to open DIB file ", 0), 0u);
+    Loaded emptyFile(Bytes{});
+    EXPECT_EQ(emptyFile.image, nullptr);
+    ASSERT_EQ(emptyFile.boxes.texts.size(), 1u);
+    EXPECT_EQ(emptyFile.boxes.texts[0].rfind("Failed to open DIB file ", 0), 0u);
 }
 
 TEST(DibLoader, MissingFileNamesItselfOnceAndQuietModeShowsNothing)

@@ -57,17 +57,9 @@ Bytes littleEndian(Bytes file)
     return file;
 }
 
-struct Decoded {
-    explicit Decoded(const Bytes& bytes)
-    {
-        writeFileBytes(dir.path / "picture.rgb", bytes);
-        image = loadRgbImage((dir.path / "picture.rgb").string().c_str());
-    }
-    ~Decoded() { freeImage(image); }
-    Bytes pixels() const { return Bytes(image->pixels, image->pixels + image->width * image->height * 3); }
-    TempDir dir;
-    RecordedBoxes boxes;
-    ImageRGB* image;
+// Loads `bytes` from a real file through loadRgbImage.
+struct Decoded : LoadedFile {
+    explicit Decoded(const Bytes& bytes) : LoadedFile(bytes, loadRgbImage) {}
 };
 
 }  // namespace

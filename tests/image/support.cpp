@@ -93,6 +93,19 @@ void freeImage(ImageRGB* image)
     }
 }
 
+LoadedFile::LoadedFile(const Bytes& bytes, ImageRGB* (*loader)(const char*))
+{
+    writeFileBytes(dir.path / "picture", bytes);
+    image = loader((dir.path / "picture").string().c_str());
+}
+
+LoadedFile::~LoadedFile() { freeImage(image); }
+
+Bytes LoadedFile::pixels() const
+{
+    return Bytes(image->pixels, image->pixels + static_cast<std::size_t>(image->width) * image->height * 3);
+}
+
 void putLe16(Bytes& b, std::uint16_t v)
 {
     b.push_back(static_cast<unsigned char>(v));
@@ -105,7 +118,7 @@ void putLe32(Bytes& b, std::uint32_t v)
         b.push_back(static_cast<unsigned char>(v >> (8 * i)));
 }
 
-Bytes buildBmp(const BmpSpec& s)
+Bytes buildBmp(const BmpFields& s)
 {
     Bytes header;
     const bool core = s.headerSize == 12;

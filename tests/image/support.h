@@ -42,22 +42,33 @@ void writePpm(const std::filesystem::path& path, const Picture& picture);
 // Frees a loader's record and its pixels.
 void freeImage(ImageRGB* image);
 
+// `bytes` written to a real file and loaded from it by `loader` (loadDibImage
+// or loadRgbImage), with the message boxes shown meanwhile.
+struct LoadedFile {
+    LoadedFile(const Bytes& bytes, ImageRGB* (*loader)(const char*));
+    ~LoadedFile();
+    Bytes pixels() const;
+    TempDir dir;
+    RecordedBoxes boxes;
+    ImageRGB* image;
+};
+
 // Little-endian fields for hand-built files.
 void putLe16(Bytes& b, std::uint16_t v);
 void putLe32(Bytes& b, std::uint32_t v);
 
 // A bitmap built field by field: the 14-byte file header (optional), a 40-
 // or 12-byte header, the colour table and the given pixel bytes.
-struct BmpSpec {
+struct BmpFields {
     int width = 1, height = 1, bits = 24;
     std::uint32_t compression = 0;
     std::uint32_t headerSize = 40;
     bool fileHeader = true;
     std::uint32_t clrUsed = 0;
-    std::vector<std::uint32_t> palette;  // 0x00RRGGBB entries
-    std::vector<std::uint32_t> masks;    // BI_BITFIELDS: red, green, blue
-    Bytes pixels;                        // stored rows, padding included
+    std::vector<std::uint32_t> palette = {};  // 0x00RRGGBB entries
+    std::vector<std::uint32_t> masks = {};    // BI_BITFIELDS: red, green, blue
+    Bytes pixels = {};                        // stored rows, padding included
 };
-Bytes buildBmp(const BmpSpec& spec);
+Bytes buildBmp(const BmpFields& fields);
 // Stored rows of a 24-bit picture from red, green, blue pixels (bottom first).
 Bytes rows24(int width, int height, const Bytes& rgb);

@@ -18,6 +18,15 @@ namespace {
 constexpr int BODY_W = 512;
 constexpr int BODY_H = 256;
 
+// A picture of the given size, each pixel painted by paint(x, y).
+template <typename Paint>
+Canvas painted(int width, int height, Paint paint)
+{
+    Canvas c(width, height);
+    forEachPixel(c, paint);
+    return c;
+}
+
 // ---- relief ------------------------------------------------------------------
 
 struct Crater {
@@ -110,8 +119,7 @@ Canvas paintSun()
         const double lat = rnd.range(8, 30) * (i % 2 ? 1 : -1) * M_PI / 180, lon = rnd.range(0, 2 * M_PI);
         spots.push_back({std::cos(lat) * std::cos(lon), std::sin(lat), std::cos(lat) * std::sin(lon)});
     }
-    Canvas c(BODY_W, BODY_H);
-    forEachPixel(c, [&](int x, int y) {
+    return painted(BODY_W, BODY_H, [&](int x, int y) {
         const Vec3 p = spherePoint(x, y, BODY_W, BODY_H);
         const Cells cell = cells(p * 22 + Vec3{0.3 * fbm(p * 30, 2, 5), 0, 0}, 3);
         const double granule = smoothstep(0.0, 0.45, cell.f2 - cell.f1);
@@ -132,7 +140,6 @@ Canvas paintSun()
                      {1.0, {255, 245, 180}}},
                     v);
     });
-    return c;
 }
 
 Canvas paintMercury()
@@ -176,8 +183,7 @@ Canvas paintPluto()
 
 Canvas paintVenus()
 {
-    Canvas c(BODY_W, BODY_H);
-    forEachPixel(c, [](int x, int y) {
+    return painted(BODY_W, BODY_H, [](int x, int y) {
         const Vec3 p = spherePoint(x, y, BODY_W, BODY_H);
         const Vec3 warp{fbm(p * 2, 4, 51), fbm(p * 2 + Vec3{5, 1, 3}, 4, 52), fbm(p * 2 + Vec3{2, 7, 1}, 4, 53)};
         const Vec3 q = Vec3{p.x * 2.5, p.y * 6, p.z * 2.5} + warp * 0.9;
@@ -191,13 +197,11 @@ Canvas paintVenus()
                      {1.0, {252, 244, 215}}},
                     v);
     });
-    return c;
 }
 
 Canvas paintEarth()
 {
-    Canvas c(BODY_W, BODY_H);
-    forEachPixel(c, [](int x, int y) {
+    return painted(BODY_W, BODY_H, [](int x, int y) {
         const Vec3 p = spherePoint(x, y, BODY_W, BODY_H);
         const double lat = latitudeOf(y, BODY_H);
         const double continent = fbm(p * 1.1, 7, 61) + 0.2 * fbm(p * 4, 4, 62);
@@ -228,7 +232,6 @@ Canvas paintEarth()
         const double cloud = smoothstep(0.1, 0.65, cloudField + belt) * 0.85;
         return mix(ground, Rgb{250, 250, 252}, cloud);
     });
-    return c;
 }
 
 Canvas paintMars()
@@ -250,8 +253,7 @@ Canvas paintMars()
 Canvas paintJupiter()
 {
     const double spotLat = -22 * M_PI / 180, spotLon = 1.1;
-    Canvas c(BODY_W, BODY_H);
-    forEachPixel(c, [=](int x, int y) {
+    return painted(BODY_W, BODY_H, [=](int x, int y) {
         const Vec3 p = spherePoint(x, y, BODY_W, BODY_H);
         const double lat = (y + 0.5) / BODY_H * M_PI - M_PI / 2;
         const double lon = (x + 0.5) / BODY_W * 2 * M_PI;
@@ -276,13 +278,11 @@ Canvas paintJupiter()
         colour = mix(colour, spot, 1 - smoothstep(0.8, 1.0, r));
         return colour;
     });
-    return c;
 }
 
 Canvas paintSaturn()
 {
-    Canvas c(BODY_W, BODY_H);
-    forEachPixel(c, [](int x, int y) {
+    return painted(BODY_W, BODY_H, [](int x, int y) {
         const Vec3 p = spherePoint(x, y, BODY_W, BODY_H);
         const double s = p.y + 0.008 * fbm(Vec3{p.x * 6, p.y * 30, p.z * 6}, 4, 91);
         const double band = std::sin(s * 14) * 0.5 + std::sin(s * 29 + 0.7) * 0.3 + std::sin(s * 5) * 0.4;
@@ -290,19 +290,16 @@ Canvas paintSaturn()
         colour = mix(colour, Rgb{170, 170, 160}, smoothstep(0.85, 0.98, std::abs(p.y)));
         return colour * (0.97 + 0.06 * fbm(p * 25, 2, 92));
     });
-    return c;
 }
 
 Canvas paintUranus()
 {
-    Canvas c(BODY_W, BODY_H);
-    forEachPixel(c, [](int x, int y) {
+    return painted(BODY_W, BODY_H, [](int x, int y) {
         const Vec3 p = spherePoint(x, y, BODY_W, BODY_H);
         const double band = std::sin(p.y * 11 + 0.3 * fbm(p * 4, 3, 101)) * 0.04;
         Rgb colour = mix(Rgb{150, 212, 222}, Rgb{190, 236, 240}, clamp01(0.45 + band * 5 + 0.3 * p.y));
         return colour * (0.97 + 0.04 * fbm(p * 10, 3, 102));
     });
-    return c;
 }
 
 Canvas paintNeptune()
@@ -312,8 +309,7 @@ Canvas paintNeptune()
     std::vector<std::pair<double, double>> streaks;
     for (int i = 0; i < 9; ++i)
         streaks.push_back({rnd.range(-55, 40) * M_PI / 180, rnd.range(0, 2 * M_PI)});
-    Canvas c(BODY_W, BODY_H);
-    forEachPixel(c, [=](int x, int y) {
+    return painted(BODY_W, BODY_H, [=](int x, int y) {
         const Vec3 p = spherePoint(x, y, BODY_W, BODY_H);
         const double lat = (y + 0.5) / BODY_H * M_PI - M_PI / 2;
         const double lon = (x + 0.5) / BODY_W * 2 * M_PI;
@@ -330,7 +326,6 @@ Canvas paintNeptune()
         }
         return colour;
     });
-    return c;
 }
 
 // ---- the ball, the band and c -------------------------------------------------
@@ -339,8 +334,7 @@ Canvas paintBall()
 {
     // A beach ball: six coloured gores and white caps.
     const Rgb gores[] = {{230, 40, 45}, {252, 210, 40}, {35, 95, 220}, {245, 245, 245}, {40, 175, 85}, {250, 130, 30}};
-    Canvas c(BODY_W, BODY_H);
-    forEachPixel(c, [&](int x, int y) {
+    return painted(BODY_W, BODY_H, [&](int x, int y) {
         const double lat = latitudeOf(y, BODY_H);
         const double u = (x + 0.5) / BODY_W * 6;
         const int gore = static_cast<int>(u) % 6;
@@ -353,7 +347,6 @@ Canvas paintBall()
             colour = Rgb{200, 30, 40};
         return colour;
     });
-    return c;
 }
 
 Rgb hue(double h)
@@ -369,8 +362,7 @@ Canvas paintBand()
     // single texture coordinate on the picture's top and bottom rows, so
     // those edges give the band its colour.
     const int w = 512, h = 128;
-    Canvas c(w, h);
-    forEachPixel(c, [&](int x, int y) {
+    return painted(w, h, [&](int x, int y) {
         const double v = (y + 0.5) / h;
         const double chevron = (x + 0.5) / 64.0 + std::abs(v - 0.5) * 1.2;
         Rgb colour = hue(std::floor(chevron * 2) / 8 + 0.05) * 0.92;
@@ -382,21 +374,18 @@ Canvas paintBand()
         }
         return colour;
     });
-    return c;
 }
 
 Canvas paintC()
 {
     // Interference rings in full colour.
     const int size = 256;
-    Canvas c(size, size);
-    forEachPixel(c, [&](int x, int y) {
+    return painted(size, size, [&](int x, int y) {
         const double u = (x + 0.5) / size * 2 * M_PI, v = (y + 0.5) / size * 2 * M_PI;
         const double field = std::sin(u * 3) + std::sin(v * 2 + std::sin(u)) + std::sin((u + v) * 1.5) +
                              std::sin(std::hypot(std::sin(u) * 3, std::cos(v) * 3) * 3);
         return hue(field / 8 + 0.5) * (0.75 + 0.25 * std::cos(field * 3));
     });
-    return c;
 }
 
 // ---- the figure ----------------------------------------------------------------
@@ -413,8 +402,7 @@ Canvas paintFace()
     // a single sample anywhere near the border is skin coloured.
     const int size = 256;
     const Rgb skin{236, 188, 150}, shadow{205, 150, 115}, hair{78, 48, 28};
-    Canvas c(size, size);
-    forEachPixel(c, [&](int px, int py) {
+    return painted(size, size, [&](int px, int py) {
         const double x = (px + 0.5) / size, y = 1 - (py + 0.5) / size;  // y grows downwards here
         Rgb colour = skin * (0.96 + 0.05 * fbm(Vec3{x * 40, y * 40, 0}, 2, 121));
         // Face outline shading and ears.
@@ -459,15 +447,13 @@ Canvas paintFace()
         }
         return colour;
     });
-    return c;
 }
 
 Canvas paintShirt()
 {
     // Red flannel check with a button placket and a collar.
     const int size = 256;
-    Canvas c(size, size);
-    forEachPixel(c, [&](int px, int py) {
+    return painted(size, size, [&](int px, int py) {
         const double x = px + 0.5, y = py + 0.5;
         const double stripeX = std::abs(std::remainder(x, 48.0)), stripeY = std::abs(std::remainder(y, 48.0));
         Rgb colour{196, 34, 38};
@@ -492,15 +478,13 @@ Canvas paintShirt()
             colour = mix(colour, Rgb{150, 25, 30}, 0.5);
         return colour;
     });
-    return c;
 }
 
 Canvas paintJeans()
 {
     // Blue denim: diagonal twill, faded highlights, orange double stitching.
     const int size = 256;
-    Canvas c(size, size);
-    forEachPixel(c, [&](int px, int py) {
+    return painted(size, size, [&](int px, int py) {
         const double x = px + 0.5, y = py + 0.5;
         const double twill = 0.5 + 0.5 * std::sin((x + y * 0.5) * 1.9);
         const double fade = smoothstep(-0.2, 0.6, fbm(Vec3{x / 60, y / 90, 0}, 4, 131));
@@ -515,7 +499,6 @@ Canvas paintJeans()
         }
         return colour;
     });
-    return c;
 }
 
 // ---- the sky -----------------------------------------------------------------
