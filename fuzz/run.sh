@@ -26,7 +26,9 @@ status=0
 for t in "${targets[@]}"; do
   corpus="$work/corpus/$t"
   mkdir -p "$corpus"
-  cp -n "$seeds/$t"/* "$corpus"/
+  cp -n "$seeds/$t"/* "$corpus"/ || true
+  # Inputs that once found a fault stay in every corpus.
+  find "$here/../tests/hostile/regressions" -name "$t-*" -exec cp -n {} "$corpus"/ \;
   dict=$t
   case $t in
     dib|bmp) max_len=20000 dict=bmp
@@ -41,7 +43,7 @@ for t in "${targets[@]}"; do
        -max_len=$max_len -timeout=30 -rss_limit_mb=3072 -malloc_limit_mb=1024 \
        -close_fd_mask=3 -print_final_stats=1 \
        -artifact_prefix="$work/findings/$t-" ${FUZZ_EXTRA_ARGS:-} >"$log" 2>&1; then
-    done_line=$(grep -E '^#[0-9]+ +DONE' "$log" | tail -1 || true)
+    done_line=$(grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -1 || true)
     echo "fuzz $t: no finding in ${seconds}s: ${done_line:-?}"
   else
     status=1

@@ -18,43 +18,26 @@
 
 namespace {
 
-void put16(Bytes& b, unsigned v) {
-    b.push_back(v & 0xFF);
-    b.push_back(v >> 8 & 0xFF);
-}
-void put32(Bytes& b, std::uint32_t v) {
-    put16(b, v & 0xFFFF);
-    put16(b, v >> 16);
-}
-void put16be(Bytes& b, unsigned v) {
-    b.push_back(v >> 8 & 0xFF);
-    b.push_back(v & 0xFF);
-}
-void put32be(Bytes& b, std::uint32_t v) {
-    put16be(b, v >> 16);
-    put16be(b, v & 0xFFFF);
-}
-
 // A bitmap with file header, 40-byte header, `colours` grey entries and the
 // pixel bytes given (not necessarily as many as the header claims).
 Bytes bitmap(std::int32_t width, std::int32_t height, int bits, unsigned compression, const Bytes& pixels,
              unsigned colours = 0) {
     Bytes b = {'B', 'M'};
     const std::uint32_t offset = 14 + 40 + 4 * colours;
-    put32(b, offset + pixels.size());
-    put32(b, 0);
-    put32(b, offset);
-    put32(b, 40);
-    put32(b, static_cast<std::uint32_t>(width));
-    put32(b, static_cast<std::uint32_t>(height));
-    put16(b, 1);
-    put16(b, bits);
-    put32(b, compression);
-    put32(b, 0);
-    put32(b, 0);
-    put32(b, 0);
-    put32(b, colours);
-    put32(b, 0);
+    put32le(b, offset + pixels.size());
+    put32le(b, 0);
+    put32le(b, offset);
+    put32le(b, 40);
+    put32le(b, static_cast<std::uint32_t>(width));
+    put32le(b, static_cast<std::uint32_t>(height));
+    put16le(b, 1);
+    put16le(b, bits);
+    put32le(b, compression);
+    put32le(b, 0);
+    put32le(b, 0);
+    put32le(b, 0);
+    put32le(b, colours);
+    put32le(b, 0);
     for (unsigned i = 0; i < colours; ++i) b.insert(b.end(), {(unsigned char)i, (unsigned char)i, (unsigned char)i, 0});
     b.insert(b.end(), pixels.begin(), pixels.end());
     return b;

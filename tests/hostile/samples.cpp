@@ -3,8 +3,6 @@
 #include <cstdint>
 #include <cstdio>
 
-namespace {
-
 void put16le(Bytes& b, unsigned v) {
     b.push_back(v & 0xFF);
     b.push_back((v >> 8) & 0xFF);
@@ -21,6 +19,8 @@ void put32be(Bytes& b, std::uint32_t v) {
     put16be(b, v >> 16);
     put16be(b, v & 0xFFFF);
 }
+
+namespace {
 
 // A picture with runs and with stretches of distinct values, so that both
 // kinds of run-length packet occur.
@@ -42,7 +42,11 @@ struct BmpLayout {
     unsigned colours = 0;  // palette entries written (0: none)
 };
 
-Bytes rle8Rows(const BmpLayout& l, bool withDelta) {
+// Run-length rows (RLE8, or RLE4 with `nibbles`): runs of equal pixels,
+// absolute stretches of distinct ones, an end-of-line escape per row and an
+// end-of-bitmap escape last; `withDelta` skips two pixels of row 1.
+Bytes rleRows(const BmpLayout& l, bool nibbles, bool withDelta) {
+    auto index = [&](int x, int y) { return static_cast<unsigned char>(pixelIndex(x, y, l.colours)); };
     Bytes out;
     for (int y = 0; y < l.height; ++y) {
         int x = 0;
@@ -51,65 +55,26 @@ Bytes rle8Rows(const BmpLayout& l, bool withDelta) {
             x = 2;
         }
         while (x < l.width) {
-            unsigned v = pixelIndex(x, y, l.colours);
+            const unsigned char v = index(x, y);
             int run = 1;
-            while (x + run < l.width && run < 255 && pixelIndex(x + run, y, l.colours) == v) ++run;
+            while (x + run < l.width && run < 255 && index(x + run, y) == v) ++run;
             if (run >= 2) {
-                out.push_back(run);
-                out.push_back(v);
+                out.insert(out.end(), {(unsigned char)run, (unsigned char)(nibbles ? v << 4 | v : v)});
                 x += run;
                 continue;
             }
             int lit = 1;
-            while (x + lit < l.width && lit < 255 &&
-                   pixelIndex(x + lit, y, l.colours) != pixelIndex(x + lit - 1, y, l.colours))
-                ++lit;
+            while (x + lit < l.width && lit < 255 && index(x + lit, y) != index(x + lit - 1, y)) ++lit;
             if (lit >= 3) {
-                out.push_back(0);
-                out.push_back(lit);
-                for (int i = 0; i < lit; ++i) out.push_back(pixelIndex(x + i, y, l.colours));
-                if (lit & 1) out.push_back(0);
-            } else {
-                for (int i = 0; i < lit; ++i) out.insert(out.end(), {1, (unsigned char)pixelIndex(x + i, y, l.colours)});
-            }
-            x += lit;
-        }
-        out.insert(out.end(), {0, (unsigned char)(y + 1 == l.height ? 1 : 0)});
-    }
-    return out;
-}
-
-Bytes rle4Rows(const BmpLayout& l) {
-    Bytes out;
-    for (int y = 0; y < l.height; ++y) {
-        int x = 0;
-        while (x < l.width) {
-            unsigned v = pixelIndex(x, y, l.colours);
-            int run = 1;
-            while (x + run < l.width && run < 255 && pixelIndex(x + run, y, l.colours) == v) ++run;
-            if (run >= 2) {
-                out.push_back(run);
-                out.push_back(v << 4 | v);
-                x += run;
-                continue;
-            }
-            int lit = 1;
-            while (x + lit < l.width && lit < 255 &&
-                   pixelIndex(x + lit, y, l.colours) != pixelIndex(x + lit - 1, y, l.colours))
-                ++lit;
-            if (lit >= 3) {
-                out.push_back(0);
-                out.push_back(lit);
-                std::size_t start = out.size();
-                for (int i = 0; i < lit; i += 2) {
-                    unsigned hi = pixelIndex(x + i, y, l.colours);
-                    unsigned lo = i + 1 < lit ? pixelIndex(x + i + 1, y, l.colours) : 0;
-                    out.push_back(hi << 4 | lo);
-                }
-                if ((out.size() - start) & 1) out.push_back(0);
+                out.insert(out.end(), {0, (unsigned char)lit});
+                const std::size_t start = out.size();
+                for (int i = 0; i < lit; i += nibbles ? 2 : 1)
+                    out.push_back(nibbles ? index(x + i, y) << 4 | (i + 1 < lit ? index(x + i + 1, y) : 0)
+                                          : index(x + i, y));
+                if ((out.size() - start) & 1) out.push_back(0);  // absolute runs end on a word
             } else {
                 for (int i = 0; i < lit; ++i)
-                    out.insert(out.end(), {1, (unsigned char)(pixelIndex(x + i, y, l.colours) << 4)});
+                    out.insert(out.end(), {1, (unsigned char)(nibbles ? index(x + i, y) << 4 : index(x + i, y))});
             }
             x += lit;
         }
@@ -155,9 +120,8 @@ Bytes plainRows(const BmpLayout& l) {
 }
 
 Bytes makeBmp(const BmpLayout& l, bool rleDelta = false) {
-    Bytes pixels = l.compression == 1 ? rle8Rows(l, rleDelta)
-                 : l.compression == 2 ? rle4Rows(l)
-                                      : plainRows(l);
+    Bytes pixels = l.compression == 1 || l.compression == 2 ? rleRows(l, l.compression == 2, rleDelta)
+                                                             : plainRows(l);
     Bytes head;
     if (l.coreHeader) {
         put32le(head, 12);

@@ -3,10 +3,17 @@
 // deterministic, so a failure names the same bytes on every run.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 using Bytes = std::vector<unsigned char>;
+
+// Appends 16- and 32-bit values in little- or big-endian byte order.
+void put16le(Bytes& b, unsigned v);
+void put32le(Bytes& b, std::uint32_t v);
+void put16be(Bytes& b, unsigned v);
+void put32be(Bytes& b, std::uint32_t v);
 
 struct SampleFile {
     std::string name;  // a file name that says what the file holds
