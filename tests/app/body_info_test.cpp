@@ -33,9 +33,9 @@ protected:
         setMessageBoxRecorder(recordBox);
     }
     void TearDown() override { setMessageBoxRecorder(nullptr); }
-    static int choose(int value)
+    static bool choose(int value)
     {
-        return redisplaysCausedBy([&] { selectBody(value); });
+        return redisplayRequestedBy([&] { selectBody(value); });
     }
 };
 
@@ -53,7 +53,7 @@ std::vector<std::string> lines(const std::string& text)
 
 TEST_F(Menu, MarsShowsItsCloseUpAndBox)
 {
-    EXPECT_EQ(choose(5), 1);
+    EXPECT_TRUE(choose(5));
     EXPECT_EQ(viewMode, 4);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].viewModeWhileShown, 4);
@@ -79,7 +79,7 @@ TEST_F(Menu, KosmaraReturnsToTheOverviewWithoutABox)
 {
     choose(7);
     ASSERT_EQ(viewMode, 6);
-    EXPECT_EQ(choose(11), 1);
+    EXPECT_TRUE(choose(11));
     EXPECT_EQ(viewMode, 10);
     EXPECT_EQ(boxes.size(), 1u);
 }
@@ -113,7 +113,7 @@ TEST_F(Menu, EveryBodyHasItsCaptionAndSixFacts)
 TEST_F(Menu, ValuesOutsideTheMenuAreIgnored)
 {
     for (int value : {0, -1, 12, 1000}) {
-        EXPECT_EQ(choose(value), 0);
+        EXPECT_FALSE(choose(value));
         EXPECT_EQ(viewMode, 10);
     }
     EXPECT_TRUE(boxes.empty());

@@ -1,16 +1,16 @@
-// A real GLUT window for the viewer's callbacks to act on, with a display
-// callback that counts the frames GLUT draws.
+// A real GLUT window (and OpenGL context) for the viewer's callbacks to act
+// on, and what the callbacks asked of GLUT.
 #pragma once
 
 #include <array>
 #include <functional>
 
-// Opens a small window (initialising GLUT if needed), lets it be mapped and
-// drawn, and removes any idle callback.
+// Opens a small window (initialising GLUT if needed) and removes any idle
+// callback.
 void openTestWindow();
 
-// Frames GLUT draws while handling the events that fn leaves pending.
-int redisplaysCausedBy(const std::function<void()>& fn);
+// Whether fn asked GLUT for a redisplay.
+bool redisplayRequestedBy(const std::function<void()>& fn);
 
 // Whether the animation clock is GLUT's idle callback right now.
 bool clockInstalled();
