@@ -152,7 +152,7 @@ const char* workoutPpm(const unsigned char* data, std::size_t size) {
 
 const char* workoutObj(const unsigned char* data, std::size_t size, const char* scratchDir) {
     const char* text = reinterpret_cast<const char*>(data);
-    const void* nul = std::memchr(data, 0, size);
+    const void* nul = size ? std::memchr(data, 0, size) : nullptr;
     const std::size_t objSize = nul ? static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - data) : size;
     MtlSource mtl{nul ? text + objSize + 1 : nullptr, nul ? size - objSize - 1 : 0, nul != nullptr};
 
