@@ -22,8 +22,11 @@ FileMap::FileMap(const char* path)
         if (info.st_size == 0) {
             opened = true;  // an empty file maps to an empty range
         } else {
+            // Pictures are read whole, so their pages are faulted in at once;
+            // a file far larger than any picture is left to fault on demand.
+            const bool readAhead = info.st_size <= (off_t{1} << 28);
             void* view = ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ,
-                                MAP_PRIVATE | MAP_POPULATE, fd, 0);
+                                MAP_PRIVATE | (readAhead ? MAP_POPULATE : 0), fd, 0);
             if (view != MAP_FAILED) {
                 bytes = static_cast<const unsigned char*>(view);
                 length = static_cast<std::size_t>(info.st_size);
