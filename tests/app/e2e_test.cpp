@@ -289,12 +289,9 @@ protected:
     Window window = 0;
 };
 
-TEST_F(Viewer, OpensItsWindowAndEndsOnEscWithStatus255)
+// The geometry checks of the first test, shared with the one below.
+void expectWindowAtTopLeft900x800(Window window)
 {
-    char* name = nullptr;
-    ASSERT_TRUE(XFetchName(x, window, &name));
-    EXPECT_STREQ(name, "Solar System");
-    XFree(name);
     XWindowAttributes a;
     XGetWindowAttributes(x, window, &a);
     EXPECT_EQ(a.width, 900);
@@ -304,8 +301,37 @@ TEST_F(Viewer, OpensItsWindowAndEndsOnEscWithStatus255)
     XTranslateCoordinates(x, window, DefaultRootWindow(x), 0, 0, &rx, &ry, &child);
     EXPECT_EQ(rx, 0);
     EXPECT_EQ(ry, 0);
+}
+
+TEST_F(Viewer, OpensItsWindowAndEndsOnEscWithStatus255)
+{
+    char* name = nullptr;
+    ASSERT_TRUE(XFetchName(x, window, &name));
+    EXPECT_STREQ(name, "Solar System");
+    XFree(name);
+    expectWindowAtTopLeft900x800(window);
     screenshot("overview.png");
 
+    pressEsc();
+    EXPECT_EQ(exitStatus(), 255);
+}
+
+// GLUT's own options go to GLUT; the viewer's window stays as it is.
+class ViewerWithGlutOptions : public Viewer {
+protected:
+    std::vector<std::string> command() override
+    {
+        return {VIEWER_BINARY, "-geometry", "320x200+40+30"};
+    }
+};
+
+TEST_F(ViewerWithGlutOptions, StillOpensItsWindowAndRuns)
+{
+    expectWindowAtTopLeft900x800(window);
+    xdotool("mousemove 450 400");
+    const Picture start = capture();
+    xdotool("key Up");
+    EXPECT_FALSE(changedFrom(start).empty());
     pressEsc();
     EXPECT_EQ(exitStatus(), 255);
 }
