@@ -101,6 +101,11 @@ void showMessageBox(const char* caption, const char* text)
     // The text is shown as plain text, never parsed as markup.
     GtkWidget* label = gtk_label_new(body);
     gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
+    // Long lines (a deep file path) wrap instead of widening the box past
+    // the screen.
+    gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+    gtk_label_set_line_wrap_mode(GTK_LABEL(label), PANGO_WRAP_WORD_CHAR);
+    gtk_label_set_max_width_chars(GTK_LABEL(label), 80);
     gtk_widget_set_margin_start(label, 24);
     gtk_widget_set_margin_end(label, 24);
     gtk_widget_set_margin_top(label, 18);
