@@ -6,12 +6,6 @@
 #include "platform/message_box.h"
 #include "render/render.h"
 
-void createCylinderQuadric()
-{
-    cylinderQuadric = gluNewQuadric();
-    gluQuadricDrawStyle(cylinderQuadric, GLU_FILL);
-}
-
 int main(int argc, char** argv)
 {
     createCylinderQuadric();

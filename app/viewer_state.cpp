@@ -1,5 +1,7 @@
 #include "app/viewer_state.h"
 
+#include "app/viewer.h"
+
 int viewMode = 10;
 bool animating = 1;
 int lightingOn = 1;
@@ -48,3 +50,9 @@ GLUquadric* cylinderQuadric = nullptr;
 GLUquadric* diskQuadric = nullptr;
 
 std::uint32_t textureIds[TEXTURE_SLOT_COUNT] = {};
+
+void createCylinderQuadric()
+{
+    cylinderQuadric = gluNewQuadric();
+    gluQuadricDrawStyle(cylinderQuadric, GLU_FILL);
+}

@@ -2,11 +2,10 @@
 
 #include <GL/freeglut.h>
 
-#include <dlfcn.h>
-#include <link.h>
 
 #include "app/viewer.h"
 #include "app/viewer_state.h"
+#include "tests/support/pin_libraries.h"
 
 // freeglut keeps no getter for the idle callback nor for pending redisplays,
 // and on a shared X server a covered window is never redrawn.  These spies
@@ -44,19 +43,6 @@ void plainDisplay()
     glutSwapBuffers();
 }
 
-// The GL driver is unloaded at exit before the leak checker runs, which
-// then cannot name the driver's allocations nor apply the suppressions for
-// system libraries: keep every loaded library in memory to the end.
-void pinLoadedLibraries()
-{
-    dl_iterate_phdr(
-        [](dl_phdr_info* info, size_t, void*) {
-            if (info->dlpi_name && info->dlpi_name[0])
-                dlopen(info->dlpi_name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
-            return 0;
-        },
-        nullptr);
-}
 }  // namespace
 
 void openTestWindow()

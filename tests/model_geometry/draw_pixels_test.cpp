@@ -2,9 +2,7 @@
 // by pixel in a real window (Mesa under the X server of DISPLAY).
 
 #include <GL/glut.h>
-#include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <link.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -12,22 +10,12 @@
 
 #include "model/glm.h"
 #include "tests/model_geometry/mesh_builder.h"
+#include "tests/support/pin_libraries.h"
 
 namespace {
 
 constexpr int SIZE = 96;
 
-// Keeps every library loaded at run time (the Mesa driver) mapped until the
-// process ends, so that the leak checker can still name the driver's own
-// allocations at exit and the system-library suppressions apply.
-void pinLoadedLibraries() {
-    dl_iterate_phdr(
-        [](dl_phdr_info* info, size_t, void*) {
-            if (info->dlpi_name && info->dlpi_name[0]) dlopen(info->dlpi_name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
-            return 0;
-        },
-        nullptr);
-}
 
 class DrawPixels : public testing::Test {
 protected:

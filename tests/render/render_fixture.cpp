@@ -2,8 +2,6 @@
 
 #include <GL/freeglut.h>
 
-#include <dlfcn.h>
-#include <link.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -13,6 +11,7 @@
 #include "image/image.h"
 #include "platform/message_box.h"
 #include "render/render.h"
+#include "tests/support/pin_libraries.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>
@@ -62,19 +61,6 @@ void uploadFlat(GLuint name, Rgb c)
 
 void ignoreBox(const char*, const char*) {}
 
-// Keeps every library loaded so far (the GL driver among them) in memory
-// until the process ends: the leak checker at exit can then still name the
-// driver's own allocations, and the suppressions for system libraries apply.
-void pinLoadedLibraries()
-{
-    dl_iterate_phdr(
-        [](dl_phdr_info* info, std::size_t, void*) {
-            if (info->dlpi_name && info->dlpi_name[0])
-                dlopen(info->dlpi_name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
-            return 0;
-        },
-        nullptr);
-}
 
 }  // namespace
 
@@ -112,9 +98,8 @@ void resetViewer()
 
 void openViewerWindow(int* argc, char** argv)
 {
-    // The entry point's own quadric (its creator lives in main.cpp).
-    cylinderQuadric = gluNewQuadric();
-    gluQuadricDrawStyle(cylinderQuadric, GLU_FILL);
+    // The entry point creates the cylinder quadric before GLUT starts.
+    createCylinderQuadric();
     glutInit(argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(WINDOW_WIDTH, WINDOW_HEIGHT);
