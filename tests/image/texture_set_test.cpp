@@ -7,6 +7,7 @@
 #include "app/viewer_state.h"
 #include "image/image.h"
 #include "image/texture_set.h"
+#include "tests/support/pin_libraries.h"
 
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
@@ -259,6 +260,8 @@ int main(int argc, char** argv)
         glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
         glutInitWindowSize(64, 64);
         glutCreateWindow("texture set");
+        // The context is current: its driver is loaded and stays so.
+        pinLoadedLibraries();
     }
     return RUN_ALL_TESTS();
 }
