@@ -43,15 +43,20 @@ Bytes bitmap(std::int32_t width, std::int32_t height, int bits, unsigned compres
     return b;
 }
 
-ImageStatus dibStatus(const Bytes& file) {
+using Decoder = ImageStatus (*)(const unsigned char*, std::size_t, ImageRGB**);
+
+// How `decode` ends on `file`; the picture, if any, is released.
+ImageStatus statusOf(Decoder decode, const Bytes& file) {
     ImageRGB* image = nullptr;
-    ImageStatus status = decodeDib(file.data(), file.size(), &image);
+    ImageStatus status = decode(file.data(), file.size(), &image);
     if (image) {
         std::free(image->pixels);
         std::free(image);
     }
     return status;
 }
+ImageStatus dibStatus(const Bytes& file) { return statusOf(decodeDib, file); }
+ImageStatus sgiStatus(const Bytes& file) { return statusOf(decodeRgb, file); }
 
 BmpStatus bmpStatus(const Bytes& file) {
     ImageRGB image = {};
@@ -117,16 +122,6 @@ Bytes sgi(unsigned storage, unsigned xsize, unsigned ysize, unsigned zsize, cons
     b.resize(512, 0);
     b.insert(b.end(), rest.begin(), rest.end());
     return b;
-}
-
-ImageStatus sgiStatus(const Bytes& file) {
-    ImageRGB* image = nullptr;
-    ImageStatus status = decodeRgb(file.data(), file.size(), &image);
-    if (image) {
-        std::free(image->pixels);
-        std::free(image);
-    }
-    return status;
 }
 
 // Run-length tables for a one-row, one-channel picture.

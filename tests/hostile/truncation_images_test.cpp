@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 
 #include "image/image_core.h"
@@ -27,27 +28,47 @@ std::vector<SampleFile> dibFiles() {
     return files;
 }
 
-TEST(Truncation, DibEveryPrefixIsRefusedOrDecoded) {
-    for (const SampleFile& file : dibFiles()) {
+using Decoder = ImageStatus (*)(const unsigned char*, std::size_t, ImageRGB**);
+
+// Every prefix of every file decodes to a picture of the full file's size,
+// or is refused with one of the `refusals` and nothing handed out.
+// `refusedUpTo`: prefixes up to this length must be refused.
+void everyPrefix(const std::vector<SampleFile>& files, Decoder decode, std::vector<ImageStatus> refusals,
+                 std::size_t refusedUpTo) {
+    for (const SampleFile& file : files) {
         ImageRGB* full = nullptr;
-        ASSERT_EQ(decodeDib(file.bytes.data(), file.bytes.size(), &full), IMAGE_OK) << file.name;
+        ASSERT_EQ(decode(file.bytes.data(), file.bytes.size(), &full), IMAGE_OK) << file.name;
         for (std::size_t n = 0; n < file.bytes.size(); ++n) {
             Prefix prefix(file.bytes, n);
             ImageRGB* image = nullptr;
-            ImageStatus status = decodeDib(prefix.data, prefix.size, &image);
+            ImageStatus status = decode(prefix.data, prefix.size, &image);
+            if (n <= refusedUpTo) {
+                ASSERT_NE(status, IMAGE_OK) << file.name << " cut at " << n;
+            }
             if (status == IMAGE_OK) {
                 ASSERT_NE(image, nullptr);
-                EXPECT_EQ(image->width, full->width) << file.name << " cut at " << n;
-                EXPECT_EQ(image->height, full->height) << file.name << " cut at " << n;
+                ASSERT_EQ(image->width, full->width) << file.name << " cut at " << n;
+                ASSERT_EQ(image->height, full->height) << file.name << " cut at " << n;
                 freeImage(image);
             } else {
                 ASSERT_EQ(image, nullptr) << file.name << " cut at " << n;
-                ASSERT_TRUE(status == IMAGE_UNKNOWN_FORMAT || status == IMAGE_CONVERSION_ERROR)
+                ASSERT_NE(std::find(refusals.begin(), refusals.end(), status), refusals.end())
                     << file.name << " cut at " << n << ": " << imageStatusMessage(status);
             }
         }
         freeImage(full);
     }
+}
+
+TEST(Truncation, DibEveryPrefixIsRefusedOrDecoded) {
+    // A bitmap needs at least its 12-byte core header.
+    everyPrefix(dibFiles(), decodeDib, {IMAGE_UNKNOWN_FORMAT, IMAGE_CONVERSION_ERROR}, 11);
+}
+
+TEST(Truncation, SgiEveryPrefixIsRefusedOrDecoded) {
+    // Missing bytes read as zero: without the channel count's low byte
+    // (offset 10 or 11) the picture has no channels.
+    everyPrefix(sgiSamples(), decodeRgb, {IMAGE_INVALID_RGB}, 10);
 }
 
 std::vector<SampleFile> bmpFiles() {
@@ -94,32 +115,6 @@ TEST(Truncation, BmpEveryPrefixFailsAtTheRightStep) {
             std::free(image.pixels);
         }
         std::free(full.pixels);
-    }
-}
-
-TEST(Truncation, SgiEveryPrefixIsRefusedOrDecoded) {
-    for (const SampleFile& file : sgiSamples()) {
-        ImageRGB* full = nullptr;
-        ASSERT_EQ(decodeRgb(file.bytes.data(), file.bytes.size(), &full), IMAGE_OK) << file.name;
-        for (std::size_t n = 0; n < file.bytes.size(); ++n) {
-            Prefix prefix(file.bytes, n);
-            ImageRGB* image = nullptr;
-            ImageStatus status = decodeRgb(prefix.data, prefix.size, &image);
-            // Missing bytes read as zero: without the channel count's low
-            // byte (offset 10 or 11) the picture has no channels.
-            if (n <= 10) {
-                ASSERT_NE(status, IMAGE_OK) << file.name << " cut at " << n;
-            }
-            if (status == IMAGE_OK) {
-                ASSERT_EQ(image->width, full->width);
-                ASSERT_EQ(image->height, full->height);
-                freeImage(image);
-            } else {
-                ASSERT_EQ(image, nullptr) << file.name << " cut at " << n;
-                ASSERT_EQ(status, IMAGE_INVALID_RGB) << file.name << " cut at " << n;
-            }
-        }
-        freeImage(full);
     }
 }
 
