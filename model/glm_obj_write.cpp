@@ -2,9 +2,24 @@
 // asks for and the model has.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "model/glm.h"
 #include "model/glm_internal.h"
+
+namespace {
+
+// The last component of a library name ("a/b/car.mtl" gives "car.mtl"), or
+// null when that names no file ("", "." or "..").
+const char* libraryFileName(const char* name) {
+    const char* slash = std::strrchr(name, '/');
+    const char* base = slash ? slash + 1 : name;
+    if (!*base || !std::strcmp(base, ".") || !std::strcmp(base, ".."))
+        return nullptr;
+    return base;
+}
+
+}  // namespace
 
 void glmWriteOBJ(GlmMesh* model, const char* path, unsigned mode) {
     GLM_CHECK(model);
@@ -50,8 +65,18 @@ void glmWriteOBJ(GlmMesh* model, const char* path, unsigned mode) {
     std::fputs("#  \n", file);
 
     if ((mode & MODE_MATERIAL) && model->materialLibrary) {
-        std::fprintf(file, "\nmtllib %s\n\n", model->materialLibrary);
-        glmWriteMTL(model, path, model->materialLibrary);
+        // The library name comes from the file that was read; "mtllib
+        // ../../x" must not make a write land outside the output's folder.
+        // The library is written beside the OBJ file under its last path
+        // component, and the mtllib line names it so.
+        const char* name = libraryFileName(model->materialLibrary);
+        if (name) {
+            std::fprintf(file, "\nmtllib %s\n\n", name);
+            glmWriteMTL(model, path, name);
+        } else {
+            std::printf("glmWriteOBJ() warning: material library \"%s\" names no file; none written.\n",
+                        model->materialLibrary);
+        }
     }
 
     std::fprintf(file, "\n# %d vertices\n", model->vertexCount);

@@ -1,6 +1,8 @@
 // The OBJ writer: warnings, sections, face forms, and read-back round trips.
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 
 #include "model/glm.h"
 #include "model/glm_core.h"
@@ -144,6 +146,28 @@ TEST(GlmWriteObj, RoundTripsInEveryMode) {
         }
         glmDestroy(back);
     }
+}
+
+// The library name is taken from the file read: a name with folders in it
+// must not make the writer reach outside the output's folder.
+TEST(GlmWriteObj, MaterialLibraryIsWrittenBesideTheObjFileOnly) {
+    Sample s;
+    std::free(s.model->materialLibrary);
+    s.model->materialLibrary = strdup("../escaped.mtl");
+    std::string text = s.write(MODE_MATERIAL);
+    EXPECT_TRUE(has(text, "\nmtllib escaped.mtl\n"));
+    EXPECT_EQ(readFile(s.dir.path("escaped.mtl")).rfind("#  \n", 0), 0u);
+    EXPECT_FALSE(std::filesystem::exists(s.dir.path("../escaped.mtl")));
+    GlmMesh* back = glmReadOBJ(s.dir.path("out.obj").c_str());
+    EXPECT_EQ(back->materialCount, s.model->materialCount + 1);  // "default" is written too
+    glmDestroy(back);
+
+    std::free(s.model->materialLibrary);
+    s.model->materialLibrary = strdup("lib/..");
+    std::string printed;
+    text = s.write(MODE_MATERIAL, &printed);
+    EXPECT_FALSE(has(text, "mtllib"));
+    EXPECT_TRUE(has(printed, "glmWriteOBJ() warning: material library \"lib/..\" names no file; none written.\n"));
 }
 
 }  // namespace
