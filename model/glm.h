@@ -197,7 +197,10 @@ void glmWriteMTL(GlmMesh* model, const char* objPath, const char* name);
 // with smooth (smooth wins), colour without materials, material without
 // materials, colour with material (material wins).  The file then holds a
 // comment header; with MODE_MATERIAL "mtllib" (and the library, written by
-// glmWriteMTL beside the file); the vertices; the normals (MODE_SMOOTH) or
+// glmWriteMTL beside the file under the last path component of
+// materialLibrary, so a name such as "../x.mtl" never writes outside the
+// output's folder; a name that ends in no file is skipped with a warning);
+// the vertices; the normals (MODE_SMOOTH) or
 // facet normals (MODE_FLAT); the uvs (MODE_TEXTURE); the group and face
 // counts; then each group from the head: "g NAME", with MODE_MATERIAL
 // "usemtl NAME", and its faces as "f v/t/n" (texture with smooth or flat
