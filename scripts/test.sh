@@ -20,18 +20,14 @@ export LC_ALL=C.UTF-8
 status=0
 cmake -S . -B build >/dev/null
 cmake --build build -j"$jobs"
-# Tests labelled "display" share the X server (and its keyboard focus): they
-# run one at a time, the rest in parallel.
-run_tests() {
-  ctest --test-dir "$1" --output-on-failure -j"$jobs" -LE display || status=1
-  ctest --test-dir "$1" --output-on-failure -L display || status=1
-}
-run_tests build
+# Tests that share the X server (and its keyboard focus) hold the resource
+# lock "display", so they run one at a time; the rest run beside them.
+ctest --test-dir build --output-on-failure -j"$jobs" || status=1
 
 cmake -S . -B build-asan -DSOLAR_SANITIZE=ON -DSOLAR_BENCH=OFF >/dev/null
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
-  run_tests build-asan
+  ctest --test-dir build-asan --output-on-failure -j"$jobs" || status=1
 
 # Fuzz build (clang 14: libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer,
 # assertions on) and a one-minute run of every reader's fuzz target, two at a
