@@ -9,41 +9,22 @@
 
 namespace {
 
-// Clears `flag` from the mode with a warning on standard output when the
-// mode has it and `unmet` holds.
-void drop(unsigned& mode, unsigned flag, bool unmet, const char* warning) {
-    if ((mode & flag) && unmet) {
-        std::fputs(warning, stdout);
-        mode &= ~flag;
-    }
-}
-
-// Drops the requests the model cannot satisfy, in a fixed order; returns
-// the mode that is actually drawn.
-unsigned adjustMode(const GlmMesh* model, unsigned mode) {
-    drop(mode, MODE_FLAT, !model->facetnorms,
-         "glmDraw() warning: flat render mode requested with no facet normals defined.\n");
-    drop(mode, MODE_SMOOTH, !model->normals,
-         "glmDraw() warning: smooth render mode requested with no normals defined.\n");
-    drop(mode, MODE_TEXTURE, !model->uvs,
-         "glmDraw() warning: texture render mode requested with no texture coordinates defined.\n");
-    drop(mode, MODE_FLAT, mode & MODE_SMOOTH,
-         "glmDraw() warning: flat render mode requested and smooth render mode requested (using smooth).\n");
-    drop(mode, MODE_COLOR, !model->materialTable,
-         "glmDraw() warning: color render mode requested with no materials defined.\n");
-    drop(mode, MODE_MATERIAL, !model->materialTable,
-         "glmDraw() warning: material render mode requested with no materials defined.\n");
-    drop(mode, MODE_COLOR, mode & MODE_MATERIAL,
-         "glmDraw() warning: color and material render mode requested using only material mode.\n");
-    return mode;
-}
+const char* const DRAW_WARNINGS[7] = {
+    "glmDraw() warning: flat render mode requested with no facet normals defined.\n",
+    "glmDraw() warning: smooth render mode requested with no normals defined.\n",
+    "glmDraw() warning: texture render mode requested with no texture coordinates defined.\n",
+    "glmDraw() warning: flat render mode requested and smooth render mode requested (using smooth).\n",
+    "glmDraw() warning: color render mode requested with no materials defined.\n",
+    "glmDraw() warning: material render mode requested with no materials defined.\n",
+    "glmDraw() warning: color and material render mode requested using only material mode.\n",
+};
 
 }  // namespace
 
 void glmDraw(GlmMesh* model, unsigned mode) {
     GLM_CHECK(model);
     GLM_CHECK(model->vertices);
-    mode = adjustMode(model, mode);
+    mode = glmAdjustMode(model, mode, DRAW_WARNINGS);
 
     if (mode & MODE_COLOR) {
         glEnable(GL_COLOR_MATERIAL);

@@ -1,6 +1,8 @@
 // Internal helpers shared by the model library's sources.
 #pragma once
 
+#include "model/glm.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -29,6 +31,14 @@ inline constexpr const char* GLM_HEADER_CONTACT = "solar-system@localhost";
 inline constexpr const char* GLM_HEADER_WEB = "file:///usr/share/doc/solar-system/";
 
 #include <cstdio>
+
+// Drops the mode requests the model cannot satisfy, in the fixed order the
+// writer and the drawing share, printing warnings[k] on standard output for
+// each step k that applies: flat without facet normals, smooth without
+// normals, texture without uvs, flat with smooth, colour without materials,
+// material without materials, colour with material.  Returns the mode left.
+unsigned glmAdjustMode(const GlmMesh* model, unsigned mode, const char* const warnings[7]);
+
 // The first seven comment lines of a written OBJ or MTL file; `kind` is
 // "OBJ" or "MTL".
 void glmWriteHeader(FILE* file, const char* kind);

@@ -98,3 +98,27 @@ void glmDestroy(GlmMesh* model) {
     }
     std::free(model);
 }
+
+namespace {
+
+// Clears `flag` from the mode with a warning when the mode has it and
+// `unmet` holds.
+void drop(unsigned& mode, unsigned flag, bool unmet, const char* warning) {
+    if ((mode & flag) && unmet) {
+        std::fputs(warning, stdout);
+        mode &= ~flag;
+    }
+}
+
+}  // namespace
+
+unsigned glmAdjustMode(const GlmMesh* model, unsigned mode, const char* const warnings[7]) {
+    drop(mode, MODE_FLAT, !model->facetnorms, warnings[0]);
+    drop(mode, MODE_SMOOTH, !model->normals, warnings[1]);
+    drop(mode, MODE_TEXTURE, !model->uvs, warnings[2]);
+    drop(mode, MODE_FLAT, mode & MODE_SMOOTH, warnings[3]);
+    drop(mode, MODE_COLOR, !model->materialTable, warnings[4]);
+    drop(mode, MODE_MATERIAL, !model->materialTable, warnings[5]);
+    drop(mode, MODE_COLOR, mode & MODE_MATERIAL, warnings[6]);
+    return mode;
+}

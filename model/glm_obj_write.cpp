@@ -9,6 +9,16 @@
 
 namespace {
 
+const char* const WRITE_WARNINGS[7] = {
+    "glmWriteOBJ() warning: flat normal output requested with no facet normals defined.\n",
+    "glmWriteOBJ() warning: smooth normal output requested with no normals defined.\n",
+    "glmWriteOBJ() warning: texture coordinate output requested with no texture coordinates defined.\n",
+    "glmWriteOBJ() warning: flat normal output requested and smooth normal output requested (using smooth).\n",
+    "glmWriteOBJ() warning: color output requested with no colors (materials) defined.\n",
+    "glmWriteOBJ() warning: material output requested with no materials defined.\n",
+    "glmWriteOBJ() warning: color and material output requested outputting only materials.\n",
+};
+
 // The last component of a library name ("a/b/car.mtl" gives "car.mtl"), or
 // null when that names no file ("", "." or "..").
 const char* libraryFileName(const char* name) {
@@ -23,37 +33,7 @@ const char* libraryFileName(const char* name) {
 
 void glmWriteOBJ(GlmMesh* model, const char* path, unsigned mode) {
     GLM_CHECK(model);
-    if ((mode & MODE_FLAT) && !model->facetnorms) {
-        std::printf("glmWriteOBJ() warning: flat normal output requested with no facet normals defined.\n");
-        mode &= ~MODE_FLAT;
-    }
-    if ((mode & MODE_SMOOTH) && !model->normals) {
-        std::printf("glmWriteOBJ() warning: smooth normal output requested with no normals defined.\n");
-        mode &= ~MODE_SMOOTH;
-    }
-    if ((mode & MODE_TEXTURE) && !model->uvs) {
-        std::printf("glmWriteOBJ() warning: texture coordinate output requested with no texture "
-                    "coordinates defined.\n");
-        mode &= ~MODE_TEXTURE;
-    }
-    if ((mode & MODE_FLAT) && (mode & MODE_SMOOTH)) {
-        std::printf("glmWriteOBJ() warning: flat normal output requested and smooth normal output "
-                    "requested (using smooth).\n");
-        mode &= ~MODE_FLAT;
-    }
-    if ((mode & MODE_COLOR) && !model->materialTable) {
-        std::printf("glmWriteOBJ() warning: color output requested with no colors (materials) defined.\n");
-        mode &= ~MODE_COLOR;
-    }
-    if ((mode & MODE_MATERIAL) && !model->materialTable) {
-        std::printf("glmWriteOBJ() warning: material output requested with no materials defined.\n");
-        mode &= ~MODE_MATERIAL;
-    }
-    if ((mode & MODE_COLOR) && (mode & MODE_MATERIAL)) {
-        std::printf("glmWriteOBJ() warning: color and material output requested outputting only "
-                    "materials.\n");
-        mode &= ~MODE_COLOR;
-    }
+    mode = glmAdjustMode(model, mode, WRITE_WARNINGS);
 
     FILE* file = std::fopen(path, "w");
     if (!file) {
