@@ -15,7 +15,7 @@ build=$1 seconds=$2 work=$3
 shift 3
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(dib bmp sgi ppm obj)
-testdata="$here/../../shared/testdata"
+testdata="$here/../tests/data"
 
 mkdir -p "$work/findings"
 seeds=$(mktemp -d "$work/seeds.XXXXXX")

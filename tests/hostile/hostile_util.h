@@ -8,7 +8,7 @@
 
 #include "tests/hostile/samples.h"
 
-// The shared test data folder (bitmap suite), beside the source tree.
+// The test data folder (bitmap suite), tests/data.
 inline std::filesystem::path testdataDir() { return HOSTILE_TESTDATA_DIR; }
 
 // A file's bytes; empty when it cannot be read.

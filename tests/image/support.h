@@ -11,7 +11,7 @@
 
 using Bytes = std::vector<unsigned char>;
 
-// The shared test pictures (bmpsuite) beside the source tree.
+// The test pictures (bmpsuite) in tests/data.
 std::filesystem::path testDataDir();
 
 // A fresh folder under the system's temporary folder, removed at the end.
