@@ -2,9 +2,6 @@
 // runs on the thread of the GLUT main loop, one callback at a time.
 #pragma once
 
-// Entry point helpers.
-void createCylinderQuadric();
-
 // Input: viewport and projection, walk camera, keys, mouse buttons and drag.
 void reshape(int width, int height);
 void updateCamera(int key);

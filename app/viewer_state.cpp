@@ -1,7 +1,5 @@
 #include "app/viewer_state.h"
 
-#include "app/viewer.h"
-
 int viewMode = 10;
 bool animating = 1;
 int lightingOn = 1;

@@ -60,6 +60,8 @@ extern float skyHalfSize;
 // GLU quadrics: cylinders of the overview, and the flat rings.
 extern GLUquadric* cylinderQuadric;
 extern GLUquadric* diskQuadric;
+// Creates cylinderQuadric (filled); called once, before the window opens.
+void createCylinderQuadric();
 
 // Picture slots, the index into textureIds.
 enum TextureSlot {

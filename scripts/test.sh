@@ -1,9 +1,18 @@
 #!/usr/bin/env bash
-# Builds and runs the whole test suite: a normal build and an
-# AddressSanitizer + UndefinedBehaviorSanitizer build, both under a private
-# Xvfb that this script starts and stops.
+# Builds and runs the test suite under a private Xvfb that this script
+# starts and stops.
+#   scripts/test.sh         the full run CI uses: format and layer checks, a
+#                           normal build, an AddressSanitizer +
+#                           UndefinedBehaviorSanitizer build, and a minute of
+#                           fuzzing for every reader
+#   scripts/test.sh quick   one normal build and the whole ctest suite
 set -euo pipefail
 cd "$(dirname "$0")/.."
+mode=${1:-full}
+case $mode in
+  full|quick) ;;
+  *) echo "usage: scripts/test.sh [quick]" >&2; exit 2 ;;
+esac
 scripts/install-deps.sh test
 jobs=$(nproc)
 
@@ -18,11 +27,15 @@ for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 export LC_ALL=C.UTF-8
 
 status=0
+if [ "$mode" = full ]; then
+  scripts/check-layers.sh || status=1
+fi
 cmake -S . -B build >/dev/null
 cmake --build build -j"$jobs"
 # Tests that share the X server (and its keyboard focus) hold the resource
 # lock "display", so they run one at a time; the rest run beside them.
 ctest --test-dir build --output-on-failure -j"$jobs" || status=1
+[ "$mode" = quick ] && exit $status
 
 cmake -S . -B build-asan -DSOLAR_SANITIZE=ON -DSOLAR_BENCH=OFF >/dev/null
 cmake --build build-asan -j"$jobs"
