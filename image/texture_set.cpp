@@ -1,9 +1,13 @@
 // The viewer's pictures as OpenGL textures: the 17 slot pictures and the sky,
-// decoded and uploaded once at start-up.
+// decoded and uploaded once at start-up.  Each picture is looked up in the
+// working directory first, then in the installed data folder and beside the
+// executable (findDataFile), so the viewer finds its pictures wherever it is
+// started and a user's own image/ folder still takes precedence.
 
 #include "image/texture_set.h"
 
 #include "app/viewer_state.h"
+#include "platform/data_path.h"
 #include "platform/win_path.h"
 
 #include <GL/gl.h>
@@ -51,11 +55,12 @@ ImageRGB* loadImageIfExists(const char* fileName)
 {
     if (!fileName)
         return nullptr;
-    std::FILE* probe = std::fopen(resolveWindowsPath(fileName).c_str(), "r");
+    const std::string path = findDataFile(fileName);
+    std::FILE* probe = std::fopen(resolveWindowsPath(path).c_str(), "r");
     if (!probe)
         return nullptr;
     std::fclose(probe);
-    return loadDibImage(fileName);
+    return loadDibImage(path.c_str());
 }
 
 void loadTextures()
@@ -87,7 +92,7 @@ void loadTextures()
     glEnable(GL_TEXTURE_2D);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 
-    readBmp(skyFile, &skyImage);
+    readBmp(findDataFile(skyFile).c_str(), &skyImage);
     glBindTexture(GL_TEXTURE_2D, SKY_TEXTURE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
@@ -116,7 +121,7 @@ void compileTextureLists()
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     for (int list = 1; list <= TEXTURE_SLOT_COUNT; ++list) {
         glNewList(static_cast<GLuint>(list), GL_COMPILE);
-        textureListImages[list - 1] = loadDibImage(listFiles[list - 1]);
+        textureListImages[list - 1] = loadDibImage(findDataFile(listFiles[list - 1]).c_str());
         specifySlotImage(textureListImages[list - 1]);
         glEndList();
     }

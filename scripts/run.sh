@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Builds the viewer, paints its pictures and opens it.
+# Builds the viewer, paints its pictures and opens it.  The viewer finds its
+# pictures beside itself, so it runs from whatever folder this is called in.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-scripts/install-deps.sh run
-cmake -S . -B build -DSOLAR_TESTS=OFF -DSOLAR_BENCH=OFF >/dev/null
-cmake --build build -j"$(nproc)" --target solar-system textures
-cd build
-exec ./solar-system "$@"
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh" run
+cmake -S "$root" -B "$root/build" -DSOLAR_TESTS=OFF -DSOLAR_BENCH=OFF >/dev/null
+cmake --build "$root/build" -j"$(nproc)" --target solar-system textures
+exec "$root/build/solar-system" "$@"

@@ -1,14 +1,18 @@
-// Paints the viewer's pictures: the 17 slot textures and the sky.
+// Paints the viewer's pictures: the 17 slot textures and the sky; or the
+// application icon.
 //   make-textures <folder>
+//   make-textures --icon <file.png> [size]
 // Every picture is painted procedurally from fixed seeds, so each run writes
 // the same files.  Bodies are 512 x 256 maps wrapped round a sphere (bottom
 // row at the south pole), the sky is 1024 x 1024, the figure's pictures are
 // 8-bit palettised.
 
 #include "bmp_writer.h"
+#include "icon.h"
 #include "paint.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -558,8 +562,20 @@ bool save8(const std::filesystem::path& dir, const char* name, const Canvas& c)
 
 int main(int argc, char** argv)
 {
+    if (argc >= 3 && argc <= 4 && std::string(argv[1]) == "--icon") {
+        const int size = argc == 4 ? std::atoi(argv[3]) : 256;
+        if (size < 16 || size > 4096) {
+            std::fprintf(stderr, "make-textures: icon size must be 16 to 4096\n");
+            return 2;
+        }
+        if (!writeIcon(argv[2], paintSaturn(), size)) {
+            std::fprintf(stderr, "make-textures: cannot write %s\n", argv[2]);
+            return 1;
+        }
+        return 0;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <folder>\n       %s --icon <file.png> [size]\n", argv[0], argv[0]);
         return 2;
     }
     const std::filesystem::path dir = argv[1];

@@ -1,0 +1,383 @@
+// The installed product: `cmake --install` into a temporary prefix, the
+// viewer started from unrelated folders (also after the prefix is moved),
+// programs of other people built against the installed libraries with CMake
+// and with pkg-config, the desktop entry and manual page, and the Debian
+// packages cpack makes.  The viewer runs on the display of the test run.
+#include <gtest/gtest.h>
+// Xlib's macros (None, Bool) would clash with GoogleTest's names: after it.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Output {
+    int status;
+    std::string text;
+};
+
+// Runs a shell command; its standard output and error, and exit status.
+Output run(const std::string& command)
+{
+    Output out{-1, {}};
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return out;
+    std::array<char, 512> buffer;
+    while (std::fgets(buffer.data(), buffer.size(), pipe))
+        out.text += buffer.data();
+    const int status = pclose(pipe);
+    out.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return out;
+}
+
+std::string quoted(const fs::path& path) { return "'" + path.string() + "'"; }
+
+void writeFile(const fs::path& path, const std::string& text)
+{
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// A 24-bit bitmap of one flat colour.
+void writeFlatBitmap(const fs::path& path, int size, unsigned char r, unsigned char g, unsigned char b)
+{
+    const int stride = (size * 3 + 3) & ~3;
+    const int imageBytes = stride * size;
+    std::string bytes(54 + imageBytes, '\0');
+    auto put32 = [&](int at, unsigned v) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = static_cast<char>(v >> (8 * i));
+    };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put32(2, 54 + imageBytes);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, size);
+    put32(22, size);
+    bytes[26] = 1;
+    bytes[28] = 24;
+    put32(34, imageBytes);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            const int at = 54 + y * stride + x * 3;
+            bytes[at] = static_cast<char>(b);
+            bytes[at + 1] = static_cast<char>(g);
+            bytes[at + 2] = static_cast<char>(r);
+        }
+    writeFile(path, bytes);
+}
+
+struct Rgb {
+    int r, g, b;
+};
+
+// What a run of the viewer showed: whether an "Error" box appeared within
+// three seconds, and the colour at the centre of the sun.
+struct ViewerRun {
+    bool errorBox = false;
+    bool window = false;
+    Rgb sunCentre{0, 0, 0};
+};
+
+// The first visible window whose whole name is `name`, or 0.
+unsigned long findWindow(const std::string& name)
+{
+    const Output out = run("xdotool search --onlyvisible --name '^" + name + "$'");
+    return out.status == 0 ? std::strtoul(out.text.c_str(), nullptr, 10) : 0;
+}
+
+// Starts `viewer` in `workdir` and watches it until its window has been
+// up for three seconds (the pictures load before it shows; a loaded machine
+// may take a while), or until an "Error" box appears; reads the sun's centre
+// pixel and ends it.
+ViewerRun runViewer(const fs::path& viewer, const fs::path& workdir)
+{
+    ViewerRun result;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(workdir.c_str()) != 0)
+            _exit(127);
+        const int devnull = open("/dev/null", O_WRONLY);
+        dup2(devnull, 1);
+        dup2(devnull, 2);
+        execl(viewer.c_str(), viewer.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    unsigned long window = 0;
+    auto end = std::chrono::steady_clock::now() + 30s;
+    while (std::chrono::steady_clock::now() < end) {
+        if (findWindow("Error")) {
+            result.errorBox = true;
+            break;
+        }
+        if (!window && (window = findWindow("Solar System")) != 0)
+            end = std::chrono::steady_clock::now() + 3s;
+        std::this_thread::sleep_for(100ms);
+    }
+    if (window && !result.errorBox) {
+        result.window = true;
+        Display* display = XOpenDisplay(nullptr);
+        if (display) {
+            XWindowAttributes a;
+            XGetWindowAttributes(display, window, &a);
+            // The sun stands at the centre of the start-up overview.
+            XImage* image = XGetImage(display, window, a.width / 2, a.height / 2, 1, 1, AllPlanes, ZPixmap);
+            if (image) {
+                const unsigned long p = XGetPixel(image, 0, 0);
+                result.sunCentre = {static_cast<int>((p >> 16) & 255), static_cast<int>((p >> 8) & 255),
+                                    static_cast<int>(p & 255)};
+                XDestroyImage(image);
+            }
+            XCloseDisplay(display);
+        }
+    }
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    return result;
+}
+
+// The painted sun is orange: strong red, some green, little blue.  Drawn
+// untextured it is a flat grey-white.
+bool looksLikeTexturedSun(Rgb c) { return c.r > 150 && c.r > c.g + 40 && c.g > c.b + 20; }
+
+fs::path tempRoot;
+fs::path prefix;
+
+class Installed : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        char pattern[] = "/tmp/solar-install-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        tempRoot = pattern;
+        prefix = tempRoot / "prefix";
+        const Output out = run("cmake --install " + quoted(BUILD_DIR) + " --prefix " + quoted(prefix));
+        ASSERT_EQ(out.status, 0) << out.text;
+    }
+    static void TearDownTestSuite()
+    {
+        std::error_code ignored;
+        fs::remove_all(tempRoot, ignored);
+    }
+};
+
+TEST_F(Installed, ViewerFindsItsPicturesFromAnyFolderAndAfterTheTreeMoves)
+{
+    const fs::path elsewhere = tempRoot / "elsewhere";
+    fs::create_directories(elsewhere);
+    ViewerRun run1 = runViewer(prefix / "bin/solar-system", elsewhere);
+    ASSERT_TRUE(run1.window);
+    EXPECT_FALSE(run1.errorBox);
+    EXPECT_TRUE(looksLikeTexturedSun(run1.sunCentre))
+        << run1.sunCentre.r << "," << run1.sunCentre.g << "," << run1.sunCentre.b;
+
+    const fs::path moved = tempRoot / "moved" / "somewhere";
+    fs::create_directories(moved.parent_path());
+    fs::rename(prefix, moved);
+    ViewerRun run2 = runViewer(moved / "bin/solar-system", elsewhere);
+    fs::rename(moved, prefix);
+    ASSERT_TRUE(run2.window);
+    EXPECT_FALSE(run2.errorBox);
+    EXPECT_TRUE(looksLikeTexturedSun(run2.sunCentre))
+        << run2.sunCentre.r << "," << run2.sunCentre.g << "," << run2.sunCentre.b;
+}
+
+TEST_F(Installed, PicturesInTheWorkingDirectoryComeFirst)
+{
+    const fs::path own = tempRoot / "own";
+    writeFlatBitmap(own / "image" / "Sun.bmp", 64, 40, 200, 60);
+    const ViewerRun result = runViewer(prefix / "bin/solar-system", own);
+    ASSERT_TRUE(result.window);
+    EXPECT_FALSE(result.errorBox);
+    // Lighting scales the colour; green must still dominate.
+    EXPECT_GT(result.sunCentre.g, 2 * result.sunCentre.r);
+    EXPECT_GT(result.sunCentre.g, 2 * result.sunCentre.b);
+}
+
+TEST_F(Installed, MissingPicturesStillReportedWhenNoFolderHoldsThem)
+{
+    // A copy of the program without its data folder: every slot picture is
+    // missing from every place, and the user is told.
+    const fs::path bare = tempRoot / "bare" / "bin";
+    fs::create_directories(bare);
+    fs::copy_file(prefix / "bin/solar-system", bare / "solar-system");
+    const ViewerRun result = runViewer(bare / "solar-system", tempRoot / "bare");
+    EXPECT_TRUE(result.errorBox);
+}
+
+// A program of somebody else's: reads an OBJ and decodes a bitmap.
+const char* consumerSource = R"(#include <cstdio>
+#include <cstdlib>
+#include "image/image.h"
+#include "model/glm.h"
+int main(int argc, char** argv)
+{
+    setImageErrorPopups(0);
+    ImageRGB* image = loadDibImage(argv[2]);
+    GlmMesh* model = glmReadOBJ(argv[1]);
+    if (!image || !model)
+        return 1;
+    std::printf("%d %d %u %u\n", image->width, image->height, model->vertexCount, model->faceCount);
+    std::free(image->pixels);
+    std::free(image);
+    glmDestroy(model);
+    return 0;
+}
+)";
+const char* imageOnlySource = R"(#include <cstdio>
+#include <cstdlib>
+#include "image/image.h"
+int main(int, char** argv)
+{
+    setImageErrorPopups(0);
+    ImageRGB* image = loadDibImage(argv[1]);
+    if (!image)
+        return 1;
+    std::printf("%d %d\n", image->width, image->height);
+    std::free(image->pixels);
+    std::free(image);
+    return 0;
+}
+)";
+
+void writeSamples(const fs::path& dir)
+{
+    writeFile(dir / "tetra.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0 0 1\nf 1 3 2\nf 1 2 4\nf 1 4 3\nf 2 3 4\n");
+    writeFlatBitmap(dir / "flat.bmp", 16, 1, 2, 3);
+}
+
+TEST_F(Installed, ProgramsOfOtherPeopleFindThePackageAndLink)
+{
+    const fs::path project = tempRoot / "consumer";
+    writeSamples(project);
+    writeFile(project / "main.cpp", consumerSource);
+    writeFile(project / "image_only.cpp", imageOnlySource);
+    writeFile(project / "CMakeLists.txt", R"(cmake_minimum_required(VERSION 3.16)
+project(Consumer CXX)
+find_package(SolarSystem 1.0 REQUIRED)
+add_executable(consumer main.cpp)
+target_link_libraries(consumer PRIVATE SolarSystem::image SolarSystem::model)
+add_executable(image_only image_only.cpp)
+target_link_libraries(image_only PRIVATE SolarSystem::image)
+)");
+    const fs::path build = project / "build";
+    Output out = run("cmake -S " + quoted(project) + " -B " + quoted(build) + " -DCMAKE_PREFIX_PATH=" +
+                     quoted(prefix) + " && cmake --build " + quoted(build));
+    ASSERT_EQ(out.status, 0) << out.text;
+
+    out = run(quoted(build / "consumer") + " " + quoted(project / "tetra.obj") + " " + quoted(project / "flat.bmp"));
+    EXPECT_EQ(out.status, 0) << out.text;
+    EXPECT_EQ(out.text, "16 16 4 4\n");
+    out = run(quoted(build / "image_only") + " " + quoted(project / "flat.bmp"));
+    EXPECT_EQ(out.text, "16 16\n");
+
+    // The decoders bring neither GLUT nor GL along.
+    out = run("ldd " + quoted(build / "image_only"));
+    ASSERT_EQ(out.status, 0) << out.text;
+    EXPECT_EQ(out.text.find("libglut"), std::string::npos) << out.text;
+    EXPECT_EQ(out.text.find("libGL"), std::string::npos) << out.text;
+
+    // A version the package does not claim to serve is refused.
+    writeFile(project / "v2" / "CMakeLists.txt",
+              "cmake_minimum_required(VERSION 3.16)\nproject(V2 CXX)\nfind_package(SolarSystem 2.0 REQUIRED)\n");
+    out = run("cmake -S " + quoted(project / "v2") + " -B " + quoted(project / "v2/build") +
+              " -DCMAKE_PREFIX_PATH=" + quoted(prefix));
+    EXPECT_NE(out.status, 0);
+}
+
+TEST_F(Installed, ProgramsOfOtherPeopleBuildWithPkgConfig)
+{
+    const fs::path project = tempRoot / "pkgconfig";
+    writeSamples(project);
+    writeFile(project / "main.cpp", consumerSource);
+    const std::string pc = "PKG_CONFIG_PATH=" + quoted(prefix / "lib/pkgconfig") + " pkg-config";
+    const Output out = run("c++ -o " + quoted(project / "consumer") + " " + quoted(project / "main.cpp") + " $(" +
+                           pc + " --cflags --libs solar-system-image solar-system-model)");
+    ASSERT_EQ(out.status, 0) << out.text;
+    const Output ran =
+        run(quoted(project / "consumer") + " " + quoted(project / "tetra.obj") + " " + quoted(project / "flat.bmp"));
+    EXPECT_EQ(ran.text, "16 16 4 4\n");
+}
+
+TEST_F(Installed, PublicHeadersCompileOnTheirOwn)
+{
+    const fs::path include = prefix / "include/solar-system";
+    int headers = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(include)) {
+        if (entry.path().extension() != ".h")
+            continue;
+        ++headers;
+        // Included first and alone, as a consumer's file would.
+        const std::string name = fs::relative(entry.path(), include).string();
+        const Output out = run("echo '#include \"" + name + "\"' | c++ -std=c++17 -Wall -Wextra -Werror " +
+                               "-fsyntax-only -x c++ -I " + quoted(include) + " -");
+        EXPECT_EQ(out.status, 0) << entry.path() << "\n" << out.text;
+    }
+    EXPECT_EQ(headers, 3);
+}
+
+TEST_F(Installed, DesktopEntryValidatesAndManualPageRendersCleanly)
+{
+    Output out = run("desktop-file-validate " + quoted(prefix / "share/applications/solar-system.desktop"));
+    EXPECT_EQ(out.status, 0) << out.text;
+    // Hints are advice (the entry names two main categories on purpose:
+    // Education and Science); errors and warnings are not.
+    EXPECT_EQ(out.text.find("error"), std::string::npos) << out.text;
+    EXPECT_EQ(out.text.find("warning"), std::string::npos) << out.text;
+    out = run("MANWIDTH=80 man --warnings -l " + quoted(prefix / "share/man/man6/solar-system.6") + " 2>&1 >/dev/null");
+    EXPECT_EQ(out.status, 0);
+    EXPECT_EQ(out.text, "");
+    EXPECT_TRUE(fs::is_regular_file(prefix / "share/icons/hicolor/256x256/apps/solar-system.png"));
+    out = run("file -b " + quoted(prefix / "share/icons/hicolor/256x256/apps/solar-system.png"));
+    EXPECT_NE(out.text.find("PNG image data, 256 x 256, 8-bit/color RGBA"), std::string::npos) << out.text;
+}
+
+TEST(DebianPackage, CarriesItsDependsAndFilesAndRunsWhereverExtracted)
+{
+    char pattern[] = "/tmp/solar-deb-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const fs::path dir = pattern;
+    Output out = run("cd " + quoted(dir) + " && cpack -G DEB --config " + quoted(fs::path(BUILD_DIR) / "CPackConfig.cmake"));
+    ASSERT_EQ(out.status, 0) << out.text;
+    const fs::path deb = dir / ("solar-system_" + std::string(PROJECT_VERSION) + "_amd64.deb");
+    ASSERT_TRUE(fs::exists(deb)) << out.text;
+
+    out = run("dpkg-deb --field " + quoted(deb) + " Depends");
+    for (const char* dependency : {"libglut3.12", "libgtk-3-0", "fonts-nanum | fonts-noto-cjk", "libc6"})
+        EXPECT_NE(out.text.find(dependency), std::string::npos) << dependency << " missing from: " << out.text;
+    out = run("dpkg-deb --contents " + quoted(deb));
+    for (const char* file :
+         {"./usr/bin/solar-system", "./usr/share/applications/solar-system.desktop",
+          "./usr/share/icons/hicolor/256x256/apps/solar-system.png", "./usr/share/man/man6/solar-system.6",
+          "./usr/share/solar-system/image/Sun.bmp", "./usr/share/solar-system/image/space2.bmp"})
+        EXPECT_NE(out.text.find(file), std::string::npos) << file << " missing from the package";
+
+    const fs::path root = dir / "root";
+    out = run("dpkg-deb -x " + quoted(deb) + " " + quoted(root));
+    ASSERT_EQ(out.status, 0) << out.text;
+    const ViewerRun result = runViewer(root / "usr/bin/solar-system", dir);
+    ASSERT_TRUE(result.window);
+    EXPECT_FALSE(result.errorBox);
+    EXPECT_TRUE(looksLikeTexturedSun(result.sunCentre));
+    std::error_code ignored;
+    fs::remove_all(dir, ignored);
+}
+
+}  // namespace
