@@ -28,7 +28,9 @@ export LC_ALL=C.UTF-8
 
 status=0
 if [ "$mode" = full ]; then
+  scripts/check-format.sh || status=1
   scripts/check-layers.sh || status=1
+  scripts/check-layers.sh --self-test || status=1
 fi
 cmake -S . -B build >/dev/null
 cmake --build build -j"$jobs"
