@@ -11,10 +11,10 @@
 #include <filesystem>
 #include <string>
 
-#include "bench/model/sphere_file.h"
+#include "tests/support/sphere_file.h"
 #include "model/glm.h"
-#include "tests/model_geometry/mesh_builder.h"
-#include "tests/model_geometry/oracles.h"
+#include "tests/support/mesh_builder.h"
+#include "tests/support/geometry_oracles.h"
 
 namespace {
 

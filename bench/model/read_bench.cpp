@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <string>
 
-#include "bench/model/sphere_file.h"
+#include "tests/support/sphere_file.h"
 #include "model/glm.h"
 #include "model/glm_core.h"
-#include "tests/model/oracle.h"
+#include "tests/support/obj_oracle.h"
 
 namespace {
 

@@ -10,7 +10,8 @@
 
 #include "image/image.h"
 #include "platform/message_box.h"
-#include "tests/hostile/hostile_util.h"
+#include "tests/support/files.h"
+#include "tests/support/samples.h"
 
 namespace {
 
@@ -36,11 +37,11 @@ void freeImage(ImageRGB* image) {
 template <typename Load>
 void everyPrefixOnDisk(const SampleFile& file, const std::set<std::string>& allowed, Load load,
                        std::size_t first = 0) {
-    ScratchDir dir;
+    TempDir dir;
     const std::filesystem::path path = dir.path / file.name;
     RecordBoxes recorder;
     for (std::size_t n = first; n <= file.bytes.size(); ++n) {
-        writeFile(path, file.bytes.data(), n);
+        writeFileBytes(path, file.bytes.data(), n);
         boxes.clear();
         ImageRGB* image = load(path.c_str());
         if (image) {
@@ -59,8 +60,8 @@ TEST(TruncatedFiles, DibLoaderShowsOneMessageOrLoads) {
         if (file.name == "8bit_rle8_14x4.bmp" || file.name == "24bit_5x3.bmp" || file.name == "4bit_core_7x3.bmp")
             everyPrefixOnDisk(file, allowed, loadDibImage, 1);
     // An empty file cannot be mapped: the loader reports it as unopenable.
-    ScratchDir dir;
-    writeFile(dir.path / "empty.bmp", nullptr, 0);
+    TempDir dir;
+    writeFileBytes(dir.path / "empty.bmp", nullptr, 0);
     RecordBoxes recorder;
     EXPECT_EQ(loadDibImage((dir.path / "empty.bmp").c_str()), nullptr);
     ASSERT_EQ(boxes.size(), 1u);
@@ -76,10 +77,10 @@ TEST(TruncatedFiles, SgiLoaderShowsOneMessageOrLoads) {
 
 TEST(TruncatedFiles, BmpReaderPrintsItsLinesAndKeepsTheRecordSound) {
     const SampleFile file = bmpSamples()[2];  // 8-bit, palettised
-    ScratchDir dir;
+    TempDir dir;
     const std::filesystem::path path = dir.path / file.name;
     for (std::size_t n = 0; n <= file.bytes.size(); ++n) {
-        writeFile(path, file.bytes.data(), n);
+        writeFileBytes(path, file.bytes.data(), n);
         ImageRGB image = {};
         testing::internal::CaptureStdout();
         readBmp(path.c_str(), &image);

@@ -9,7 +9,8 @@
 #include <cstring>
 
 #include "image/image_core.h"
-#include "tests/hostile/hostile_util.h"
+#include "tests/support/bytes.h"
+#include "tests/support/samples.h"
 
 namespace {
 

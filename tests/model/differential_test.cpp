@@ -6,8 +6,8 @@
 #include "model/glm.h"
 #include "model/glm_core.h"
 #include "model/glm_scan.h"
-#include "tests/model/oracle.h"
-#include "tests/model/support.h"
+#include "tests/support/obj_oracle.h"
+#include "tests/support/models.h"
 
 namespace {
 
@@ -42,8 +42,8 @@ TEST(GlmDifferential, RandomFilesReadExactlyAsTheReference) {
         std::mt19937 rng(seed);
         bool materials = seed % 3 != 0;
         bool bad = seed % 5 == 0;
-        if (materials) writeFile(dir.path("lib.mtl"), randomMtl(rng));
-        std::string path = dir.path("model" + std::to_string(seed % 7) + ".obj");
+        if (materials) writeFile(dir.file("lib.mtl"), randomMtl(rng));
+        std::string path = dir.file("model" + std::to_string(seed % 7) + ".obj");
         writeFile(path, randomObj(rng, materials, bad));
         compareOnFile(path, seed);
         if (HasFatalFailure()) return;
@@ -59,16 +59,16 @@ TEST(GlmDifferential, FaceStatementsRunningAcrossLinesAndPieces) {
         text += "f\n\n5 6 7\n";  // first corner on a later line
         text += "f 1/1 2/2\n";
     }
-    writeFile(dir.path("cross.obj"), text);
-    compareOnFile(dir.path("cross.obj"), 0);
+    writeFile(dir.file("cross.obj"), text);
+    compareOnFile(dir.file("cross.obj"), 0);
     // A face keyword at a line's end takes the next line's keyword as its
     // first corner: wherever the pieces are cut, the reading is the same.
     for (int pad = 0; pad < 90; pad += 3) {
         std::string padded = "v 1 2 3\n#" + std::string(static_cast<std::size_t>(pad), 'x') +
                              "\nv 1 2 3\nv 1 2 3\nf 1 2 3 f\nvp 1 2\n";
         for (int i = 0; i < 20; i++) padded += "v 1 1 1\n";
-        writeFile(dir.path("eaten.obj"), padded);
-        compareOnFile(dir.path("eaten.obj"), static_cast<unsigned>(pad));
+        writeFile(dir.file("eaten.obj"), padded);
+        compareOnFile(dir.file("eaten.obj"), static_cast<unsigned>(pad));
     }
 }
 

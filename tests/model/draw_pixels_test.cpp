@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "model/glm.h"
-#include "tests/model_geometry/mesh_builder.h"
+#include "tests/support/mesh_builder.h"
 #include "tests/support/pin_libraries.h"
 
 namespace {

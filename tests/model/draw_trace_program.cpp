@@ -11,7 +11,7 @@
 #include <cstring>
 
 #include "model/glm.h"
-#include "tests/model_geometry/mesh_builder.h"
+#include "tests/support/mesh_builder.h"
 
 namespace {
 

@@ -21,7 +21,8 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
+#include "tests/support/apitrace.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -31,44 +32,23 @@ using Lines = std::vector<std::string>;
 std::map<int, Lines> calls;  // case number -> GL calls, numbers stripped
 std::string programOutput;
 
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class DrawTrace : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        fs::path dir = fs::temp_directory_path() / ("glm-draw-trace-" + std::to_string(getpid()));
-        fs::create_directories(dir);
-        const std::string trace = (dir / "draw.trace").string();
-        // The traced program may be sanitised: apitrace's wrapper is
-        // preloaded ahead of the sanitiser runtime.
-        std::string run = "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0 apitrace trace -o '" + trace +
-                          "' '" MODEL_DRAW_TRACE_PROGRAM "' >'" + (dir / "out.txt").string() + "' 2>'" +
-                          (dir / "err.txt").string() + "'";
-        ASSERT_EQ(std::system(run.c_str()), 0) << readFile(dir / "err.txt");
-        std::string dump = "apitrace dump --color=never '" + trace + "' >'" + (dir / "dump.txt").string() + "'";
-        ASSERT_EQ(std::system(dump.c_str()), 0);
-        programOutput = readFile(dir / "out.txt");
+        const TempDir dir;
+        const fs::path trace = dir.path / "draw.trace";
+        ASSERT_TRUE(recordTrace(trace, {MODEL_DRAW_TRACE_PROGRAM}, dir.path / "out.txt", dir.path / "err.txt"))
+            << readFile(dir.path / "err.txt");
+        programOutput = readFile(dir.path / "out.txt");
 
-        std::istringstream in(readFile(dir / "dump.txt"));
-        std::string line;
         int current = 0;
-        while (std::getline(in, line)) {
-            size_t space = line.find(' ');
-            if (space == std::string::npos) continue;
-            std::string call = line.substr(space + 1);
-            if (call.rfind("gl", 0) != 0 || call.rfind("glX", 0) == 0) continue;
+        for (const std::string& call : glCallsOnly(dumpTrace(trace, true))) {
             if (call.rfind("glPushName(name = ", 0) == 0) {
                 current = std::stoi(call.substr(18));
                 continue;
             }
             if (current != 0) calls[current].push_back(call);
         }
-        fs::remove_all(dir);
     }
 };
 

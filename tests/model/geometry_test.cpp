@@ -16,8 +16,8 @@
 #include <unistd.h>
 
 #include "model/glm.h"
-#include "tests/model_geometry/mesh_builder.h"
-#include "tests/model_geometry/oracles.h"
+#include "tests/support/mesh_builder.h"
+#include "tests/support/geometry_oracles.h"
 
 namespace {
 

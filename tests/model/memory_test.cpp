@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "tests/model/support.h"
+#include "tests/support/models.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ std::string run(const std::string& command) {
 TEST(GlmMemory, PeakIsTheArraysPlusAtMost32MiB) {
     if (SANITIZED) GTEST_SKIP() << "the sanitizer's shadow memory hides the reader's own use";
     TempDir dir;
-    std::string path = dir.path("sphere.obj");
+    std::string path = dir.file("sphere.obj");
     run(std::string(MODEL_SPHERE_GENERATOR) + " " + path + " triangles");
     ASSERT_GT(std::filesystem::file_size(path), 100000000u);
     unsigned long long arrays = 0;

@@ -4,7 +4,7 @@
 
 #include "model/glm.h"
 #include "model/glm_core.h"
-#include "tests/model/support.h"
+#include "tests/support/models.h"
 
 namespace {
 

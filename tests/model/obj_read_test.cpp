@@ -5,8 +5,8 @@
 
 #include "model/glm.h"
 #include "model/glm_core.h"
-#include "tests/model/oracle.h"
-#include "tests/model/support.h"
+#include "tests/support/obj_oracle.h"
+#include "tests/support/models.h"
 
 namespace {
 
@@ -206,23 +206,23 @@ TEST(GlmReadObj, UnknownVKeywordIsRefused) {
 
 TEST(GlmReadObjDeathTest, FileLevelFailuresEndTheProcessWithStatusOne) {
     TempDir dir;
-    EXPECT_EXIT(glmReadOBJ(dir.path("none.obj").c_str()), testing::ExitedWithCode(1),
+    EXPECT_EXIT(glmReadOBJ(dir.file("none.obj").c_str()), testing::ExitedWithCode(1),
                 "glmReadOBJ\\(\\) failed: can't open data file \".*none.obj\"\\.");
-    writeFile(dir.path("vp.obj"), "v 1 2 3\nvp 1 2\n");
-    EXPECT_EXIT(glmReadOBJ(dir.path("vp.obj").c_str()), testing::ExitedWithCode(1), "");
-    writeFile(dir.path("bad.obj"), "v 1 2 3\nf 1 1 2\n");
-    EXPECT_EXIT(glmReadOBJ(dir.path("bad.obj").c_str()), testing::ExitedWithCode(1),
+    writeFile(dir.file("vp.obj"), "v 1 2 3\nvp 1 2\n");
+    EXPECT_EXIT(glmReadOBJ(dir.file("vp.obj").c_str()), testing::ExitedWithCode(1), "");
+    writeFile(dir.file("bad.obj"), "v 1 2 3\nf 1 1 2\n");
+    EXPECT_EXIT(glmReadOBJ(dir.file("bad.obj").c_str()), testing::ExitedWithCode(1),
                 "bad.obj\" line 2: vertex reference 2 is out of range");
-    writeFile(dir.path("lib.obj"), "mtllib missing.mtl\n");
-    EXPECT_EXIT(glmReadOBJ(dir.path("lib.obj").c_str()), testing::ExitedWithCode(1),
+    writeFile(dir.file("lib.obj"), "mtllib missing.mtl\n");
+    EXPECT_EXIT(glmReadOBJ(dir.file("lib.obj").c_str()), testing::ExitedWithCode(1),
                 "glmReadMTL\\(\\) failed: can't open material file \".*/missing.mtl\"\\.");
 }
 
 TEST(GlmReadObj, FileReaderFindsTheLibraryBesideTheModel) {
     TempDir dir;
-    writeFile(dir.path("car.mtl"), "newmtl paint\nKd 1 0 0\n");
-    writeFile(dir.path("car.obj"), "mtllib car.mtl\nv 0 0 0\ng body\nusemtl paint\nf 1 1 1\n");
-    GlmMesh* model = glmReadOBJ(dir.path("car.obj").c_str());
+    writeFile(dir.file("car.mtl"), "newmtl paint\nKd 1 0 0\n");
+    writeFile(dir.file("car.obj"), "mtllib car.mtl\nv 0 0 0\ng body\nusemtl paint\nf 1 1 1\n");
+    GlmMesh* model = glmReadOBJ(dir.file("car.obj").c_str());
     ASSERT_EQ(model->materialCount, 2u);
     EXPECT_EQ(model->materialTable[1].diffuseColor[0], 1.0f);
     EXPECT_EQ(glmGroupByName(model, " body")->materialIndex, 1u);
@@ -233,9 +233,9 @@ TEST(GlmReadObj, FileReaderFindsTheLibraryBesideTheModel) {
 TEST(GlmReadObj, StreamPassesGiveTheSameModel) {
     TempDir dir;
     std::mt19937 rng(7);
-    writeFile(dir.path("lib.mtl"), randomMtl(rng));
-    writeFile(dir.path("m.obj"), randomObj(rng, true, false));
-    std::string path = dir.path("m.obj");
+    writeFile(dir.file("lib.mtl"), randomMtl(rng));
+    writeFile(dir.file("m.obj"), randomObj(rng, true, false));
+    std::string path = dir.file("m.obj");
     GlmMesh* whole = glmReadOBJ(path.c_str());
     auto* model = static_cast<GlmMesh*>(std::calloc(1, sizeof(GlmMesh)));
     model->sourcePath = strdup(path.c_str());

@@ -6,7 +6,7 @@
 
 #include "model/glm.h"
 #include "model/glm_core.h"
-#include "tests/model/support.h"
+#include "tests/support/models.h"
 
 namespace {
 
@@ -20,12 +20,12 @@ struct Sample {
     TempDir dir;
     GlmMesh* model;
     Sample() {
-        writeFile(dir.path("in.mtl"), "newmtl red\nKd 1 0 0\nnewmtl blue\nKd 0 0 1\n");
-        writeFile(dir.path("in.obj"),
+        writeFile(dir.file("in.mtl"), "newmtl red\nKd 1 0 0\nnewmtl blue\nKd 0 0 1\n");
+        writeFile(dir.file("in.obj"),
                   "mtllib in.mtl\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0.5\nvt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n"
                   "vn 0 0 1\nvn 0 0.6 0.8\ng wheel\nusemtl red\nf 1/1/1 2/2/1 3/3/2 4/4/2\n"
                   "g body\nusemtl blue\nf 4/4/2 3/3/1 2/2/1\n");
-        model = glmReadOBJ(dir.path("in.obj").c_str());
+        model = glmReadOBJ(dir.file("in.obj").c_str());
         model->facetnormCount = model->faceCount;
         model->facetnorms = static_cast<float*>(std::calloc(3 * (model->faceCount + 1), sizeof(float)));
         for (unsigned i = 0; i < model->faceCount; i++) {
@@ -35,7 +35,7 @@ struct Sample {
     }
     ~Sample() { glmDestroy(model); }
     std::string write(unsigned mode, std::string* out = nullptr) {
-        std::string path = dir.path("out.obj");
+        std::string path = dir.file("out.obj");
         std::string printed = captureStdout([&] { glmWriteOBJ(model, path.c_str(), mode); });
         if (out) *out = printed;
         return readFile(path);
@@ -80,7 +80,7 @@ TEST(GlmWriteObj, UnsatisfiableRequestsAreDroppedWithWarningsInOrder) {
     EXPECT_TRUE(has(text, "#  \n\nmtllib in.mtl\n\n\n# 4 vertices\n"));
     EXPECT_TRUE(has(text, "g  wheel\nusemtl red\nf 1 2 3\n"));
     EXPECT_TRUE(has(text, "g default\nusemtl default\n\n"));
-    EXPECT_TRUE(has(readFile(s.dir.path("in.mtl")), "newmtl blue\n"));
+    EXPECT_TRUE(has(readFile(s.dir.file("in.mtl")), "newmtl blue\n"));
 
     GlmMesh* bare = s.model;
     float* facetnorms = bare->facetnorms;
@@ -115,7 +115,7 @@ TEST(GlmWriteObj, RoundTripsInEveryMode) {
                           MODE_FLAT | MODE_TEXTURE, MODE_MATERIAL | MODE_SMOOTH | MODE_TEXTURE}) {
         Sample s;
         s.write(mode);
-        GlmMesh* back = glmReadOBJ(s.dir.path("out.obj").c_str());
+        GlmMesh* back = glmReadOBJ(s.dir.file("out.obj").c_str());
         GlmMesh* m = s.model;
         ASSERT_EQ(back->faceCount, m->faceCount) << mode;
         ASSERT_EQ(back->vertexCount, m->vertexCount);
@@ -156,9 +156,9 @@ TEST(GlmWriteObj, MaterialLibraryIsWrittenBesideTheObjFileOnly) {
     s.model->materialLibrary = strdup("../escaped.mtl");
     std::string text = s.write(MODE_MATERIAL);
     EXPECT_TRUE(has(text, "\nmtllib escaped.mtl\n"));
-    EXPECT_EQ(readFile(s.dir.path("escaped.mtl")).rfind("#  \n", 0), 0u);
-    EXPECT_FALSE(std::filesystem::exists(s.dir.path("../escaped.mtl")));
-    GlmMesh* back = glmReadOBJ(s.dir.path("out.obj").c_str());
+    EXPECT_EQ(readFile(s.dir.file("escaped.mtl")).rfind("#  \n", 0), 0u);
+    EXPECT_FALSE(std::filesystem::exists(s.dir.file("../escaped.mtl")));
+    GlmMesh* back = glmReadOBJ(s.dir.file("out.obj").c_str());
     EXPECT_EQ(back->materialCount, s.model->materialCount + 1);  // "default" is written too
     glmDestroy(back);
 

@@ -2,7 +2,7 @@
 #include <cstdlib>
 
 #include "model/glm.h"
-#include "tests/model/support.h"
+#include "tests/support/models.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ struct Loaded {
     int width = -1, height = -1;
     std::string err;
     Loaded(const TempDir& dir, const std::string& content) {
-        std::string path = dir.path("p.ppm");
+        std::string path = dir.file("p.ppm");
         writeFile(path, content);
         testing::internal::CaptureStderr();
         pixels = glmLoadPPM(path.c_str(), &width, &height);
@@ -64,7 +64,7 @@ TEST(GlmPpm, BadFilesAreRefusedWithAMessage) {
         Loaded l(dir, c.content);
         EXPECT_EQ(l.pixels, nullptr) << c.content;
         EXPECT_EQ(l.width, -1);
-        EXPECT_NE(l.err.find(dir.path("p.ppm") + ": "), std::string::npos) << l.err;
+        EXPECT_NE(l.err.find(dir.file("p.ppm") + ": "), std::string::npos) << l.err;
         EXPECT_NE(l.err.find(c.message), std::string::npos) << c.content << " -> " << l.err;
     }
 }
@@ -73,8 +73,8 @@ TEST(GlmPpm, MissingFileGivesTheSystemError) {
     TempDir dir;
     int w = 5, h = 6;
     testing::internal::CaptureStderr();
-    EXPECT_EQ(glmLoadPPM(dir.path("none.ppm").c_str(), &w, &h), nullptr);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), dir.path("none.ppm") + ": No such file or directory\n");
+    EXPECT_EQ(glmLoadPPM(dir.file("none.ppm").c_str(), &w, &h), nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), dir.file("none.ppm") + ": No such file or directory\n");
     EXPECT_EQ(w, 5);
     EXPECT_EQ(h, 6);
 }

@@ -7,8 +7,9 @@
 
 #include "model/glm.h"
 #include "model/glm_core.h"
-#include "tests/hostile/hostile_util.h"
-#include "tests/hostile/model_checks.h"
+#include "tests/support/files.h"
+#include "tests/support/samples.h"
+#include "tests/support/model_checks.h"
 
 namespace {
 
@@ -101,10 +102,10 @@ TEST(Truncation, PpmEveryPrefixIsRefusedWithAReason) {
 // handed out, and every file handle and mapping released.
 TEST(TruncatedFiles, PpmLoaderPrintsOneLinePerRefusal) {
     const SampleFile file = ppmSamples()[1];
-    ScratchDir dir;
+    TempDir dir;
     const std::string path = (dir.path / file.name).string();
     for (std::size_t n = 0; n < file.bytes.size(); ++n) {
-        writeFile(path, file.bytes.data(), n);
+        writeFileBytes(path, file.bytes.data(), n);
         int width = -1, height = -1;
         testing::internal::CaptureStderr();
         unsigned char* pixels = glmLoadPPM(path.c_str(), &width, &height);
@@ -117,11 +118,11 @@ TEST(TruncatedFiles, PpmLoaderPrintsOneLinePerRefusal) {
 
 TEST(TruncatedFiles, ObjLoaderRefusesOrReadsEveryPrefixWithItsLibrary) {
     const ObjSample sample = objTexts()[0];  // the cube, naming cube.mtl
-    ScratchDir dir;
-    writeFile(dir.path / "cube.mtl", reinterpret_cast<const unsigned char*>(sample.mtl.data()), sample.mtl.size());
+    TempDir dir;
+    writeFileBytes(dir.path / "cube.mtl", reinterpret_cast<const unsigned char*>(sample.mtl.data()), sample.mtl.size());
     const std::string path = (dir.path / "cube.obj").string();
     for (std::size_t n = 0; n <= sample.obj.size(); ++n) {
-        writeFile(path, reinterpret_cast<const unsigned char*>(sample.obj.data()), n);
+        writeFileBytes(path, reinterpret_cast<const unsigned char*>(sample.obj.data()), n);
         GlmReadError error;
         testing::internal::CaptureStdout();  // unknown-material lines
         GlmMesh* model = glmLoadOBJ(path.c_str(), nullptr, &error);

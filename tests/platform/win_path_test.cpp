@@ -1,6 +1,6 @@
 // Windows-style names on a case-sensitive file system.
 
-#include "support.h"
+#include "tests/support/pictures.h"
 
 #include "platform/file_map.h"
 #include "platform/win_path.h"

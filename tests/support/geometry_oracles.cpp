@@ -1,4 +1,4 @@
-#include "tests/model_geometry/oracles.h"
+#include "tests/support/geometry_oracles.h"
 
 #include <cmath>
 #include <cstdio>

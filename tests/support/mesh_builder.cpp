@@ -1,4 +1,4 @@
-#include "tests/model_geometry/mesh_builder.h"
+#include "tests/support/mesh_builder.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "tests/model/support.h"
+#include "tests/support/models.h"
 
 #include <unistd.h>
 
@@ -9,44 +9,6 @@
 #include <fstream>
 #include <sstream>
 #include <vector>
-
-namespace {
-
-// Folders still to remove when a death test's child process calls exit().
-std::vector<std::string>& livingDirs() {
-    static auto* dirs = new std::vector<std::string>;  // outlives every exit handler
-    return *dirs;
-}
-
-void removeLivingDirs() {
-    for (const std::string& dir : livingDirs()) std::filesystem::remove_all(dir);
-}
-
-}  // namespace
-
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "glm-test-XXXXXX").string();
-    dir = ::mkdtemp(pattern.data());
-    static bool registered = (std::atexit(removeLivingDirs), true);
-    (void)registered;
-    livingDirs().push_back(dir);
-}
-
-TempDir::~TempDir() {
-    std::filesystem::remove_all(dir);
-    std::erase(livingDirs(), dir);
-}
-
-void writeFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 namespace {
 

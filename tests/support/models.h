@@ -1,22 +1,12 @@
-// Shared helpers of the model library tests: temporary folders, files,
-// model comparison and random OBJ texts.
+// Shared helpers of the model library tests: model comparison and random
+// OBJ texts.
 #pragma once
 
 #include <random>
 #include <string>
 
 #include "model/glm.h"
-
-// A fresh folder under the system's temporary folder, removed with its files.
-struct TempDir {
-    TempDir();
-    ~TempDir();
-    std::string path(const std::string& name) const { return dir + "/" + name; }
-    std::string dir;
-};
-
-void writeFile(const std::string& path, const std::string& text);
-std::string readFile(const std::string& path);
+#include "tests/support/files.h"
 
 // "" when the models are equal in every count, name, reference and float
 // bit; otherwise a description of the first difference.

@@ -1,7 +1,7 @@
 // The reference reader: two passes over one stdio stream, tokens with
 // "%s", corners with "%ld/%ld/%ld" and the like, numbers of a value line
 // with sscanf("%f %f %f") on that line.
-#include "tests/model/oracle.h"
+#include "tests/support/obj_oracle.h"
 
 #include <cctype>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "support.h"
+#include "tests/support/pictures.h"
 
 #include "platform/message_box.h"
 
@@ -6,36 +6,8 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <random>
 
 namespace fs = std::filesystem;
-
-fs::path testDataDir() { return fs::path(SOLAR_TESTDATA_DIR); }
-
-TempDir::TempDir()
-{
-    std::random_device seed;
-    path = fs::temp_directory_path() / ("image-test-" + std::to_string(seed()));
-    fs::create_directories(path);
-}
-
-TempDir::~TempDir()
-{
-    std::error_code ignored;
-    fs::remove_all(path, ignored);
-}
-
-Bytes readFileBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeFileBytes(const fs::path& path, const Bytes& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 namespace {
 RecordedBoxes* activeBoxes = nullptr;
@@ -104,18 +76,6 @@ LoadedFile::~LoadedFile() { freeImage(image); }
 Bytes LoadedFile::pixels() const
 {
     return Bytes(image->pixels, image->pixels + static_cast<std::size_t>(image->width) * image->height * 3);
-}
-
-void putLe16(Bytes& b, std::uint16_t v)
-{
-    b.push_back(static_cast<unsigned char>(v));
-    b.push_back(static_cast<unsigned char>(v >> 8));
-}
-
-void putLe32(Bytes& b, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b.push_back(static_cast<unsigned char>(v >> (8 * i)));
 }
 
 Bytes buildBmp(const BmpFields& s)

@@ -1,28 +1,14 @@
-// Helpers of the image tests: files on disk, recorded message boxes,
-// reference pictures and hand-built bitmaps.
+// Helpers of the picture tests: recorded message boxes, reference pictures
+// and hand-built bitmaps.
 #pragma once
 
 #include "image/image.h"
+#include "tests/support/files.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
-
-using Bytes = std::vector<unsigned char>;
-
-// The test pictures (bmpsuite) in tests/data.
-std::filesystem::path testDataDir();
-
-// A fresh folder under the system's temporary folder, removed at the end.
-struct TempDir {
-    TempDir();
-    ~TempDir();
-    std::filesystem::path path;
-};
-
-Bytes readFileBytes(const std::filesystem::path& path);
-void writeFileBytes(const std::filesystem::path& path, const Bytes& bytes);
 
 // Records every message box shown while it lives.
 struct RecordedBoxes {
@@ -52,10 +38,6 @@ struct LoadedFile {
     RecordedBoxes boxes;
     ImageRGB* image;
 };
-
-// Little-endian fields for hand-built files.
-void putLe16(Bytes& b, std::uint16_t v);
-void putLe32(Bytes& b, std::uint32_t v);
 
 // A bitmap built field by field: the 14-byte file header (optional), a 40-
 // or 12-byte header, the colour table and the given pixel bytes.

@@ -1,4 +1,4 @@
-#include "tests/render/render_fixture.h"
+#include "tests/support/render_fixture.h"
 
 #include <GL/freeglut.h>
 

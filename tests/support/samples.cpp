@@ -1,24 +1,9 @@
-#include "tests/hostile/samples.h"
+#include "tests/support/samples.h"
 
 #include <cstdint>
 #include <cstdio>
 
-void put16le(Bytes& b, unsigned v) {
-    b.push_back(v & 0xFF);
-    b.push_back((v >> 8) & 0xFF);
-}
-void put32le(Bytes& b, std::uint32_t v) {
-    put16le(b, v & 0xFFFF);
-    put16le(b, v >> 16);
-}
-void put16be(Bytes& b, unsigned v) {
-    b.push_back((v >> 8) & 0xFF);
-    b.push_back(v & 0xFF);
-}
-void put32be(Bytes& b, std::uint32_t v) {
-    put16be(b, v >> 16);
-    put16be(b, v & 0xFFFF);
-}
+#include "tests/support/files.h"
 
 namespace {
 
@@ -105,9 +90,9 @@ Bytes plainRows(const BmpLayout& l) {
             for (int x = 0; x < l.width; ++x) {
                 unsigned r8 = channel(x, y, 0), g8 = channel(x, y, 1), b8 = channel(x, y, 2);
                 if (l.bits == 16 && l.compression == 3)
-                    put16le(out, (r8 >> 3) << 11 | (g8 >> 2) << 5 | b8 >> 3);
+                    putLe16(out, (r8 >> 3) << 11 | (g8 >> 2) << 5 | b8 >> 3);
                 else if (l.bits == 16)
-                    put16le(out, (r8 >> 3) << 10 | (g8 >> 3) << 5 | b8 >> 3);
+                    putLe16(out, (r8 >> 3) << 10 | (g8 >> 3) << 5 | b8 >> 3);
                 else {
                     out.insert(out.end(), {(unsigned char)b8, (unsigned char)g8, (unsigned char)r8});
                     if (l.bits == 32) out.push_back(0);
@@ -124,29 +109,29 @@ Bytes makeBmp(const BmpLayout& l, bool rleDelta = false) {
                                                              : plainRows(l);
     Bytes head;
     if (l.coreHeader) {
-        put32le(head, 12);
-        put16le(head, l.width);
-        put16le(head, l.height);
-        put16le(head, 1);
-        put16le(head, l.bits);
+        putLe32(head, 12);
+        putLe16(head, l.width);
+        putLe16(head, l.height);
+        putLe16(head, 1);
+        putLe16(head, l.bits);
         for (unsigned i = 0; i < l.colours; ++i)
             head.insert(head.end(), {(unsigned char)(i * 40), (unsigned char)(255 - i * 13), (unsigned char)(i * 77)});
     } else {
-        put32le(head, 40);
-        put32le(head, l.width);
-        put32le(head, l.topDown ? -l.height : l.height);
-        put16le(head, 1);
-        put16le(head, l.bits);
-        put32le(head, l.compression);
-        put32le(head, pixels.size());
-        put32le(head, 2835);
-        put32le(head, 2835);
-        put32le(head, l.colours);
-        put32le(head, 0);
+        putLe32(head, 40);
+        putLe32(head, l.width);
+        putLe32(head, l.topDown ? -l.height : l.height);
+        putLe16(head, 1);
+        putLe16(head, l.bits);
+        putLe32(head, l.compression);
+        putLe32(head, pixels.size());
+        putLe32(head, 2835);
+        putLe32(head, 2835);
+        putLe32(head, l.colours);
+        putLe32(head, 0);
         if (l.compression == 3) {
-            put32le(head, 0xF800);
-            put32le(head, 0x07E0);
-            put32le(head, 0x001F);
+            putLe32(head, 0xF800);
+            putLe32(head, 0x07E0);
+            putLe32(head, 0x001F);
         }
         for (unsigned i = 0; i < l.colours; ++i)
             head.insert(head.end(), {(unsigned char)(i * 40), (unsigned char)(255 - i * 13), (unsigned char)(i * 77), 0});
@@ -155,9 +140,9 @@ Bytes makeBmp(const BmpLayout& l, bool rleDelta = false) {
     if (l.fileHeader) {
         file.push_back('B');
         file.push_back('M');
-        put32le(file, 14 + head.size() + pixels.size());
-        put32le(file, 0);
-        put32le(file, 14 + head.size());
+        putLe32(file, 14 + head.size() + pixels.size());
+        putLe32(file, 0);
+        putLe32(file, 14 + head.size());
     }
     file.insert(file.end(), head.begin(), head.end());
     file.insert(file.end(), pixels.begin(), pixels.end());
@@ -203,8 +188,8 @@ Bytes rleRow(const unsigned char* row, int n) {
 }
 
 Bytes makeSgi(const SgiLayout& l) {
-    auto put16 = l.bigEndian ? put16be : put16le;
-    auto put32 = l.bigEndian ? put32be : put32le;
+    auto put16 = l.bigEndian ? putBe16 : putLe16;
+    auto put32 = l.bigEndian ? putBe32 : putLe32;
     Bytes file;
     put16(file, 474);
     put16(file, (l.rle ? 1u : 0u) << 8 | 1u);  // storage, bytes per channel
@@ -349,4 +334,13 @@ std::vector<SampleFile> objSamples() {
         out.push_back({s.name, b});
     }
     return out;
+}
+
+std::vector<SampleFile> bitmapSuiteFiles(const std::vector<std::string>& names) {
+    std::vector<SampleFile> files;
+    for (const std::string& name : names) {
+        Bytes bytes = readFileBytes(testDataDir() / "bmpsuite" / name);
+        if (!bytes.empty()) files.push_back({name, std::move(bytes)});
+    }
+    return files;
 }

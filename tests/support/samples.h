@@ -3,17 +3,10 @@
 // deterministic, so a failure names the same bytes on every run.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
-using Bytes = std::vector<unsigned char>;
-
-// Appends 16- and 32-bit values in little- or big-endian byte order.
-void put16le(Bytes& b, unsigned v);
-void put32le(Bytes& b, std::uint32_t v);
-void put16be(Bytes& b, unsigned v);
-void put32be(Bytes& b, std::uint32_t v);
+#include "tests/support/bytes.h"
 
 struct SampleFile {
     std::string name;  // a file name that says what the file holds
@@ -41,3 +34,8 @@ struct ObjSample {
     std::string mtl;  // "" when the OBJ file names no library
 };
 std::vector<ObjSample> objTexts();
+
+// Files of the bitmap suite (tests/data/bmpsuite, names like "good/pal8.bmp")
+// that the readers take, small enough to cut at every byte; a file that
+// cannot be read is left out.
+std::vector<SampleFile> bitmapSuiteFiles(const std::vector<std::string>& names);

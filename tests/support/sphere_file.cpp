@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "bench/model/sphere_file.h"
+#include "tests/support/sphere_file.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Writes one benchmark sphere: model_sphere_file PATH triangles|quads|plain
 #include <cstring>
 
-#include "bench/model/sphere_file.h"
+#include "tests/support/sphere_file.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) return 2;

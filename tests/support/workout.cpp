@@ -1,4 +1,4 @@
-#include "tests/hostile/workout.h"
+#include "tests/support/workout.h"
 
 #include <malloc.h>
 
@@ -11,7 +11,7 @@
 #include "image/image_core.h"
 #include "model/glm.h"
 #include "model/glm_core.h"
-#include "tests/hostile/model_checks.h"
+#include "tests/support/model_checks.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // encodings and sizes it needs, looking like what they name, and the same
 // bytes on every run.
 
-#include "support.h"
+#include "tests/support/pictures.h"
 
 #include "image/image.h"
 
