@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "tests/hostile/workout.h"
+#include "tests/support/workout.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
     if (const char* problem = workoutDib(data, size)) {

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "tests/hostile/workout.h"
+#include "tests/support/workout.h"
 
 namespace {
 

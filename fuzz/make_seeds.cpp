@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "tests/hostile/samples.h"
+#include "tests/support/samples.h"
 
 namespace fs = std::filesystem;
 

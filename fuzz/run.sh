@@ -28,7 +28,7 @@ for t in "${targets[@]}"; do
   mkdir -p "$corpus"
   cp -n "$seeds/$t"/* "$corpus"/ || true
   # Inputs that once found a fault stay in every corpus.
-  find "$here/../tests/hostile/regressions" -name "$t-*" -exec cp -n {} "$corpus"/ \;
+  find "$here/../tests/data/regressions" -name "$t-*" -exec cp -n {} "$corpus"/ \;
   dict=$t
   case $t in
     dib|bmp) max_len=20000 dict=bmp

@@ -17,18 +17,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/bytes.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr int SIDE = 4096;
-
-void put16(std::vector<unsigned char>& b, unsigned v) { b.insert(b.end(), {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8)}); }
-void put32(std::vector<unsigned char>& b, std::uint32_t v)
-{
-    put16(b, v & 0xFFFF);
-    put16(b, v >> 16);
-}
 
 std::string writeBitmap(const char* name, int bits)
 {
@@ -36,17 +31,17 @@ std::string writeBitmap(const char* name, int bits)
     const std::uint32_t colours = bits == 8 ? 256 : 0;
     const std::uint32_t offset = 54 + 4 * colours;
     std::vector<unsigned char> b{'B', 'M'};
-    put32(b, static_cast<std::uint32_t>(offset + stride * SIDE));
-    put32(b, 0);
-    put32(b, offset);
+    putLe32(b, static_cast<std::uint32_t>(offset + stride * SIDE));
+    putLe32(b, 0);
+    putLe32(b, offset);
     for (std::uint32_t v : {40u, static_cast<std::uint32_t>(SIDE), static_cast<std::uint32_t>(SIDE)})
-        put32(b, v);
-    put16(b, 1);
-    put16(b, static_cast<unsigned>(bits));
+        putLe32(b, v);
+    putLe16(b, 1);
+    putLe16(b, static_cast<unsigned>(bits));
     for (std::uint32_t v : {0u, static_cast<std::uint32_t>(stride * SIDE), 2835u, 2835u, colours, 0u})
-        put32(b, v);
+        putLe32(b, v);
     for (std::uint32_t i = 0; i < colours; ++i)
-        put32(b, (i * 0x010307u) & 0xFFFFFF);
+        putLe32(b, (i * 0x010307u) & 0xFFFFFF);
     std::uint32_t noise = 12345;
     for (int y = 0; y < SIDE; ++y) {
         const std::size_t start = b.size();

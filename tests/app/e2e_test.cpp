@@ -5,6 +5,11 @@
 // Xlib after gtest: its macros (None, Bool) clash with gtest's names.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+
+#include "tests/support/apitrace.h"
+#include "tests/support/files.h"
+#include "tests/support/x_session.h"
+
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -26,25 +31,8 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-struct Output {
-    int status;
-    std::string text;
-};
-
-// Runs a shell command (xdotool, import) against the private display.
-Output run(const std::string& command)
-{
-    Output out{-1, {}};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return out;
-    std::array<char, 256> buffer;
-    while (std::fgets(buffer.data(), buffer.size(), pipe))
-        out.text += buffer.data();
-    const int status = pclose(pipe);
-    out.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return out;
-}
+using Output = CommandOutput;
+Output run(const std::string& command) { return runCommand(command); }
 
 // One action per call: chained after a mouse move, xdotool would send the
 // next key or button to the window under the pointer as a synthetic event.
@@ -53,35 +41,7 @@ void xdotool(const std::string& args)
     run("xdotool " + args);
 }
 
-// First visible window whose name matches the anchored pattern, waiting
-// for it up to the given time; 0 when none appears.
-Window findWindow(const std::string& namePattern, std::chrono::milliseconds patience)
-{
-    const auto end = Clock::now() + patience;
-    do {
-        const Output out = run("xdotool search --onlyvisible --name '" + namePattern + "'");
-        if (out.status == 0)
-            return std::strtoul(out.text.c_str(), nullptr, 10);
-        std::this_thread::sleep_for(50ms);
-    } while (Clock::now() < end);
-    return 0;
-}
-
-// Waits until the given window is no longer a visible window of that name.
-bool windowGone(const std::string& namePattern, Window id, std::chrono::milliseconds patience)
-{
-    const std::string idLine = std::to_string(id) + "\n";
-    const auto end = Clock::now() + patience;
-    while (Clock::now() < end) {
-        const Output out = run("xdotool search --onlyvisible --name '" + namePattern + "'");
-        if (out.status != 0 || ("\n" + out.text).find("\n" + idLine) == std::string::npos)
-            return true;
-        std::this_thread::sleep_for(50ms);
-    }
-    return false;
-}
-
-pid_t xvfbPid = 0;
+PrivateXServer* xServer = nullptr;
 Display* x = nullptr;
 
 class Viewer : public ::testing::Test {
@@ -89,27 +49,10 @@ protected:
     static void SetUpTestSuite()
     {
         // A private X server, so that no other test's window takes the
-        // pointer or the keyboard; it tells its display number on a pipe.
-        int fds[2];
-        ASSERT_EQ(pipe(fds), 0);
-        xvfbPid = fork();
-        if (xvfbPid == 0) {
-            close(fds[0]);
-            const std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
-                   "-nolisten", "tcp", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        std::string number;
-        char c = 0;
-        while (read(fds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        close(fds[0]);
-        ASSERT_FALSE(number.empty()) << "Xvfb did not start";
-        const std::string display = ":" + number;
-        setenv("DISPLAY", display.c_str(), 1);
-        setenv("LC_ALL", "C.UTF-8", 1);
+        // pointer or the keyboard.
+        xServer = new PrivateXServer;
+        ASSERT_TRUE(xServer->running()) << "Xvfb did not start";
+        const std::string display = xServer->display();
         x = XOpenDisplay(display.c_str());
         ASSERT_NE(x, nullptr);
         std::filesystem::create_directories(SCREENSHOT_DIR);
@@ -120,11 +63,8 @@ protected:
         if (x)
             XCloseDisplay(x);
         x = nullptr;
-        if (xvfbPid > 0) {
-            kill(xvfbPid, SIGTERM);
-            waitpid(xvfbPid, nullptr, 0);
-        }
-        xvfbPid = 0;
+        delete xServer;
+        xServer = nullptr;
     }
 
     void SetUp() override
@@ -413,42 +353,13 @@ TEST_F(Viewer, MenuShowsEachBodyWithItsFactBox)
 // and of the lighting key, in their order.
 class TracedViewer : public Viewer {
 protected:
-    std::vector<std::string> command() override
-    {
-        // A sanitizer build would otherwise refuse apitrace's preloaded wrapper.
-        const char* asan = std::getenv("ASAN_OPTIONS");
-        setenv("ASAN_OPTIONS",
-               (std::string(asan ? asan : "") + ":verify_asan_link_order=0").c_str(), 1);
-        return {"apitrace", "trace", "-o", trace.string(), VIEWER_BINARY};
-    }
+    std::vector<std::string> command() override { return tracedCommand(trace, {VIEWER_BINARY}); }
 
     // The traced OpenGL calls as apitrace prints them, GLX calls left out.
-    std::vector<std::string> glCalls()
-    {
-        const std::filesystem::path dump = dir / "dump.txt";
-        run("apitrace dump --call-nos=no --arg-names=no --color=never --multiline=no '" +
-            trace.string() + "' > '" + dump.string() + "'");
-        std::vector<std::string> calls;
-        std::ifstream in(dump);
-        for (std::string line; std::getline(in, line);)
-            if (line.rfind("gl", 0) == 0 && line.rfind("glX", 0) != 0)
-                calls.push_back(line);
-        return calls;
-    }
+    std::vector<std::string> glCalls() { return glCallsOnly(dumpTrace(trace)); }
 
-    void TearDown() override
-    {
-        Viewer::TearDown();
-        std::filesystem::remove_all(dir);
-    }
-
-    const std::filesystem::path dir = [] {
-        auto d = std::filesystem::temp_directory_path() /
-                 ("viewer-trace-" + std::to_string(getpid()));
-        std::filesystem::create_directories(d);
-        return d;
-    }();
-    const std::filesystem::path trace = dir / "viewer.trace";
+    const TempDir dir;
+    const std::filesystem::path trace = dir.path / "viewer.trace";
 };
 
 TEST_F(TracedViewer, ReshapeAndLightingKeyIssueTheirCallsInOrder)

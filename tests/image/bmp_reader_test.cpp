@@ -1,6 +1,6 @@
 // readBmp: the sky picture's reader and the lines it prints.
 
-#include "support.h"
+#include "tests/support/pictures.h"
 
 #include "image/image.h"
 

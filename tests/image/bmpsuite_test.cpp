@@ -1,7 +1,7 @@
 // Every picture of the BMP suite through both BMP readers, against the
 // reference decodes listed in its manifest.
 
-#include "support.h"
+#include "tests/support/pictures.h"
 
 #include "image/image.h"
 

@@ -1,6 +1,6 @@
 // The DIB loader on hand-built files: layouts, depths, messages.
 
-#include "support.h"
+#include "tests/support/pictures.h"
 
 #include "image/image.h"
 #include "image/image_core.h"

@@ -1,6 +1,6 @@
 // The SGI loader against pictures written by ImageMagick.
 
-#include "support.h"
+#include "tests/support/pictures.h"
 
 #include "image/image.h"
 #include "image/image_core.h"

@@ -2,11 +2,12 @@
 // that make-textures paints: what OpenGL holds afterwards, the message boxes
 // and lines of the failure cases, and the exact call order (apitrace).
 
-#include "support.h"
+#include "tests/support/pictures.h"
 
 #include "app/viewer_state.h"
 #include "image/image.h"
 #include "image/texture_set.h"
+#include "tests/support/apitrace.h"
 #include "tests/support/pin_libraries.h"
 
 #include <GL/freeglut.h>
@@ -191,17 +192,10 @@ TEST_F(TextureSet, CallsFollowTheStartUpOrder)
 {
     // Record the driver's calls with apitrace and read them back.
     const fs::path trace = dir.path / "set.trace";
-    const std::string run = "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0 apitrace trace -o '" +
-                            trace.string() + "' '" TEXTURE_TRACE_DRIVER "' '" + dir.path.string() + "' >/dev/null 2>&1";
-    ASSERT_EQ(std::system(run.c_str()), 0);
-    const fs::path dump = dir.path / "set.txt";
-    const std::string dumpCommand = "apitrace dump --call-nos=no --arg-names=no --color=never --multiline=no '" +
-                                    trace.string() + "' >'" + dump.string() + "'";
-    ASSERT_EQ(std::system(dumpCommand.c_str()), 0);
+    ASSERT_TRUE(recordTrace(trace, {TEXTURE_TRACE_DRIVER, dir.path.string()}, "/dev/null"));
     std::vector<std::string> calls;
-    std::ifstream in(dump);
     bool inside = false;
-    for (std::string line; std::getline(in, line);) {
+    for (const std::string& line : dumpTrace(trace)) {
         if (line == "glPassThrough(0)")
             inside = true;
         else if (line == "glPassThrough(2)")

@@ -9,7 +9,7 @@
 #include "app/viewer.h"
 #include "app/viewer_state.h"
 #include "render/render.h"
-#include "tests/render/render_fixture.h"
+#include "tests/support/render_fixture.h"
 
 namespace {
 

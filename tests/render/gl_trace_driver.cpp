@@ -12,7 +12,7 @@
 #include "image/image.h"
 #include "platform/message_box.h"
 #include "render/render.h"
-#include "tests/render/render_fixture.h"
+#include "tests/support/render_fixture.h"
 #include "tests/render/sphere_cases.h"
 
 int main(int argc, char** argv)

@@ -17,74 +17,30 @@
 #include <vector>
 
 #include "tests/render/sphere_cases.h"
+#include "tests/support/apitrace.h"
+#include "tests/support/files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Call {
-    std::string name;
-    std::vector<std::string> args;
-    double num(std::size_t i) const { return std::strtod(args.at(i).c_str(), nullptr); }
-    std::string text() const
-    {
-        std::string s = name + "(";
-        for (std::size_t i = 0; i < args.size(); ++i) s += (i ? ", " : "") + args[i];
-        return s + ")";
-    }
-};
-
-// "glVertex3f(1, -0.5, 2)" -> name and arguments; top-level commas only.
-Call parseCall(const std::string& line)
-{
-    Call call;
-    const std::size_t open = line.find('(');
-    if (open == std::string::npos) return {line, {}};
-    call.name = line.substr(0, open);
-    int depth = 0;
-    std::string arg;
-    for (std::size_t i = open + 1; i < line.size(); ++i) {
-        const char ch = line[i];
-        if (depth == 0 && ch == ')') break;
-        if (ch == '(' || ch == '{' || ch == '[') ++depth;
-        if (ch == ')' || ch == '}' || ch == ']') --depth;
-        if (depth == 0 && ch == ',') {
-            call.args.push_back(arg);
-            arg.clear();
-            if (i + 1 < line.size() && line[i + 1] == ' ') ++i;
-            continue;
-        }
-        arg += ch;
-    }
-    if (!arg.empty()) call.args.push_back(arg);
-    return call;
-}
+using Call = GlCall;
 
 // Runs the driver under apitrace and returns the calls between the
 // glPassThrough markers, keyed by marker value.
 std::map<int, std::vector<Call>> traceDriver(const char* what)
 {
-    const fs::path dir = fs::temp_directory_path() / ("render-trace-" + std::to_string(getpid()));
-    fs::create_directories(dir);
-    const fs::path trace = dir / (std::string(what) + ".trace");
-    const fs::path dump = dir / (std::string(what) + ".txt");
-    // The driver may be built with AddressSanitizer, which otherwise
-    // refuses to run behind apitrace's preloaded wrapper.
-    const std::string run = "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0 apitrace trace -o '" +
-                            trace.string() + "' '" GL_TRACE_DRIVER "' " + what + " >'" +
-                            (dir / "log").string() + "' 2>&1";
+    const TempDir dir;
+    const fs::path trace = dir.path / (std::string(what) + ".trace");
     std::map<int, std::vector<Call>> segments;
-    if (std::system(run.c_str()) != 0) {
-        ADD_FAILURE() << "tracing failed: " << run;
+    if (!recordTrace(trace, {GL_TRACE_DRIVER, what}, dir.path / "log")) {
+        ADD_FAILURE() << "tracing failed: " << readFile(dir.path / "log");
         return segments;
     }
-    const std::string dumpCmd = "apitrace dump --call-nos=no --arg-names=no --color=never --multiline=no '" +
-                                trace.string() + "' >'" + dump.string() + "'";
-    EXPECT_EQ(std::system(dumpCmd.c_str()), 0);
-    std::ifstream in(dump);
-    std::string line;
+    const std::vector<std::string> lines = dumpTrace(trace);
+    EXPECT_FALSE(lines.empty());
     int marker = -1000;
-    while (std::getline(in, line)) {
+    for (const std::string& line : lines) {
         Call call = parseCall(line);
         if (call.name == "glPassThrough") {
             marker = static_cast<int>(std::lround(call.num(0)));
@@ -93,7 +49,6 @@ std::map<int, std::vector<Call>> traceDriver(const char* what)
         }
         if (marker != -1000) segments[marker].push_back(std::move(call));
     }
-    fs::remove_all(dir);
     return segments;
 }
 

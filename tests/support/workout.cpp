@@ -1,0 +1,219 @@
+#include "tests/support/workout.h"
+
+#include <malloc.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "image/image_core.h"
+#include "model/glm.h"
+#include "model/glm_core.h"
+#include "tests/support/model_checks.h"
+
+namespace {
+
+const char* checkPicture(const ImageRGB& image) {
+    if (image.width <= 0 || image.height <= 0 || image.width > IMAGE_MAX_SIDE || image.height > IMAGE_MAX_SIDE ||
+        std::int64_t{image.width} * image.height > IMAGE_MAX_PIXELS)
+        return "picture size outside the bounds";
+    if (!image.pixels) return "picture without pixels";
+    if (malloc_usable_size(image.pixels) < std::size_t(image.width) * std::size_t(image.height) * 3)
+        return "pixel block smaller than width x height x 3";
+    return nullptr;
+}
+
+const char* checkAndFree(ImageRGB* image) {
+    const char* problem = checkPicture(*image);
+    std::free(image->pixels);
+    std::free(image);
+    return problem;
+}
+
+
+struct MtlSource {
+    const char* text;
+    std::size_t size;
+    bool present;
+};
+
+bool loadMaterials(GlmMesh* model, const char* name, void* context, GlmReadError* error) {
+    auto* source = static_cast<MtlSource*>(context);
+    if (!source->present) {
+        error->kind = GLM_READ_MATERIAL_FILE;
+        std::snprintf(error->message, sizeof error->message,
+                      "glmReadMTL() failed: can't open material file \"%s\".\n", name);
+        return false;
+    }
+    glmParseMTL(model, source->text, source->size);
+    return true;
+}
+
+bool sameText(const char* a, const char* b) { return (!a && !b) || (a && b && std::strcmp(a, b) == 0); }
+
+// Entries 1..count of a 1-based array of `width` floats, bit for bit.
+bool sameEntries(const float* a, const float* b, unsigned count, unsigned width) {
+    if (!count) return true;
+    if (!a || !b) return false;
+    return std::memcmp(a + width, b + width, sizeof(float) * width * count) == 0;
+}
+
+bool sameModel(const GlmMesh* a, const GlmMesh* b) {
+    if (a->vertexCount != b->vertexCount || a->normalCount != b->normalCount || a->uvCount != b->uvCount ||
+        a->faceCount != b->faceCount || a->materialCount != b->materialCount || a->groupCount != b->groupCount ||
+        !sameText(a->materialLibrary, b->materialLibrary))
+        return false;
+    if (!sameEntries(a->vertices, b->vertices, a->vertexCount, 3) ||
+        !sameEntries(a->normals, b->normals, a->normalCount, 3) || !sameEntries(a->uvs, b->uvs, a->uvCount, 2))
+        return false;
+    for (unsigned i = 0; i < a->faceCount; ++i) {
+        const GlmFace& f = a->faces[i];
+        const GlmFace& g = b->faces[i];
+        if (std::memcmp(f.vertexRefs, g.vertexRefs, sizeof f.vertexRefs) ||
+            std::memcmp(f.normalRefs, g.normalRefs, sizeof f.normalRefs) ||
+            std::memcmp(f.uvRefs, g.uvRefs, sizeof f.uvRefs))
+            return false;
+    }
+    for (unsigned i = 0; i < a->materialCount; ++i) {
+        const GlmMtlEntry& m = a->materialTable[i];
+        const GlmMtlEntry& n = b->materialTable[i];
+        if (!sameText(m.name, n.name) || std::memcmp(m.diffuseColor, n.diffuseColor, sizeof m.diffuseColor) ||
+            std::memcmp(m.ambientColor, n.ambientColor, sizeof m.ambientColor) ||
+            std::memcmp(m.specularColor, n.specularColor, sizeof m.specularColor) ||
+            std::memcmp(&m.specularExponent, &n.specularExponent, sizeof(float)))
+            return false;
+    }
+    const GlmFaceGroup* g = a->groupList;
+    const GlmFaceGroup* h = b->groupList;
+    for (; g && h; g = g->next, h = h->next) {
+        if (!sameText(g->name, h->name) || g->faceCount != h->faceCount || g->materialIndex != h->materialIndex ||
+            (g->faceCount && std::memcmp(g->faceList, h->faceList, sizeof(unsigned) * g->faceCount)))
+            return false;
+    }
+    return !g && !h;
+}
+
+
+// Writes the model, reads the file back and compares the triangle count.
+const char* writeAndReread(GlmMesh* model, unsigned mode, const char* scratchDir) {
+    const std::string path = std::string(scratchDir) + "/out.obj";
+    glmWriteOBJ(model, path.c_str(), mode);
+    GlmReadOptions options;
+    options.threads = 1;
+    GlmReadError error;
+    GlmMesh* back = glmLoadOBJ(path.c_str(), &options, &error);
+    if (!back) {
+        std::fprintf(stderr, "%s", error.message);
+        return "the written model does not read back";
+    }
+    const bool same = back->faceCount == model->faceCount;
+    glmDestroy(back);
+    return same ? nullptr : "the written model reads back with another triangle count";
+}
+
+}  // namespace
+
+const char* workoutDib(const unsigned char* data, std::size_t size) {
+    ImageRGB* image = nullptr;
+    if (decodeDib(data, size, &image) == IMAGE_OK) return checkAndFree(image);
+    return image ? "a refused bitmap handed out a picture" : nullptr;
+}
+
+const char* workoutBmp(const unsigned char* data, std::size_t size) {
+    ImageRGB image = {};
+    BmpHeaderInfo info;
+    const BmpStatus status = decodeBmp(data, size, &image, &info);
+    const char* problem = nullptr;
+    // A complete picture, or the rows read so far of a short one.
+    if (status == BMP_OK || status == BMP_SHORT_PIXELS) problem = checkPicture(image);
+    else if (image.pixels) problem = "a refused bitmap handed out pixels";
+    std::free(image.pixels);
+    return problem;
+}
+
+const char* workoutSgi(const unsigned char* data, std::size_t size) {
+    ImageRGB* image = nullptr;
+    if (decodeRgb(data, size, &image) == IMAGE_OK) return checkAndFree(image);
+    return image ? "a refused SGI picture handed out a picture" : nullptr;
+}
+
+const char* workoutPpm(const unsigned char* data, std::size_t size) {
+    int width = -1, height = -1;
+    GlmPpmError error;
+    unsigned char* pixels = glmParsePPM(data, size, &width, &height, &error);
+    if (!pixels) return width != -1 || height != -1 ? "a refused PPM picture set its size" : nullptr;
+    ImageRGB image{width, height, pixels};
+    const char* problem = checkPicture(image);
+    std::free(pixels);
+    return problem;
+}
+
+const char* workoutObj(const unsigned char* data, std::size_t size, const char* scratchDir) {
+    const char* text = reinterpret_cast<const char*>(data);
+    const void* nul = size ? std::memchr(data, 0, size) : nullptr;
+    const std::size_t objSize = nul ? static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - data) : size;
+    MtlSource mtl{nul ? text + objSize + 1 : nullptr, nul ? size - objSize - 1 : 0, nul != nullptr};
+
+    GlmReadOptions one;
+    one.threads = 1;
+    one.loadMaterials = loadMaterials;
+    one.loaderContext = &mtl;
+    GlmReadOptions many = one;
+    many.threads = 2;
+    many.chunkBytes = 16;
+    GlmReadError error1, error2;
+    GlmMesh* model = glmParseOBJ(text, objSize, "fuzz/in.obj", &one, &error1);
+    GlmMesh* twin = glmParseOBJ(text, objSize, "fuzz/in.obj", &many, &error2);
+    if (!model || !twin) {
+        if (model) glmDestroy(model);
+        if (twin) glmDestroy(twin);
+        if (!model != !twin || error1.kind != error2.kind) return "the threaded reader disagrees on failure";
+        return error1.kind == GLM_READ_OK ? "a failed read without a reason" : nullptr;
+    }
+    const bool same = sameModel(model, twin);
+    glmDestroy(twin);
+    if (!same) {
+        glmDestroy(model);
+        return "the threaded reader builds another model";
+    }
+    if (!soundModel(model)) {
+        glmDestroy(model);
+        return "a reference outside its array, or a face in no group or in two";
+    }
+
+    // The library name comes from the input: write it under a fixed name
+    // inside the scratch folder.
+    if (model->materialLibrary) {
+        std::free(model->materialLibrary);
+        model->materialLibrary = static_cast<char*>(std::malloc(sizeof "out.mtl"));
+        std::memcpy(model->materialLibrary, "out.mtl", sizeof "out.mtl");
+    }
+    float dimensions[3];
+    glmExtents(model, dimensions);
+    glmFaceNormals(model);
+    glmVertexNormals(model, 90.0f);
+    glmSphereUVs(model);
+    const char* problem = writeAndReread(model, MODE_SMOOTH | MODE_TEXTURE | MODE_MATERIAL, scratchDir);
+    if (!problem) {
+        glmVertexNormals(model, 0.0f);
+        glmVertexNormals(model, 180.0f);
+        glmPlanarUVs(model);
+        glmFlipWinding(model);
+        glmCenterAndScale(model);
+        const float offset[3] = {1.0f, -2.0f, 0.5f};
+        glmShift(model, offset);
+        glmResize(model, 3.0f);
+        glmMergeVertices(model, 0.0f);
+        glmMergeVertices(model, 0.25f);
+        glmVertexNormals(model, 45.0f);
+        problem = writeAndReread(model, MODE_FLAT | MODE_TEXTURE | MODE_COLOR, scratchDir);
+    }
+    if (!problem) {
+        glmMergeVertices(model, 1e30f);
+        problem = writeAndReread(model, MODE_PLAIN, scratchDir);
+    }
+    glmDestroy(model);
+    return problem;
+}
