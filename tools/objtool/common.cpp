@@ -204,6 +204,17 @@ bool boundingBox(const GlmMesh* model, float min[3], float max[3]) {
     return true;
 }
 
+// glmCenterAndScale measures an axis as |max| + |min|, which is the side of
+// the box only when the box holds the origin: a box from 2 to 10 would be
+// scaled as if it were 12 long.  Centring it first makes the two agree.
+void unitize(GlmMesh* model) {
+    float min[3], max[3];
+    if (!boundingBox(model, min, max)) return;
+    const float offset[3] = {-(min[0] + max[0]) / 2, -(min[1] + max[1]) / 2, -(min[2] + max[2]) / 2};
+    glmShift(model, offset);
+    glmCenterAndScale(model);
+}
+
 // glmVertexNormals joins a face when its dot product with the reference
 // exceeds the cosine of the angle, computed with the float nearest pi: at
 // 90 degrees that cosine is slightly below 0, so faces meeting at exactly a

@@ -195,7 +195,7 @@ bool apply(GlmMesh* model, const Operation& op, std::vector<std::string>* warnin
     }
     std::vector<std::string> lines = captureOutput([&] {
         switch (op.kind) {
-        case UNITIZE: glmCenterAndScale(model); break;
+        case UNITIZE: unitize(model); break;
         case SCALE: glmResize(model, op.value); break;
         case REVERSE: glmFlipWinding(model); break;
         case FACET_NORMALS: glmFaceNormals(model); break;

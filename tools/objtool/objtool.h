@@ -50,6 +50,10 @@ GlmMesh* loadModel(const std::string& path, std::vector<std::string>* warnings);
 // Bounding box of vertices 1..vertexCount; false when there are none.
 bool boundingBox(const GlmMesh* model, float min[3], float max[3]);
 
+// Centres the bounding box on the origin and scales the largest side of it
+// to 2.  Needs at least one vertex.
+void unitize(GlmMesh* model);
+
 // The angle handed to glmVertexNormals for a user's smoothing angle: faces
 // meeting at exactly `degrees` keep their hard edge.
 float smoothingAngle(float degrees);

@@ -360,7 +360,7 @@ int commandView(int argc, char** argv) {
 
     if (model->vertexCount > 0) {
         showWarnings(captureOutput([] {
-            glmCenterAndScale(model);
+            unitize(model);
             glmFaceNormals(model);
             if (!model->normals) glmVertexNormals(model, smoothingAngle(smoothAngle));
         }));

@@ -1,0 +1,106 @@
+#include "tests/tools/objtool/support.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "model/glm_core.h"
+
+extern char** environ;
+
+ScratchDir::ScratchDir() {
+    std::string pattern = std::filesystem::temp_directory_path().string() + "/objtool-test-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (!::mkdtemp(buffer.data())) std::abort();
+    dir = buffer.data();
+}
+
+ScratchDir::~ScratchDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
+}
+
+void writeFile(const std::string& path, const std::string& text) {
+    std::ofstream file(path, std::ios::binary);
+    file << text;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+bool fileExists(const std::string& path) {
+    struct stat info;
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+RunResult runObjtool(const std::vector<std::string>& args, bool withoutDisplay) {
+    ScratchDir logs;
+    std::string outPath = logs.path("stdout"), errPath = logs.path("stderr");
+    std::vector<std::string> words = {OBJTOOL_BINARY};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (char** e = environ; *e; e++)
+        if (!withoutDisplay || std::string(*e).rfind("DISPLAY=", 0) != 0) envp.push_back(*e);
+    envp.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    RunResult result;
+    pid_t pid;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) {
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0) {
+        }
+        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    result.out = readFile(outPath);
+    result.err = readFile(errPath);
+    return result;
+}
+
+GlmMesh* readBack(const std::string& path) {
+    GlmReadError error;
+    return glmLoadOBJ(path.c_str(), nullptr, &error);
+}
+
+std::string torusObj(int rings, int sides) {
+    std::ostringstream obj;
+    const double pi = 3.14159265358979;
+    for (int i = 0; i < rings; i++) {
+        for (int j = 0; j < sides; j++) {
+            double u = 2 * pi * i / rings, v = 2 * pi * j / sides;
+            double r = 1.0 + 0.35 * std::cos(v);
+            obj << "v " << r * std::cos(u) << " " << r * std::sin(u) << " " << 0.35 * std::sin(v) << "\n";
+        }
+    }
+    obj << "g torus\n";
+    for (int i = 0; i < rings; i++) {
+        for (int j = 0; j < sides; j++) {
+            int a = i * sides + j + 1, b = ((i + 1) % rings) * sides + j + 1;
+            int c = ((i + 1) % rings) * sides + (j + 1) % sides + 1, d = i * sides + (j + 1) % sides + 1;
+            obj << "f " << a << " " << b << " " << c << " " << d << "\n";
+        }
+    }
+    return obj.str();
+}

@@ -1,0 +1,95 @@
+// objtool view --snapshot: real frames from a real window (needs DISPLAY).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "tests/tools/objtool/support.h"
+
+namespace {
+
+struct Picture {
+    int width = 0, height = 0;
+    unsigned char* pixels = nullptr;
+    ~Picture() { std::free(pixels); }
+    const unsigned char* at(int x, int y) const { return pixels + 3 * (y * width + x); }
+};
+
+bool load(const std::string& path, Picture* picture) {
+    picture->pixels = glmLoadPPM(path.c_str(), &picture->width, &picture->height);
+    return picture->pixels != nullptr;
+}
+
+bool differs(const unsigned char* a, const unsigned char* b) { return std::memcmp(a, b, 3) != 0; }
+
+class ObjtoolView : public testing::Test {
+protected:
+    void SetUp() override {
+        const char* display = std::getenv("DISPLAY");
+        if (!display || !*display) GTEST_SKIP() << "no DISPLAY";
+        writeFile(dir.path("torus.obj"), "mtllib torus.mtl\nusemtl red\n" + torusObj(48, 24));
+        writeFile(dir.path("torus.mtl"), "newmtl red\nKd 0.9 0.1 0.1\nKa 0.3 0 0\n");
+    }
+
+    void snapshot(const std::string& name, std::vector<std::string> options, Picture* picture) {
+        std::vector<std::string> args = {"view", dir.path("torus.obj"), "--snapshot", dir.path(name)};
+        args.insert(args.end(), options.begin(), options.end());
+        RunResult r = runObjtool(args);
+        ASSERT_EQ(r.status, 0) << r.err;
+        ASSERT_TRUE(load(dir.path(name), picture));
+    }
+
+    ScratchDir dir;
+};
+
+TEST_F(ObjtoolView, SnapshotShowsTheModelCentred) {
+    Picture p;
+    snapshot("smooth.ppm", {"--size", "320x240"}, &p);
+    ASSERT_EQ(p.width, 320);
+    ASSERT_EQ(p.height, 240);
+    const unsigned char* background = p.at(0, 0);
+    int minX = p.width, maxX = -1, minY = p.height, maxY = -1, count = 0;
+    for (int y = 0; y < p.height; y++)
+        for (int x = 0; x < p.width; x++)
+            if (differs(p.at(x, y), background)) {
+                count++;
+                minX = std::min(minX, x), maxX = std::max(maxX, x);
+                minY = std::min(minY, y), maxY = std::max(maxY, y);
+            }
+    // A torus seen face on: a ring that fills most of the height.
+    EXPECT_GT(count, p.width * p.height / 10);
+    EXPECT_LT(count, p.width * p.height * 9 / 10);
+    EXPECT_GT(maxY - minY, p.height * 3 / 4);
+    EXPECT_NEAR((minX + maxX) / 2.0, (p.width - 1) / 2.0, 3.0);
+    EXPECT_NEAR((minY + maxY) / 2.0, (p.height - 1) / 2.0, 3.0);
+    // The hole in the middle shows the background.
+    EXPECT_FALSE(differs(p.at(p.width / 2, p.height / 2), background));
+}
+
+TEST_F(ObjtoolView, DrawModesGiveDifferentPictures) {
+    Picture smooth, flat, colour, wire;
+    snapshot("smooth.ppm", {"--size", "200x200", "--mode", "smooth"}, &smooth);
+    snapshot("flat.ppm", {"--size", "200x200", "--mode", "flat"}, &flat);
+    snapshot("colour.ppm", {"--size", "200x200", "--mode", "color"}, &colour);
+    snapshot("wire.ppm", {"--size", "200x200", "--wireframe"}, &wire);
+    auto countDifferent = [](const Picture& a, const Picture& b) {
+        int n = 0;
+        for (int i = 0; i < a.width * a.height; i++) n += differs(a.pixels + 3 * i, b.pixels + 3 * i);
+        return n;
+    };
+    // Faceted shading changes many pixels of the same silhouette.
+    EXPECT_GT(countDifferent(smooth, flat), 2000);
+    EXPECT_GT(countDifferent(smooth, wire), 2000);
+    // The colour mode draws with the material's red.
+    int red = 0, grey = 0;
+    for (int i = 0; i < colour.width * colour.height; i++) {
+        const unsigned char* c = colour.pixels + 3 * i;
+        red += c[0] > 2 * c[1] + 20 && c[0] > 2 * c[2] + 20;
+        const unsigned char* s = smooth.pixels + 3 * i;
+        grey += s[0] > 2 * s[1] + 20;
+    }
+    EXPECT_GT(red, 2000);
+    EXPECT_EQ(grey, 0);
+}
+
+}  // namespace
