@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -47,9 +48,10 @@ bool fileExists(const std::string& path) {
     return ::lstat(path.c_str(), &info) == 0;
 }
 
-RunResult runObjtool(const std::vector<std::string>& args, bool withoutDisplay) {
-    ScratchDir logs;
-    std::string outPath = logs.path("stdout"), errPath = logs.path("stderr");
+namespace {
+
+pid_t spawn(const std::vector<std::string>& args, const std::string& outPath, const std::string& errPath,
+            bool withoutDisplay) {
     std::vector<std::string> words = {OBJTOOL_BINARY};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -65,15 +67,42 @@ RunResult runObjtool(const std::vector<std::string>& args, bool withoutDisplay) 
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    RunResult result;
     pid_t pid;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) {
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+}  // namespace
+
+int startObjtool(const std::vector<std::string>& args, const std::string& outPath, const std::string& errPath) {
+    return spawn(args, outPath, errPath, false);
+}
+
+int waitObjtool(int pid, double seconds) {
+    if (pid <= 0) return -1;
+    int status = 0;
+    for (int waited = 0; waited < seconds * 100; waited++) {
+        pid_t done = ::waitpid(pid, &status, WNOHANG);
+        if (done == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        ::usleep(10000);
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+    return -1;
+}
+
+RunResult runObjtool(const std::vector<std::string>& args, bool withoutDisplay) {
+    ScratchDir logs;
+    std::string outPath = logs.path("stdout"), errPath = logs.path("stderr");
+    RunResult result;
+    pid_t pid = spawn(args, outPath, errPath, withoutDisplay);
+    if (pid > 0) {
         int status = 0;
         while (::waitpid(pid, &status, 0) < 0) {
         }
         result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
-    posix_spawn_file_actions_destroy(&actions);
     result.out = readFile(outPath);
     result.err = readFile(errPath);
     return result;

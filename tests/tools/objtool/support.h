@@ -29,6 +29,13 @@ struct RunResult {
 // removed from its environment.
 RunResult runObjtool(const std::vector<std::string>& args, bool withoutDisplay = false);
 
+// Starts objtool without waiting for it, its output into the given files;
+// returns the process id, or -1.
+int startObjtool(const std::vector<std::string>& args, const std::string& outPath, const std::string& errPath);
+// Waits up to `seconds` for the process: its exit status, or -1 when it did
+// not end normally or in time (it is then killed).
+int waitObjtool(int pid, double seconds);
+
 // Reads a model with the library (null when it refuses it).
 GlmMesh* readBack(const std::string& path);
 

@@ -1,6 +1,9 @@
 // objtool view --snapshot: real frames from a real window (needs DISPLAY).
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -90,6 +93,67 @@ TEST_F(ObjtoolView, DrawModesGiveDifferentPictures) {
     }
     EXPECT_GT(red, 2000);
     EXPECT_EQ(grey, 0);
+}
+
+// The output of a shell command, without the last line break.
+std::string shell(const std::string& command) {
+    std::string out;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[512];
+        while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+        ::pclose(pipe);
+    }
+    while (!out.empty() && out.back() == '\n') out.pop_back();
+    return out;
+}
+
+// Polls the window's title until it contains `text`.
+std::string waitForTitle(const std::string& window, const std::string& text) {
+    std::string title;
+    for (int i = 0; i < 100; i++) {
+        title = shell("xdotool getwindowname " + window);
+        if (title.find(text) != std::string::npos) break;
+        ::usleep(20000);
+    }
+    return title;
+}
+
+// The window's pixels, through ImageMagick's screen grab.
+std::string grab(const std::string& window, const std::string& path) {
+    shell("import -window " + window + " ppm:" + path);
+    return readFile(path);
+}
+
+TEST_F(ObjtoolView, KeysAndMouseDriveTheWindow) {
+    if (shell("command -v xdotool && command -v import").empty()) GTEST_SKIP() << "xdotool or import missing";
+    int pid = startObjtool({"view", dir.path("torus.obj"), "--size", "300x300"}, dir.path("out"), dir.path("err"));
+    ASSERT_GT(pid, 0);
+    std::string window = shell("timeout 10 xdotool search --sync --name '^torus.obj - 2304 triangles' | head -1");
+    if (window.empty()) {
+        waitObjtool(pid, 0);
+        FAIL() << "no window; " << readFile(dir.path("err"));
+    }
+    EXPECT_NE(waitForTitle(window, "smooth, lit, smoothing 90 deg"), "");
+    shell("xdotool windowfocus --sync " + window);
+    std::string before = grab(window, dir.path("before.ppm"));
+
+    shell("xdotool key f");
+    EXPECT_NE(waitForTitle(window, "flat,").find("flat, lit"), std::string::npos);
+    shell("xdotool key bracketleft bracketleft bracketright l w");
+    EXPECT_NE(waitForTitle(window, "85 deg").find("flat, unlit, wireframe, smoothing 85 deg"), std::string::npos);
+    shell("xdotool key w l s n");
+    EXPECT_NE(waitForTitle(window, "smooth, lit, smoothing").find("smooth, lit, smoothing 85 deg"), std::string::npos);
+
+    // A left drag orbits the model: the picture changes.
+    shell("xdotool mousemove --window " + window + " 150 150 mousedown 1 mousemove --window " + window +
+          " 220 180 mouseup 1");
+    std::string after;
+    for (int i = 0; i < 50 && (after = grab(window, dir.path("after.ppm"))) == before; i++) ::usleep(20000);
+    EXPECT_FALSE(before.empty());
+    EXPECT_NE(after, before);
+
+    shell("xdotool key q");
+    EXPECT_EQ(waitObjtool(pid, 10), 0) << readFile(dir.path("err"));
 }
 
 }  // namespace
