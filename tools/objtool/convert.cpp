@@ -157,7 +157,10 @@ bool writeModel(GlmMesh* model, const std::string& inPath, OutputFile& out, unsi
         std::fclose(log);
     }
     if (!ok || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        // The writer's own complaint names the file it could not open.
         std::string why = lines.empty() ? std::string("the writer stopped") : lines.back();
+        for (auto line = lines.rbegin(); line != lines.rend(); ++line)
+            if (line->find("failed") != std::string::npos) why = *line;
         fail(out.finalPath + ": cannot write: " + why);
         outputAbandon(&out);
         return false;
