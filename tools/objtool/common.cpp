@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -87,6 +88,20 @@ void initMessages() {
 void fail(const std::string& text) { writeAll(messageFd, "objtool: " + text + "\n"); }
 
 void warn(const std::string& text) { writeAll(messageFd, "objtool: warning: " + text + "\n"); }
+
+// Library warnings can repeat once per vertex; each text is shown once.
+void reportWarnings(const std::vector<std::string>& warnings, const std::string& prefix) {
+    std::vector<std::string> order;
+    std::map<std::string, unsigned> counts;
+    for (const std::string& line : warnings) {
+        if (line.empty()) continue;
+        if (counts[line]++ == 0) order.push_back(line);
+    }
+    for (const std::string& line : order) {
+        unsigned n = counts[line];
+        warn(prefix + (n > 1 ? line + " (" + std::to_string(n) + " times)" : line));
+    }
+}
 
 int beginCapture() {
     std::fflush(stdout);

@@ -169,20 +169,6 @@ bool writeModel(GlmMesh* model, const std::string& inPath, OutputFile& out, unsi
     return outputCommit(&out);
 }
 
-// Library warnings can repeat once per vertex; each text is shown once.
-void reportWarnings(const std::vector<std::string>& warnings) {
-    std::vector<std::string> order;
-    std::map<std::string, unsigned> counts;
-    for (const std::string& line : warnings) {
-        if (line.empty()) continue;
-        if (counts[line]++ == 0) order.push_back(line);
-    }
-    for (const std::string& line : order) {
-        unsigned n = counts[line];
-        warn(n > 1 ? line + " (" + std::to_string(n) + " times)" : line);
-    }
-}
-
 // Runs one operation; false after a message when the model cannot take it.
 bool apply(GlmMesh* model, const Operation& op, std::vector<std::string>* warnings) {
     bool needsVertices = op.kind == UNITIZE || op.kind == FACET_NORMALS || op.kind == SMOOTH ||
@@ -295,7 +281,7 @@ int commandConvert(int argc, char** argv) {
     } else {
         outputAbandon(&out);
     }
-    reportWarnings(warnings);
+    reportWarnings(warnings, "");
     glmDestroy(model);
     return ok ? EXIT_OK : EXIT_FAILED;
 }

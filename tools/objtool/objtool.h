@@ -18,6 +18,10 @@ constexpr int EXIT_USAGE = 2;   // the command line is wrong
 void fail(const std::string& text);
 void warn(const std::string& text);
 
+// Warnings on standard error, each text once with its count; `prefix`
+// (such as "file.obj: ") goes before each.
+void reportWarnings(const std::vector<std::string>& warnings, const std::string& prefix);
+
 // Called once at start: remembers where messages and the progress line go.
 void initMessages();
 

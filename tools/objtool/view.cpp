@@ -59,10 +59,7 @@ unsigned modeFlags() {
     return MODE_SMOOTH;
 }
 
-void showWarnings(const std::vector<std::string>& lines) {
-    for (const std::string& line : lines)
-        if (!line.empty()) warn(modelName + ": " + line);
-}
+void showWarnings(const std::vector<std::string>& lines) { reportWarnings(lines, modelName + ": "); }
 
 void updateTitle() {
     char text[512];
