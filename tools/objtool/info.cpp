@@ -51,7 +51,7 @@ nlohmann::json describe(const std::string& path, const GlmMesh* model,
         for (int k = 0; k < 3; k++) {
             box["min"].push_back(tidy(min[k]));
             box["max"].push_back(tidy(max[k]));
-            box["size"].push_back(tidy(max[k] - min[k]));
+            box["extents"].push_back(tidy(max[k] - min[k]));
             box["centre"].push_back(tidy((max[k] + min[k]) / 2));
         }
         out["bounds"] = box;

@@ -105,7 +105,7 @@ TEST(ObjtoolInfo, CubeWithGroupsAndMaterials) {
     EXPECT_EQ(info["materials"], json::array({"default", "red", "blue"}));
     expectVector(info["bounds"]["min"], -1, -1, -1);
     expectVector(info["bounds"]["max"], 1, 1, 1);
-    expectVector(info["bounds"]["size"], 2, 2, 2);
+    expectVector(info["bounds"]["extents"], 2, 2, 2);
     expectVector(info["bounds"]["centre"], 0, 0, 0);
     // File order; "caps" met again at the end takes the material then current.
     ASSERT_EQ(info["groups"].size(), 3u);
@@ -141,7 +141,7 @@ TEST(ObjtoolInfo, FansRelativeReferencesAndCrLf) {
     EXPECT_TRUE(info["materialLibrary"].is_null());
     expectVector(info["bounds"]["min"], 0, 0, -1);
     expectVector(info["bounds"]["max"], 2, 4, 0);
-    expectVector(info["bounds"]["size"], 2, 4, 1);
+    expectVector(info["bounds"]["extents"], 2, 4, 1);
     expectVector(info["bounds"]["centre"], 1, 2, -0.5f);
     ASSERT_EQ(info["groups"].size(), 2u);
     EXPECT_EQ(info["groups"][1]["name"], " poly");  // no carriage return kept
@@ -265,7 +265,7 @@ TEST(ObjtoolConvert, OperationsRunInTheOrderGiven) {
             EXPECT_GE(info["bounds"]["min"][k].get<float>(), -c.limit - 1e-6f) << info["bounds"];
             EXPECT_LE(info["bounds"]["max"][k].get<float>(), c.limit + 1e-6f) << info["bounds"];
             EXPECT_NEAR(info["bounds"]["centre"][k].get<float>(), 0.0f, 1e-6f);
-            largest = std::max(largest, info["bounds"]["size"][k].get<float>());
+            largest = std::max(largest, info["bounds"]["extents"][k].get<float>());
         }
         EXPECT_NEAR(largest, 2 * c.limit, 1e-5f);
     }
