@@ -1,0 +1,320 @@
+// Messages, capture of the library's output, the progress line, model
+// loading and safe output files, shared by objtool's subcommands.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "model/glm_core.h"
+#include "tools/objtool/objtool.h"
+
+namespace {
+
+// Where objtool's own messages go: a copy of the standard error that was
+// there at start, so messages still reach the user while fd 2 is captured.
+int messageFd = 2;
+// The same, but only when it is a terminal: the progress line goes there.
+int terminalFd = -1;
+
+FILE* captureFile = nullptr;
+int savedStdout = -1;
+int savedStderr = -1;
+
+std::mutex progressMutex;
+std::condition_variable progressWake;
+std::thread progressThread;
+bool progressDone = false;
+
+void writeAll(int fd, const std::string& text) {
+    const char* p = text.data();
+    std::size_t left = text.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return;
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+}
+
+// The material loader: a library that cannot be read is a warning, and the
+// model goes on with the default material alone.
+bool loadMaterialsOrDefault(GlmMesh* model, const char* name, void*, GlmReadError* error) {
+    char* directory = glmDirectoryOf(model->sourcePath ? model->sourcePath : "");
+    std::string path = std::string(directory ? directory : "") + name;
+    std::free(directory);
+    std::string why;
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0)
+        why = std::strerror(errno);
+    else if (S_ISDIR(info.st_mode))
+        why = "is a directory";
+    else if (!S_ISREG(info.st_mode))
+        why = "not a regular file";
+    else if (glmLoadMTL(model, name, nullptr, error))
+        return true;
+    else
+        why = "cannot be read";
+    // Printed on standard output, which is being captured, so the warning
+    // takes its place among the library's own.
+    std::printf("material library \"%s\": %s; using the default material\n", path.c_str(), why.c_str());
+    glmParseMTL(model, "", 0);
+    return true;
+}
+
+std::string withoutLineBreak(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    return text;
+}
+
+}  // namespace
+
+void initMessages() {
+    int copy = ::fcntl(2, F_DUPFD_CLOEXEC, 3);
+    if (copy >= 0) messageFd = copy;
+    if (::isatty(2)) terminalFd = messageFd;
+}
+
+void fail(const std::string& text) { writeAll(messageFd, "objtool: " + text + "\n"); }
+
+void warn(const std::string& text) { writeAll(messageFd, "objtool: warning: " + text + "\n"); }
+
+// Library warnings can repeat once per vertex; each text is shown once.
+void reportWarnings(const std::vector<std::string>& warnings, const std::string& prefix) {
+    std::vector<std::string> order;
+    std::map<std::string, unsigned> counts;
+    for (const std::string& line : warnings) {
+        if (line.empty()) continue;
+        if (counts[line]++ == 0) order.push_back(line);
+    }
+    for (const std::string& line : order) {
+        unsigned n = counts[line];
+        warn(prefix + (n > 1 ? line + " (" + std::to_string(n) + " times)" : line));
+    }
+}
+
+int beginCapture() {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    captureFile = std::tmpfile();
+    if (!captureFile) return -1;
+    savedStdout = ::dup(1);
+    savedStderr = ::dup(2);
+    ::dup2(::fileno(captureFile), 1);
+    ::dup2(::fileno(captureFile), 2);
+    return 0;
+}
+
+std::vector<std::string> endCapture(int token) {
+    std::vector<std::string> lines;
+    if (token < 0 || !captureFile) return lines;
+    std::fflush(stdout);
+    std::fflush(stderr);
+    ::dup2(savedStdout, 1);
+    ::dup2(savedStderr, 2);
+    ::close(savedStdout);
+    ::close(savedStderr);
+    std::rewind(captureFile);
+    std::string line;
+    for (int c; (c = std::fgetc(captureFile)) != EOF;) {
+        if (c == '\n') {
+            lines.push_back(withoutLineBreak(line));
+            line.clear();
+        } else {
+            line.push_back(static_cast<char>(c));
+        }
+    }
+    if (!line.empty()) lines.push_back(withoutLineBreak(line));
+    std::fclose(captureFile);
+    captureFile = nullptr;
+    return lines;
+}
+
+void progressBegin(const std::string& label) {
+    if (terminalFd < 0) return;
+    progressEnd();
+    progressDone = false;
+    progressThread = std::thread([label] {
+        using namespace std::chrono;
+        const auto start = steady_clock::now();
+        auto elapsed = [&] {
+            char text[32];
+            std::snprintf(text, sizeof text, "%.1f s",
+                          duration<double>(steady_clock::now() - start).count());
+            return std::string(text);
+        };
+        std::unique_lock<std::mutex> lock(progressMutex);
+        if (progressWake.wait_for(lock, milliseconds(500), [] { return progressDone; })) return;
+        do {
+            writeAll(terminalFd, "\r\033[Kobjtool: " + label + "... " + elapsed());
+        } while (!progressWake.wait_for(lock, milliseconds(200), [] { return progressDone; }));
+        writeAll(terminalFd, "\r\033[Kobjtool: " + label + ": done in " + elapsed() + "\n");
+    });
+}
+
+void progressEnd() {
+    if (!progressThread.joinable()) return;
+    {
+        std::lock_guard<std::mutex> lock(progressMutex);
+        progressDone = true;
+    }
+    progressWake.notify_all();
+    progressThread.join();
+}
+
+GlmMesh* loadModel(const std::string& path, std::vector<std::string>* warnings) {
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0) {
+        fail(path + ": " + std::strerror(errno));
+        return nullptr;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        fail(path + ": is a directory");
+        return nullptr;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        fail(path + ": not a regular file");
+        return nullptr;
+    }
+    GlmReadOptions options;
+    options.loadMaterials = loadMaterialsOrDefault;
+    GlmReadError error{};
+    GlmMesh* model = nullptr;
+    progressBegin("reading " + path);
+    std::vector<std::string> lines =
+        captureOutput([&] { model = glmLoadOBJ(path.c_str(), &options, &error); });
+    progressEnd();
+    if (warnings) warnings->insert(warnings->end(), lines.begin(), lines.end());
+    if (!model) {
+        if (error.kind == GLM_READ_CANT_OPEN) {
+            fail(path + ": cannot read the file");
+        } else {
+            fail(path + ": not a model objtool can read: " + withoutLineBreak(error.message));
+        }
+        return nullptr;
+    }
+    return model;
+}
+
+bool boundingBox(const GlmMesh* model, float min[3], float max[3]) {
+    if (model->vertexCount == 0 || !model->vertices) return false;
+    for (int k = 0; k < 3; k++) min[k] = max[k] = model->vertices[3 + k];
+    for (unsigned i = 2; i <= model->vertexCount; i++) {
+        for (int k = 0; k < 3; k++) {
+            float value = model->vertices[3 * i + k];
+            if (value < min[k]) min[k] = value;
+            if (value > max[k]) max[k] = value;
+        }
+    }
+    return true;
+}
+
+// glmCenterAndScale measures an axis as |max| + |min|, which is the side of
+// the box only when the box holds the origin: a box from 2 to 10 would be
+// scaled as if it were 12 long.  Centring it first makes the two agree.
+void unitize(GlmMesh* model) {
+    float min[3], max[3];
+    if (!boundingBox(model, min, max)) return;
+    const float offset[3] = {-(min[0] + max[0]) / 2, -(min[1] + max[1]) / 2, -(min[2] + max[2]) / 2};
+    glmShift(model, offset);
+    glmCenterAndScale(model);
+}
+
+// glmVertexNormals joins a face when its dot product with the reference
+// exceeds the cosine of the angle, computed with the float nearest pi: at
+// 90 degrees that cosine is slightly below 0, so faces meeting at exactly a
+// right angle would be averaged.  A user asking for 90 means "edges of 90
+// degrees and more stay hard"; the slightly smaller angle gives that.
+float smoothingAngle(float degrees) { return degrees * (1.0f - 1e-5f); }
+
+bool outputBegin(const std::string& path, OutputFile* out) {
+    std::string target = path;
+    struct stat info;
+    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+            target = resolved;
+            std::free(resolved);
+        }
+    }
+    if (::stat(target.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        fail(path + ": is a directory");
+        return false;
+    }
+    std::size_t slash = target.rfind('/');
+    std::string directory = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+    std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    std::string temp = directory + "." + name + ".XXXXXX";
+    std::vector<char> buffer(temp.begin(), temp.end());
+    buffer.push_back('\0');
+    int fd = ::mkstemp(buffer.data());
+    if (fd < 0) {
+        fail(path + ": cannot write: " + std::strerror(errno));
+        return false;
+    }
+    out->finalPath = target;
+    out->tempPath = buffer.data();
+    out->fd = fd;
+    return true;
+}
+
+bool outputCommit(OutputFile* out) {
+    mode_t mode;
+    struct stat info;
+    if (::stat(out->finalPath.c_str(), &info) == 0) {
+        mode = info.st_mode & 07777;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ::fchmod(out->fd, mode);
+    bool ok = ::fsync(out->fd) == 0 || errno == EINVAL;
+    int saved = errno;
+    ok = ::close(out->fd) == 0 && ok;
+    out->fd = -1;
+    if (!ok) {
+        fail(out->finalPath + ": cannot write: " + std::strerror(saved));
+        outputAbandon(out);
+        return false;
+    }
+    if (::rename(out->tempPath.c_str(), out->finalPath.c_str()) != 0) {
+        fail(out->finalPath + ": cannot write: " + std::strerror(errno));
+        outputAbandon(out);
+        return false;
+    }
+    out->tempPath.clear();
+    return true;
+}
+
+void outputAbandon(OutputFile* out) {
+    if (out->fd >= 0) ::close(out->fd);
+    out->fd = -1;
+    if (!out->tempPath.empty()) ::unlink(out->tempPath.c_str());
+    out->tempPath.clear();
+}
+
+bool parseFloat(const char* text, float* value) {
+    if (!text || !*text) return false;
+    char* end = nullptr;
+    errno = 0;
+    double parsed = std::strtod(text, &end);
+    if (*end != '\0' || errno == ERANGE || !std::isfinite(parsed)) return false;
+    if (std::fabs(parsed) > 3.4e38) return false;
+    *value = static_cast<float>(parsed);
+    return true;
+}
+
+std::string baseName(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}

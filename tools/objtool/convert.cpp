@@ -1,0 +1,287 @@
+// objtool convert: read a model, apply operations in the order given, write
+// it with the chosen modes.
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "model/glm_core.h"
+#include "tools/objtool/objtool.h"
+
+namespace {
+
+enum OperationKind { UNITIZE, SCALE, REVERSE, FACET_NORMALS, SMOOTH, WELD, LINEAR_UV, SPHERE_UV };
+
+struct Operation {
+    OperationKind kind;
+    float value;
+    const char* option;
+};
+
+struct OptionSpec {
+    const char* name;
+    OperationKind kind;
+    bool takesValue;
+};
+
+const OptionSpec OPERATIONS[] = {
+    {"--unitize", UNITIZE, false},  {"--scale", SCALE, true},
+    {"--reverse", REVERSE, false},  {"--facet-normals", FACET_NORMALS, false},
+    {"--smooth", SMOOTH, true},     {"--weld", WELD, true},
+    {"--linear-uv", LINEAR_UV, false}, {"--sphere-uv", SPHERE_UV, false},
+};
+
+// Adds the modes named in `text` ("smooth", "smooth,texture") to `mode`.
+bool parseModes(const std::string& text, unsigned* mode) {
+    static const std::map<std::string, unsigned> names = {
+        {"plain", MODE_PLAIN}, {"flat", MODE_FLAT},    {"smooth", MODE_SMOOTH},      {"texture", MODE_TEXTURE},
+        {"color", MODE_COLOR}, {"colour", MODE_COLOR}, {"material", MODE_MATERIAL},
+    };
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t comma = text.find(',', start);
+        std::string word = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        auto found = names.find(word);
+        if (found == names.end()) return false;
+        *mode |= found->second;
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    return true;
+}
+
+// What the model has, when the command line names no mode.
+unsigned defaultMode(const GlmMesh* model) {
+    unsigned mode = model->normals ? MODE_SMOOTH : model->facetnorms ? MODE_FLAT : MODE_PLAIN;
+    if (model->uvs) mode |= MODE_TEXTURE;
+    if (model->materialTable && model->materialLibrary) mode |= MODE_MATERIAL;
+    return mode;
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+std::string directoryOf(const std::string& path) {
+    char* directory = glmDirectoryOf(path.c_str());
+    std::string result = directory ? directory : "";
+    std::free(directory);
+    return result;
+}
+
+// The writer puts the material library beside the output under the last
+// component of its name.  When that is the very library the input was read
+// with (same folder, same name) and the output is another file, writing
+// would overwrite the input's library with the subset of it the library
+// understands; the output then gets a library named after itself instead.
+bool protectInputLibrary(GlmMesh* model, const std::string& inPath, const OutputFile& out,
+                         std::vector<std::string>* warnings) {
+    const char* library = model->materialLibrary;
+    const char* slash = std::strrchr(library, '/');
+    std::string name = slash ? slash + 1 : library;
+    if (name.empty() || name == "." || name == "..") return true;
+    std::string source = directoryOf(inPath) + library;
+    std::string outDirectory = directoryOf(out.finalPath);
+    if (!sameFile(outDirectory + name, source) || sameFile(out.finalPath, inPath)) return true;
+    std::string stem = baseName(out.finalPath);
+    std::size_t dot = stem.rfind('.');
+    if (dot != std::string::npos && dot > 0) stem.erase(dot);
+    std::string replacement = stem + ".mtl";
+    if (sameFile(outDirectory + replacement, source)) replacement = stem + ".out.mtl";
+    char* copy = static_cast<char*>(std::malloc(replacement.size() + 1));
+    if (!copy) {
+        fail("out of memory");
+        return false;
+    }
+    std::memcpy(copy, replacement.c_str(), replacement.size() + 1);
+    std::free(model->materialLibrary);
+    model->materialLibrary = copy;
+    warnings->push_back("material library written as \"" + replacement + "\" so that \"" + source +
+                        "\" is not overwritten");
+    return true;
+}
+
+// Writes the model in a child process: the library ends the process when a
+// file cannot be opened, and that must end only the child, so objtool can
+// say what failed.  The file is written under a temporary name and renamed
+// into place when complete.
+bool writeModel(GlmMesh* model, const std::string& inPath, OutputFile& out, unsigned mode,
+                std::vector<std::string>* warnings) {
+    if ((mode & MODE_MATERIAL) && model->materialLibrary && model->materialTable &&
+        !protectInputLibrary(model, inPath, out, warnings)) {
+        outputAbandon(&out);
+        return false;
+    }
+    std::fflush(stdout);
+    std::fflush(stderr);
+    FILE* log = std::tmpfile();
+    pid_t child = ::fork();
+    if (child == 0) {
+        if (log) {
+            ::dup2(::fileno(log), 1);
+            ::dup2(::fileno(log), 2);
+        }
+        glmWriteOBJ(model, out.tempPath.c_str(), mode);
+        std::fflush(stdout);
+        std::fflush(stderr);
+        ::_exit(0);
+    }
+    int status = 0;
+    bool ok = child > 0;
+    if (ok) {
+        while (::waitpid(child, &status, 0) < 0) {
+            if (errno != EINTR) {
+                ok = false;
+                break;
+            }
+        }
+    }
+    std::vector<std::string> lines;
+    if (log) {
+        std::rewind(log);
+        char buffer[1024];
+        while (std::fgets(buffer, sizeof buffer, log)) {
+            std::string line = buffer;
+            while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+            lines.push_back(line);
+        }
+        std::fclose(log);
+    }
+    if (!ok || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        // The writer's own complaint names the file it could not open.
+        std::string why = lines.empty() ? std::string("the writer stopped") : lines.back();
+        for (auto line = lines.rbegin(); line != lines.rend(); ++line)
+            if (line->find("failed") != std::string::npos) why = *line;
+        fail(out.finalPath + ": cannot write: " + why);
+        outputAbandon(&out);
+        return false;
+    }
+    warnings->insert(warnings->end(), lines.begin(), lines.end());
+    return outputCommit(&out);
+}
+
+// Runs one operation; false after a message when the model cannot take it.
+bool apply(GlmMesh* model, const Operation& op, std::vector<std::string>* warnings) {
+    bool needsVertices = op.kind == UNITIZE || op.kind == FACET_NORMALS || op.kind == SMOOTH ||
+                         op.kind == LINEAR_UV;
+    if (needsVertices && (model->vertexCount == 0 || !model->vertices)) {
+        warnings->push_back(std::string(op.option) + ": the model has no vertices; nothing done");
+        return true;
+    }
+    if (op.kind == SPHERE_UV && !model->normals) {
+        fail(std::string("convert: ") + op.option +
+             " needs normals: put --smooth ANGLE before it, or read a model with normals");
+        return false;
+    }
+    std::vector<std::string> lines = captureOutput([&] {
+        switch (op.kind) {
+        case UNITIZE: unitize(model); break;
+        case SCALE: glmResize(model, op.value); break;
+        case REVERSE: glmFlipWinding(model); break;
+        case FACET_NORMALS: glmFaceNormals(model); break;
+        case SMOOTH:
+            glmFaceNormals(model);
+            glmVertexNormals(model, smoothingAngle(op.value));
+            break;
+        case WELD: glmMergeVertices(model, op.value); break;
+        case LINEAR_UV: glmPlanarUVs(model); break;
+        case SPHERE_UV: glmSphereUVs(model); break;
+        }
+    });
+    warnings->insert(warnings->end(), lines.begin(), lines.end());
+    return true;
+}
+
+}  // namespace
+
+int commandConvert(int argc, char** argv) {
+    std::vector<const char*> files;
+    std::vector<Operation> operations;
+    unsigned mode = 0;
+    bool modeGiven = false;
+    for (int i = 0; i < argc; i++) {
+        const char* arg = argv[i];
+        if (arg[0] != '-' || arg[1] == '\0') {
+            files.push_back(arg);
+            continue;
+        }
+        if (!std::strcmp(arg, "--mode")) {
+            if (i + 1 >= argc || !parseModes(argv[i + 1], &mode)) {
+                fail(std::string("convert: --mode wants flat, smooth, texture, color, material or plain") +
+                     (i + 1 < argc ? std::string(", not \"") + argv[i + 1] + "\"" : std::string()));
+                return EXIT_USAGE;
+            }
+            modeGiven = true;
+            i++;
+            continue;
+        }
+        const OptionSpec* spec = nullptr;
+        for (const OptionSpec& s : OPERATIONS)
+            if (!std::strcmp(arg, s.name)) spec = &s;
+        if (!spec) {
+            fail(std::string("convert: unknown option \"") + arg + "\" (see objtool --help)");
+            return EXIT_USAGE;
+        }
+        Operation op{spec->kind, 0.0f, spec->name};
+        if (spec->takesValue) {
+            if (i + 1 >= argc || !parseFloat(argv[i + 1], &op.value)) {
+                fail(std::string("convert: ") + arg + " wants a number" +
+                     (i + 1 < argc ? std::string(", not \"") + argv[i + 1] + "\"" : std::string()));
+                return EXIT_USAGE;
+            }
+            i++;
+            const char* problem = nullptr;
+            if (op.kind == SCALE && op.value == 0.0f) problem = "--scale 0 would collapse the model";
+            if (op.kind == SMOOTH && (op.value < 0.0f || op.value > 180.0f))
+                problem = "--smooth wants an angle from 0 to 180 degrees";
+            if (op.kind == WELD && op.value < 0.0f) problem = "--weld wants a distance of 0 or more";
+            if (problem) {
+                fail(std::string("convert: ") + problem);
+                return EXIT_USAGE;
+            }
+        }
+        operations.push_back(op);
+    }
+    if (files.size() != 2) {
+        fail("convert: give one input and one output (objtool convert IN.obj OUT.obj [operations])");
+        return EXIT_USAGE;
+    }
+    std::string inPath = files[0], outPath = files[1];
+
+    // The output's folder is tried first, so a wrong output path fails
+    // before any work is done.
+    OutputFile out;
+    if (!outputBegin(outPath, &out)) return EXIT_FAILED;
+    std::vector<std::string> warnings;
+    GlmMesh* model = loadModel(inPath, &warnings);
+    if (!model) {
+        outputAbandon(&out);
+        return EXIT_FAILED;
+    }
+    bool ok = true;
+    for (const Operation& op : operations) {
+        progressBegin(std::string("applying ") + op.option);
+        ok = apply(model, op, &warnings);
+        progressEnd();
+        if (!ok) break;
+    }
+    if (ok) {
+        progressBegin("writing " + outPath);
+        ok = writeModel(model, inPath, out, modeGiven ? mode : defaultMode(model), &warnings);
+        progressEnd();
+    } else {
+        outputAbandon(&out);
+    }
+    reportWarnings(warnings, "");
+    glmDestroy(model);
+    return ok ? EXIT_OK : EXIT_FAILED;
+}

@@ -1,0 +1,89 @@
+// objtool: the model library as a command.  Shared pieces of the
+// subcommands: loading a model with its warnings captured, safe output
+// files, the progress line and messages.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/glm.h"
+
+// Exit statuses.
+constexpr int EXIT_OK = 0;
+constexpr int EXIT_FAILED = 1;  // a file could not be read or written
+constexpr int EXIT_USAGE = 2;   // the command line is wrong
+
+// "objtool: TEXT" on standard error (the terminal's, even while the library's
+// output is being captured).
+void fail(const std::string& text);
+void warn(const std::string& text);
+
+// Warnings on standard error, each text once with its count; `prefix`
+// (such as "file.obj: ") goes before each.
+void reportWarnings(const std::vector<std::string>& warnings, const std::string& prefix);
+
+// Called once at start: remembers where messages and the progress line go.
+void initMessages();
+
+// Runs `work` with the process's standard output and standard error sent to
+// a temporary file; returns the lines written meanwhile, without their line
+// breaks.  The library prints its warnings there.
+template <class Work>
+std::vector<std::string> captureOutput(Work work);
+int beginCapture();
+std::vector<std::string> endCapture(int token);
+
+template <class Work>
+std::vector<std::string> captureOutput(Work work) {
+    int token = beginCapture();
+    work();
+    return endCapture(token);
+}
+
+// A progress line on standard error while a step runs longer than half a
+// second, only when standard error is a terminal.
+void progressBegin(const std::string& label);
+void progressEnd();
+
+// Reads the OBJ file at `path`.  Returns the model, or null after printing
+// objtool's own message.  The library's warnings (and objtool's own, such as
+// a material library that cannot be read) go into `warnings`.  A material
+// library that is missing or unreadable leaves only the default material.
+GlmMesh* loadModel(const std::string& path, std::vector<std::string>* warnings);
+
+// Bounding box of vertices 1..vertexCount; false when there are none.
+bool boundingBox(const GlmMesh* model, float min[3], float max[3]);
+
+// Centres the bounding box on the origin and scales the largest side of it
+// to 2.  Needs at least one vertex.
+void unitize(GlmMesh* model);
+
+// The angle handed to glmVertexNormals for a user's smoothing angle: faces
+// meeting at exactly `degrees` keep their hard edge.
+float smoothingAngle(float degrees);
+
+// Output files are written beside their final place under a temporary name
+// and renamed over it only when complete, so a failed write never leaves a
+// half-written file or destroys an existing one.
+struct OutputFile {
+    std::string finalPath;  // the target, with symbolic links resolved
+    std::string tempPath;
+    int fd = -1;
+};
+// Creates the temporary file; false after a message when the folder cannot
+// take it, or when `path` names a folder.
+bool outputBegin(const std::string& path, OutputFile* out);
+// Gives the file the usual permissions (or the replaced file's) and renames
+// it into place; false after a message.
+bool outputCommit(OutputFile* out);
+// Removes the temporary file.
+void outputAbandon(OutputFile* out);
+
+// Parses a number argument; false when `text` is not entirely a finite number.
+bool parseFloat(const char* text, float* value);
+
+std::string baseName(const std::string& path);
+
+int commandInfo(int argc, char** argv);
+int commandConvert(int argc, char** argv);
+int commandView(int argc, char** argv);
