@@ -6,7 +6,7 @@ set -euo pipefail
 want=(g++ cmake make pkg-config freeglut3-dev libglu1-mesa-dev libgtk-3-dev fonts-nanum)
 if [ "${1:-run}" = test ]; then
   want+=(libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick
-         libstb-dev apitrace clang-14 libclang-rt-14-dev procps)
+         libstb-dev apitrace clang-14 libclang-rt-14-dev procps gdb)
 fi
 missing=()
 for p in "${want[@]}"; do
