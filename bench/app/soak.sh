@@ -208,9 +208,9 @@ X_MAX=899 Y_MAX=799
 pointer_in_window() { rnd_between 20 880; local x=$R; rnd_between 20 780; xdotool mousemove "$x" "$R"; }
 
 send_arrows() {
-  local keys=() k i
-  rnd_between 1 5
-  for (( i = 0; i < R; i++ )); do
+  local keys=() k i n
+  rnd_between 1 5; n=$R
+  for (( i = 0; i < n; i++ )); do
     rnd 4
     case $R in
       0) k=Up;;
