@@ -266,6 +266,14 @@ send_lighting() {
 CAPTIONS=(태양 수성 금성 지구 화성 목성 토성 천왕성 해왕성 명왕성)
 LABELS=(Sun Mecury Venus Earth Mars Jupiter Saturn Uranus Neptune Pluto Kosmara)
 boxes_shot=0
+# Sets X, Y, WIDTH and HEIGHT (declared local by the caller) to the
+# window's place and size; fails when the window is gone.
+geometry() {  # WIN
+  local shell
+  shell=$(xdotool getwindowgeometry --shell "$1" 2>/dev/null) || return 1
+  eval "$shell"
+  [ -n "${X:-}" ] && [ -n "${HEIGHT:-}" ]
+}
 # Opens the menu with the right button and lets go over the given row.
 choose_from_menu() {  # ROW (0 Sun .. 10 Kosmara)
   local x y
@@ -277,7 +285,10 @@ choose_from_menu() {  # ROW (0 Sun .. 10 Kosmara)
     problem "the menu did not open"; return 1
   fi
   local menu=$WIN X Y WIDTH HEIGHT SCREEN WINDOW
-  eval "$(xdotool getwindowgeometry --shell "$menu")"
+  if ! geometry "$menu"; then
+    xdotool mouseup 3
+    problem "the menu vanished before a row was chosen"; return 1
+  fi
   local row_h=$(( HEIGHT / 11 ))
   xdotool mousemove $(( X + WIDTH / 2 )) $(( Y + row_h * $1 + row_h / 2 ))
   sleep 0.2   # let the menu see the pointer over the row before the release
@@ -304,7 +315,7 @@ send_menu_body() {  # [ROW] (a random body when not given)
     xdotool key Return; count "box closed with Return"
   else
     local X Y WIDTH HEIGHT SCREEN WINDOW
-    eval "$(xdotool getwindowgeometry --shell "$box")"
+    geometry "$box" || { problem "the box \"$caption\" vanished before it was closed"; return; }
     # The OK button sits in the box's bottom-right corner.
     xdotool mousemove $(( X + WIDTH - 50 )) $(( Y + HEIGHT - 25 ))
     xdotool click 1; count "box closed with OK"
