@@ -58,7 +58,7 @@ void glmParseMTL(GlmMesh* model, const char* text, std::size_t size) {
         skipLine(p, end);
     }
     releaseTable(model);
-    model->materialTable = static_cast<GlmMtlEntry*>(std::malloc(sizeof(GlmMtlEntry) * count));
+    model->materialTable = glmAllocArray<GlmMtlEntry>(count, "the material table");
     model->materialCount = count;
     for (unsigned i = 0; i < count; i++) setDefaults(model->materialTable[i]);
     model->materialTable[0].name = glmCopyText("default");

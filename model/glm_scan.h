@@ -26,8 +26,23 @@ inline bool isSpace(char c) {
 inline bool isDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
 
 // Eight characters at a time: x is 8 bytes of text XOR "00000000", first
-// character in the lowest byte.  How many of them, from the first, are
-// digits; and the value of the first n (1..8) of them.
+// character in the lowest byte, so a digit byte holds its value 0..9.  How
+// many of them, from the first, are digits; and the value of the first n
+// (1..8) of them.
+//
+// leadingDigits: adding 0x76 to a byte's low seven bits sets its top bit
+// exactly when the byte is above 9; or-ing x back in catches bytes that had
+// the top bit already.  The first byte so marked ends the digits.
+//
+// digitsValue combines the digits pairwise, SWAR style.  Shifting the n
+// digits to the top of the word puts the last digit in byte 7 and zero
+// bytes (leading zeros) below the first.  x * 10 + (x >> 8) then holds in
+// each even byte 2k the two-digit number of bytes 2k and 2k + 1 (at most
+// 99, so no carry).  The mask 0x000000FF000000FF picks the pairs of bytes 0
+// and 4, and after a shift by 16 those of bytes 2 and 6.  One multiply per
+// two pairs weighs them and sums them into the top 32 bits: 0xF4240 =
+// 1000000 for byte 0 and 0x64 = 100 for byte 4; 0x2710 = 10000 for byte 2
+// and 1 for byte 6.
 GLM_HOT unsigned leadingDigits(std::uint64_t x) {
     std::uint64_t low = x & 0x7F7F7F7F7F7F7F7FULL;  // no carry between bytes below
     std::uint64_t other = (x | (low + 0x7676767676767676ULL)) & 0x8080808080808080ULL;
@@ -291,3 +306,5 @@ GLM_HOT int scanFloats(const char*& p, const char* end, float* values, int count
 }
 
 }  // namespace glmscan
+
+#undef GLM_HOT

@@ -1,0 +1,271 @@
+// OBJ reader: the statements of one chunk of text, read by the counting
+// pass (sizes, groups, materials) and by the filling pass (numbers into
+// the model's arrays).
+#include <sys/mman.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <string_view>
+
+#include "model/glm_obj_reader.h"
+#include "model/glm_scan.h"
+
+using namespace glmscan;
+
+namespace glmobj {
+
+namespace {
+
+// The corner forms, decided by the first corner of a face line.
+enum class Form : unsigned char { Vertex, VertexUv, VertexUvNormal, VertexNormal };
+
+struct Corner {
+    long v, t, n;
+};
+
+// One corner read with the form's conversion ("%d", "%d/%d", "%d/%d/%d" or
+// "%d//%d"); returns the count of numbers converted.  Numbers not converted
+// keep their previous values; without `Values` no number is stored; without
+// `SkipSpace` the corner is read as sscanf reads a token alone.
+template <bool Values = true, bool SkipSpace = true>
+inline __attribute__((always_inline)) int readCorner(const char*& p, const char* end, Form form, Corner& c) {
+    if (!scanLong<Values, SkipSpace>(p, end, c.v)) return 0;
+    switch (form) {
+    case Form::Vertex:
+        return 1;
+    case Form::VertexNormal:
+        if (!matchChar(p, end, '/') || !matchChar(p, end, '/')) return 1;
+        return scanLong<Values, SkipSpace>(p, end, c.n) ? 2 : 1;
+    case Form::VertexUv:
+        if (!matchChar(p, end, '/')) return 1;
+        return scanLong<Values, SkipSpace>(p, end, c.t) ? 2 : 1;
+    case Form::VertexUvNormal:
+        if (!matchChar(p, end, '/') || !scanLong<Values, SkipSpace>(p, end, c.t)) return 1;
+        if (!matchChar(p, end, '/')) return 2;
+        return scanLong<Values, SkipSpace>(p, end, c.n) ? 3 : 2;
+    }
+    return 0;
+}
+
+// Text as the C string functions see it: up to the first zero byte.
+inline __attribute__((always_inline)) std::string_view asCString(std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); i++)
+        if (text[i] == '\0') return text.substr(0, i);
+    return text;
+}
+
+// Reads a face line after its keyword and calls emit(form, c0, c1, c2, p)
+// for every triangle of the fan; stops early when emit returns false.
+// Without `Values` the corners after the first are only stepped over.
+template <bool Values, class Emit>
+inline bool parseFace(const char*& p, const char* end, Emit&& emit) {
+    p = skipSpace(p, end);
+    const char* a = p;
+    Corner c{0, 0, 0};
+    Form form = Form::VertexUvNormal;
+    // Most first corners are whole "v/t/n", "v/t" or "v" tokens: read in
+    // place, such a token holds no "//" and its count of numbers is its form.
+    const char* q = a;
+    int numbers = readCorner<true, false>(q, end, form, c);
+    if (numbers > 0 && (q == end || isSpace(*q))) {
+        form = numbers == 3 ? Form::VertexUvNormal : numbers == 2 ? Form::VertexUv : Form::Vertex;
+        p = q;
+    } else {
+        // The first corner as a C string (up to a zero byte), and whether
+        // it holds "//"; p moves past the whole token.
+        bool doubleSlash = false;
+        char previous = 0;
+        while (p < end && *p != '\0' && !isSpace(*p)) {
+            doubleSlash |= previous == '/' && *p == '/';
+            previous = *p++;
+        }
+        const char* b = p;
+        while (p < end && !isSpace(*p)) p++;
+        c = Corner{0, 0, 0};
+        q = a;
+        if (doubleSlash) {
+            form = Form::VertexNormal;
+            readCorner(q, b, form, c);
+        } else if (readCorner(q, b, Form::VertexUvNormal, c) == 3) {
+            form = Form::VertexUvNormal;
+        } else if (q = a, readCorner(q, b, Form::VertexUv, c) == 2) {
+            form = Form::VertexUv;
+        } else {
+            q = a;
+            form = Form::Vertex;
+            readCorner(q, b, form, c);
+        }
+    }
+    Corner c0 = c;
+    readCorner<Values>(p, end, form, c);
+    Corner c1 = c;
+    readCorner<Values>(p, end, form, c);
+    Corner c2 = c;
+    if (!emit(form, c0, c1, c2, p)) return false;
+    while (readCorner<Values>(p, end, form, c) > 0) {
+        c1 = c2;
+        c2 = c;
+        if (!emit(form, c0, c1, c2, p)) return false;
+    }
+    return true;
+}
+
+// Gives the pages of [from, to) back to the system; they are read from the
+// file again if touched later.
+void dropPages(const Job& job, const char* from, const char* to) {
+    if (!job.dropPages) return;
+    const std::uintptr_t page = 4096;
+    std::uintptr_t a = (reinterpret_cast<std::uintptr_t>(from) + page - 1) & ~(page - 1);
+    std::uintptr_t b = reinterpret_cast<std::uintptr_t>(to) & ~(page - 1);
+    if (a < b) ::madvise(reinterpret_cast<void*>(a), b - a, MADV_DONTNEED);
+}
+
+}  // namespace
+
+void countChunk(Job& job, Chunk& ch) {
+    const char* p = ch.begin;
+    const char* end = job.textEnd;
+    p = skipSpace(p, end);
+    ch.firstToken = p;
+    for (;;) {
+        p = skipSpace(p, end);
+        if (p >= ch.end) break;
+        const char* keyword = p;
+        std::string_view tok = token(p, end);
+        switch (tok[0]) {
+        case 'v': {
+            char second = tok.size() > 1 ? tok[1] : '\0';
+            if (second == '\0') ch.vertices++;
+            else if (second == 'n') ch.normals++;
+            else if (second == 't') ch.uvs++;
+            else {
+                ch.errorAt = keyword;
+                ch.errorKind = GLM_READ_UNKNOWN_TOKEN;
+                ch.errorText = asCString(tok);
+                ch.stop = keyword;
+                return;
+            }
+            skipLine(p, end);
+            break;
+        }
+        case 'f':
+            parseFace<false>(p, end, [&](Form, const Corner&, const Corner&, const Corner&, const char*) {
+                ch.faces++;
+                return true;
+            });
+            break;
+        case 'g':
+            ch.events.push_back({EventKind::Group, keyword, asCString(restOfLine(p, end)), ch.faces});
+            break;
+        case 'u':
+            ch.events.push_back(
+                {EventKind::UseMaterial, keyword, firstWord(asCString(restOfLine(p, end))), ch.faces});
+            break;
+        case 'm': {
+            std::string_view word = firstWord(asCString(restOfLine(p, end)));
+            if (!word.empty()) ch.events.push_back({EventKind::MaterialLibrary, keyword, word, ch.faces});
+            break;
+        }
+        default:  // comments and every other keyword
+            skipLine(p, end);
+            break;
+        }
+    }
+    ch.stop = p;
+    dropPages(job, ch.begin, std::min(p, ch.end));
+}
+
+namespace {
+
+// Resolves a reference as written (negative: relative to the entries read
+// so far) into 1 .. total; false when it falls outside.
+inline bool resolve(long raw, std::uint64_t readSoFar, std::uint64_t total, unsigned& out) {
+    long long r = raw < 0 ? static_cast<long long>(readSoFar) + 1 + raw : raw;
+    if (r < 1 || static_cast<unsigned long long>(r) > total) return false;
+    out = static_cast<unsigned>(r);
+    return true;
+}
+
+}  // namespace
+
+void fillChunk(Job& job, Chunk& ch) {
+    GlmMesh* model = job.model;
+    const char* p = ch.begin;
+    const char* end = job.textEnd;
+    std::uint64_t vertexNumber = ch.vertexBase, normalNumber = ch.normalBase, uvNumber = ch.uvBase;
+    std::uint64_t faceIndex = ch.faceBase;
+    const std::uint64_t vertexCount = model->vertexCount, normalCount = model->normalCount,
+                        uvCount = model->uvCount;
+    Segment* segment = ch.segments.data();
+
+    auto fail = [&](const char* at, const char* kind, long value) {
+        ch.errorAt = at;
+        ch.errorKind = GLM_READ_BAD_REFERENCE;
+        char text[160];
+        std::snprintf(text, sizeof text, "%s reference %ld", kind, value);
+        ch.errorText = text;
+        return false;
+    };
+    auto emit = [&](Form form, const Corner& a, const Corner& b, const Corner& c, const char* at) {
+        GlmFace& face = model->faces[faceIndex];
+        const Corner* corners[3] = {&a, &b, &c};
+        for (int k = 0; k < 3; k++) {
+            const Corner& corner = *corners[k];
+            if (!resolve(corner.v, vertexNumber, vertexCount, face.vertexRefs[k]))
+                return fail(at, "vertex", corner.v);
+            face.uvRefs[k] = 0;
+            face.normalRefs[k] = 0;
+            if (form == Form::VertexUv || form == Form::VertexUvNormal)
+                if (!resolve(corner.t, uvNumber, uvCount, face.uvRefs[k]))
+                    return fail(at, "texture coordinate", corner.t);
+            if (form == Form::VertexNormal || form == Form::VertexUvNormal)
+                if (!resolve(corner.n, normalNumber, normalCount, face.normalRefs[k]))
+                    return fail(at, "normal", corner.n);
+        }
+        face.facetnormRef = 0;
+        *segment->next++ = static_cast<unsigned>(faceIndex);
+        faceIndex++;
+        return true;
+    };
+
+    for (;;) {
+        p = skipSpace(p, end);
+        if (p >= ch.end) break;
+        std::string_view tok = token(p, end);
+        switch (tok[0]) {
+        case 'v': {
+            char second = tok.size() > 1 ? tok[1] : '\0';
+            float values[3] = {0, 0, 0};
+            if (second == '\0') {
+                scanFloats(p, end, values, 3);
+                float* dst = model->vertices + 3 * ++vertexNumber;
+                dst[0] = values[0], dst[1] = values[1], dst[2] = values[2];
+            } else if (second == 'n') {
+                scanFloats(p, end, values, 3);
+                float* dst = model->normals + 3 * ++normalNumber;
+                dst[0] = values[0], dst[1] = values[1], dst[2] = values[2];
+            } else if (second == 't') {
+                scanFloats(p, end, values, 2);
+                float* dst = model->uvs + 2 * ++uvNumber;
+                dst[0] = values[0], dst[1] = values[1];
+            }
+            skipLine(p, end);
+            break;
+        }
+        case 'f':
+            if (!parseFace<true>(p, end, emit)) return;
+            break;
+        case 'g':
+            segment++;
+            skipLine(p, end);
+            break;
+        default:
+            skipLine(p, end);
+            break;
+        }
+    }
+    dropPages(job, ch.begin, std::min(p, ch.end));
+}
+
+}  // namespace glmobj
