@@ -101,6 +101,17 @@ bool fillPass(Job& job, const std::vector<const Event*>& unknownMaterials, GlmRe
     for (const Event* event : unknownMaterials)
         if (event->position < failedAt)
             std::printf("glmFindMaterial():  can't find material \"%s\".\n", std::string(event->text).c_str());
+    for (const Chunk& ch : job.chunks)
+        if (ch.absentAt) {
+            if (ch.absentAt < failedAt) {
+                std::fflush(stdout);
+                std::fprintf(stderr,
+                             "glmReadOBJ() warning: \"%s\" line %u: the file defines no %s; references to "
+                             "them are read as absent.\n",
+                             pathText(job), lineOf(job, ch.absentAt), ch.absentKind);
+            }
+            break;
+        }
     if (failed == job.chunks.size()) return true;
     const Chunk& ch = job.chunks[failed];
     setError(error, GLM_READ_BAD_REFERENCE, "glmReadOBJ() failed: \"%s\" line %u: %s is out of range.\n",

@@ -54,6 +54,10 @@ struct Chunk {
     std::uint64_t vertexBase = 0, normalBase = 0, uvBase = 0, faceBase = 0;
     std::vector<Segment> segments;
     bool outOfMemory = false;  // a worker could not grow this chunk's lists
+    // First face in this chunk with references into an array the file never
+    // defines ("texture coordinates" or "normals"), read as absent.
+    const char* absentAt = nullptr;
+    const char* absentKind = nullptr;
 };
 
 struct Job {

@@ -207,6 +207,9 @@ void fillChunk(Job& job, Chunk& ch) {
         ch.errorText = text;
         return false;
     };
+    auto noteAbsent = [&](const char* at, const char* kind) {
+        if (!ch.absentAt) ch.absentAt = at, ch.absentKind = kind;
+    };
     auto emit = [&](Form form, const Corner& a, const Corner& b, const Corner& c, const char* at) {
         GlmFace& face = model->faces[faceIndex];
         const Corner* corners[3] = {&a, &b, &c};
@@ -216,12 +219,18 @@ void fillChunk(Job& job, Chunk& ch) {
                 return fail(at, "vertex", corner.v);
             face.uvRefs[k] = 0;
             face.normalRefs[k] = 0;
-            if (form == Form::VertexUv || form == Form::VertexUvNormal)
-                if (!resolve(corner.t, uvNumber, uvCount, face.uvRefs[k]))
+            // A file without "vt" (or "vn") lines has nothing such a
+            // reference could name: it is read as absent, and noted once.
+            if (form == Form::VertexUv || form == Form::VertexUvNormal) {
+                if (uvCount == 0) noteAbsent(at, "texture coordinates");
+                else if (!resolve(corner.t, uvNumber, uvCount, face.uvRefs[k]))
                     return fail(at, "texture coordinate", corner.t);
-            if (form == Form::VertexNormal || form == Form::VertexUvNormal)
-                if (!resolve(corner.n, normalNumber, normalCount, face.normalRefs[k]))
+            }
+            if (form == Form::VertexNormal || form == Form::VertexUvNormal) {
+                if (normalCount == 0) noteAbsent(at, "normals");
+                else if (!resolve(corner.n, normalNumber, normalCount, face.normalRefs[k]))
                     return fail(at, "normal", corner.n);
+            }
         }
         face.facetnormRef = 0;
         *segment->next++ = static_cast<unsigned>(faceIndex);

@@ -177,9 +177,13 @@ std::string randomObj(std::mt19937& rng, bool materials, bool bad) {
             n++;
         } else if (kind < 15) {
             int form = uniform(rng, 0, 3);  // v, v/t, v/t/n, v//n
-            if ((form == 1 || form == 2) && t == 0) form = 0;
-            if ((form == 2 || form == 3) && n == 0) form = 0;
+            // Now and then a face names texture coordinates or normals
+            // that the file has none of.
+            bool absent = uniform(rng, 0, 7) == 0;
+            if ((form == 1 || form == 2) && t == 0 && !absent) form = 0;
+            if ((form == 2 || form == 3) && n == 0 && !absent) form = 0;
             auto ref = [&](unsigned count) {
+                if (count == 0) return std::to_string(uniform(rng, 0, 1) ? 1 : -1);
                 int r = uniform(rng, 1, static_cast<int>(count));
                 return std::to_string(uniform(rng, 0, 2) == 0 ? r - static_cast<int>(count) - 1 : r);
             };
