@@ -92,12 +92,11 @@ bool chunksOutOfMemory(const Job& job, GlmReadError* error) {
     return false;
 }
 
-// The filling pass; prints the look-up message of every unknown material
-// named before the first failure.
-bool fillPass(Job& job, const std::vector<const Event*>& unknownMaterials, GlmReadError* error) {
-    forEachChunk(job, fillChunk);
-    std::size_t failed = firstFailedChunk(job);
-    const char* failedAt = failed < job.chunks.size() ? job.chunks[failed].errorAt : job.textEnd;
+// Prints what the reading found worth a word before `failedAt`: the
+// look-up message of every unknown material on standard output, and the
+// warning about references into arrays the file never defines on standard
+// error.
+void reportFindings(const Job& job, const std::vector<const Event*>& unknownMaterials, const char* failedAt) {
     for (const Event* event : unknownMaterials)
         if (event->position < failedAt)
             std::printf("glmFindMaterial():  can't find material \"%s\".\n", std::string(event->text).c_str());
@@ -112,11 +111,57 @@ bool fillPass(Job& job, const std::vector<const Event*>& unknownMaterials, GlmRe
             }
             break;
         }
+}
+
+// The filling pass, then its findings up to the first failure.
+bool fillPass(Job& job, const std::vector<const Event*>& unknownMaterials, GlmReadError* error) {
+    forEachChunk(job, fillChunk);
+    std::size_t failed = firstFailedChunk(job);
+    const char* failedAt = failed < job.chunks.size() ? job.chunks[failed].errorAt : job.textEnd;
+    reportFindings(job, unknownMaterials, failedAt);
     if (failed == job.chunks.size()) return true;
     const Chunk& ch = job.chunks[failed];
     setError(error, GLM_READ_BAD_REFERENCE, "glmReadOBJ() failed: \"%s\" line %u: %s is out of range.\n",
              pathText(job), lineOf(job, ch.errorAt), ch.errorText.c_str());
     return false;
+}
+
+// Puts the faces read in one pass into their groups' face lists: the faces
+// before the chunk's first group line go to its first segment, and so on.
+void listFacesInOrder(Job& job) {
+    Chunk& ch = job.chunks[0];
+    std::size_t segment = 0;
+    unsigned face = 0;
+    for (const Event& event : ch.events) {
+        if (event.kind != EventKind::Group) continue;
+        for (unsigned* slot = ch.segments[segment].next; face < event.facesBefore;) *slot++ = face++;
+        segment++;
+    }
+    for (unsigned* slot = ch.segments[segment].next; face < ch.faces;) *slot++ = face++;
+}
+
+// The text in one pass on this thread; `done` is false when it has to be
+// read in two passes after all.
+bool readOnce(Job& job, const GlmReadOptions& options, GlmReadError* error, bool& done) {
+    done = false;
+    Chunk& ch = job.chunks[0];
+    OnePass result = readInOnePass(job, ch);
+    if (result == OnePass::NeedsTwoPasses) {
+        ch = Chunk(ch.begin, ch.end);
+        return true;
+    }
+    done = true;
+    if (result == OnePass::OutOfMemory) {
+        setError(error, GLM_READ_NO_MEMORY,
+                 "glmReadOBJ() failed: out of memory: can't allocate %s reading \"%s\".\n", ch.errorText.c_str(),
+                 pathText(job));
+        return false;
+    }
+    if (!loadLibraries(job, options, error) || !sumCounts(job, error) || !placeGroups(job, true, error))
+        return false;
+    listFacesInOrder(job);
+    reportFindings(job, assignMaterials(job), job.textEnd);
+    return true;
 }
 
 GlmMesh* newModel(const char* sourcePath) {
@@ -129,6 +174,12 @@ GlmMesh* newModel(const char* sourcePath) {
 // Both passes over the text into job.model; false with `error` filled.
 bool readText(Job& job, const GlmReadOptions& options, GlmReadError* error) {
     splitChunks(job);
+    if (job.chunks.size() == 1) {
+        // One thread: a single pass into growing arrays saves counting.
+        bool done;
+        bool ok = readOnce(job, options, error, done);
+        if (done) return ok;
+    }
     if (!countPass(job) && !chunksOutOfMemory(job, error)) {
         // A statement ran across a chunk boundary: read the text in one piece.
         job.threads = 1;

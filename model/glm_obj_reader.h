@@ -58,6 +58,7 @@ struct Chunk {
     // defines ("texture coordinates" or "normals"), read as absent.
     const char* absentAt = nullptr;
     const char* absentKind = nullptr;
+    const char* absentNormalAt = nullptr;  // the one pass: first face with normal references
 };
 
 struct Job {
@@ -79,6 +80,17 @@ void countChunk(Job& job, Chunk& ch);
 // The filling pass over one chunk: numbers into the model's arrays, faces
 // into their segments' slots; stops at the first reference out of range.
 void fillChunk(Job& job, Chunk& ch);
+
+// How readInOnePass ended.
+enum class OnePass { Read, NeedsTwoPasses, OutOfMemory };
+
+// Reads the whole text (one chunk) in one pass straight into the model's
+// arrays, which grow as they fill: counts, events and arrays as the two
+// passes would leave them, the groups' face lists still to be made from
+// the events.  A text the two passes would refuse (an unknown "v" keyword,
+// a reference out of range) gives NeedsTwoPasses with nothing kept, so
+// that they can report it.
+OnePass readInOnePass(Job& job, Chunk& ch);
 
 // ---- Chunks and threads (glm_obj_chunks.cpp) ----
 

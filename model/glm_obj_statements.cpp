@@ -4,10 +4,13 @@
 #include <sys/mman.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
 #include <cstdint>
 #include <cstdio>
 #include <string_view>
 
+#include "model/glm_internal.h"
 #include "model/glm_obj_reader.h"
 #include "model/glm_scan.h"
 
@@ -55,6 +58,25 @@ inline __attribute__((always_inline)) std::string_view asCString(std::string_vie
     return text;
 }
 
+// The corners after the first (`c`) of a face whose form is F, turned into
+// a fan: emit(F, c0, c1, c2, p) for every triangle.  One instance per form,
+// so that reading a corner does not ask for the form again.
+template <bool Values, Form F, class Emit>
+inline __attribute__((always_inline)) bool fanOut(const char*& p, const char* end, Corner c, Emit& emit) {
+    Corner c0 = c;
+    readCorner<Values>(p, end, F, c);
+    Corner c1 = c;
+    readCorner<Values>(p, end, F, c);
+    Corner c2 = c;
+    if (!emit(F, c0, c1, c2, p)) return false;
+    while (readCorner<Values>(p, end, F, c) > 0) {
+        c1 = c2;
+        c2 = c;
+        if (!emit(F, c0, c1, c2, p)) return false;
+    }
+    return true;
+}
+
 // Reads a face line after its keyword and calls emit(form, c0, c1, c2, p)
 // for every triangle of the fan; stops early when emit returns false.
 // Without `Values` the corners after the first are only stepped over.
@@ -97,16 +119,11 @@ inline bool parseFace(const char*& p, const char* end, Emit&& emit) {
             readCorner(q, b, form, c);
         }
     }
-    Corner c0 = c;
-    readCorner<Values>(p, end, form, c);
-    Corner c1 = c;
-    readCorner<Values>(p, end, form, c);
-    Corner c2 = c;
-    if (!emit(form, c0, c1, c2, p)) return false;
-    while (readCorner<Values>(p, end, form, c) > 0) {
-        c1 = c2;
-        c2 = c;
-        if (!emit(form, c0, c1, c2, p)) return false;
+    switch (form) {
+    case Form::Vertex: return fanOut<Values, Form::Vertex>(p, end, c, emit);
+    case Form::VertexUv: return fanOut<Values, Form::VertexUv>(p, end, c, emit);
+    case Form::VertexUvNormal: return fanOut<Values, Form::VertexUvNormal>(p, end, c, emit);
+    case Form::VertexNormal: return fanOut<Values, Form::VertexNormal>(p, end, c, emit);
     }
     return true;
 }
@@ -275,6 +292,221 @@ void fillChunk(Job& job, Chunk& ch) {
         }
     }
     dropPages(job, ch.begin, std::min(p, ch.end));
+}
+
+}  // namespace glmobj
+
+namespace glmobj {
+
+namespace {
+
+// An array of the model that grows as entries are read.
+template <typename T>
+struct Growing {
+    T* data = nullptr;
+    std::size_t size = 0, capacity = 0;  // in T
+    bool reserve(std::size_t needed) {
+        if (needed <= capacity) return true;
+        std::size_t want = std::max<std::size_t>({needed, capacity * 2, 4096 / sizeof(T)});
+        // Past 1 MiB, ask for a block the allocator always maps on its own
+        // (glibc maps every request above 32 MiB, whatever its threshold
+        // has grown to): such a block grows by remapping, never by copying,
+        // and its unused tail costs address space, not memory.
+        if (want * sizeof(T) > (std::size_t{1} << 20))
+            want = std::max(want, (std::size_t{33} << 20) / sizeof(T));
+        T* grown = static_cast<T*>(std::realloc(data, want * sizeof(T)));
+        if (!grown) return false;
+        data = grown;
+        capacity = want;
+        return true;
+    }
+};
+
+// A reference as written, resolved against the entries read so far when
+// negative; 0 (and `bad` set) when it cannot name an entry.
+inline unsigned absolute(long raw, std::uint64_t readSoFar, bool& bad) {
+    long long r = raw < 0 ? static_cast<long long>(readSoFar) + 1 + raw : raw;
+    if (r < 1 || r > static_cast<long long>(UINT32_MAX)) {
+        bad = true;
+        return 0;
+    }
+    return static_cast<unsigned>(r);
+}
+
+// Text read this far behind is given back to the system as the reading goes.
+constexpr std::size_t DROP_STEP = std::size_t{8} << 20;
+
+}  // namespace
+
+OnePass readInOnePass(Job& job, Chunk& ch) {
+    GlmMesh* model = job.model;
+    const char* p = ch.begin;
+    const char* end = job.textEnd;
+    const char* dropped = ch.begin;
+    Growing<float> vertices, normals, uvs;
+    Growing<GlmFace> faces;
+    bool badVertex = false, badNormal = false, badUv = false;
+    auto finish = [&](OnePass result) {
+        if (result != OnePass::Read) {
+            std::free(vertices.data), std::free(normals.data), std::free(uvs.data), std::free(faces.data);
+            return result;
+        }
+        // Cut to size (a shrinking realloc keeps the block when it fails).
+        auto settle = [](auto& array) {
+            auto* data = array.data;
+            if (auto* cut = static_cast<decltype(data)>(
+                    std::realloc(data, std::max<std::size_t>(array.size, 1) * sizeof(*data))))
+                data = cut;
+            return data;
+        };
+        model->vertices = settle(vertices);
+        model->faces = settle(faces);
+        if (ch.normals) model->normals = settle(normals);
+        else std::free(normals.data);
+        if (ch.uvs) model->uvs = settle(uvs);
+        else std::free(uvs.data);
+        return result;
+    };
+    // Names the array that could not grow, for the caller's message.
+    auto outOfMemory = [&](const char* what, const auto& array) {
+        char text[160];
+        std::snprintf(text, sizeof text, "%s (%zu bytes)", what,
+                      glmBytes(std::max<std::size_t>(array.capacity * 2, 4096), sizeof(*array.data)));
+        ch.errorText = text;
+        return finish(OnePass::OutOfMemory);
+    };
+    if (!vertices.reserve(3) || !normals.reserve(3) || !uvs.reserve(2) || !faces.reserve(1))
+        return outOfMemory("the arrays", faces);
+    std::fill_n(vertices.data, 3, 0.0f), std::fill_n(normals.data, 3, 0.0f), std::fill_n(uvs.data, 2, 0.0f);
+    vertices.size = normals.size = 3, uvs.size = 2;
+
+    auto emit = [&](Form form, const Corner& a, const Corner& b, const Corner& c, const char* at) {
+        if (faces.size == faces.capacity && !faces.reserve(faces.size + 1)) return false;
+        GlmFace& face = faces.data[faces.size++];
+        const Corner* corners[3] = {&a, &b, &c};
+        for (int k = 0; k < 3; k++) face.vertexRefs[k] = absolute(corners[k]->v, ch.vertices, badVertex);
+        if (form == Form::VertexUv || form == Form::VertexUvNormal) {
+            if (!ch.absentAt) ch.absentAt = at, ch.absentKind = "texture coordinates";
+            for (int k = 0; k < 3; k++) face.uvRefs[k] = absolute(corners[k]->t, ch.uvs, badUv);
+        } else {
+            face.uvRefs[0] = face.uvRefs[1] = face.uvRefs[2] = 0;
+        }
+        if (form == Form::VertexNormal || form == Form::VertexUvNormal) {
+            if (!ch.absentNormalAt) ch.absentNormalAt = at;
+            for (int k = 0; k < 3; k++) face.normalRefs[k] = absolute(corners[k]->n, ch.normals, badNormal);
+        } else {
+            face.normalRefs[0] = face.normalRefs[1] = face.normalRefs[2] = 0;
+        }
+        face.facetnormRef = 0;
+        ch.faces++;
+        return true;
+    };
+
+    for (;;) {
+        p = skipSpace(p, end);
+        if (p >= end) break;
+        if (job.dropPages && static_cast<std::size_t>(p - dropped) >= DROP_STEP) {
+            dropPages(job, dropped, p);
+            dropped = p;
+        }
+        const char* keyword = p;
+        std::string_view tok = token(p, end);
+        switch (tok[0]) {
+        case 'v': {
+            char second = tok.size() > 1 ? tok[1] : '\0';
+            float* dst;
+            if (second == '\0') {
+                if (!vertices.reserve(vertices.size + 3)) return outOfMemory("the vertices", vertices);
+                dst = vertices.data + vertices.size;
+                vertices.size += 3;
+                ch.vertices++;
+                dst[0] = dst[1] = dst[2] = 0;
+                scanFloats(p, end, dst, 3);
+            } else if (second == 'n') {
+                if (!normals.reserve(normals.size + 3)) return outOfMemory("the normals", normals);
+                dst = normals.data + normals.size;
+                normals.size += 3;
+                ch.normals++;
+                dst[0] = dst[1] = dst[2] = 0;
+                scanFloats(p, end, dst, 3);
+            } else if (second == 't') {
+                if (!uvs.reserve(uvs.size + 2)) return outOfMemory("the texture coordinates", uvs);
+                dst = uvs.data + uvs.size;
+                uvs.size += 2;
+                ch.uvs++;
+                dst[0] = dst[1] = 0;
+                scanFloats(p, end, dst, 2);
+            } else {
+                return finish(OnePass::NeedsTwoPasses);  // refused: the two passes say why
+            }
+            skipLine(p, end);
+            break;
+        }
+        case 'f':
+            if (!parseFace<true>(p, end, emit)) return outOfMemory("the triangles", faces);
+            break;
+        case 'g':
+            ch.events.push_back({EventKind::Group, keyword, asCString(restOfLine(p, end)), ch.faces});
+            break;
+        case 'u':
+            ch.events.push_back(
+                {EventKind::UseMaterial, keyword, firstWord(asCString(restOfLine(p, end))), ch.faces});
+            break;
+        case 'm': {
+            std::string_view word = firstWord(asCString(restOfLine(p, end)));
+            if (!word.empty()) ch.events.push_back({EventKind::MaterialLibrary, keyword, word, ch.faces});
+            break;
+        }
+        default:  // comments and every other keyword
+            skipLine(p, end);
+            break;
+        }
+    }
+    ch.stop = p;
+    dropPages(job, dropped, p);
+
+    // References are checked against the totals, which only the end of the
+    // text tells: one out of range sends the text to the two passes, which
+    // name the line.  Kinds the file has no array for are absent.
+    if (badVertex || (badUv && ch.uvs) || (badNormal && ch.normals) || ch.vertices > UINT32_MAX - 1 ||
+        ch.normals > UINT32_MAX - 1 || ch.uvs > UINT32_MAX - 1 || ch.faces > UINT32_MAX - 1)
+        return finish(OnePass::NeedsTwoPasses);
+    const unsigned vertexCount = static_cast<unsigned>(ch.vertices), normalCount = static_cast<unsigned>(ch.normals),
+                   uvCount = static_cast<unsigned>(ch.uvs);
+    unsigned worst = 0;
+    for (std::size_t i = 0; i < faces.size; i++) {
+        GlmFace& f = faces.data[i];
+        // Unsigned wrap: a 0 vertex reference becomes the largest value.
+        worst |= (f.vertexRefs[0] - 1 >= vertexCount) | (f.vertexRefs[1] - 1 >= vertexCount) |
+                 (f.vertexRefs[2] - 1 >= vertexCount) | (f.uvRefs[0] > uvCount) | (f.uvRefs[1] > uvCount) |
+                 (f.uvRefs[2] > uvCount) | (f.normalRefs[0] > normalCount) | (f.normalRefs[1] > normalCount) |
+                 (f.normalRefs[2] > normalCount);
+    }
+    if (uvCount == 0 || normalCount == 0) {
+        for (std::size_t i = 0; i < faces.size; i++) {
+            GlmFace& f = faces.data[i];
+            if (uvCount == 0) f.uvRefs[0] = f.uvRefs[1] = f.uvRefs[2] = 0;
+            if (normalCount == 0) f.normalRefs[0] = f.normalRefs[1] = f.normalRefs[2] = 0;
+        }
+    }
+    if (worst) {
+        // Only references of absent kinds may exceed their (empty) array.
+        bool onlyAbsent = true;
+        for (std::size_t i = 0; i < faces.size && onlyAbsent; i++) {
+            const GlmFace& f = faces.data[i];
+            for (int k = 0; k < 3; k++)
+                if (f.vertexRefs[k] - 1 >= vertexCount || f.uvRefs[k] > uvCount || f.normalRefs[k] > normalCount)
+                    onlyAbsent = false;
+        }
+        if (!onlyAbsent) return finish(OnePass::NeedsTwoPasses);
+    }
+    // The warning names the first face that used a kind the file lacks.
+    const char* uvAt = uvCount == 0 ? ch.absentAt : nullptr;
+    const char* normalAt = normalCount == 0 ? ch.absentNormalAt : nullptr;
+    ch.absentAt = nullptr;
+    if (uvAt && (!normalAt || uvAt <= normalAt)) ch.absentAt = uvAt, ch.absentKind = "texture coordinates";
+    else if (normalAt) ch.absentAt = normalAt, ch.absentKind = "normals";
+    return finish(OnePass::Read);
 }
 
 }  // namespace glmobj
