@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -91,6 +93,92 @@ std::size_t firstFailedChunk(const Job& job) {
     return job.chunks.size();
 }
 
+
+OnePass readChunksInOnePass(Job& job) {
+    const std::size_t count = job.chunks.size();
+    const std::size_t window = std::size_t{job.threads} + 2;  // chunks read but not yet appended, at most
+    ValueArrays whole;
+    if (!whole.startModelArrays()) {
+        job.chunks[0].errorText = "the arrays";
+        return OnePass::OutOfMemory;
+    }
+    std::vector<ValueArrays> parts(count);
+    std::vector<OnePass> results(count, OnePass::Read);
+    std::vector<char> done(count, 0);
+    std::vector<ValueArrays> spare;  // arrays of appended chunks, kept for the next ones
+    std::mutex lock;
+    std::condition_variable moved;
+    std::size_t next = 0, appended = 0;
+    OnePass outcome = OnePass::Read;
+
+    // Appends the chunks that are done, in order (under the lock).
+    auto appendDone = [&] {
+        for (; appended < count && done[appended]; appended++) {
+            ValueArrays& part = parts[appended];
+            if (outcome == OnePass::Read && results[appended] != OnePass::Read) outcome = results[appended];
+            // A relative reference in a later chunk needs the entries before the chunk.
+            if (outcome == OnePass::Read && appended > 0 && part.relative) outcome = OnePass::NeedsTwoPasses;
+            if (outcome == OnePass::Read &&
+                (!whole.vertices.append(part.vertices.data, part.vertices.size) ||
+                 !whole.normals.append(part.normals.data, part.normals.size) ||
+                 !whole.uvs.append(part.uvs.data, part.uvs.size) ||
+                 !whole.faces.append(part.faces.data, part.faces.size))) {
+                job.chunks[appended].errorText = "the arrays";
+                outcome = OnePass::OutOfMemory;
+            }
+            whole.badVertex |= part.badVertex, whole.badNormal |= part.badNormal, whole.badUv |= part.badUv;
+            part.vertices.size = part.normals.size = part.uvs.size = part.faces.size = 0;
+            part.badVertex = part.badNormal = part.badUv = part.relative = false;
+            spare.push_back(part);
+            part = ValueArrays{};
+        }
+        moved.notify_all();
+    };
+    auto worker = [&] {
+        std::unique_lock<std::mutex> guard(lock);
+        for (;;) {
+            moved.wait(guard, [&] { return outcome != OnePass::Read || next >= count || next < appended + window; });
+            if (outcome != OnePass::Read || next >= count) return;
+            std::size_t i = next++;
+            ValueArrays part;
+            if (!spare.empty()) {
+                part = spare.back();
+                spare.pop_back();
+            }
+            guard.unlock();
+            OnePass result;
+            try {
+                result = readValues(job, job.chunks[i], part);
+            } catch (const std::bad_alloc&) {
+                job.chunks[i].errorText = "the reader's bookkeeping";
+                result = OnePass::OutOfMemory;
+            }
+            guard.lock();
+            parts[i] = part;
+            results[i] = result;
+            done[i] = 1;
+            appendDone();
+        }
+    };
+    unsigned extra = static_cast<unsigned>(std::min<std::size_t>(job.threads, count) - 1);
+    std::vector<std::thread> helpers;
+    try {
+        for (unsigned i = 0; i < extra; i++) helpers.emplace_back(worker);
+    } catch (const std::system_error&) {
+        // No more threads to be had: the ones running (and this one) do the rest.
+    }
+    worker();
+    for (auto& t : helpers) t.join();
+    for (ValueArrays& part : parts) part.release();
+    for (ValueArrays& part : spare) part.release();
+
+    if (outcome == OnePass::Read)
+        for (std::size_t i = 1; i < count; i++)
+            if (job.chunks[i - 1].stop != job.chunks[i].firstToken) outcome = OnePass::NeedsTwoPasses;
+    if (outcome == OnePass::Read) outcome = settleValues(job, whole);
+    whole.release();
+    return outcome;
+}
 
 namespace {
 

@@ -126,35 +126,43 @@ bool fillPass(Job& job, const std::vector<const Event*>& unknownMaterials, GlmRe
     return false;
 }
 
-// Puts the faces read in one pass into their groups' face lists: the faces
-// before the chunk's first group line go to its first segment, and so on.
+// Puts the faces read in one pass into their groups' face lists: in each
+// chunk, the faces before its first group line go to its first segment,
+// and so on.
 void listFacesInOrder(Job& job) {
-    Chunk& ch = job.chunks[0];
-    std::size_t segment = 0;
-    unsigned face = 0;
-    for (const Event& event : ch.events) {
-        if (event.kind != EventKind::Group) continue;
-        for (unsigned* slot = ch.segments[segment].next; face < event.facesBefore;) *slot++ = face++;
-        segment++;
+    for (Chunk& ch : job.chunks) {
+        std::size_t segment = 0;
+        auto face = static_cast<unsigned>(ch.faceBase);
+        const auto last = static_cast<unsigned>(ch.faceBase + ch.faces);
+        for (const Event& event : ch.events) {
+            if (event.kind != EventKind::Group) continue;
+            const auto stretchEnd = static_cast<unsigned>(ch.faceBase + event.facesBefore);
+            for (unsigned* slot = ch.segments[segment].next; face < stretchEnd;) *slot++ = face++;
+            segment++;
+        }
+        for (unsigned* slot = ch.segments[segment].next; face < last;) *slot++ = face++;
     }
-    for (unsigned* slot = ch.segments[segment].next; face < ch.faces;) *slot++ = face++;
 }
 
-// The text in one pass on this thread; `done` is false when it has to be
-// read in two passes after all.
+// The text in one pass, in one piece on this thread or in chunks on
+// several; `done` is false when it has to be read in two passes after all.
 bool readOnce(Job& job, const GlmReadOptions& options, GlmReadError* error, bool& done) {
     done = false;
-    Chunk& ch = job.chunks[0];
-    OnePass result = readInOnePass(job, ch);
+    OnePass result = job.chunks.size() == 1 ? readInOnePass(job, job.chunks[0]) : readChunksInOnePass(job);
     if (result == OnePass::NeedsTwoPasses) {
-        ch = Chunk(ch.begin, ch.end);
+        for (Chunk& ch : job.chunks) ch = Chunk(ch.begin, ch.end);
         return true;
     }
     done = true;
     if (result == OnePass::OutOfMemory) {
-        setError(error, GLM_READ_NO_MEMORY,
-                 "glmReadOBJ() failed: out of memory: can't allocate %s reading \"%s\".\n", ch.errorText.c_str(),
-                 pathText(job));
+        const char* what = "the arrays";
+        for (const Chunk& ch : job.chunks)
+            if (!ch.errorText.empty()) {
+                what = ch.errorText.c_str();
+                break;
+            }
+        setError(error, GLM_READ_NO_MEMORY, "glmReadOBJ() failed: out of memory: can't allocate %s reading \"%s\".\n",
+                 what, pathText(job));
         return false;
     }
     if (!loadLibraries(job, options, error) || !sumCounts(job, error) || !placeGroups(job, true, error))
@@ -174,8 +182,9 @@ GlmMesh* newModel(const char* sourcePath) {
 // Both passes over the text into job.model; false with `error` filled.
 bool readText(Job& job, const GlmReadOptions& options, GlmReadError* error) {
     splitChunks(job);
-    if (job.chunks.size() == 1) {
-        // One thread: a single pass into growing arrays saves counting.
+    {
+        // One pass into growing arrays saves counting; the two passes are
+        // for texts it cannot take.
         bool done;
         bool ok = readOnce(job, options, error, done);
         if (done) return ok;

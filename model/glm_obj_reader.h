@@ -12,7 +12,10 @@
 #pragma once
 
 #include <cstddef>
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -81,16 +84,74 @@ void countChunk(Job& job, Chunk& ch);
 // into their segments' slots; stops at the first reference out of range.
 void fillChunk(Job& job, Chunk& ch);
 
-// How readInOnePass ended.
+// An array that grows as entries are read.
+template <typename T>
+struct Growing {
+    T* data = nullptr;
+    std::size_t size = 0, capacity = 0;  // in T
+    bool reserve(std::size_t needed) {
+        if (needed <= capacity) return true;
+        std::size_t want = std::max<std::size_t>({needed, capacity * 2, 4096 / sizeof(T)});
+        // Past 1 MiB, ask for a block the allocator always maps on its own
+        // (glibc maps every request above 32 MiB, whatever its threshold
+        // has grown to): such a block grows by remapping, never by copying,
+        // and its unused tail costs address space, not memory.
+        if (want * sizeof(T) > (std::size_t{1} << 20))
+            want = std::max(want, (std::size_t{33} << 20) / sizeof(T));
+        T* grown = static_cast<T*>(std::realloc(data, want * sizeof(T)));
+        if (!grown) return false;
+        data = grown;
+        capacity = want;
+        return true;
+    }
+    // Appends `count` entries; false when the array cannot grow.
+    bool append(const T* from, std::size_t count) {
+        if (!reserve(size + count)) return false;
+        if (count) std::memcpy(data + size, from, count * sizeof(T));
+        size += count;
+        return true;
+    }
+};
+
+// The values of a text or of one chunk as the one-pass reading gathers
+// them: floats of the vertices, normals and uvs, the faces with their
+// references as written (made absolute where relative), and what was wrong
+// with those references.
+struct ValueArrays {
+    Growing<float> vertices, normals, uvs;
+    Growing<GlmFace> faces;
+    bool badVertex = false, badNormal = false, badUv = false;  // a reference that names no entry
+    bool relative = false;                                     // a negative reference
+    void release();
+    // The spare entry 0 of the model's arrays; false when out of memory.
+    bool startModelArrays();
+};
+
+// How a one-pass reading ended.
 enum class OnePass { Read, NeedsTwoPasses, OutOfMemory };
 
-// Reads the whole text (one chunk) in one pass straight into the model's
-// arrays, which grow as they fill: counts, events and arrays as the two
-// passes would leave them, the groups' face lists still to be made from
-// the events.  A text the two passes would refuse (an unknown "v" keyword,
-// a reference out of range) gives NeedsTwoPasses with nothing kept, so
-// that they can report it.
+// Reads the statements of one chunk in one pass, appending values and faces
+// to `out`; counts and events go to the chunk as with the counting pass.
+// References are resolved against the chunk's own counts.  An unknown "v"
+// keyword gives NeedsTwoPasses (the two passes report it); OutOfMemory
+// names the array in ch.errorText.
+OnePass readValues(Job& job, Chunk& ch, ValueArrays& out);
+// Checks the references of `whole` (every chunk's values, in order) against
+// the totals of job.chunks, reads references into arrays the file never
+// defines as absent (noting where, in the chunks), and hands the arrays to
+// the model cut to size.  NeedsTwoPasses when a reference is out of range,
+// with the arrays released.
+OnePass settleValues(Job& job, ValueArrays& whole);
+// The whole text (one chunk) in one pass straight into the model's arrays:
+// counts, events and arrays as the two passes leave them, the groups' face
+// lists still to be made from the events.  A text the two passes would
+// refuse gives NeedsTwoPasses with nothing kept.
 OnePass readInOnePass(Job& job, Chunk& ch);
+// The chunks in one pass each on job.threads threads, their values
+// appended in order to the model's arrays as they are done, a few chunks
+// ahead at most; then settleValues.  NeedsTwoPasses also when a chunk holds
+// a relative reference or a statement runs across a cut.
+OnePass readChunksInOnePass(Job& job);
 
 // ---- Chunks and threads (glm_obj_chunks.cpp) ----
 

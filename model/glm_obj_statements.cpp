@@ -300,31 +300,11 @@ namespace glmobj {
 
 namespace {
 
-// An array of the model that grows as entries are read.
-template <typename T>
-struct Growing {
-    T* data = nullptr;
-    std::size_t size = 0, capacity = 0;  // in T
-    bool reserve(std::size_t needed) {
-        if (needed <= capacity) return true;
-        std::size_t want = std::max<std::size_t>({needed, capacity * 2, 4096 / sizeof(T)});
-        // Past 1 MiB, ask for a block the allocator always maps on its own
-        // (glibc maps every request above 32 MiB, whatever its threshold
-        // has grown to): such a block grows by remapping, never by copying,
-        // and its unused tail costs address space, not memory.
-        if (want * sizeof(T) > (std::size_t{1} << 20))
-            want = std::max(want, (std::size_t{33} << 20) / sizeof(T));
-        T* grown = static_cast<T*>(std::realloc(data, want * sizeof(T)));
-        if (!grown) return false;
-        data = grown;
-        capacity = want;
-        return true;
-    }
-};
-
 // A reference as written, resolved against the entries read so far when
-// negative; 0 (and `bad` set) when it cannot name an entry.
-inline unsigned absolute(long raw, std::uint64_t readSoFar, bool& bad) {
+// negative (`relative` then set); 0 (and `bad` set) when it cannot name an
+// entry.
+inline unsigned absolute(long raw, std::uint64_t readSoFar, bool& bad, bool& relative) {
+    relative |= raw < 0;
     long long r = raw < 0 ? static_cast<long long>(readSoFar) + 1 + raw : raw;
     if (r < 1 || r > static_cast<long long>(UINT32_MAX)) {
         bad = true;
@@ -338,62 +318,49 @@ constexpr std::size_t DROP_STEP = std::size_t{8} << 20;
 
 }  // namespace
 
-OnePass readInOnePass(Job& job, Chunk& ch) {
-    GlmMesh* model = job.model;
+void ValueArrays::release() {
+    std::free(vertices.data), std::free(normals.data), std::free(uvs.data), std::free(faces.data);
+    *this = ValueArrays{};
+}
+
+bool ValueArrays::startModelArrays() {
+    if (!vertices.reserve(3) || !normals.reserve(3) || !uvs.reserve(2) || !faces.reserve(1)) return false;
+    std::fill_n(vertices.data, 3, 0.0f), std::fill_n(normals.data, 3, 0.0f), std::fill_n(uvs.data, 2, 0.0f);
+    vertices.size = normals.size = 3, uvs.size = 2;
+    return true;
+}
+
+OnePass readValues(Job& job, Chunk& ch, ValueArrays& out) {
     const char* p = ch.begin;
     const char* end = job.textEnd;
     const char* dropped = ch.begin;
-    Growing<float> vertices, normals, uvs;
-    Growing<GlmFace> faces;
-    bool badVertex = false, badNormal = false, badUv = false;
-    auto finish = [&](OnePass result) {
-        if (result != OnePass::Read) {
-            std::free(vertices.data), std::free(normals.data), std::free(uvs.data), std::free(faces.data);
-            return result;
-        }
-        // Cut to size (a shrinking realloc keeps the block when it fails).
-        auto settle = [](auto& array) {
-            auto* data = array.data;
-            if (auto* cut = static_cast<decltype(data)>(
-                    std::realloc(data, std::max<std::size_t>(array.size, 1) * sizeof(*data))))
-                data = cut;
-            return data;
-        };
-        model->vertices = settle(vertices);
-        model->faces = settle(faces);
-        if (ch.normals) model->normals = settle(normals);
-        else std::free(normals.data);
-        if (ch.uvs) model->uvs = settle(uvs);
-        else std::free(uvs.data);
-        return result;
-    };
+    auto& [vertices, normals, uvs, faces, badVertex, badNormal, badUv, relative] = out;
+    p = skipSpace(p, end);
+    ch.firstToken = p;
+
     // Names the array that could not grow, for the caller's message.
     auto outOfMemory = [&](const char* what, const auto& array) {
         char text[160];
         std::snprintf(text, sizeof text, "%s (%zu bytes)", what,
                       glmBytes(std::max<std::size_t>(array.capacity * 2, 4096), sizeof(*array.data)));
         ch.errorText = text;
-        return finish(OnePass::OutOfMemory);
+        return OnePass::OutOfMemory;
     };
-    if (!vertices.reserve(3) || !normals.reserve(3) || !uvs.reserve(2) || !faces.reserve(1))
-        return outOfMemory("the arrays", faces);
-    std::fill_n(vertices.data, 3, 0.0f), std::fill_n(normals.data, 3, 0.0f), std::fill_n(uvs.data, 2, 0.0f);
-    vertices.size = normals.size = 3, uvs.size = 2;
-
     auto emit = [&](Form form, const Corner& a, const Corner& b, const Corner& c, const char* at) {
         if (faces.size == faces.capacity && !faces.reserve(faces.size + 1)) return false;
         GlmFace& face = faces.data[faces.size++];
         const Corner* corners[3] = {&a, &b, &c};
-        for (int k = 0; k < 3; k++) face.vertexRefs[k] = absolute(corners[k]->v, ch.vertices, badVertex);
+        for (int k = 0; k < 3; k++) face.vertexRefs[k] = absolute(corners[k]->v, ch.vertices, badVertex, relative);
         if (form == Form::VertexUv || form == Form::VertexUvNormal) {
-            if (!ch.absentAt) ch.absentAt = at, ch.absentKind = "texture coordinates";
-            for (int k = 0; k < 3; k++) face.uvRefs[k] = absolute(corners[k]->t, ch.uvs, badUv);
+            if (!ch.absentAt) ch.absentAt = at;
+            for (int k = 0; k < 3; k++) face.uvRefs[k] = absolute(corners[k]->t, ch.uvs, badUv, relative);
         } else {
             face.uvRefs[0] = face.uvRefs[1] = face.uvRefs[2] = 0;
         }
         if (form == Form::VertexNormal || form == Form::VertexUvNormal) {
             if (!ch.absentNormalAt) ch.absentNormalAt = at;
-            for (int k = 0; k < 3; k++) face.normalRefs[k] = absolute(corners[k]->n, ch.normals, badNormal);
+            for (int k = 0; k < 3; k++)
+                face.normalRefs[k] = absolute(corners[k]->n, ch.normals, badNormal, relative);
         } else {
             face.normalRefs[0] = face.normalRefs[1] = face.normalRefs[2] = 0;
         }
@@ -404,7 +371,7 @@ OnePass readInOnePass(Job& job, Chunk& ch) {
 
     for (;;) {
         p = skipSpace(p, end);
-        if (p >= end) break;
+        if (p >= ch.end) break;
         if (job.dropPages && static_cast<std::size_t>(p - dropped) >= DROP_STEP) {
             dropPages(job, dropped, p);
             dropped = p;
@@ -437,7 +404,7 @@ OnePass readInOnePass(Job& job, Chunk& ch) {
                 dst[0] = dst[1] = 0;
                 scanFloats(p, end, dst, 2);
             } else {
-                return finish(OnePass::NeedsTwoPasses);  // refused: the two passes say why
+                return OnePass::NeedsTwoPasses;  // refused: the two passes say why
             }
             skipLine(p, end);
             break;
@@ -463,50 +430,79 @@ OnePass readInOnePass(Job& job, Chunk& ch) {
         }
     }
     ch.stop = p;
-    dropPages(job, dropped, p);
+    dropPages(job, dropped, std::min(p, ch.end));
+    return OnePass::Read;
+}
 
+OnePass settleValues(Job& job, ValueArrays& whole) {
+    GlmMesh* model = job.model;
+    std::uint64_t v = 0, n = 0, t = 0, f = 0;
+    for (const Chunk& ch : job.chunks) v += ch.vertices, n += ch.normals, t += ch.uvs, f += ch.faces;
     // References are checked against the totals, which only the end of the
     // text tells: one out of range sends the text to the two passes, which
     // name the line.  Kinds the file has no array for are absent.
-    if (badVertex || (badUv && ch.uvs) || (badNormal && ch.normals) || ch.vertices > UINT32_MAX - 1 ||
-        ch.normals > UINT32_MAX - 1 || ch.uvs > UINT32_MAX - 1 || ch.faces > UINT32_MAX - 1)
-        return finish(OnePass::NeedsTwoPasses);
-    const unsigned vertexCount = static_cast<unsigned>(ch.vertices), normalCount = static_cast<unsigned>(ch.normals),
-                   uvCount = static_cast<unsigned>(ch.uvs);
-    unsigned worst = 0;
-    for (std::size_t i = 0; i < faces.size; i++) {
-        GlmFace& f = faces.data[i];
-        // Unsigned wrap: a 0 vertex reference becomes the largest value.
-        worst |= (f.vertexRefs[0] - 1 >= vertexCount) | (f.vertexRefs[1] - 1 >= vertexCount) |
-                 (f.vertexRefs[2] - 1 >= vertexCount) | (f.uvRefs[0] > uvCount) | (f.uvRefs[1] > uvCount) |
-                 (f.uvRefs[2] > uvCount) | (f.normalRefs[0] > normalCount) | (f.normalRefs[1] > normalCount) |
-                 (f.normalRefs[2] > normalCount);
-    }
+    if (whole.badVertex || (whole.badUv && t) || (whole.badNormal && n) || v > UINT32_MAX - 1 ||
+        n > UINT32_MAX - 1 || t > UINT32_MAX - 1 || f > UINT32_MAX - 1)
+        return OnePass::NeedsTwoPasses;
+    const auto vertexCount = static_cast<unsigned>(v), normalCount = static_cast<unsigned>(n),
+               uvCount = static_cast<unsigned>(t);
+    GlmFace* faces = whole.faces.data;
+    const std::size_t faceCount = whole.faces.size;
     if (uvCount == 0 || normalCount == 0) {
-        for (std::size_t i = 0; i < faces.size; i++) {
-            GlmFace& f = faces.data[i];
-            if (uvCount == 0) f.uvRefs[0] = f.uvRefs[1] = f.uvRefs[2] = 0;
-            if (normalCount == 0) f.normalRefs[0] = f.normalRefs[1] = f.normalRefs[2] = 0;
+        for (std::size_t i = 0; i < faceCount; i++) {
+            GlmFace& face = faces[i];
+            if (uvCount == 0) face.uvRefs[0] = face.uvRefs[1] = face.uvRefs[2] = 0;
+            if (normalCount == 0) face.normalRefs[0] = face.normalRefs[1] = face.normalRefs[2] = 0;
         }
     }
-    if (worst) {
-        // Only references of absent kinds may exceed their (empty) array.
-        bool onlyAbsent = true;
-        for (std::size_t i = 0; i < faces.size && onlyAbsent; i++) {
-            const GlmFace& f = faces.data[i];
-            for (int k = 0; k < 3; k++)
-                if (f.vertexRefs[k] - 1 >= vertexCount || f.uvRefs[k] > uvCount || f.normalRefs[k] > normalCount)
-                    onlyAbsent = false;
-        }
-        if (!onlyAbsent) return finish(OnePass::NeedsTwoPasses);
+    unsigned worst = 0;
+    for (std::size_t i = 0; i < faceCount; i++) {
+        const GlmFace& face = faces[i];
+        // Unsigned wrap: a 0 vertex reference becomes the largest value.
+        worst |= (face.vertexRefs[0] - 1 >= vertexCount) | (face.vertexRefs[1] - 1 >= vertexCount) |
+                 (face.vertexRefs[2] - 1 >= vertexCount) | (face.uvRefs[0] > uvCount) | (face.uvRefs[1] > uvCount) |
+                 (face.uvRefs[2] > uvCount) | (face.normalRefs[0] > normalCount) |
+                 (face.normalRefs[1] > normalCount) | (face.normalRefs[2] > normalCount);
     }
+    if (worst) return OnePass::NeedsTwoPasses;
+
     // The warning names the first face that used a kind the file lacks.
-    const char* uvAt = uvCount == 0 ? ch.absentAt : nullptr;
-    const char* normalAt = normalCount == 0 ? ch.absentNormalAt : nullptr;
-    ch.absentAt = nullptr;
-    if (uvAt && (!normalAt || uvAt <= normalAt)) ch.absentAt = uvAt, ch.absentKind = "texture coordinates";
-    else if (normalAt) ch.absentAt = normalAt, ch.absentKind = "normals";
-    return finish(OnePass::Read);
+    for (Chunk& ch : job.chunks) {
+        const char* uvAt = uvCount == 0 ? ch.absentAt : nullptr;
+        const char* normalAt = normalCount == 0 ? ch.absentNormalAt : nullptr;
+        ch.absentAt = nullptr;
+        if (uvAt && (!normalAt || uvAt <= normalAt)) ch.absentAt = uvAt, ch.absentKind = "texture coordinates";
+        else if (normalAt) ch.absentAt = normalAt, ch.absentKind = "normals";
+    }
+
+    // The arrays go to the model cut to size (a shrinking realloc keeps the
+    // block when it fails).
+    auto settle = [](auto& array) {
+        auto* data = array.data;
+        if (auto* cut = static_cast<decltype(data)>(
+                std::realloc(data, std::max<std::size_t>(array.size, 1) * sizeof(*data))))
+            data = cut;
+        array.data = nullptr;
+        return data;
+    };
+    model->vertices = settle(whole.vertices);
+    model->faces = settle(whole.faces);
+    model->normals = n ? settle(whole.normals) : nullptr;
+    model->uvs = t ? settle(whole.uvs) : nullptr;
+    whole.release();
+    return OnePass::Read;
+}
+
+OnePass readInOnePass(Job& job, Chunk& ch) {
+    ValueArrays whole;
+    if (!whole.startModelArrays()) {
+        ch.errorText = "the arrays";
+        return OnePass::OutOfMemory;
+    }
+    OnePass result = readValues(job, ch, whole);
+    if (result == OnePass::Read) result = settleValues(job, whole);
+    whole.release();
+    return result;
 }
 
 }  // namespace glmobj
