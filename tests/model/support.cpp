@@ -186,7 +186,7 @@ std::string randomObj(std::mt19937& rng, bool materials, bool bad) {
             if ((form == 1 || form == 2) && t == 0 && !absent) form = 0;
             if ((form == 2 || form == 3) && n == 0 && !absent) form = 0;
             auto ref = [&](unsigned count) {
-                if (count == 0) return std::to_string(uniform(rng, 0, 1) ? 1 : -1);
+                if (count == 0) return std::string("1");  // valid once the file has such an entry
                 int r = uniform(rng, 1, static_cast<int>(count));
                 return std::to_string(relative && uniform(rng, 0, 2) == 0 ? r - static_cast<int>(count) - 1 : r);
             };
