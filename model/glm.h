@@ -151,9 +151,12 @@ void glmDestroy(GlmMesh* model);
 // - "mtllib": the first word names a material library in the OBJ file's
 //   directory, read at once (glmReadMTL); a later line replaces it.
 // - anything else ("#", "o", "s", ...) is skipped to the end of its line.
-// The file is counted first, then every array is allocated once at its
-// exact size and filled; large files are split at line starts and read by
-// several threads with the same result.  The file is mapped, not copied.
+// The file is read in one pass into arrays that grow as they fill and are
+// cut to size at the end; large files are split at line starts and read by
+// several threads (glmReaderThreads of glm_core.h) with the same result.
+// Texts the single pass cannot take (relative references past the first
+// piece, refused files) are counted first and then filled.  The file is
+// mapped, not copied, and the pages already read are given back.
 
 // Reads the OBJ file at `path` (and the material library it names) into a
 // new model that the caller owns (glmDestroy).  sourcePath is a copy of

@@ -4,11 +4,14 @@
 // - glm_obj_groups.cpp keeps the groups, materials and array sizes,
 // - glm_obj_read.cpp reads files and puts the passes together.
 //
-// Two passes over the text in memory: the counting pass finds the sizes of
-// every array and the groups, the filling pass stores the numbers into
-// arrays allocated once at their final size.  Per-chunk counts tell the
-// filling pass where each chunk's entries start, so the result is the same
-// as one front-to-back reading.
+// Normally one pass over the text in memory: each chunk's values go into
+// arrays that grow as they fill (the model's own on one thread; on several,
+// per-chunk arrays appended in file order), references are checked against
+// the totals at the end.  Texts that pass cannot take are read in two: the
+// counting pass finds the sizes of every array and the groups, the filling
+// pass stores the numbers into arrays allocated once at their final size,
+// per-chunk counts telling it where each chunk's entries start.  Either way
+// the result is the same as one front-to-back reading.
 #pragma once
 
 #include <cstddef>

@@ -334,7 +334,9 @@ OnePass readValues(Job& job, Chunk& ch, ValueArrays& out) {
     const char* p = ch.begin;
     const char* end = job.textEnd;
     const char* dropped = ch.begin;
-    auto& [vertices, normals, uvs, faces, badVertex, badNormal, badUv, relative] = out;
+    auto &vertices = out.vertices, &normals = out.normals, &uvs = out.uvs;
+    auto& faces = out.faces;
+    bool &badVertex = out.badVertex, &badNormal = out.badNormal, &badUv = out.badUv, &relative = out.relative;
     p = skipSpace(p, end);
     ch.firstToken = p;
 
