@@ -58,20 +58,31 @@ inline __attribute__((always_inline)) std::string_view asCString(std::string_vie
     return text;
 }
 
+// Hands a corner to the fan as it is read.
+struct AsRead {
+    template <Form F>
+    const Corner& operator()(const Corner& c) const {
+        return c;
+    }
+};
+
 // The corners after the first (`c`) of a face whose form is F, turned into
-// a fan: emit(F, c0, c1, c2, p) for every triangle.  One instance per form,
-// so that reading a corner does not ask for the form again.
-template <bool Values, Form F, class Emit>
-inline __attribute__((always_inline)) bool fanOut(const char*& p, const char* end, Corner c, Emit& emit) {
-    Corner c0 = c;
+// a fan: emit(F, c0, c1, c2, p) for every triangle, each corner passed
+// through prepare<F> once as it is read (so a corner shared by several
+// triangles is worked out once).  One instance per form, so that reading
+// a corner does not ask for the form again.
+template <bool Values, Form F, class Emit, class Prepare>
+inline __attribute__((always_inline)) bool fanOut(const char*& p, const char* end, Corner c, Emit& emit,
+                                                  Prepare& prepare) {
+    auto c0 = prepare.template operator()<F>(c);
     readCorner<Values>(p, end, F, c);
-    Corner c1 = c;
+    auto c1 = prepare.template operator()<F>(c);
     readCorner<Values>(p, end, F, c);
-    Corner c2 = c;
+    auto c2 = prepare.template operator()<F>(c);
     if (!emit(F, c0, c1, c2, p)) return false;
     while (readCorner<Values>(p, end, F, c) > 0) {
         c1 = c2;
-        c2 = c;
+        c2 = prepare.template operator()<F>(c);
         if (!emit(F, c0, c1, c2, p)) return false;
     }
     return true;
@@ -80,8 +91,8 @@ inline __attribute__((always_inline)) bool fanOut(const char*& p, const char* en
 // Reads a face line after its keyword and calls emit(form, c0, c1, c2, p)
 // for every triangle of the fan; stops early when emit returns false.
 // Without `Values` the corners after the first are only stepped over.
-template <bool Values, class Emit>
-inline bool parseFace(const char*& p, const char* end, Emit&& emit) {
+template <bool Values, class Emit, class Prepare = AsRead>
+inline bool parseFace(const char*& p, const char* end, Emit&& emit, Prepare prepare = {}) {
     p = skipSpace(p, end);
     const char* a = p;
     Corner c{0, 0, 0};
@@ -120,10 +131,10 @@ inline bool parseFace(const char*& p, const char* end, Emit&& emit) {
         }
     }
     switch (form) {
-    case Form::Vertex: return fanOut<Values, Form::Vertex>(p, end, c, emit);
-    case Form::VertexUv: return fanOut<Values, Form::VertexUv>(p, end, c, emit);
-    case Form::VertexUvNormal: return fanOut<Values, Form::VertexUvNormal>(p, end, c, emit);
-    case Form::VertexNormal: return fanOut<Values, Form::VertexNormal>(p, end, c, emit);
+    case Form::Vertex: return fanOut<Values, Form::Vertex>(p, end, c, emit, prepare);
+    case Form::VertexUv: return fanOut<Values, Form::VertexUv>(p, end, c, emit, prepare);
+    case Form::VertexUvNormal: return fanOut<Values, Form::VertexUvNormal>(p, end, c, emit, prepare);
+    case Form::VertexNormal: return fanOut<Values, Form::VertexNormal>(p, end, c, emit, prepare);
     }
     return true;
 }
@@ -316,6 +327,28 @@ inline unsigned absolute(long raw, std::uint64_t readSoFar, bool& bad, bool& rel
 // Text read this far behind is given back to the system as the reading goes.
 constexpr std::size_t DROP_STEP = std::size_t{8} << 20;
 
+// A corner's references made absolute, for the one-pass reading.
+struct Refs {
+    unsigned v, t, n;
+};
+
+// Resolves each corner once as it is read (a fan's first corner serves all
+// its triangles), against the chunk's counts so far; kinds the form does
+// not carry are 0.
+struct Resolve {
+    Chunk& ch;
+    ValueArrays& out;
+    template <Form F>
+    Refs operator()(const Corner& c) {
+        Refs r{absolute(c.v, ch.vertices, out.badVertex, out.relative), 0, 0};
+        if constexpr (F == Form::VertexUv || F == Form::VertexUvNormal)
+            r.t = absolute(c.t, ch.uvs, out.badUv, out.relative);
+        if constexpr (F == Form::VertexNormal || F == Form::VertexUvNormal)
+            r.n = absolute(c.n, ch.normals, out.badNormal, out.relative);
+        return r;
+    }
+};
+
 }  // namespace
 
 void ValueArrays::release() {
@@ -348,24 +381,15 @@ OnePass readValues(Job& job, Chunk& ch, ValueArrays& out) {
         ch.errorText = text;
         return OnePass::OutOfMemory;
     };
-    auto emit = [&](Form form, const Corner& a, const Corner& b, const Corner& c, const char* at) {
+    auto emit = [&](Form form, const Refs& a, const Refs& b, const Refs& c, const char* at) {
         if (faces.size == faces.capacity && !faces.reserve(faces.size + 1)) return false;
+        if ((form == Form::VertexUv || form == Form::VertexUvNormal) && !ch.absentAt) ch.absentAt = at;
+        if ((form == Form::VertexNormal || form == Form::VertexUvNormal) && !ch.absentNormalAt)
+            ch.absentNormalAt = at;
         GlmFace& face = faces.data[faces.size++];
-        const Corner* corners[3] = {&a, &b, &c};
-        for (int k = 0; k < 3; k++) face.vertexRefs[k] = absolute(corners[k]->v, ch.vertices, badVertex, relative);
-        if (form == Form::VertexUv || form == Form::VertexUvNormal) {
-            if (!ch.absentAt) ch.absentAt = at;
-            for (int k = 0; k < 3; k++) face.uvRefs[k] = absolute(corners[k]->t, ch.uvs, badUv, relative);
-        } else {
-            face.uvRefs[0] = face.uvRefs[1] = face.uvRefs[2] = 0;
-        }
-        if (form == Form::VertexNormal || form == Form::VertexUvNormal) {
-            if (!ch.absentNormalAt) ch.absentNormalAt = at;
-            for (int k = 0; k < 3; k++)
-                face.normalRefs[k] = absolute(corners[k]->n, ch.normals, badNormal, relative);
-        } else {
-            face.normalRefs[0] = face.normalRefs[1] = face.normalRefs[2] = 0;
-        }
+        face.vertexRefs[0] = a.v, face.vertexRefs[1] = b.v, face.vertexRefs[2] = c.v;
+        face.uvRefs[0] = a.t, face.uvRefs[1] = b.t, face.uvRefs[2] = c.t;
+        face.normalRefs[0] = a.n, face.normalRefs[1] = b.n, face.normalRefs[2] = c.n;
         face.facetnormRef = 0;
         ch.faces++;
         return true;
@@ -412,7 +436,7 @@ OnePass readValues(Job& job, Chunk& ch, ValueArrays& out) {
             break;
         }
         case 'f':
-            if (!parseFace<true>(p, end, emit)) return outOfMemory("the triangles", faces);
+            if (!parseFace<true>(p, end, emit, Resolve{ch, out})) return outOfMemory("the triangles", faces);
             break;
         case 'g':
             ch.events.push_back({EventKind::Group, keyword, asCString(restOfLine(p, end)), ch.faces});
