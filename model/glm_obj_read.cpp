@@ -46,34 +46,38 @@ namespace {
 
 // A C-allocated array of `count` + 1 entries of `width` floats with entry 0
 // zeroed, or null with `error` filled.
-float* allocateEntries(std::size_t count, std::size_t width, const char* what, GlmReadError* error) {
+float* allocateEntries(const Job& job, std::size_t count, std::size_t width, const char* what,
+                       GlmReadError* error) {
     std::size_t bytes = glmBytes(glmBytes(count + 1, width), sizeof(float));
     auto* entries = static_cast<float*>(std::malloc(bytes));
     if (!entries) {
-        setError(error, GLM_READ_NO_MEMORY, "glmReadOBJ() failed: out of memory: can't allocate %s (%zu bytes).\n",
-                 what, bytes);
+        setError(error, GLM_READ_NO_MEMORY,
+                 "glmReadOBJ() failed: out of memory: can't allocate %s (%zu bytes) reading \"%s\".\n", what, bytes,
+                 pathText(job));
         return nullptr;
     }
     std::fill_n(entries, width, 0.0f);
     return entries;
 }
 
-bool allocateArrays(GlmMesh* model, GlmReadError* error) {
-    model->vertices = allocateEntries(model->vertexCount, 3, "the vertices", error);
+bool allocateArrays(const Job& job, GlmReadError* error) {
+    GlmMesh* model = job.model;
+    model->vertices = allocateEntries(job, model->vertexCount, 3, "the vertices", error);
     if (!model->vertices) return false;
     if (model->normalCount) {
-        model->normals = allocateEntries(model->normalCount, 3, "the normals", error);
+        model->normals = allocateEntries(job, model->normalCount, 3, "the normals", error);
         if (!model->normals) return false;
     }
     if (model->uvCount) {
-        model->uvs = allocateEntries(model->uvCount, 2, "the texture coordinates", error);
+        model->uvs = allocateEntries(job, model->uvCount, 2, "the texture coordinates", error);
         if (!model->uvs) return false;
     }
     std::size_t bytes = glmBytes(std::max(model->faceCount, 1u), sizeof(GlmFace));
     model->faces = static_cast<GlmFace*>(std::malloc(bytes));
     if (!model->faces) {
         setError(error, GLM_READ_NO_MEMORY,
-                 "glmReadOBJ() failed: out of memory: can't allocate the triangles (%zu bytes).\n", bytes);
+                 "glmReadOBJ() failed: out of memory: can't allocate the triangles (%zu bytes) reading \"%s\".\n", bytes,
+                 pathText(job));
         return false;
     }
     return true;
@@ -199,7 +203,7 @@ bool readText(Job& job, const GlmReadOptions& options, GlmReadError* error) {
     if (!loadLibraries(job, options, error) || !sumCounts(job, error) || !placeGroups(job, true, error))
         return false;
     std::vector<const Event*> unknown = assignMaterials(job);
-    return allocateArrays(job.model, error) && fillPass(job, unknown, error);
+    return allocateArrays(job, error) && fillPass(job, unknown, error);
 }
 
 GlmMesh* parse(const char* text, std::size_t size, const char* sourcePath, const GlmReadOptions* options,
