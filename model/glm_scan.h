@@ -149,8 +149,18 @@ GLM_HOT bool scanLong(const char*& p, const char* end, long& out) {
     if (p >= end || !isDigit(*p)) return false;
     const char* start = p;
     std::uint64_t value = 0;
-    if constexpr (Values) p = readDigits(p, end, value);
-    else p = skipDigits(p, end);
+    if constexpr (Values) {
+        // Up to seven digits, as most references are, come from one load.
+        unsigned n = end - p >= 8 ? leadingDigits(load8(p)) : 0;
+        if (n - 1 < 7) {
+            value = digitsValue(load8(p), n);
+            p += n;
+        } else {
+            p = readDigits(p, end, value);
+        }
+    } else {
+        p = skipDigits(p, end);
+    }
     if constexpr (Values) {
         constexpr std::uint64_t limit = static_cast<std::uint64_t>(std::numeric_limits<long>::max());
         if (p - start > 18) {  // might not fit: redo with saturation
