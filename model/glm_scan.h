@@ -283,7 +283,13 @@ GLM_HOT bool scanFloat(const char*& p, const char* end, float& out) {
     int exponent = 0;
     if (s < end && *s == '.') {
         const char* fraction = ++s;
-        s = readDigitsByChar(s, end, mantissa);
+        unsigned n = end - s >= 8 ? leadingDigits(load8(s)) : 0;
+        if (n - 1 < 7) {
+            mantissa = mantissa * INTEGER_POWERS_OF_TEN[n] + digitsValue(load8(s), n);
+            s += n;
+        } else {
+            s = readDigitsByChar(s, end, mantissa);
+        }
         count += s - fraction;
         exponent = -static_cast<int>(s - fraction);
     }
