@@ -315,9 +315,12 @@ namespace {
 // negative (`relative` then set); 0 (and `bad` set) when it cannot name an
 // entry.
 inline unsigned absolute(long raw, std::uint64_t readSoFar, bool& bad, bool& relative) {
-    relative |= raw < 0;
-    long long r = raw < 0 ? static_cast<long long>(readSoFar) + 1 + raw : raw;
-    if (r < 1 || r > static_cast<long long>(UINT32_MAX)) {
+    long long r = raw;
+    if (raw < 0) [[unlikely]] {
+        relative = true;
+        r = static_cast<long long>(readSoFar) + 1 + raw;
+    }
+    if (r < 1 || r > static_cast<long long>(UINT32_MAX)) [[unlikely]] {
         bad = true;
         return 0;
     }
