@@ -52,12 +52,14 @@ void splitChunks(Job& job) {
     job.chunks.clear();
     const std::size_t size = static_cast<std::size_t>(job.textEnd - job.text);
     // Each thread holds a chunk's text and arrays, and a few more wait to be
-    // appended: chunks of 12 MiB / (threads + 1), at most 4 MiB, keep all
-    // of that within about 24 MiB whatever the thread count.
+    // appended.  The arrays of a chunk may well outgrow its text (a line
+    // "f 1 2 3" of 8 bytes makes a 44-byte triangle), so chunks are small:
+    // 3 MiB / (threads + 1), at most 1 MiB, which also keeps all of it
+    // within a few MiB whatever the thread count.
     const std::size_t chunkSize =
         job.chunkBytes ? job.chunkBytes
-                       : std::clamp<std::size_t>((std::size_t{12} << 20) / (std::size_t{job.threads} + 1),
-                                                 std::size_t{256} << 10, std::size_t{4} << 20);
+                       : std::clamp<std::size_t>((std::size_t{3} << 20) / (std::size_t{job.threads} + 1),
+                                                 std::size_t{128} << 10, std::size_t{1} << 20);
     // An empty text is one empty chunk, so that there is always a chunk.
     if (job.threads <= 1 || size == 0 || (!job.chunkBytes && size < 2 * chunkSize)) {
         job.chunks.emplace_back(job.text, job.textEnd);
