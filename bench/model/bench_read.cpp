@@ -200,7 +200,8 @@ void registerLoads() {
         }
 }
 
-void printTable() {
+// Prints the table; false when glmLoadOBJ went over its memory bound.
+bool printTable() {
     std::printf("\n%-24s %-22s %9s %8s %8s %10s %13s %9s %9s\n", "file", "loader", "time ms", "cpu ms", "MB/s",
                 "peak MiB", "arrays+32MiB", "/fast_obj", "cpu /f_o");
     bool over = false;
@@ -228,6 +229,7 @@ void printTable() {
         }
     }
     if (over) std::printf("glmLoadOBJ went over its arrays + 32 MiB\n");
+    return !over;
 }
 
 }  // namespace
@@ -246,7 +248,7 @@ int main(int argc, char** argv) {
     }
     registerLoads();
     benchmark::RunSpecifiedBenchmarks();
-    printTable();
+    bool withinBound = printTable();
     benchmark::Shutdown();
-    return 0;
+    return withinBound ? 0 : 1;
 }
