@@ -20,7 +20,7 @@
 // Ends the process when memory for `what` cannot be had: the message
 // "glm: out of memory: can't allocate WHAT (N bytes)." on standard error and
 // exit status 1, the route the file-level operations take for a file they
-// cannot read.
+// cannot read.  `bytes` 0 leaves the size out (when it is not known).
 [[noreturn]] void glmOutOfMemory(const char* what, std::size_t bytes);
 
 // malloc / realloc that never return null: they end through glmOutOfMemory

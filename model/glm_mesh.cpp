@@ -18,7 +18,8 @@ void glmCheckFailed(const char* expression, unsigned line, const char* function)
 
 void glmOutOfMemory(const char* what, std::size_t bytes) {
     std::fflush(stdout);
-    std::fprintf(stderr, "glm: out of memory: can't allocate %s (%zu bytes).\n", what, bytes);
+    if (bytes) std::fprintf(stderr, "glm: out of memory: can't allocate %s (%zu bytes).\n", what, bytes);
+    else std::fprintf(stderr, "glm: out of memory: can't allocate %s.\n", what);
     std::exit(1);
 }
 

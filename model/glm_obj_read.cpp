@@ -309,7 +309,9 @@ Job countText(GlmMesh* model, const std::string& text) {
 
 }  // namespace
 
-void glmFirstPass(GlmMesh* model, FILE* file) {
+namespace {
+
+void streamFirstPass(GlmMesh* model, FILE* file) {
     std::string text = slurp(file);
     Job job = countText(model, text);
     GlmReadOptions options;
@@ -319,7 +321,7 @@ void glmFirstPass(GlmMesh* model, FILE* file) {
     for (GlmFaceGroup* g = model->groupList; g; g = g->next) g->faceCount = 0;
 }
 
-void glmFillPass(GlmMesh* model, FILE* file) {
+void streamFillPass(GlmMesh* model, FILE* file) {
     std::string text = slurp(file);
     Job job = countText(model, text);
     GlmReadError error;
@@ -333,4 +335,25 @@ void glmFillPass(GlmMesh* model, FILE* file) {
     if (!placeGroups(job, false, &error)) reportAndExit(error);
     std::vector<const Event*> unknown = assignMaterials(job);
     if (!fillPass(job, unknown, &error)) reportAndExit(error);
+}
+
+}  // namespace
+
+// The stream passes have no error to hand back: running out of memory for
+// the text or the bookkeeping ends the process, as the library's other
+// allocations do.
+void glmFirstPass(GlmMesh* model, FILE* file) {
+    try {
+        streamFirstPass(model, file);
+    } catch (const std::bad_alloc&) {
+        glmOutOfMemory("the text of the stream", 0);
+    }
+}
+
+void glmFillPass(GlmMesh* model, FILE* file) {
+    try {
+        streamFillPass(model, file);
+    } catch (const std::bad_alloc&) {
+        glmOutOfMemory("the text of the stream", 0);
+    }
 }
