@@ -1,6 +1,7 @@
-// OBJ reader: the statements of one chunk of text, read by the counting
-// pass (sizes, groups, materials) and by the filling pass (numbers into
-// the model's arrays).
+// OBJ reader: the statements of one chunk of text, read in one pass
+// (values into growing arrays, checked against the totals at the end), or
+// by the counting pass (sizes, groups, materials) and the filling pass
+// (numbers into arrays of the final size).
 #include <sys/mman.h>
 
 #include <algorithm>
@@ -305,9 +306,7 @@ void fillChunk(Job& job, Chunk& ch) {
     dropPages(job, ch.begin, std::min(p, ch.end));
 }
 
-}  // namespace glmobj
-
-namespace glmobj {
+// ---- The one-pass reading ----
 
 namespace {
 
