@@ -135,8 +135,12 @@ OnePass readChunksInOnePass(Job& job) {
                 outcome = OnePass::OutOfMemory;
             }
             whole.badVertex |= part.badVertex, whole.badNormal |= part.badNormal, whole.badUv |= part.badUv;
+            whole.maxVertex = std::max(whole.maxVertex, part.maxVertex);
+            whole.maxUv = std::max(whole.maxUv, part.maxUv);
+            whole.maxNormal = std::max(whole.maxNormal, part.maxNormal);
             part.vertices.size = part.normals.size = part.uvs.size = part.faces.size = 0;
             part.badVertex = part.badNormal = part.badUv = part.relative = false;
+            part.maxVertex = part.maxUv = part.maxNormal = 0;
             spare.push_back(part);
             part = ValueArrays{};
         }

@@ -125,6 +125,7 @@ struct ValueArrays {
     Growing<GlmFace> faces;
     bool badVertex = false, badNormal = false, badUv = false;  // a reference that names no entry
     bool relative = false;                                     // a negative reference
+    unsigned maxVertex = 0, maxUv = 0, maxNormal = 0;          // the largest references made
     void release();
     // The spare entry 0 of the model's arrays; false when out of memory.
     bool startModelArrays();

@@ -343,10 +343,15 @@ struct Resolve {
     template <Form F>
     Refs operator()(const Corner& c) {
         Refs r{absolute(c.v, ch.vertices, out.badVertex, out.relative), 0, 0};
-        if constexpr (F == Form::VertexUv || F == Form::VertexUvNormal)
+        out.maxVertex = std::max(out.maxVertex, r.v);
+        if constexpr (F == Form::VertexUv || F == Form::VertexUvNormal) {
             r.t = absolute(c.t, ch.uvs, out.badUv, out.relative);
-        if constexpr (F == Form::VertexNormal || F == Form::VertexUvNormal)
+            out.maxUv = std::max(out.maxUv, r.t);
+        }
+        if constexpr (F == Form::VertexNormal || F == Form::VertexUvNormal) {
             r.n = absolute(c.n, ch.normals, out.badNormal, out.relative);
+            out.maxNormal = std::max(out.maxNormal, r.n);
+        }
         return r;
     }
 };
@@ -371,7 +376,6 @@ OnePass readValues(Job& job, Chunk& ch, ValueArrays& out) {
     const char* dropped = ch.begin;
     auto &vertices = out.vertices, &normals = out.normals, &uvs = out.uvs;
     auto& faces = out.faces;
-    bool &badVertex = out.badVertex, &badNormal = out.badNormal, &badUv = out.badUv, &relative = out.relative;
     p = skipSpace(p, end);
     ch.firstToken = p;
 
@@ -476,23 +480,21 @@ OnePass settleValues(Job& job, ValueArrays& whole) {
                uvCount = static_cast<unsigned>(t);
     GlmFace* faces = whole.faces.data;
     const std::size_t faceCount = whole.faces.size;
-    if (uvCount == 0 || normalCount == 0) {
+    // Faces of a form with texture (normal) references were seen where a
+    // chunk noted one; only then can there be references to clear.
+    bool uvFaces = false, normalFaces = false;
+    for (const Chunk& ch : job.chunks) uvFaces |= ch.absentAt != nullptr, normalFaces |= ch.absentNormalAt != nullptr;
+    if ((uvCount == 0 && uvFaces) || (normalCount == 0 && normalFaces)) {
         for (std::size_t i = 0; i < faceCount; i++) {
             GlmFace& face = faces[i];
             if (uvCount == 0) face.uvRefs[0] = face.uvRefs[1] = face.uvRefs[2] = 0;
             if (normalCount == 0) face.normalRefs[0] = face.normalRefs[1] = face.normalRefs[2] = 0;
         }
     }
-    unsigned worst = 0;
-    for (std::size_t i = 0; i < faceCount; i++) {
-        const GlmFace& face = faces[i];
-        // Unsigned wrap: a 0 vertex reference becomes the largest value.
-        worst |= (face.vertexRefs[0] - 1 >= vertexCount) | (face.vertexRefs[1] - 1 >= vertexCount) |
-                 (face.vertexRefs[2] - 1 >= vertexCount) | (face.uvRefs[0] > uvCount) | (face.uvRefs[1] > uvCount) |
-                 (face.uvRefs[2] > uvCount) | (face.normalRefs[0] > normalCount) |
-                 (face.normalRefs[1] > normalCount) | (face.normalRefs[2] > normalCount);
-    }
-    if (worst) return OnePass::NeedsTwoPasses;
+    // The largest reference of each kind tells whether any is out of range.
+    if (whole.maxVertex > vertexCount || (uvCount && whole.maxUv > uvCount) ||
+        (normalCount && whole.maxNormal > normalCount))
+        return OnePass::NeedsTwoPasses;
 
     // The warning names the first face that used a kind the file lacks.
     for (Chunk& ch : job.chunks) {
