@@ -18,8 +18,11 @@
 //   PPM reader's failures are reported on standard error.  The file-level
 //   operations end the process with exit status 1 when an OBJ or MTL file
 //   cannot be opened, an OBJ file holds an unknown "v" keyword (message on
-//   standard output) or a face reference outside its array (message on
-//   standard error naming the file, line and value).  glm_core.h has the
+//   standard output) or a face reference outside an array it defines
+//   (message on standard error naming the file, line and value).  An
+//   allocation that fails ends the process with status 1 and a message
+//   naming what could not be allocated; the readers of glm_core.h return
+//   that as an error instead where they can.  glm_core.h has the
 //   same readers without process exits, working on text in memory.
 // - Preconditions are checks that stop the program with the failed
 //   expression, "glm" and the line ("prog: glm:12: f: Assertion `model'
@@ -133,7 +136,10 @@ void glmDestroy(GlmMesh* model);
 //   line); a corner with fewer numbers keeps the previous corner's others.
 //   Negative references count back from the last entry read before the face
 //   (-1 is the newest).  A reference outside 1..count after that refuses the
-//   file.  References the form does not carry are 0.
+//   file, except that texture or normal references in a file with no "vt"
+//   (or no "vn") lines at all are read as absent (0), with one warning on
+//   standard error naming the file and the first line where it happened.
+//   References the form does not carry are 0.
 // - "g": the rest of the line without its line break ("\n" or "\r\n") names
 //   the current group, the blank after "g" included ("g wheel" -> " wheel").
 //   A name met again continues that group.  Faces before the first "g" line
@@ -145,9 +151,12 @@ void glmDestroy(GlmMesh* model);
 // - "mtllib": the first word names a material library in the OBJ file's
 //   directory, read at once (glmReadMTL); a later line replaces it.
 // - anything else ("#", "o", "s", ...) is skipped to the end of its line.
-// The file is counted first, then every array is allocated once at its
-// exact size and filled; large files are split at line starts and read by
-// several threads with the same result.  The file is mapped, not copied.
+// The file is read in one pass into arrays that grow as they fill and are
+// cut to size at the end; large files are split at line starts and read by
+// several threads (glmReaderThreads of glm_core.h) with the same result.
+// Texts the single pass cannot take (relative references past the first
+// piece, refused files) are counted first and then filled.  The file is
+// mapped, not copied, and the pages already read are given back.
 
 // Reads the OBJ file at `path` (and the material library it names) into a
 // new model that the caller owns (glmDestroy).  sourcePath is a copy of

@@ -14,6 +14,7 @@ enum GlmReadErrorKind {
     GLM_READ_UNKNOWN_TOKEN,   // a token beginning with "v" the reader does not know
     GLM_READ_BAD_REFERENCE,   // a face reference outside 1 .. count after resolving
     GLM_READ_MATERIAL_FILE,   // the material library cannot be opened or read
+    GLM_READ_NO_MEMORY,       // an array of the model cannot be allocated
 };
 
 // What went wrong.  `message` is the complete line the file-level operations
@@ -31,7 +32,7 @@ using GlmMaterialLoader = bool (*)(GlmMesh* model, const char* name, void* conte
                                    GlmReadError* error);
 
 struct GlmReadOptions {
-    // Worker threads for the two passes; 0 uses one per processor.  Small
+    // Worker threads for the two passes; 0 uses glmReaderThreads().  Small
     // texts are always read on the calling thread.
     unsigned threads = 0;
     // Bytes per piece of work for the threads; 0 chooses (a few MiB).
@@ -41,6 +42,11 @@ struct GlmReadOptions {
     GlmMaterialLoader loadMaterials = nullptr;
     void* loaderContext = nullptr;
 };
+
+// The threads a read with `threads` 0 uses: the processors this process may
+// run on (its affinity mask), fewer when a cgroup v2 CPU quota ("cpu.max")
+// allows less.
+unsigned glmReaderThreads();
 
 // Parses OBJ text into a new model whose sourcePath is a copy of
 // `sourcePath` (used for messages and to find material libraries; may be

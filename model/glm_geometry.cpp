@@ -1,7 +1,8 @@
 // Normals and geometry operations of the model library: size, placement,
-// winding, facet and smoothed vertex normals, generated texture coordinates
-// and vertex welding.  Every operation changes the model it is handed in
-// place; an operation that computes an array frees the old one first.
+// winding, facet and smoothed vertex normals and generated texture
+// coordinates (welding is in glm_weld.cpp).  Every operation changes the
+// model it is handed in place; an operation that computes an array frees
+// the old one first.
 
 #include "model/glm.h"
 #include "model/glm_internal.h"
@@ -17,21 +18,12 @@
 
 namespace {
 
-// Releases a C-allocated array when the scope ends, on every path.
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
 template <typename T>
-using CArray = std::unique_ptr<T[], FreeDeleter>;
-
-template <typename T>
-T* allocArray(size_t count) {
-    return static_cast<T*>(std::malloc(count * sizeof(T)));
-}
+using CArray = GlmCArray<T>;
 
 // A fresh array of `count` + 1 three-float entries with entry 0 zeroed.
-float* allocVectors(size_t count) {
-    float* a = allocArray<float>(3 * (count + 1));
+float* allocVectors(size_t count, const char* what) {
+    float* a = glmAllocArray<float>(3 * (count + 1), what);
     a[0] = a[1] = a[2] = 0.0f;
     return a;
 }
@@ -132,7 +124,7 @@ void glmFaceNormals(GlmMesh* model) {
     GLM_CHECK(model->vertices);
     std::free(model->facetnorms);
     model->facetnormCount = model->faceCount;
-    model->facetnorms = allocVectors(model->faceCount);
+    model->facetnorms = allocVectors(model->faceCount, "facet normals");
     const float* v = model->vertices;
     for (unsigned i = 0; i < model->faceCount; ++i) {
         GlmFace& f = model->faces[i];
@@ -169,14 +161,14 @@ void glmVertexNormals(GlmMesh* model, float angle) {
 
     std::free(model->normals);
     model->normals = nullptr;
-    float* normals = allocVectors(cornerCount);
+    float* normals = allocVectors(cornerCount, "vertex normals");
 
     // The per-vertex lists in two flat arrays: vertex v's corners occupy
     // links[first[v] .. first[v + 1]).  Filling from the last face and
     // its last corner backwards gives each list the order of pushing every
     // corner at the head: highest-numbered face first.
-    CArray<size_t> first(allocArray<size_t>(vertexCount + 2));
-    CArray<CornerLink> links(allocArray<CornerLink>(cornerCount ? cornerCount : 1));
+    CArray<size_t> first(glmAllocArray<size_t>(vertexCount + 2, "the vertex normal lists"));
+    CArray<CornerLink> links(glmAllocArray<CornerLink>(cornerCount, "the vertex normal lists"));
     std::fill_n(first.get(), vertexCount + 2, size_t{0});
     const GlmFace* faces = model->faces;
     for (size_t i = 0; i < faceCount; ++i) {
@@ -184,7 +176,7 @@ void glmVertexNormals(GlmMesh* model, float angle) {
     }
     for (size_t v = 1; v <= vertexCount; ++v) first[v + 1] += first[v];
     {
-        CArray<size_t> fill(allocArray<size_t>(vertexCount + 1));
+        CArray<size_t> fill(glmAllocArray<size_t>(vertexCount + 1, "the vertex normal lists"));
         std::copy_n(first.get(), vertexCount + 1, fill.get());
         for (size_t i = faceCount; i-- > 0;) {
             for (int k = 3; k-- > 0;) {
@@ -236,7 +228,7 @@ void glmVertexNormals(GlmMesh* model, float angle) {
         }
     }
     model->normalCount = next - 1;
-    model->normals = static_cast<float*>(std::realloc(normals, 3 * sizeof(float) * next));
+    model->normals = static_cast<float*>(glmReallocate(normals, 3 * sizeof(float) * next, "vertex normals"));
 }
 
 void glmPlanarUVs(GlmMesh* model) {
@@ -245,7 +237,7 @@ void glmPlanarUVs(GlmMesh* model) {
     glmExtents(model, dimensions);
     std::free(model->uvs);
     model->uvCount = model->vertexCount;
-    float* uvs = allocArray<float>(2 * (size_t{model->uvCount} + 1));
+    float* uvs = glmAllocArray<float>(2 * (size_t{model->uvCount} + 1), "texture coordinates");
     uvs[0] = uvs[1] = 0.0f;
     const float scale = scaleToTwo(glmAbsolute(glmLarger(glmLarger(dimensions[0], dimensions[1]), dimensions[2])));
     const float* v = model->vertices;
@@ -268,7 +260,7 @@ void glmSphereUVs(GlmMesh* model) {
     GLM_CHECK(model->normals);
     std::free(model->uvs);
     model->uvCount = model->normalCount;
-    float* uvs = allocArray<float>(2 * (size_t{model->uvCount} + 1));
+    float* uvs = glmAllocArray<float>(2 * (size_t{model->uvCount} + 1), "texture coordinates");
     uvs[0] = uvs[1] = 0.0f;
     const double halfPi = 1.570796325;
     const float* n = model->normals;
@@ -295,172 +287,4 @@ void glmSphereUVs(GlmMesh* model) {
             std::copy_n(f.normalRefs, 3, f.uvRefs);
         }
     }
-}
-
-// ---- Vertex welding ----
-//
-// The result is the one of the plain rule: vertex i (in increasing order)
-// takes the number of the first kept vertex j that is glmNearlyEqual to it,
-// or becomes a new kept vertex.  Instead of comparing with every kept vertex,
-// kept vertices are filed in a hash grid whose cells are a little more than
-// 4 * epsilon wide, so only the one or two cells per axis that the open box
-// of half-width epsilon around a vertex can reach are searched.
-//
-// Why this finds every match: a match means the float difference is below
-// epsilon on every axis, and since epsilon is a float and rounding is
-// monotonic the real difference is below epsilon too.  Cell coordinates are
-// q = x / size in double precision; the cell size is kept at least 2^-40 of
-// the largest magnitude so |q| <= 2^40 and q is off by at most 2^-13 (and
-// q +- 0.25 is exact).  The size is 4 * epsilon * (1 + 2^-8), so in cell
-// units the real box is narrower than (q - 0.2490, q + 0.2490), and with
-// both vertices' rounding every matching vertex's computed q lies in
-// (q - 0.25, q + 0.25), which cells floor(q - 0.25) to floor(q + 0.25)
-// cover.  A cell size raised by a huge spread of coordinates only costs
-// speed, never the result.
-//
-// Vertices with an infinite or NaN coordinate never compare equal to
-// anything and are kept without entering the grid.  An epsilon that is not
-// greater than 0 (or NaN) merges nothing.
-
-namespace {
-
-struct CellKey {
-    int64_t c[3];
-    bool operator==(const CellKey& o) const { return c[0] == o.c[0] && c[1] == o.c[1] && c[2] == o.c[2]; }
-};
-
-uint64_t hashCell(const CellKey& k) {
-    uint64_t h = static_cast<uint64_t>(k.c[0]) * 0x9E3779B97F4A7C15ull;
-    h ^= static_cast<uint64_t>(k.c[1]) * 0xC2B2AE3D27D4EB4Full;
-    h ^= static_cast<uint64_t>(k.c[2]) * 0x165667B19E3779F9ull;
-    return h ^ (h >> 29);
-}
-
-constexpr unsigned NONE = std::numeric_limits<unsigned>::max();
-
-// Open-addressing table from cell to a list of kept vertices, all in flat
-// arrays: slot -> cell number, cell number -> key, first and last kept
-// vertex; kept vertex -> the next one in its cell (increasing order).
-struct KeptGrid {
-    size_t mask;
-    CArray<unsigned> slots;
-    CArray<CellKey> keys;
-    CArray<unsigned> head, tail;
-    CArray<unsigned> nextInCell;
-    unsigned cellCount = 0;
-
-    explicit KeptGrid(size_t vertexCount) {
-        size_t capacity = 16;
-        while (capacity < 2 * vertexCount) capacity *= 2;
-        mask = capacity - 1;
-        slots.reset(allocArray<unsigned>(capacity));
-        std::fill_n(slots.get(), capacity, NONE);
-        keys.reset(allocArray<CellKey>(vertexCount + 1));
-        head.reset(allocArray<unsigned>(vertexCount + 1));
-        tail.reset(allocArray<unsigned>(vertexCount + 1));
-        nextInCell.reset(allocArray<unsigned>(vertexCount + 1));
-    }
-
-    // The cell number of `key`, or NONE; `slot` receives where it belongs.
-    unsigned find(const CellKey& key, size_t& slot) const {
-        for (slot = hashCell(key) & mask;; slot = (slot + 1) & mask) {
-            unsigned cell = slots[slot];
-            if (cell == NONE || keys[cell] == key) return cell;
-        }
-    }
-
-    void add(const CellKey& key, unsigned kept) {
-        size_t slot;
-        unsigned cell = find(key, slot);
-        nextInCell[kept] = NONE;
-        if (cell == NONE) {
-            cell = cellCount++;
-            slots[slot] = cell;
-            keys[cell] = key;
-            head[cell] = kept;
-        } else {
-            nextInCell[tail[cell]] = kept;
-        }
-        tail[cell] = kept;
-    }
-};
-
-}  // namespace
-
-void glmMergeVertices(GlmMesh* model, float epsilon) {
-    const unsigned count = model->vertexCount;
-    const float* old = model->vertices;
-    // newNumber[i]: the kept number of old vertex i; keptFrom[j]: the old
-    // vertex whose position kept vertex j holds.
-    CArray<unsigned> newNumber(allocArray<unsigned>(size_t{count} + 1));
-    CArray<unsigned> keptFrom(allocArray<unsigned>(size_t{count} + 1));
-    unsigned kept = 0;
-
-    auto finite = [&](unsigned i) {
-        return std::isfinite(old[3 * i]) && std::isfinite(old[3 * i + 1]) && std::isfinite(old[3 * i + 2]);
-    };
-    if (!(epsilon > 0.0f)) {
-        // |d| < epsilon never holds: every vertex stays as it is.
-        for (unsigned i = 1; i <= count; ++i) newNumber[i] = keptFrom[i] = i;
-        kept = count;
-    } else {
-        double spread = 0.0;
-        for (unsigned i = 1; i <= count; ++i) {
-            if (!finite(i)) continue;
-            for (int k = 0; k < 3; ++k) spread = std::max(spread, std::fabs(static_cast<double>(old[3 * i + k])));
-        }
-        const double size = std::max(4.0 * epsilon * (1.0 + 1.0 / 256.0), spread * 0x1p-40);
-        KeptGrid grid(count);
-        for (unsigned i = 1; i <= count; ++i) {
-            const float* p = &old[3 * i];
-            if (!finite(i)) {
-                newNumber[i] = ++kept;
-                keptFrom[kept] = i;
-                continue;
-            }
-            CellKey own, low;
-            int64_t span[3];  // 0 or 1: whether the box reaches the next cell
-            for (int k = 0; k < 3; ++k) {
-                double q = p[k] / size;
-                own.c[k] = static_cast<int64_t>(std::floor(q));
-                low.c[k] = static_cast<int64_t>(std::floor(q - 0.25));
-                span[k] = static_cast<int64_t>(std::floor(q + 0.25)) - low.c[k];
-            }
-            unsigned match = NONE;
-            CellKey key;
-            for (key.c[2] = low.c[2]; key.c[2] <= low.c[2] + span[2]; ++key.c[2]) {
-                for (key.c[1] = low.c[1]; key.c[1] <= low.c[1] + span[1]; ++key.c[1]) {
-                    for (key.c[0] = low.c[0]; key.c[0] <= low.c[0] + span[0]; ++key.c[0]) {
-                        size_t slot;
-                        unsigned cell = grid.find(key, slot);
-                        if (cell == NONE) continue;
-                        // A cell's kept vertices run in increasing order, so
-                        // only numbers below the best match so far matter.
-                        for (unsigned j = grid.head[cell]; j != NONE && j < match; j = grid.nextInCell[j]) {
-                            if (glmNearlyEqual(&old[3 * keptFrom[j]], p, epsilon)) {
-                                match = j;
-                                break;
-                            }
-                        }
-                    }
-                }
-            }
-            if (match != NONE) {
-                newNumber[i] = match;
-            } else {
-                newNumber[i] = ++kept;
-                keptFrom[kept] = i;
-                grid.add(own, kept);
-            }
-        }
-    }
-
-    for (unsigned f = 0; f < model->faceCount; ++f) {
-        for (unsigned& ref : model->faces[f].vertexRefs) ref = newNumber[ref];
-    }
-    float* vertices = allocVectors(kept);
-    for (unsigned j = 1; j <= kept; ++j) std::memcpy(&vertices[3 * j], &old[3 * keptFrom[j]], 3 * sizeof(float));
-    std::free(model->vertices);
-    model->vertices = vertices;
-    model->vertexCount = kept;
 }

@@ -3,8 +3,10 @@
 
 #include "model/glm.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 // Prints the runtime's assertion line for `expression` and aborts.
 [[noreturn]] void glmCheckFailed(const char* expression, unsigned line, const char* function);
@@ -15,9 +17,49 @@
 #define GLM_CHECK(expr) \
     ((expr) ? (void)0 : glmCheckFailed(#expr, __LINE__, __PRETTY_FUNCTION__))
 
+// Ends the process when memory for `what` cannot be had: the message
+// "glm: out of memory: can't allocate WHAT (N bytes)." on standard error and
+// exit status 1, the route the file-level operations take for a file they
+// cannot read.  `bytes` 0 leaves the size out (when it is not known).
+[[noreturn]] void glmOutOfMemory(const char* what, std::size_t bytes);
+
+// malloc / realloc that never return null: they end through glmOutOfMemory
+// naming `what`.  A request of 0 bytes asks for 1, so that null always
+// means failure.
+inline void* glmAllocate(std::size_t bytes, const char* what) {
+    void* block = std::malloc(bytes ? bytes : 1);
+    if (!block) glmOutOfMemory(what, bytes);
+    return block;
+}
+inline void* glmReallocate(void* block, std::size_t bytes, const char* what) {
+    void* grown = std::realloc(block, bytes ? bytes : 1);
+    if (!grown) glmOutOfMemory(what, bytes);
+    return grown;
+}
+
+// `count` elements of `size` bytes, or SIZE_MAX when that overflows (which
+// no allocator grants).
+inline std::size_t glmBytes(std::size_t count, std::size_t size) {
+    std::size_t bytes;
+    return __builtin_mul_overflow(count, size, &bytes) ? SIZE_MAX : bytes;
+}
+
+// `count` elements of T from the C allocator, checked as glmAllocate checks.
+template <typename T>
+T* glmAllocArray(std::size_t count, const char* what) {
+    return static_cast<T*>(glmAllocate(glmBytes(count, sizeof(T)), what));
+}
+
+// Releases a C-allocated array when the scope ends, on every path.
+struct GlmFreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+};
+template <typename T>
+using GlmCArray = std::unique_ptr<T[], GlmFreeDeleter>;
+
 // A malloc'ed, zero-terminated copy of the `length` bytes at `text`.
 inline char* glmCopyText(const char* text, std::size_t length) {
-    char* copy = static_cast<char*>(std::malloc(length + 1));
+    char* copy = static_cast<char*>(glmAllocate(length + 1, "a name"));
     std::memcpy(copy, text, length);
     copy[length] = '\0';
     return copy;

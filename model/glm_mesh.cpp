@@ -16,6 +16,13 @@ void glmCheckFailed(const char* expression, unsigned line, const char* function)
     std::abort();
 }
 
+void glmOutOfMemory(const char* what, std::size_t bytes) {
+    std::fflush(stdout);
+    if (bytes) std::fprintf(stderr, "glm: out of memory: can't allocate %s (%zu bytes).\n", what, bytes);
+    else std::fprintf(stderr, "glm: out of memory: can't allocate %s.\n", what);
+    std::exit(1);
+}
+
 float glmLarger(float a, float b) { return b > a ? b : a; }
 
 float glmAbsolute(float f) { return f < 0 ? -f : f; }
@@ -59,7 +66,7 @@ GlmFaceGroup* glmGroupByName(GlmMesh* model, const char* name) {
 
 GlmFaceGroup* glmEnsureGroup(GlmMesh* model, const char* name) {
     if (GlmFaceGroup* found = glmGroupByName(model, name)) return found;
-    auto* group = static_cast<GlmFaceGroup*>(std::malloc(sizeof(GlmFaceGroup)));
+    auto* group = static_cast<GlmFaceGroup*>(glmAllocate(sizeof(GlmFaceGroup), "a group"));
     group->name = glmCopyText(name);
     group->faceCount = 0;
     group->faceList = nullptr;

@@ -1,6 +1,7 @@
 // MTL material libraries: reading into a model's material table and
 // writing the table back out beside an OBJ file.
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "model/glm.h"
@@ -58,7 +59,7 @@ void glmParseMTL(GlmMesh* model, const char* text, std::size_t size) {
         skipLine(p, end);
     }
     releaseTable(model);
-    model->materialTable = static_cast<GlmMtlEntry*>(std::malloc(sizeof(GlmMtlEntry) * count));
+    model->materialTable = glmAllocArray<GlmMtlEntry>(count, "the material table");
     model->materialCount = count;
     for (unsigned i = 0; i < count; i++) setDefaults(model->materialTable[i]);
     model->materialTable[0].name = glmCopyText("default");
@@ -100,15 +101,25 @@ void glmParseMTL(GlmMesh* model, const char* text, std::size_t size) {
 }
 
 bool glmLoadMTL(GlmMesh* model, const char* name, void*, GlmReadError* error) {
-    std::string path = joinPath(model->sourcePath, name);
-    FILE* file = std::fopen(path.c_str(), "r");
-    std::string text;
-    bool ok = file != nullptr;
-    if (file) {
-        char buffer[1 << 14];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
-        ok = !std::ferror(file);
-        std::fclose(file);
+    std::string path, text;
+    FILE* file = nullptr;
+    bool ok;
+    try {
+        path = joinPath(model->sourcePath, name);
+        file = std::fopen(path.c_str(), "r");
+        ok = file != nullptr;
+        if (file) {
+            char buffer[1 << 14];
+            for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+            ok = !std::ferror(file);
+            std::fclose(file);
+        }
+    } catch (const std::bad_alloc&) {
+        if (file) std::fclose(file);
+        error->kind = GLM_READ_NO_MEMORY;
+        std::snprintf(error->message, sizeof error->message,
+                      "glmReadMTL() failed: out of memory reading material file \"%s\".\n", name);
+        return false;
     }
     if (!ok) {
         error->kind = GLM_READ_MATERIAL_FILE;
@@ -136,7 +147,12 @@ void glmWriteHeader(FILE* file, const char* kind) {
 }
 
 void glmWriteMTL(GlmMesh* model, const char* objPath, const char* name) {
-    std::string path = joinPath(objPath, name);
+    std::string path;
+    try {
+        path = joinPath(objPath, name);
+    } catch (const std::bad_alloc&) {
+        glmOutOfMemory("the material library's path", 0);
+    }
     FILE* file = std::fopen(path.c_str(), "w");
     if (!file) {
         std::fflush(stdout);

@@ -26,8 +26,23 @@ inline bool isSpace(char c) {
 inline bool isDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
 
 // Eight characters at a time: x is 8 bytes of text XOR "00000000", first
-// character in the lowest byte.  How many of them, from the first, are
-// digits; and the value of the first n (1..8) of them.
+// character in the lowest byte, so a digit byte holds its value 0..9.  How
+// many of them, from the first, are digits; and the value of the first n
+// (1..8) of them.
+//
+// leadingDigits: adding 0x76 to a byte's low seven bits sets its top bit
+// exactly when the byte is above 9; or-ing x back in catches bytes that had
+// the top bit already.  The first byte so marked ends the digits.
+//
+// digitsValue combines the digits pairwise, SWAR style.  Shifting the n
+// digits to the top of the word puts the last digit in byte 7 and zero
+// bytes (leading zeros) below the first.  x * 10 + (x >> 8) then holds in
+// each even byte 2k the two-digit number of bytes 2k and 2k + 1 (at most
+// 99, so no carry).  The mask 0x000000FF000000FF picks the pairs of bytes 0
+// and 4, and after a shift by 16 those of bytes 2 and 6.  One multiply per
+// two pairs weighs them and sums them into the top 32 bits: 0xF4240 =
+// 1000000 for byte 0 and 0x64 = 100 for byte 4; 0x2710 = 10000 for byte 2
+// and 1 for byte 6.
 GLM_HOT unsigned leadingDigits(std::uint64_t x) {
     std::uint64_t low = x & 0x7F7F7F7F7F7F7F7FULL;  // no carry between bytes below
     std::uint64_t other = (x | (low + 0x7676767676767676ULL)) & 0x8080808080808080ULL;
@@ -50,6 +65,10 @@ inline constexpr std::uint64_t INTEGER_POWERS_OF_TEN[] = {1, 10, 100, 1000, 1000
 
 // Appends the digits at s to `value` (wrapping past 19 digits) and returns
 // the end of the run.
+GLM_HOT const char* readDigitsByChar(const char* s, const char* end, std::uint64_t& value) {
+    while (s < end && isDigit(*s)) value = value * 10 + static_cast<unsigned>(*s++ - '0');
+    return s;
+}
 GLM_HOT const char* readDigits(const char* s, const char* end, std::uint64_t& value) {
     while (end - s >= 8) {
         std::uint64_t x = load8(s);
@@ -130,8 +149,18 @@ GLM_HOT bool scanLong(const char*& p, const char* end, long& out) {
     if (p >= end || !isDigit(*p)) return false;
     const char* start = p;
     std::uint64_t value = 0;
-    if constexpr (Values) p = readDigits(p, end, value);
-    else p = skipDigits(p, end);
+    if constexpr (Values) {
+        // Up to seven digits, as most references are, come from one load.
+        unsigned n = end - p >= 8 ? leadingDigits(load8(p)) : 0;
+        if (n - 1 < 7) {
+            value = digitsValue(load8(p), n);
+            p += n;
+        } else {
+            p = readDigits(p, end, value);
+        }
+    } else {
+        p = skipDigits(p, end);
+    }
     if constexpr (Values) {
         constexpr std::uint64_t limit = static_cast<std::uint64_t>(std::numeric_limits<long>::max());
         if (p - start > 18) {  // might not fit: redo with saturation
@@ -174,21 +203,17 @@ inline float convertSlow(const char* start, const char* stop, bool hex) {
     return value;
 }
 
-inline constexpr double POWERS_OF_TEN[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                           1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                           1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
-// "%f" on text that has no white space before the number: consumes what the
-// C library consumes and gives the value strtof gives.  False when the text
-// does not start a number.
-inline bool scanFloat(const char*& p, const char* end, float& out) {
-    const char* s = p;
-    bool negative = false;
-    if (s < end && (*s == '+' || *s == '-')) {
-        negative = *s == '-';
-        s++;
-    }
-    if (s >= end) return false;
+// 10^-22 .. 10^22: POWERS_OF_TEN_AROUND[22 + k] is 10^k, exact for k >= 0
+// and the double nearest it for k < 0.
+inline constexpr double POWERS_OF_TEN_AROUND[] = {
+    1e-22, 1e-21, 1e-20, 1e-19, 1e-18, 1e-17, 1e-16, 1e-15, 1e-14, 1e-13, 1e-12, 1e-11, 1e-10, 1e-9, 1e-8,
+    1e-7,  1e-6,  1e-5,  1e-4,  1e-3,  1e-2,  1e-1,  1e0,   1e1,   1e2,   1e3,   1e4,   1e5,   1e6,  1e7,
+    1e8,   1e9,   1e10,  1e11,  1e12,  1e13,  1e14,  1e15,  1e16,  1e17,  1e18,  1e19,  1e20,  1e21, 1e22};
+
+// scanFloat's rare cases, from the character after the sign: "nan",
+// "inf", "infinity" (any case) and hexadecimal numbers.
+inline bool scanFloatSpecial(const char*& p, const char* s, const char* end, bool negative, float& out) {
     char c = *s;
     if (c == 'n' || c == 'N' || c == 'i' || c == 'I') {
         auto matchWord = [&](const char* word) {
@@ -230,16 +255,41 @@ inline bool scanFloat(const char*& p, const char* end, float& out) {
         p = q;
         return true;
     }
+    return false;
+}
+
+// "%f" on text that has no white space before the number: consumes what the
+// C library consumes and gives the value strtof gives.  False when the text
+// does not start a number.
+GLM_HOT bool scanFloat(const char*& p, const char* end, float& out) {
+    const char* s = p;
+    if (s >= end) return false;
+    // The sign without a branch: signs that come at random would keep the
+    // branch predictor guessing wrong.
+    const bool negative = *s == '-';
+    s += (*s == '-') | (*s == '+');
+    if (s >= end) return false;
+    const char c = *s;
+    if (!isDigit(c) && c != '.') [[unlikely]]
+        return scanFloatSpecial(p, s, end, negative, out);
+    if (c == '0' && s + 1 < end && (s[1] | 0x20) == 'x') [[unlikely]]
+        return scanFloatSpecial(p, s, end, negative, out);
     // Decimal: digits with at most one point, then an exponent once a digit was seen.
     const char* start = s;
     std::uint64_t mantissa = 0;
     const char* digits = s;
-    s = readDigits(s, end, mantissa);
+    s = readDigitsByChar(s, end, mantissa);
     long count = s - digits;
     int exponent = 0;
     if (s < end && *s == '.') {
         const char* fraction = ++s;
-        s = readDigits(s, end, mantissa);
+        unsigned n = end - s >= 8 ? leadingDigits(load8(s)) : 0;
+        if (n - 1 < 7) {
+            mantissa = mantissa * INTEGER_POWERS_OF_TEN[n] + digitsValue(load8(s), n);
+            s += n;
+        } else {
+            s = readDigitsByChar(s, end, mantissa);
+        }
         count += s - fraction;
         exponent = -static_cast<int>(s - fraction);
     }
@@ -262,12 +312,19 @@ inline bool scanFloat(const char*& p, const char* end, float& out) {
     } else if (mantissa == 0) {
         value = 0.0f;
     } else if (mantissa <= (std::uint64_t{1} << 53) && exponent >= -22 && exponent <= 22) {
-        // Both operands are exact doubles, so the quotient or product is the
-        // correctly rounded double; rounding that to float is correct unless
-        // the double lies exactly halfway between two floats.
+        // The mantissa is an exact double.  A product with an exact power of
+        // ten, or with the double nearest a negative power (a multiply is
+        // far cheaper than a divide), is within 2 units in the last place
+        // of the double of the true value x.  Rounding to float can only
+        // differ between x and d when a point halfway between two floats
+        // lies between them; those points end in the 29 bits 1 << 28 in
+        // double form (the result is a normal float here: at least 1e-22,
+        // at most 2^53 * 1e22), so a d within 16 units of one takes the
+        // exact conversion instead.
         double d = static_cast<double>(mantissa);
-        d = exponent < 0 ? d / POWERS_OF_TEN[-exponent] : d * POWERS_OF_TEN[exponent];
-        if ((std::bit_cast<std::uint64_t>(d) & ((std::uint64_t{1} << 29) - 1)) == (std::uint64_t{1} << 28))
+        d *= POWERS_OF_TEN_AROUND[22 + exponent];
+        std::uint64_t low = std::bit_cast<std::uint64_t>(d) & ((std::uint64_t{1} << 29) - 1);
+        if (low - ((std::uint64_t{1} << 28) - 16) <= 32)
             value = convertSlow(start, s, false);
         else
             value = static_cast<float>(d);
@@ -291,3 +348,5 @@ GLM_HOT int scanFloats(const char*& p, const char* end, float* values, int count
 }
 
 }  // namespace glmscan
+
+#undef GLM_HOT

@@ -1,6 +1,8 @@
 // The OBJ reader on hand-written texts: corner forms, fans, groups,
 // materials, references, line breaks, and the failures.
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <map>
 
 #include "model/glm.h"
@@ -184,8 +186,8 @@ TEST(GlmReadObj, ReferencesOutsideTheArraysAreRefused) {
         {"f 0 1 2", "line 6: vertex reference 0 is out of range"},
         {"f 1 2 6", "line 6: vertex reference 6 is out of range"},
         {"f -6 1 2", "line 6: vertex reference -6 is out of range"},
-        {"f 1/1 2/2 3/3", "line 6: texture coordinate reference 1 is out of range"},
-        {"f 1//1 2//1 3//1", "line 6: normal reference 1 is out of range"},
+        {"vt 0 0\nf 1/1 2/2 3/2", "line 7: texture coordinate reference 2 is out of range"},
+        {"vn 0 0 1\nf 1//1 2//1 3//-2", "line 7: normal reference -2 is out of range"},
         {"f 1 2 99999999999999999999999", "vertex reference 9223372036854775807 is out of range"},
     };
     for (const Case& c : cases) {
@@ -195,6 +197,73 @@ TEST(GlmReadObj, ReferencesOutsideTheArraysAreRefused) {
         EXPECT_NE(std::string(m.error.message).find(c.message), std::string::npos) << m.error.message;
         EXPECT_NE(std::string(m.error.message).find("\"dir/test.obj\""), std::string::npos);
     }
+}
+
+// Faces naming texture coordinates or normals in a file that has none: the
+// references are absent, with one warning naming the file and first line.
+TEST(GlmReadObj, ReferencesIntoArraysTheFileNeverDefinesAreAbsent) {
+    TempDir dir;
+    struct Case {
+        const char* text;
+        const char* warning;
+        unsigned uvRef;  // the texture reference the faces keep
+    } cases[] = {
+        {"v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1/1/1 2/2/2 3/3/3\n",
+         "line 4: the file defines no texture coordinates; references to them are read as absent", 0},
+        {"v 0 0 0\nv 1 0 0\nv 0 1 0\n# note\nf 1//1 2//2 3//3\nf 1//-1 2//5 3//9\n",
+         "line 5: the file defines no normals", 0},
+        {"v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nf 1/1/1 2/1/2 3/1/3\nf 1/1/1 2/1/1 3/1/1\n",
+         "line 5: the file defines no normals", 1},
+    };
+    for (const Case& c : cases) {
+        std::string path = dir.file("absent.obj");
+        writeFile(path, c.text);
+        GlmReadOptions options;
+        GlmReadError error;
+        testing::internal::CaptureStderr();
+        GlmMesh* model = glmLoadOBJ(path.c_str(), &options, &error);
+        std::string warnings = testing::internal::GetCapturedStderr();
+        ASSERT_TRUE(model) << c.text << error.message;
+        EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 1) << warnings;
+        EXPECT_NE(warnings.find("glmReadOBJ() warning: \"" + path + "\" " + c.warning), std::string::npos)
+            << warnings;
+        EXPECT_EQ(model->normals, nullptr);
+        for (unsigned i = 0; i < model->faceCount; i++) {
+            EXPECT_EQ(refs(model->faces[i].vertexRefs), (R{1, 2, 3}));
+            EXPECT_EQ(refs(model->faces[i].uvRefs), (R{c.uvRef, c.uvRef, c.uvRef}));
+            EXPECT_EQ(refs(model->faces[i].normalRefs), (R{0, 0, 0}));
+        }
+        glmDestroy(model);
+    }
+    // The file-level reader carries on, and writing the model in any mode
+    // gives a file that reads back to the same triangle without a warning.
+    std::string path = dir.file("absent.obj");
+    writeFile(path, cases[0].text);
+    EXPECT_EXIT(
+        {
+            GlmMesh* model = glmReadOBJ(path.c_str());
+            std::exit(model && model->faceCount == 1 ? 0 : 2);
+        },
+        testing::ExitedWithCode(0), "line 4: the file defines no texture coordinates");
+    GlmMesh* model = nullptr;
+    testing::internal::CaptureStderr();
+    model = glmReadOBJ(path.c_str());
+    testing::internal::GetCapturedStderr();
+    for (unsigned mode = 0; mode < 64; mode++) {
+        std::string out = dir.file("out.obj");
+        captureStdout([&] { glmWriteOBJ(model, out.c_str(), mode); });
+        testing::internal::CaptureStderr();
+        GlmMesh* back = glmReadOBJ(out.c_str());
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << mode;
+        ASSERT_EQ(back->faceCount, 1u) << mode;
+        ASSERT_EQ(back->vertexCount, 3u);
+        EXPECT_EQ(std::memcmp(back->vertices, model->vertices, 4 * 3 * sizeof(float)), 0) << mode;
+        EXPECT_EQ(back->uvs, nullptr);
+        EXPECT_EQ(back->normals, nullptr);
+        EXPECT_EQ(std::memcmp(&back->faces[0], &model->faces[0], sizeof(GlmFace)), 0) << mode;
+        glmDestroy(back);
+    }
+    glmDestroy(model);
 }
 
 TEST(GlmReadObj, UnknownVKeywordIsRefused) {

@@ -122,6 +122,9 @@ std::string randomObj(std::mt19937& rng, bool materials, bool bad) {
     std::string out;
     if (materials) out += "mtllib lib.mtl" + eol;
     unsigned v = 0, t = 0, n = 0;
+    // Half of the files use relative references, which the threads cannot
+    // resolve chunk by chunk.
+    const bool relative = uniform(rng, 0, 1) == 0;
     int lines = uniform(rng, 5, 300);
     int badLine = bad ? uniform(rng, 0, lines - 1) : -1;
     for (int line = 0; line < lines; line++) {
@@ -139,14 +142,19 @@ std::string randomObj(std::mt19937& rng, bool materials, bool bad) {
             n++;
         } else if (kind < 15) {
             int form = uniform(rng, 0, 3);  // v, v/t, v/t/n, v//n
-            if ((form == 1 || form == 2) && t == 0) form = 0;
-            if ((form == 2 || form == 3) && n == 0) form = 0;
+            // Now and then a face names texture coordinates or normals
+            // that the file has none of.
+            bool absent = uniform(rng, 0, 7) == 0;
+            if ((form == 1 || form == 2) && t == 0 && !absent) form = 0;
+            if ((form == 2 || form == 3) && n == 0 && !absent) form = 0;
             auto ref = [&](unsigned count) {
+                if (count == 0) return std::string("1");  // valid once the file has such an entry
                 int r = uniform(rng, 1, static_cast<int>(count));
-                return std::to_string(uniform(rng, 0, 2) == 0 ? r - static_cast<int>(count) - 1 : r);
+                return std::to_string(relative && uniform(rng, 0, 2) == 0 ? r - static_cast<int>(count) - 1 : r);
             };
             out += "f";
-            int corners = uniform(rng, 0, 4) ? 3 : uniform(rng, 3, 7);
+            // Now and then a polygon long enough for a line of hundreds of characters.
+            int corners = uniform(rng, 0, 4) ? 3 : uniform(rng, 0, 4) ? uniform(rng, 3, 7) : uniform(rng, 30, 60);
             for (int c = 0; c < corners; c++) {
                 out += (c == 3 && uniform(rng, 0, 5) == 0) ? eol : sep();
                 out += ref(v);
@@ -159,7 +167,8 @@ std::string randomObj(std::mt19937& rng, bool materials, bool bad) {
         } else if (kind == 16 && materials) {
             out += "usemtl " + pick(rng, {"red", "green", "blue", "nosuch", "default"});
         } else if (kind == 17) {
-            out += pick(rng, {"# comment", "#", "", "o thing", "s 1", "s off", "   ", "\t"});
+            if (uniform(rng, 0, 8) == 0) out += "# " + std::string(static_cast<std::size_t>(uniform(rng, 100, 400)), 'x');
+            else out += pick(rng, {"# comment", "#", "", "o thing", "s 1", "s off", "   ", "\t"});
         } else {
             out += pick(rng, {"# v 1 2 3", "", "l 1 2"});
         }

@@ -256,9 +256,11 @@ bool fillPass(GlmMesh* model, FILE* f, std::string* error) {
             if (!resolve(corners[k]->v, vertices, model->vertexCount, face.vertexRefs[k]))
                 return fail("vertex", corners[k]->v);
             face.uvRefs[k] = face.normalRefs[k] = 0;
-            if ((form == VT || form == VTN) && !resolve(corners[k]->t, uvs, model->uvCount, face.uvRefs[k]))
+            // References into an array the file never defines are absent.
+            if ((form == VT || form == VTN) && model->uvCount &&
+                !resolve(corners[k]->t, uvs, model->uvCount, face.uvRefs[k]))
                 return fail("texture coordinate", corners[k]->t);
-            if ((form == VN || form == VTN) &&
+            if ((form == VN || form == VTN) && model->normalCount &&
                 !resolve(corners[k]->n, normals, model->normalCount, face.normalRefs[k]))
                 return fail("normal", corners[k]->n);
         }

@@ -91,3 +91,45 @@ std::string writeSphereFile(const std::string& path, SphereForm form) {
     std::filesystem::rename(partial, path);
     return path;
 }
+
+std::string writeTorusFile(const std::string& path) {
+    if (std::filesystem::exists(path)) return path;
+    constexpr int AROUND = 800, ACROSS = 800;  // quads along the ring and round the tube
+    constexpr double RING = 3.0, TUBE = 1.0;
+    std::string partial = path + ".part";
+    Writer out{std::fopen(partial.c_str(), "w"), {}};
+    if (!out.file) return path;
+    char line[160];
+    out.put(line, std::snprintf(line, sizeof line, "# torus, %d x %d quads\ng torus\n", AROUND, ACROSS));
+    const double pi = 3.14159265358979323846;
+    // Vertex (i, j) for i in 0..AROUND, j in 0..ACROSS: the seam is doubled
+    // so that texture coordinates run from 0 to 1.
+    for (int i = 0; i <= AROUND; i++)
+        for (int j = 0; j <= ACROSS; j++) {
+            double u = 2 * pi * i / AROUND, w = 2 * pi * j / ACROSS;
+            double r = RING + TUBE * std::cos(w);
+            out.put(line, std::snprintf(line, sizeof line, "v %f %f %f\n", r * std::cos(u), TUBE * std::sin(w),
+                                        r * std::sin(u)));
+        }
+    for (int i = 0; i <= AROUND; i++)
+        for (int j = 0; j <= ACROSS; j++)
+            out.put(line, std::snprintf(line, sizeof line, "vt %f %f\n", static_cast<double>(i) / AROUND,
+                                        static_cast<double>(j) / ACROSS));
+    for (int i = 0; i <= AROUND; i++)
+        for (int j = 0; j <= ACROSS; j++) {
+            double u = 2 * pi * i / AROUND, w = 2 * pi * j / ACROSS;
+            out.put(line, std::snprintf(line, sizeof line, "vn %f %f %f\n", std::cos(w) * std::cos(u), std::sin(w),
+                                        std::cos(w) * std::sin(u)));
+        }
+    auto number = [](int i, int j) { return 1L + static_cast<long>(i) * (ACROSS + 1) + j; };
+    for (int i = 0; i < AROUND; i++)
+        for (int j = 0; j < ACROSS; j++) {
+            long a = number(i, j), b = number(i, j + 1), c = number(i + 1, j + 1), d = number(i + 1, j);
+            out.put(line, std::snprintf(line, sizeof line, "f %ld/%ld/%ld %ld/%ld/%ld %ld/%ld/%ld %ld/%ld/%ld\n", a, a,
+                                        a, b, b, b, c, c, c, d, d, d));
+        }
+    out.flush();
+    std::fclose(out.file);
+    std::filesystem::rename(partial, path);
+    return path;
+}
