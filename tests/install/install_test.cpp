@@ -364,7 +364,7 @@ TEST(DebianPackage, CarriesItsDependsAndFilesAndRunsWhereverExtracted)
         EXPECT_NE(out.text.find(dependency), std::string::npos) << dependency << " missing from: " << out.text;
     out = run("dpkg-deb --contents " + quoted(deb));
     for (const char* file :
-         {"./usr/bin/solar-system", "./usr/share/applications/solar-system.desktop",
+         {"./usr/bin/solar-system", "./usr/bin/objtool", "./usr/share/applications/solar-system.desktop",
           "./usr/share/icons/hicolor/256x256/apps/solar-system.png", "./usr/share/man/man6/solar-system.6",
           "./usr/share/solar-system/image/Sun.bmp", "./usr/share/solar-system/image/space2.bmp"})
         EXPECT_NE(out.text.find(file), std::string::npos) << file << " missing from the package";
