@@ -21,30 +21,15 @@
 #include <string>
 #include <thread>
 
+#include "tests/support/x_session.h"
+
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 namespace {
 
-struct Output {
-    int status;
-    std::string text;
-};
-
-// Runs a shell command; its standard output and error, and exit status.
-Output run(const std::string& command)
-{
-    Output out{-1, {}};
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return out;
-    std::array<char, 512> buffer;
-    while (std::fgets(buffer.data(), buffer.size(), pipe))
-        out.text += buffer.data();
-    const int status = pclose(pipe);
-    out.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return out;
-}
+// A shell command with its standard error folded into its output.
+CommandOutput run(const std::string& command) { return runCommand(command + " 2>&1"); }
 
 std::string quoted(const fs::path& path) { return "'" + path.string() + "'"; }
 
@@ -96,13 +81,6 @@ struct ViewerRun {
     Rgb sunCentre{0, 0, 0};
 };
 
-// The first visible window whose whole name is `name`, or 0.
-unsigned long findWindow(const std::string& name)
-{
-    const Output out = run("xdotool search --onlyvisible --name '^" + name + "$'");
-    return out.status == 0 ? std::strtoul(out.text.c_str(), nullptr, 10) : 0;
-}
-
 // Starts `viewer` in `workdir` and watches it until its window has been
 // up for three seconds (the pictures load before it shows; a loaded machine
 // may take a while), or until an "Error" box appears; reads the sun's centre
@@ -123,11 +101,11 @@ ViewerRun runViewer(const fs::path& viewer, const fs::path& workdir)
     unsigned long window = 0;
     auto end = std::chrono::steady_clock::now() + 30s;
     while (std::chrono::steady_clock::now() < end) {
-        if (findWindow("Error")) {
+        if (findWindow("^Error$", 0ms)) {
             result.errorBox = true;
             break;
         }
-        if (!window && (window = findWindow("Solar System")) != 0)
+        if (!window && (window = findWindow("^Solar System$", 0ms)) != 0)
             end = std::chrono::steady_clock::now() + 3s;
         std::this_thread::sleep_for(100ms);
     }
@@ -168,7 +146,7 @@ protected:
         ASSERT_NE(mkdtemp(pattern), nullptr);
         tempRoot = pattern;
         prefix = tempRoot / "prefix";
-        const Output out = run("cmake --install " + quoted(BUILD_DIR) + " --prefix " + quoted(prefix));
+        const CommandOutput out = run("cmake --install " + quoted(BUILD_DIR) + " --prefix " + quoted(prefix));
         ASSERT_EQ(out.status, 0) << out.text;
     }
     static void TearDownTestSuite()
@@ -278,7 +256,7 @@ add_executable(image_only image_only.cpp)
 target_link_libraries(image_only PRIVATE SolarSystem::image)
 )");
     const fs::path build = project / "build";
-    Output out = run("cmake -S " + quoted(project) + " -B " + quoted(build) + " -DCMAKE_PREFIX_PATH=" +
+    CommandOutput out = run("cmake -S " + quoted(project) + " -B " + quoted(build) + " -DCMAKE_PREFIX_PATH=" +
                      quoted(prefix) + " && cmake --build " + quoted(build));
     ASSERT_EQ(out.status, 0) << out.text;
 
@@ -308,10 +286,10 @@ TEST_F(Installed, ProgramsOfOtherPeopleBuildWithPkgConfig)
     writeSamples(project);
     writeFile(project / "main.cpp", consumerSource);
     const std::string pc = "PKG_CONFIG_PATH=" + quoted(prefix / "lib/pkgconfig") + " pkg-config";
-    const Output out = run("c++ -o " + quoted(project / "consumer") + " " + quoted(project / "main.cpp") + " $(" +
+    const CommandOutput out = run("c++ -o " + quoted(project / "consumer") + " " + quoted(project / "main.cpp") + " $(" +
                            pc + " --cflags --libs solar-system-image solar-system-model)");
     ASSERT_EQ(out.status, 0) << out.text;
-    const Output ran =
+    const CommandOutput ran =
         run(quoted(project / "consumer") + " " + quoted(project / "tetra.obj") + " " + quoted(project / "flat.bmp"));
     EXPECT_EQ(ran.text, "16 16 4 4\n");
 }
@@ -326,7 +304,7 @@ TEST_F(Installed, PublicHeadersCompileOnTheirOwn)
         ++headers;
         // Included first and alone, as a consumer's file would.
         const std::string name = fs::relative(entry.path(), include).string();
-        const Output out = run("echo '#include \"" + name + "\"' | c++ -std=c++17 -Wall -Wextra -Werror " +
+        const CommandOutput out = run("echo '#include \"" + name + "\"' | c++ -std=c++17 -Wall -Wextra -Werror " +
                                "-fsyntax-only -x c++ -I " + quoted(include) + " -");
         EXPECT_EQ(out.status, 0) << entry.path() << "\n" << out.text;
     }
@@ -335,7 +313,7 @@ TEST_F(Installed, PublicHeadersCompileOnTheirOwn)
 
 TEST_F(Installed, DesktopEntryValidatesAndManualPageRendersCleanly)
 {
-    Output out = run("desktop-file-validate " + quoted(prefix / "share/applications/solar-system.desktop"));
+    CommandOutput out = run("desktop-file-validate " + quoted(prefix / "share/applications/solar-system.desktop"));
     EXPECT_EQ(out.status, 0) << out.text;
     // Hints are advice (the entry names two main categories on purpose:
     // Education and Science); errors and warnings are not.
@@ -354,7 +332,7 @@ TEST(DebianPackage, CarriesItsDependsAndFilesAndRunsWhereverExtracted)
     char pattern[] = "/tmp/solar-deb-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     const fs::path dir = pattern;
-    Output out = run("cd " + quoted(dir) + " && cpack -G DEB --config " + quoted(fs::path(BUILD_DIR) / "CPackConfig.cmake"));
+    CommandOutput out = run("cd " + quoted(dir) + " && cpack -G DEB --config " + quoted(fs::path(BUILD_DIR) / "CPackConfig.cmake"));
     ASSERT_EQ(out.status, 0) << out.text;
     const fs::path deb = dir / ("solar-system_" + std::string(PROJECT_VERSION) + "_amd64.deb");
     ASSERT_TRUE(fs::exists(deb)) << out.text;
