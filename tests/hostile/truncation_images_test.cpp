@@ -23,7 +23,8 @@ std::vector<SampleFile> dibFiles() {
     std::vector<SampleFile> files = dibSamples();
     for (SampleFile& f : bitmapSuiteFiles({"good/pal1.bmp", "good/pal4rle.bmp", "good/pal8rle.bmp",
                                            "good/pal8os2.bmp", "good/rgb16-565.bmp", "good/rgb24.bmp",
-                                           "good/pal8topdown.bmp", "good/rgb32bf.bmp"}))
+                                           "good/pal8topdown.bmp", "good/rgb32bf.bmp", "good/pal8v5.bmp",
+                                           "questionable/rgb32h52.bmp", "questionable/rgba32h56.bmp"}))
         files.push_back(std::move(f));
     return files;
 }
