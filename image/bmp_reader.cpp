@@ -112,12 +112,24 @@ BmpStatus decodeBmp(const unsigned char* data, std::size_t size, ImageRGB* image
     const std::int64_t height = topDown ? -std::int64_t{h.height} : h.height;
     image->width = h.width;
     image->height = static_cast<std::int32_t>(std::min<std::int64_t>(height, INT32_MAX));
-    const std::int64_t rowBytes = width * h.bytesPerPixel;
-    h.bytesPerRow = static_cast<int>((rowBytes + 3) & ~std::int64_t{3});
-    if (width <= 0 || height == 0 || width > IMAGE_MAX_SIDE || height > IMAGE_MAX_SIDE ||
-        width * height > IMAGE_MAX_PIXELS) {
+    // Both sides are 32-bit fields, so the product cannot overflow.
+    if (width <= 0 || height == 0 || width * height > IMAGE_MAX_PIXELS) {
         image->pixels = nullptr;
         return finish(BMP_NO_MEMORY);
+    }
+    const std::int64_t rowBytes = width * h.bytesPerPixel;
+    h.bytesPerRow = static_cast<int>((rowBytes + 3) & ~std::int64_t{3});
+    // The rows must be in the file before the picture is allocated.  A file
+    // that ends inside them keeps black rows for what is missing, but only
+    // while at least half of the rows are there: less than that is a damaged
+    // file rather than a cut one, and decoding it would turn a few bytes into
+    // a large picture of nothing.  It is refused as a short file, without
+    // pixels.
+    const std::uint64_t raster = static_cast<std::uint64_t>(h.bytesPerRow) * static_cast<std::uint64_t>(height);
+    const std::uint64_t present = h.pixelOffset < size ? size - h.pixelOffset : 0;
+    if (present < raster - raster / 2) {
+        image->pixels = nullptr;
+        return finish(BMP_SHORT_PIXELS);
     }
     // Rows a short file lacks stay black.
     image->pixels = static_cast<unsigned char*>(std::calloc(static_cast<std::size_t>(width * height * 3), 1));

@@ -187,6 +187,15 @@ bool decodeRle(const DibLayout& d, unsigned char* out)
     return true;
 }
 
+// The info headers read: the 12-byte core header, the 40-byte info header,
+// the 52- and 56-byte ones that add the colour masks (and alpha), and the
+// 108-byte (V4) and 124-byte (V5) ones, whose colour-space fields and
+// profile are ignored.  They share the 40-byte header's first fields.
+bool knownHeaderSize(std::uint32_t size)
+{
+    return size == 12 || size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
+}
+
 bool supportedEncoding(unsigned bits, std::uint32_t compression)
 {
     switch (compression) {
@@ -249,7 +258,7 @@ ImageStatus decodeDib(const unsigned char* data, std::size_t size, ImageRGB** im
         return IMAGE_CONVERSION_ERROR;
     const unsigned char* const header = data + headerAt;
     const std::uint32_t headerSize = readLe32(header);
-    if (headerSize != 12 && headerSize != 40)
+    if (!knownHeaderSize(headerSize))
         return IMAGE_UNKNOWN_FORMAT;
     if (size - headerAt < headerSize)
         return IMAGE_CONVERSION_ERROR;
@@ -275,18 +284,26 @@ ImageStatus decodeDib(const unsigned char* data, std::size_t size, ImageRGB** im
     d.height = height < 0 ? -height : height;
     if (d.width <= 0 || d.height == 0 || !supportedEncoding(d.bits, d.compression))
         return IMAGE_CONVERSION_ERROR;
-    if (d.width > IMAGE_MAX_SIDE || d.height > IMAGE_MAX_SIDE || d.width * d.height > IMAGE_MAX_PIXELS)
+    // Both sides are 32-bit fields, so the product cannot overflow.
+    if (d.width * d.height > IMAGE_MAX_PIXELS)
         return IMAGE_OUT_OF_MEMORY;
 
-    // Masks of 16- and 32-bit pixels: from the file for BI_BITFIELDS (three
-    // 32-bit words after the header), else 5-5-5 and 8-8-8.
+    // Masks of 16- and 32-bit pixels for BI_BITFIELDS: inside the header
+    // when it has room for them (52 bytes and more), else in three 32-bit
+    // words after it.  Without BI_BITFIELDS they are 5-5-5 and 8-8-8, and
+    // masks a longer header carries anyway are not consulted.  The alpha
+    // mask of the 56-byte and later headers is never read: the picture is RGB.
     std::size_t tableAt = headerAt + headerSize;
     if (d.compression == BI_BITFIELDS) {
-        if (size - tableAt < 12)
-            return IMAGE_CONVERSION_ERROR;
+        const unsigned char* masks = header + 40;
+        if (headerSize < 52) {
+            if (size - tableAt < 12)
+                return IMAGE_CONVERSION_ERROR;
+            masks = data + tableAt;
+            tableAt += 12;
+        }
         for (int c = 0; c < 3; ++c)
-            d.channels[c] = makeChannel(readLe32(data + tableAt + 4 * c));
-        tableAt += 12;
+            d.channels[c] = makeChannel(readLe32(masks + 4 * c));
     } else if (d.bits == 16) {
         d.channels[0] = makeChannel(0x7C00);
         d.channels[1] = makeChannel(0x03E0);
@@ -325,6 +342,12 @@ ImageStatus decodeDib(const unsigned char* data, std::size_t size, ImageRGB** im
         if (declared != 0 && declared < d.streamSize)
             d.streamSize = declared;
     }
+    // Uncompressed rows must all be in the file before the picture is
+    // allocated, so the memory taken follows the bytes the file holds.  A
+    // run-length stream cannot be measured that way: its end-of-bitmap and
+    // delta escapes legitimately leave most of a picture unstored, so a few
+    // bytes may stand for a large one, and the pixel-count limit above is
+    // its only bound.
     const std::int64_t stride = (static_cast<std::int64_t>(d.bits) * d.width + 31) / 32 * 4;
     if (!rle && static_cast<std::uint64_t>(stride * d.height) > size - d.pixelOffset)
         return IMAGE_CONVERSION_ERROR;

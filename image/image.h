@@ -24,7 +24,8 @@ ImageRGB* loadDibImage(const char* fileName);
 // The same with a wide name (UTF-16 code units, or whole code points where
 // wchar_t is 32 bits), shown in UTF-8 in the "Failed to open" message.
 ImageRGB* loadDibImageW(const wchar_t* fileName);
-// Colour-table entries of a 12-byte core or 40-byte info header.
+// Colour-table entries of a 12-byte core header or of an info header (40
+// bytes or one of the longer ones that begin like it).
 int dibColorCount(const void* header);
 
 // Uncompressed 8- and 24-bit BMP reader; reports on standard output and

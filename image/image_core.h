@@ -11,9 +11,13 @@
 #include <cstddef>
 #include <cstdint>
 
-// Largest picture any loader accepts: a side of at most 16384 pixels and at
-// most 2^28 pixels in all.  Larger claims are refused as if memory ran out.
-constexpr std::int64_t IMAGE_MAX_SIDE = 16384;
+// Largest picture any loader accepts: 2^28 pixels in all (768 MiB of RGB),
+// in any shape the format's size fields can describe.  Larger claims are
+// refused as if memory ran out.  Below that, every loader checks the size
+// the header claims against the bytes the file holds before it allocates
+// the picture, so that the memory taken follows the file's size; only the
+// run-length bitmaps, which may legitimately leave most of a picture
+// unstored, rely on this limit alone.
 constexpr std::int64_t IMAGE_MAX_PIXELS = std::int64_t{1} << 28;
 
 // How a DIB or SGI decode ended.  imageStatusMessage gives the text the
@@ -29,8 +33,8 @@ const char* imageStatusMessage(ImageStatus status);
 
 // ---- Windows bitmaps (DIB/BMP) ---------------------------------------------
 
-// Decodes a bitmap with or without the 14-byte file header and with a 12- or
-// 40-byte header: 1, 4 and 8 bits through the colour table, 16 (5-5-5), 24
+// Decodes a bitmap with or without the 14-byte file header and with a 12-,
+// 40-, 52-, 56-, 108- (V4) or 124-byte (V5) header: 1, 4 and 8 bits through the colour table, 16 (5-5-5), 24
 // and 32 bits, BI_BITFIELDS masks for 16 and 32 bits, RLE4 and RLE8.  Top-down
 // rows are flipped so the bottom row comes first.  On IMAGE_OK *image is a
 // new malloc'd record with malloc'd pixels; otherwise *image is untouched.
@@ -65,7 +69,8 @@ struct BmpHeaderInfo {
 // record is untouched when the status is one of the header failures; from
 // BMP_NO_MEMORY on, width and height are set (height made positive for a
 // top-down file); after BMP_SHORT_PIXELS pixels holds the rows read so far
-// and black rows for the rest.  `info` (may be null) receives the header.
+// and black rows for the rest, or is null when less than half of the rows
+// are in the file.  `info` (may be null) receives the header.
 BmpStatus decodeBmp(const unsigned char* data, std::size_t size, ImageRGB* image, BmpHeaderInfo* info);
 
 // ---- SGI RGB ----------------------------------------------------------------
@@ -87,7 +92,9 @@ struct RgbFile {
 
 // Opens an SGI picture held in memory, which must outlive the record.  Null
 // on failure with *status telling why (IMAGE_INVALID_RGB for a bad magic,
-// 2 bytes per channel, no channels or an empty size; IMAGE_OUT_OF_MEMORY).
+// 2 bytes per channel, no channels, an empty size, a verbatim raster less
+// than half present, or run-length tables or rows outside the file;
+// IMAGE_OUT_OF_MEMORY).
 RgbFile* openRgbMemory(const unsigned char* data, std::size_t size, ImageStatus* status);
 
 // Decodes a whole SGI picture held in memory: verbatim or run-length, either

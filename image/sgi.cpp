@@ -71,6 +71,30 @@ bool expandRow(const RgbFile* f, std::uint64_t start, std::uint64_t length, unsi
     }
 }
 
+// One row of pixels from its red, green and blue rows, which may be 65535
+// pixels long.  In the fuzz build every loop test and every pointer step
+// calls the coverage tracer (the overflow checks of pointer steps are
+// compared too), which costs far more than the copy; so the loop takes eight
+// pixels a step, and the pointer checks are left out: every index lies
+// inside rows of `width` bytes and a block of width * 3.
+__attribute__((no_sanitize("pointer-overflow"))) void interleave(const unsigned char* r, const unsigned char* g, const unsigned char* b, std::size_t width,
+                unsigned char* dst)
+{
+    std::size_t x = 0;
+    for (; width - x >= 8; x += 8, dst += 24) {
+        for (int i = 0; i < 8; ++i) {  // a fixed count: unrolled
+            dst[3 * i] = r[x + i];
+            dst[3 * i + 1] = g[x + i];
+            dst[3 * i + 2] = b[x + i];
+        }
+    }
+    for (; x < width; ++x, dst += 3) {
+        dst[0] = r[x];
+        dst[1] = g[x];
+        dst[2] = b[x];
+    }
+}
+
 void freeRgbFile(RgbFile* f)
 {
     for (unsigned char* buffer : f->rowBuffers)
@@ -100,14 +124,8 @@ ImageStatus fillRgbPixels(RgbFile* f, ImageRGB* image)
                 return IMAGE_INVALID_RGB;
             }
         }
-        const unsigned char* r = f->rowBuffers[0];
-        const unsigned char* g = f->rowBuffers[grey ? 0 : 1];
-        const unsigned char* b = f->rowBuffers[grey ? 0 : 2];
-        for (std::size_t x = 0; x < width; ++x, dst += 3) {
-            dst[0] = r[x];
-            dst[1] = g[x];
-            dst[2] = b[x];
-        }
+        interleave(f->rowBuffers[0], f->rowBuffers[grey ? 0 : 1], f->rowBuffers[grey ? 0 : 2], width, dst);
+        dst += width * 3;
     }
     return IMAGE_OK;
 }
@@ -144,18 +162,47 @@ RgbFile* openRgbMemory(const unsigned char* data, std::size_t size, ImageStatus*
     // the 0 of old writers) is a picture of 8-bit channels.
     if ((f->type & 0xFF) > 1 || f->xsize == 0 || f->ysize == 0 || f->zsize == 0)
         return fail(IMAGE_INVALID_RGB);
-    if (f->xsize > IMAGE_MAX_SIDE || f->ysize > IMAGE_MAX_SIDE ||
-        std::int64_t{f->xsize} * f->ysize > IMAGE_MAX_PIXELS)
+    // The 16-bit size fields bound each side; the pixel count is bounded as
+    // for every loader.
+    if (std::int64_t{f->xsize} * f->ysize > IMAGE_MAX_PIXELS)
         return fail(IMAGE_OUT_OF_MEMORY);
+    const bool runLength = (f->type >> 8) == 1;
+    const std::uint64_t entries = std::uint64_t{f->ysize} * f->zsize;
+    const std::uint64_t body = f->size > SGI_HEADER_SIZE ? f->size - SGI_HEADER_SIZE : 0;
+    if (runLength) {
+        // Both row tables must be in the file; whether the rows they point
+        // at are is checked as the tables are read.
+        if (body / 8 < entries)
+            return fail(IMAGE_INVALID_RGB);
+    } else {
+        // A verbatim file holds its whole raster.  One that ends inside it
+        // keeps black rows for what is missing, but only while at least half
+        // of the raster is there: less than that is a damaged file rather
+        // than a cut one, and decoding it would turn a few bytes into a
+        // large picture of nothing.
+        const std::uint64_t raster = std::uint64_t{f->xsize} * f->ysize * f->zsize;
+        if (body < raster - raster / 2)
+            return fail(IMAGE_INVALID_RGB);
+    }
     for (unsigned char*& buffer : f->rowBuffers)
         if (!(buffer = static_cast<unsigned char*>(std::malloc(f->xsize))))
             return fail(IMAGE_OUT_OF_MEMORY);
 
-    if ((f->type >> 8) == 1) {
+    if (runLength) {
         // Run-length: a table of row starts, then one of row lengths, each
         // ysize * zsize entries; only those of the channels read are kept.
+        // Every row, kept or not, must lie inside the file after the tables
+        // (zeroed tables are a damaged file, not a black picture).  Rows may
+        // share their stored bytes, so a small file can still stand for a
+        // large picture: there the pixel-count limit above is the bound.
         const std::size_t kept = std::size_t{f->ysize} * static_cast<std::size_t>(channelsRead(f));
-        const std::uint64_t entries = std::uint64_t{f->ysize} * f->zsize;
+        const std::uint64_t rowsFrom = SGI_HEADER_SIZE + 8 * entries;
+        for (std::uint64_t i = 0; i < entries; ++i) {
+            const std::uint64_t start = tableEntry(f, SGI_HEADER_SIZE + 4 * i);
+            const std::uint64_t length = tableEntry(f, SGI_HEADER_SIZE + 4 * (entries + i));
+            if (start < rowsFrom || start > f->size || length > f->size - start)
+                return fail(IMAGE_INVALID_RGB);
+        }
         f->rowStart = static_cast<std::uint32_t*>(std::malloc(kept * 4));
         f->rowLength = static_cast<std::uint32_t*>(std::malloc(kept * 4));
         if (!f->rowStart || !f->rowLength)

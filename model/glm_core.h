@@ -79,7 +79,7 @@ struct GlmPpmError {
 // takes it, then width * height * 3 bytes of raster.  Returns a new block
 // (malloc) of exactly those bytes and sets *width and *height; or null with
 // `error` (may be null) filled and the outputs untouched.  Pictures over
-// 16384 pixels on a side or 2^28 pixels in all are refused, and the raster is
+// 2^28 pixels in all are refused, whatever their shape, and the raster is
 // checked against `size` before anything is allocated.
 unsigned char* glmParsePPM(const unsigned char* data, std::size_t size, int* width, int* height,
                            GlmPpmError* error);

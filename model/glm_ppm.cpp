@@ -23,9 +23,8 @@ struct FileCloser {
     void operator()(FILE* file) const { std::fclose(file); }
 };
 
-// Largest picture accepted: a side of at most 16384 pixels and at most 2^28
-// pixels in all, as for the other picture readers.
-constexpr long long PPM_MAX_SIDE = 16384;
+// Largest picture accepted: 2^28 pixels in all, in any shape, as for the
+// other picture readers.
 constexpr long long PPM_MAX_PIXELS = 1LL << 28;
 
 // One header line without its line feed; false at the end of the text.
@@ -107,7 +106,7 @@ unsigned char* glmParsePPM(const unsigned char* data, std::size_t size, int* wid
     if (w <= 0 || h <= 0 || maximum <= 0)
         return refuse(error, "bad PPM size %d x %d or maximum value %d", w, h, maximum);
     if (maximum > 255) return refuse(error, "PPM maximum value %d above 255 is not supported", maximum);
-    if (w > PPM_MAX_SIDE || h > PPM_MAX_SIDE || static_cast<long long>(w) * h > PPM_MAX_PIXELS)
+    if (static_cast<long long>(w) * h > PPM_MAX_PIXELS)
         return refuse(error, "PPM size %d x %d is too large", w, h);
     // The raster is checked against the text before anything is allocated,
     // so a short file cannot ask for a large block.

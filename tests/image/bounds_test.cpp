@@ -1,8 +1,8 @@
-// Resource bounds and hostile header values: sizes over 16384 pixels a side
-// are refused before anything large is allocated, size arithmetic never
-// overflows (UndefinedBehaviorSanitizer watches it in the sanitizer build),
-// and tables and run-length streams that point outside the file or the row
-// are refused.
+// Resource bounds and hostile header values: pictures over 2^28 pixels are
+// refused before anything large is allocated, whatever their shape; size
+// arithmetic never overflows (UndefinedBehaviorSanitizer watches it in the
+// sanitizer build); and tables and run-length streams that point outside
+// the file or the row are refused.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -63,17 +63,21 @@ BmpStatus bmpStatus(const Bytes& file) {
     return status;
 }
 
-TEST(Bounds, DibRefusesPicturesOverTheSideLimitAndAbsurdHeaders) {
-    const Bytes row16384(16384 * 3, 0x40), row16385(16385 * 3 + 1, 0x40);
-    EXPECT_EQ(dibStatus(bitmap(16384, 1, 24, 0, row16384)), IMAGE_OK);
-    EXPECT_EQ(dibStatus(bitmap(16385, 1, 24, 0, row16385)), IMAGE_OUT_OF_MEMORY);
+TEST(Bounds, DibRefusesPicturesOverThePixelLimitAndAbsurdHeaders) {
+    const Bytes row16384(16384 * 3, 0x40), row40000(40000 * 3, 0x40);
+    EXPECT_EQ(dibStatus(bitmap(40000, 1, 24, 0, row40000)), IMAGE_OK);
+    EXPECT_EQ(dibStatus(bitmap(1, 40000, 8, 0, Bytes(40000 * 4, 1), 2)), IMAGE_OK);
     // Run-length files claim their size cheaply: an end-of-bitmap escape
-    // alone stands for a whole picture.
+    // alone stands for a whole picture, so the pixel limit is their bound.
     const Bytes endOfBitmap = {0, 1};
     EXPECT_EQ(dibStatus(bitmap(4, 16384, 8, 1, endOfBitmap, 2)), IMAGE_OK);
-    EXPECT_EQ(dibStatus(bitmap(1, 16385, 8, 1, endOfBitmap, 2)), IMAGE_OUT_OF_MEMORY);
-    EXPECT_EQ(dibStatus(bitmap(16385, 1, 8, 1, endOfBitmap, 2)), IMAGE_OUT_OF_MEMORY);
-    EXPECT_EQ(dibStatus(bitmap(1, -16385, 8, 1, endOfBitmap, 2)), IMAGE_OUT_OF_MEMORY);
+    EXPECT_EQ(dibStatus(bitmap(1, 20000, 8, 1, endOfBitmap, 2)), IMAGE_OK);
+    EXPECT_EQ(dibStatus(bitmap(1 << 14, (1 << 14) + 1, 8, 1, endOfBitmap, 2)), IMAGE_OUT_OF_MEMORY);
+    EXPECT_EQ(dibStatus(bitmap((1 << 28) + 1, 1, 8, 1, endOfBitmap, 2)), IMAGE_OUT_OF_MEMORY);
+    EXPECT_EQ(dibStatus(bitmap(1, -(1 << 28) - 1, 8, 1, endOfBitmap, 2)), IMAGE_OUT_OF_MEMORY);
+    // Uncompressed rows must be in the file, whatever the shape.
+    EXPECT_EQ(dibStatus(bitmap(16384, 16384, 24, 0, row16384)), IMAGE_CONVERSION_ERROR);
+    EXPECT_EQ(dibStatus(bitmap(1 << 27, 2, 1, 0, row16384, 2)), IMAGE_CONVERSION_ERROR);
     // Headers whose sizes overflow 32-bit arithmetic, or are negative.
     for (auto [w, h] : {std::pair{INT_MAX, INT_MAX}, {INT_MIN, 1}, {1, INT_MIN}, {-1, 1}, {0x40000000, 4}})
         EXPECT_NE(dibStatus(bitmap(w, h, 24, 0, row16384)), IMAGE_OK) << w << " x " << h;
@@ -96,12 +100,16 @@ TEST(Bounds, DibRunLengthStreamsStayInsideTheImage) {
     }
 }
 
-TEST(Bounds, BmpRefusesPicturesOverTheSideLimitAndAbsurdHeaders) {
-    EXPECT_EQ(bmpStatus(bitmap(16384, 1, 24, 0, Bytes(16384 * 3, 1))), BMP_OK);
+TEST(Bounds, BmpRefusesPicturesOverThePixelLimitAndAbsurdHeaders) {
+    EXPECT_EQ(bmpStatus(bitmap(40000, 1, 24, 0, Bytes(40000 * 3, 1))), BMP_OK);
     EXPECT_EQ(bmpStatus(bitmap(5000, 1, 8, 0, Bytes(5000, 1), 256)), BMP_OK);  // a row wider than 3072 bytes
     ImageRGB image = {};
-    const Bytes big = bitmap(16385, 1, 24, 0, Bytes(16385 * 3 + 1, 1));
+    const Bytes big = bitmap(1 << 15, (1 << 13) + 1, 24, 0, Bytes(64, 1));
     EXPECT_EQ(decodeBmp(big.data(), big.size(), &image, nullptr), BMP_NO_MEMORY);
+    EXPECT_EQ(image.pixels, nullptr);
+    // Within the limit but not in the file: refused as a short file.
+    const Bytes absent = bitmap(1 << 15, 1 << 13, 24, 0, Bytes(64, 1));
+    EXPECT_EQ(decodeBmp(absent.data(), absent.size(), &image, nullptr), BMP_SHORT_PIXELS);
     EXPECT_EQ(image.pixels, nullptr);
     for (auto [w, h] : {std::pair{INT_MAX, INT_MAX}, {INT_MIN, 1}, {1, INT_MIN}, {-5, 1}, {1, -16385}})
         EXPECT_NE(bmpStatus(bitmap(w, h, 24, 0, Bytes(64, 1))), BMP_OK) << w << " x " << h;
@@ -132,10 +140,11 @@ Bytes rowTable(std::uint32_t start, std::uint32_t length, const Bytes& packets) 
 }
 
 TEST(Bounds, SgiRefusesOversizedPicturesAndStraysOutsideTheFileOrRow) {
-    EXPECT_EQ(sgiStatus(sgi(0, 16384, 1, 3, Bytes(16384 * 3, 9))), IMAGE_OK);
-    EXPECT_EQ(sgiStatus(sgi(0, 16385, 1, 3, Bytes(16385 * 3, 9))), IMAGE_OUT_OF_MEMORY);
-    EXPECT_EQ(sgiStatus(sgi(0, 1, 16385, 1, Bytes(16385, 9))), IMAGE_OUT_OF_MEMORY);
+    EXPECT_EQ(sgiStatus(sgi(0, 65535, 1, 3, Bytes(65535 * 3, 9))), IMAGE_OK);
+    EXPECT_EQ(sgiStatus(sgi(0, 1, 65535, 1, Bytes(65535, 9))), IMAGE_OK);
     EXPECT_EQ(sgiStatus(sgi(0, 65535, 65535, 3, {})), IMAGE_OUT_OF_MEMORY);
+    EXPECT_EQ(sgiStatus(sgi(0, 16384, 16384, 3, Bytes(64, 9))), IMAGE_INVALID_RGB);
+    EXPECT_EQ(sgiStatus(sgi(1, 16384, 16384, 3, Bytes(64, 9))), IMAGE_INVALID_RGB);
     const Bytes fine = {0x83, 1, 2, 3, 0};
     EXPECT_EQ(sgiStatus(sgi(1, 3, 1, 1, rowTable(520, 5, fine))), IMAGE_OK);
     // Row starts and lengths past the file, wrapping 32 bits, or a row whose

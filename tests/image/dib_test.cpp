@@ -117,7 +117,7 @@ TEST(DibLoader, RunLengthStreamsClipRunsAndLeaveSkippedPixelsBlack)
 
 TEST(DibLoader, EachFailureShowsItsOneMessage)
 {
-    Loaded later(buildBmp({.width = 1, .height = 1, .headerSize = 108, .pixels = {1, 2, 3, 0}}));
+    Loaded later(buildBmp({.width = 1, .height = 1, .headerSize = 64, .pixels = {1, 2, 3, 0}}));
     EXPECT_EQ(later.image, nullptr);
     EXPECT_EQ(later.boxes.texts, Texts{"Unknown DIB file format."});
 

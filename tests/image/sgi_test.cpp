@@ -175,11 +175,17 @@ TEST(SgiLoader, StepsReadRowsAndTablesWithinTheFile)
     closeRgbFile(f);
     closeRgbFile(nullptr);
 
-    // Row tables that point past the end of the file give empty rows.
-    Bytes cut(file.begin(), file.begin() + 512 + 4 * 12);
-    ImageRGB* image = nullptr;
-    ASSERT_EQ(decodeRgb(cut.data(), cut.size(), &image), IMAGE_OK);
-    EXPECT_EQ(Bytes(image->pixels, image->pixels + 8 * 4 * 3), Bytes(8 * 4 * 3, 0));
-    freeImage(image);
     EXPECT_TRUE(boxes.texts.empty());
+
+    // Tables cut by the end of the file, rows that reach past it, and tables
+    // of zeros (rows inside the header) are a damaged file.
+    ImageRGB* image = nullptr;
+    for (std::size_t n : {std::size_t{512 + 4 * 12}, std::size_t{512 + 8 * 12}, file.size() - 1}) {
+        Bytes cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n));
+        EXPECT_EQ(decodeRgb(cut.data(), cut.size(), &image), IMAGE_INVALID_RGB) << n;
+    }
+    Bytes zeroed = file;
+    std::fill(zeroed.begin() + 512, zeroed.begin() + 512 + 8 * 12, 0);
+    EXPECT_EQ(decodeRgb(zeroed.data(), zeroed.size(), &image), IMAGE_INVALID_RGB);
+    EXPECT_EQ(image, nullptr);
 }

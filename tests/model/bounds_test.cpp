@@ -1,5 +1,5 @@
-// Resource bounds and hostile values for the model library: PPM sizes over
-// 16384 pixels a side and short rasters are refused before anything large is
+// Resource bounds and hostile values for the model library: PPM pictures
+// over 2^28 pixels and short rasters are refused before anything large is
 // allocated, OBJ references outside their arrays are refused, and counts
 // follow the text however long its lines.
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@
 
 namespace {
 
-TEST(Bounds, PpmRefusesPicturesOverTheSideLimitAndShortRastersBeforeAllocating) {
+TEST(Bounds, PpmRefusesPicturesOverThePixelLimitAndShortRastersBeforeAllocating) {
     auto parse = [](const std::string& header, std::size_t rasterBytes, std::string* message) {
         Bytes file(header.begin(), header.end());
         file.resize(file.size() + rasterBytes, 7);
@@ -26,9 +26,10 @@ TEST(Bounds, PpmRefusesPicturesOverTheSideLimitAndShortRastersBeforeAllocating) 
         return pixels != nullptr;
     };
     std::string message;
-    EXPECT_TRUE(parse("P6 16384 1 255\n", 16384 * 3, &message)) << message;
-    EXPECT_FALSE(parse("P6 16385 1 255\n", 16385 * 3, &message));
-    EXPECT_EQ(message, "PPM size 16385 x 1 is too large");
+    EXPECT_TRUE(parse("P6 40000 1 255\n", 40000 * 3, &message)) << message;
+    EXPECT_TRUE(parse("P6 1 40000 255\n", 40000 * 3, &message)) << message;
+    EXPECT_FALSE(parse("P6 16384 16385 255\n", 12, &message));
+    EXPECT_EQ(message, "PPM size 16384 x 16385 is too large");
     EXPECT_FALSE(parse("P6\n16384 16384\n255\n", 12, &message));
     EXPECT_EQ(message, "PPM raster shorter than 16384 x 16384 pixels");
 }

@@ -16,8 +16,7 @@
 namespace {
 
 const char* checkPicture(const ImageRGB& image) {
-    if (image.width <= 0 || image.height <= 0 || image.width > IMAGE_MAX_SIDE || image.height > IMAGE_MAX_SIDE ||
-        std::int64_t{image.width} * image.height > IMAGE_MAX_PIXELS)
+    if (image.width <= 0 || image.height <= 0 || std::int64_t{image.width} * image.height > IMAGE_MAX_PIXELS)
         return "picture size outside the bounds";
     if (!image.pixels) return "picture without pixels";
     if (malloc_usable_size(image.pixels) < std::size_t(image.width) * std::size_t(image.height) * 3)
@@ -121,13 +120,23 @@ const char* workoutDib(const unsigned char* data, std::size_t size) {
     return image ? "a refused bitmap handed out a picture" : nullptr;
 }
 
+bool dibIsRunLength(const unsigned char* data, std::size_t size) {
+    const std::size_t header = size >= 2 && data[0] == 'B' && data[1] == 'M' ? 14 : 0;
+    if (size < header + 20) return false;
+    const unsigned char* h = data + header;
+    if ((h[0] | h[1] << 8 | h[2] << 16 | std::uint32_t{h[3]} << 24) == 12) return false;  // core: uncompressed
+    const std::uint32_t compression = h[16] | h[17] << 8 | h[18] << 16 | std::uint32_t{h[19]} << 24;
+    return compression == 1 || compression == 2;
+}
+
 const char* workoutBmp(const unsigned char* data, std::size_t size) {
     ImageRGB image = {};
     BmpHeaderInfo info;
     const BmpStatus status = decodeBmp(data, size, &image, &info);
     const char* problem = nullptr;
-    // A complete picture, or the rows read so far of a short one.
-    if (status == BMP_OK || status == BMP_SHORT_PIXELS) problem = checkPicture(image);
+    // A complete picture, or the rows read so far of a short one (none when
+    // less than half of them are there).
+    if (status == BMP_OK || (status == BMP_SHORT_PIXELS && image.pixels)) problem = checkPicture(image);
     else if (image.pixels) problem = "a refused bitmap handed out pixels";
     std::free(image.pixels);
     return problem;

@@ -13,6 +13,11 @@ const char* workoutBmp(const unsigned char* data, std::size_t size);
 const char* workoutSgi(const unsigned char* data, std::size_t size);
 const char* workoutPpm(const unsigned char* data, std::size_t size);
 
+// Whether decodeDib takes the input for an RLE4 or RLE8 bitmap: the one kind
+// of picture input that may claim a large picture in a few bytes, which the
+// DIB fuzzer runs apart under a higher allocation cap.
+bool dibIsRunLength(const unsigned char* data, std::size_t size);
+
 // The OBJ core on the input's text before the first NUL byte, with the text
 // after it as every "mtllib" line's library (no NUL: no library).  The
 // threaded reader cut into tiny chunks must build the same model as the
