@@ -49,10 +49,16 @@ for pass in "${passes[@]}"; do
   # Inputs that once found a fault stay in every corpus.
   find "$here/../tests/data/regressions" -name "$t-*" -exec cp -n {} "$corpus"/ \;
   dict=$t
+  schedule=()
   case $t in
     dib|bmp) max_len=20000 dict=bmp
              [ -d "$testdata/bmpsuite" ] && find "$testdata/bmpsuite" -name '*.bmp' -exec cp -n {} "$corpus"/ \; ;;
-    sgi|obj) max_len=8192 ;;
+    sgi)     max_len=8192 ;;
+    # The model workout lights some 15,000 coverage features an input; the
+    # entropic schedule's bookkeeping over them took three quarters of the
+    # time, and the plain schedule runs about five times as many inputs (and
+    # reached more coverage in the same minutes).
+    obj)     max_len=8192 schedule=(-entropic=0) ;;
     *)       max_len=4096 ;;
   esac
   log="$work/$name.log"
@@ -63,7 +69,7 @@ for pass in "${passes[@]}"; do
   if env "${environment[@]}" "$build/fuzz/fuzz_$t" "$corpus" -dict="$here/$dict.dict" \
        -max_total_time="$seconds" -max_len=$max_len -timeout=30 -rss_limit_mb=3072 \
        -malloc_limit_mb="$malloc_limit" -close_fd_mask=3 -print_final_stats=1 \
-       -artifact_prefix="$work/findings/$name-" ${FUZZ_EXTRA_ARGS:-} >"$log" 2>&1; then
+       -artifact_prefix="$work/findings/$name-" "${schedule[@]}" ${FUZZ_EXTRA_ARGS:-} >"$log" 2>&1; then
     done_line=$(grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -1 || true)
     echo "fuzz $name: no finding in ${seconds}s: ${done_line:-?}"
   else
