@@ -387,8 +387,10 @@ OnePass readValues(Job& job, Chunk& ch, ValueArrays& out) {
         ch.errorText = text;
         return OnePass::OutOfMemory;
     };
-    auto emit = [&](Form form, const Refs& a, const Refs& b, const Refs& c, const char* at) {
-        if (faces.size == faces.capacity && !faces.reserve(faces.size + 1)) return false;
+    auto emit = [&](Form form, const Refs& a, const Refs& b, const Refs& c,
+                    const char* at) __attribute__((always_inline)) {
+        if (faces.size == faces.capacity) [[unlikely]]
+            if (!faces.reserve(faces.size + 1)) return false;
         if ((form == Form::VertexUv || form == Form::VertexUvNormal) && !ch.absentAt) ch.absentAt = at;
         if ((form == Form::VertexNormal || form == Form::VertexUvNormal) && !ch.absentNormalAt)
             ch.absentNormalAt = at;
@@ -409,10 +411,23 @@ OnePass readValues(Job& job, Chunk& ch, ValueArrays& out) {
             dropped = p;
         }
         const char* keyword = p;
-        std::string_view tok = token(p, end);
-        switch (tok[0]) {
+        // The statements most lines hold, "v", "vt", "vn" and "f" followed
+        // by a blank, are told by their first characters; the others by
+        // their whole first token.
+        char first, second;
+        if (end - p > 2 && isSpace(p[1]) && (*p == 'v' || *p == 'f')) [[likely]] {
+            first = *p, second = '\0';
+            p += 1;
+        } else if (end - p > 2 && *p == 'v' && (p[1] == 't' || p[1] == 'n') && isSpace(p[2])) {
+            first = 'v', second = p[1];
+            p += 2;
+        } else {
+            std::string_view tok = token(p, end);
+            first = tok[0];
+            second = tok.size() > 1 ? tok[1] : '\0';
+        }
+        switch (first) {
         case 'v': {
-            char second = tok.size() > 1 ? tok[1] : '\0';
             float* dst;
             if (second == '\0') {
                 if (!vertices.reserve(vertices.size + 3)) return outOfMemory("the vertices", vertices);
