@@ -106,6 +106,7 @@ OnePass readChunksInOnePass(Job& job) {
     const std::size_t count = job.chunks.size();
     const std::size_t window = std::size_t{job.threads} + 2;  // chunks read but not yet appended, at most
     ValueArrays whole;
+    whole.boundBy(static_cast<std::size_t>(job.textEnd - job.text));
     if (!whole.startModelArrays()) {
         job.chunks[0].errorText = "the arrays";
         return OnePass::OutOfMemory;

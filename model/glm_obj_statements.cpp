@@ -308,6 +308,13 @@ void fillChunk(Job& job, Chunk& ch) {
 
 // ---- The one-pass reading ----
 
+void preferHugePages(void* block, std::size_t bytes) {
+    const std::uintptr_t huge = std::uintptr_t{2} << 20;
+    std::uintptr_t a = (reinterpret_cast<std::uintptr_t>(block) + huge - 1) & ~(huge - 1);
+    std::uintptr_t b = (reinterpret_cast<std::uintptr_t>(block) + bytes) & ~(huge - 1);
+    if (a < b) ::madvise(reinterpret_cast<void*>(a), b - a, MADV_HUGEPAGE);
+}
+
 namespace {
 
 // A reference as written, resolved against the entries read so far when
@@ -540,6 +547,7 @@ OnePass settleValues(Job& job, ValueArrays& whole) {
 
 OnePass readInOnePass(Job& job, Chunk& ch) {
     ValueArrays whole;
+    whole.boundBy(static_cast<std::size_t>(job.textEnd - job.text));
     if (!whole.startModelArrays()) {
         ch.errorText = "the arrays";
         return OnePass::OutOfMemory;
