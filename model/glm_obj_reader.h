@@ -149,7 +149,9 @@ struct ValueArrays {
     Growing<GlmFace> faces;
     bool badVertex = false, badNormal = false, badUv = false;  // a reference that names no entry
     bool relative = false;                                     // a negative reference
-    unsigned maxVertex = 0, maxUv = 0, maxNormal = 0;          // the largest references made
+    // The largest references made; wider than a reference, so that storing
+    // a face's references (unsigned) cannot be taken to change them.
+    std::uint64_t maxVertex = 0, maxUv = 0, maxNormal = 0;
     void release();
     // Bounds the arrays by what a text of `bytes` can hold: a vertex per
     // 2 bytes ("v" and a line feed), a normal or uv per 3, a triangle per

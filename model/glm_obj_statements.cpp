@@ -350,14 +350,14 @@ struct Resolve {
     template <Form F>
     Refs operator()(const Corner& c) {
         Refs r{absolute(c.v, ch.vertices, out.badVertex, out.relative), 0, 0};
-        out.maxVertex = std::max(out.maxVertex, r.v);
+        out.maxVertex = std::max<std::uint64_t>(out.maxVertex, r.v);
         if constexpr (F == Form::VertexUv || F == Form::VertexUvNormal) {
             r.t = absolute(c.t, ch.uvs, out.badUv, out.relative);
-            out.maxUv = std::max(out.maxUv, r.t);
+            out.maxUv = std::max<std::uint64_t>(out.maxUv, r.t);
         }
         if constexpr (F == Form::VertexNormal || F == Form::VertexUvNormal) {
             r.n = absolute(c.n, ch.normals, out.badNormal, out.relative);
-            out.maxNormal = std::max(out.maxNormal, r.n);
+            out.maxNormal = std::max<std::uint64_t>(out.maxNormal, r.n);
         }
         return r;
     }
