@@ -93,7 +93,7 @@ inline __attribute__((always_inline)) bool fanOut(const char*& p, const char* en
 // for every triangle of the fan; stops early when emit returns false.
 // Without `Values` the corners after the first are only stepped over.
 template <bool Values, class Emit, class Prepare = AsRead>
-inline bool parseFace(const char*& p, const char* end, Emit&& emit, Prepare prepare = {}) {
+inline __attribute__((always_inline)) bool parseFace(const char*& p, const char* end, Emit&& emit, Prepare prepare = {}) {
     p = skipSpace(p, end);
     const char* a = p;
     Corner c{0, 0, 0};
