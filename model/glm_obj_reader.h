@@ -80,6 +80,12 @@ struct Job {
 
 // ---- Statements (glm_obj_statements.cpp) ----
 
+// Gives the whole pages within [from, to) of a private file mapping back
+// to the system; they are read from the file again if touched later.
+void releasePages(const char* from, const char* to);
+// Text read this far behind is given back to the system as the reading goes.
+inline constexpr std::size_t DROP_STEP = std::size_t{8} << 20;
+
 // The counting pass over one chunk: counts, group/material events, the
 // first unknown "v" keyword.
 void countChunk(Job& job, Chunk& ch);

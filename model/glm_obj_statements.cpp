@@ -140,17 +140,18 @@ inline __attribute__((always_inline)) bool parseFace(const char*& p, const char*
     return true;
 }
 
-// Gives the pages of [from, to) back to the system; they are read from the
-// file again if touched later.
 void dropPages(const Job& job, const char* from, const char* to) {
-    if (!job.dropPages) return;
+    if (job.dropPages) releasePages(from, to);
+}
+
+}  // namespace
+
+void releasePages(const char* from, const char* to) {
     const std::uintptr_t page = 4096;
     std::uintptr_t a = (reinterpret_cast<std::uintptr_t>(from) + page - 1) & ~(page - 1);
     std::uintptr_t b = reinterpret_cast<std::uintptr_t>(to) & ~(page - 1);
     if (a < b) ::madvise(reinterpret_cast<void*>(a), b - a, MADV_DONTNEED);
 }
-
-}  // namespace
 
 void countChunk(Job& job, Chunk& ch) {
     const char* p = ch.begin;
@@ -333,8 +334,6 @@ inline unsigned absolute(long raw, std::uint64_t readSoFar, bool& bad, bool& rel
     return static_cast<unsigned>(r);
 }
 
-// Text read this far behind is given back to the system as the reading goes.
-constexpr std::size_t DROP_STEP = std::size_t{8} << 20;
 
 // A corner's references made absolute, for the one-pass reading.
 struct Refs {
