@@ -106,6 +106,7 @@ OnePass readChunksInOnePass(Job& job) {
     const std::size_t count = job.chunks.size();
     const std::size_t window = std::size_t{job.threads} + 2;  // chunks read but not yet appended, at most
     ValueArrays whole;
+    whole.boundBy(static_cast<std::size_t>(job.textEnd - job.text));
     if (!whole.startModelArrays()) {
         job.chunks[0].errorText = "the arrays";
         return OnePass::OutOfMemory;
@@ -118,6 +119,12 @@ OnePass readChunksInOnePass(Job& job) {
     std::condition_variable moved;
     std::size_t next = 0, appended = 0;
     OnePass outcome = OnePass::Read;
+    // The text of appended chunks is given back in file order, DROP_STEP at
+    // a time, rather than chunk by chunk: each release interrupts the other
+    // threads to flush their address translations.
+    const bool dropping = job.dropPages;
+    job.dropPages = false;
+    const char* droppedTo = job.text;
 
     // Appends the chunks that are done, in order (under the lock).
     auto appendDone = [&] {
@@ -143,6 +150,11 @@ OnePass readChunksInOnePass(Job& job) {
             part.maxVertex = part.maxUv = part.maxNormal = 0;
             spare.push_back(part);
             part = ValueArrays{};
+            const char* readTo = job.chunks[appended].end;
+            if (dropping && static_cast<std::size_t>(readTo - droppedTo) >= DROP_STEP) {
+                releasePages(droppedTo, readTo);
+                droppedTo = readTo;
+            }
         }
         moved.notify_all();
     };
@@ -181,6 +193,7 @@ OnePass readChunksInOnePass(Job& job) {
     }
     worker();
     for (auto& t : helpers) t.join();
+    job.dropPages = dropping;
     for (ValueArrays& part : parts) part.release();
     for (ValueArrays& part : spare) part.release();
 

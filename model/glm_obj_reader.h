@@ -80,6 +80,12 @@ struct Job {
 
 // ---- Statements (glm_obj_statements.cpp) ----
 
+// Gives the whole pages within [from, to) of a private file mapping back
+// to the system; they are read from the file again if touched later.
+void releasePages(const char* from, const char* to);
+// Text read this far behind is given back to the system as the reading goes.
+inline constexpr std::size_t DROP_STEP = std::size_t{8} << 20;
+
 // The counting pass over one chunk: counts, group/material events, the
 // first unknown "v" keyword.
 void countChunk(Job& job, Chunk& ch);
@@ -87,19 +93,43 @@ void countChunk(Job& job, Chunk& ch);
 // into their segments' slots; stops at the first reference out of range.
 void fillChunk(Job& job, Chunk& ch);
 
+// Asks for transparent huge pages over the whole 2 MiB pages of a block:
+// an array written once front to back then takes one page fault per 2 MiB
+// instead of one per 4 KiB, which saves most of the cost of touching it.
+void preferHugePages(void* block, std::size_t bytes);
+
 // An array that grows as entries are read.
 template <typename T>
 struct Growing {
     T* data = nullptr;
     std::size_t size = 0, capacity = 0;  // in T
+    // Entries the array can come to at most, as far as the text tells
+    // (0: unknown).  Past 1 MiB the array moves into a block of that size:
+    // untouched, it costs address space only, and the array never has to
+    // grow again (growing a block of huge pages by remapping can bring in
+    // all of it).
+    std::size_t bound = 0;
     bool reserve(std::size_t needed) {
         if (needed <= capacity) return true;
         std::size_t want = std::max<std::size_t>({needed, capacity * 2, 4096 / sizeof(T)});
+        const std::size_t large = std::size_t{1} << 20;
+        if (want * sizeof(T) > large && capacity * sizeof(T) <= large && bound >= want &&
+            bound * sizeof(T) > (std::size_t{33} << 20) && bound <= PTRDIFF_MAX / sizeof(T)) {
+            if (T* block = static_cast<T*>(std::malloc(bound * sizeof(T)))) {
+                preferHugePages(block, bound * sizeof(T));
+                if (size) std::memcpy(block, data, size * sizeof(T));
+                std::free(data);
+                data = block;
+                capacity = bound;
+                return true;
+            }
+            // No such block to be had: grow as usual.
+        }
         // Past 1 MiB, ask for a block the allocator always maps on its own
         // (glibc maps every request above 32 MiB, whatever its threshold
         // has grown to): such a block grows by remapping, never by copying,
         // and its unused tail costs address space, not memory.
-        if (want * sizeof(T) > (std::size_t{1} << 20))
+        if (want * sizeof(T) > large)
             want = std::max(want, (std::size_t{33} << 20) / sizeof(T));
         T* grown = static_cast<T*>(std::realloc(data, want * sizeof(T)));
         if (!grown) return false;
@@ -125,8 +155,17 @@ struct ValueArrays {
     Growing<GlmFace> faces;
     bool badVertex = false, badNormal = false, badUv = false;  // a reference that names no entry
     bool relative = false;                                     // a negative reference
-    unsigned maxVertex = 0, maxUv = 0, maxNormal = 0;          // the largest references made
+    // The largest references made; wider than a reference, so that storing
+    // a face's references (unsigned) cannot be taken to change them.
+    std::uint64_t maxVertex = 0, maxUv = 0, maxNormal = 0;
     void release();
+    // Bounds the arrays by what a text of `bytes` can hold: a vertex per
+    // 2 bytes ("v" and a line feed), a normal or uv per 3, a triangle per
+    // 2 (each corner past the third of a face line adds one).
+    void boundBy(std::size_t bytes) {
+        vertices.bound = 3 * (bytes / 2 + 2), normals.bound = 3 * (bytes / 3 + 2);
+        uvs.bound = 2 * (bytes / 3 + 2), faces.bound = bytes / 2 + 2;
+    }
     // The spare entry 0 of the model's arrays; false when out of memory.
     bool startModelArrays();
 };

@@ -93,7 +93,7 @@ inline __attribute__((always_inline)) bool fanOut(const char*& p, const char* en
 // for every triangle of the fan; stops early when emit returns false.
 // Without `Values` the corners after the first are only stepped over.
 template <bool Values, class Emit, class Prepare = AsRead>
-inline bool parseFace(const char*& p, const char* end, Emit&& emit, Prepare prepare = {}) {
+inline __attribute__((always_inline)) bool parseFace(const char*& p, const char* end, Emit&& emit, Prepare prepare = {}) {
     p = skipSpace(p, end);
     const char* a = p;
     Corner c{0, 0, 0};
@@ -140,17 +140,18 @@ inline bool parseFace(const char*& p, const char* end, Emit&& emit, Prepare prep
     return true;
 }
 
-// Gives the pages of [from, to) back to the system; they are read from the
-// file again if touched later.
 void dropPages(const Job& job, const char* from, const char* to) {
-    if (!job.dropPages) return;
+    if (job.dropPages) releasePages(from, to);
+}
+
+}  // namespace
+
+void releasePages(const char* from, const char* to) {
     const std::uintptr_t page = 4096;
     std::uintptr_t a = (reinterpret_cast<std::uintptr_t>(from) + page - 1) & ~(page - 1);
     std::uintptr_t b = reinterpret_cast<std::uintptr_t>(to) & ~(page - 1);
     if (a < b) ::madvise(reinterpret_cast<void*>(a), b - a, MADV_DONTNEED);
 }
-
-}  // namespace
 
 void countChunk(Job& job, Chunk& ch) {
     const char* p = ch.begin;
@@ -308,6 +309,13 @@ void fillChunk(Job& job, Chunk& ch) {
 
 // ---- The one-pass reading ----
 
+void preferHugePages(void* block, std::size_t bytes) {
+    const std::uintptr_t huge = std::uintptr_t{2} << 20;
+    std::uintptr_t a = (reinterpret_cast<std::uintptr_t>(block) + huge - 1) & ~(huge - 1);
+    std::uintptr_t b = (reinterpret_cast<std::uintptr_t>(block) + bytes) & ~(huge - 1);
+    if (a < b) ::madvise(reinterpret_cast<void*>(a), b - a, MADV_HUGEPAGE);
+}
+
 namespace {
 
 // A reference as written, resolved against the entries read so far when
@@ -326,8 +334,6 @@ inline unsigned absolute(long raw, std::uint64_t readSoFar, bool& bad, bool& rel
     return static_cast<unsigned>(r);
 }
 
-// Text read this far behind is given back to the system as the reading goes.
-constexpr std::size_t DROP_STEP = std::size_t{8} << 20;
 
 // A corner's references made absolute, for the one-pass reading.
 struct Refs {
@@ -343,14 +349,14 @@ struct Resolve {
     template <Form F>
     Refs operator()(const Corner& c) {
         Refs r{absolute(c.v, ch.vertices, out.badVertex, out.relative), 0, 0};
-        out.maxVertex = std::max(out.maxVertex, r.v);
+        out.maxVertex = std::max<std::uint64_t>(out.maxVertex, r.v);
         if constexpr (F == Form::VertexUv || F == Form::VertexUvNormal) {
             r.t = absolute(c.t, ch.uvs, out.badUv, out.relative);
-            out.maxUv = std::max(out.maxUv, r.t);
+            out.maxUv = std::max<std::uint64_t>(out.maxUv, r.t);
         }
         if constexpr (F == Form::VertexNormal || F == Form::VertexUvNormal) {
             r.n = absolute(c.n, ch.normals, out.badNormal, out.relative);
-            out.maxNormal = std::max(out.maxNormal, r.n);
+            out.maxNormal = std::max<std::uint64_t>(out.maxNormal, r.n);
         }
         return r;
     }
@@ -387,8 +393,10 @@ OnePass readValues(Job& job, Chunk& ch, ValueArrays& out) {
         ch.errorText = text;
         return OnePass::OutOfMemory;
     };
-    auto emit = [&](Form form, const Refs& a, const Refs& b, const Refs& c, const char* at) {
-        if (faces.size == faces.capacity && !faces.reserve(faces.size + 1)) return false;
+    auto emit = [&](Form form, const Refs& a, const Refs& b, const Refs& c,
+                    const char* at) __attribute__((always_inline)) {
+        if (faces.size == faces.capacity) [[unlikely]]
+            if (!faces.reserve(faces.size + 1)) return false;
         if ((form == Form::VertexUv || form == Form::VertexUvNormal) && !ch.absentAt) ch.absentAt = at;
         if ((form == Form::VertexNormal || form == Form::VertexUvNormal) && !ch.absentNormalAt)
             ch.absentNormalAt = at;
@@ -409,10 +417,23 @@ OnePass readValues(Job& job, Chunk& ch, ValueArrays& out) {
             dropped = p;
         }
         const char* keyword = p;
-        std::string_view tok = token(p, end);
-        switch (tok[0]) {
+        // The statements most lines hold, "v", "vt", "vn" and "f" followed
+        // by a blank, are told by their first characters; the others by
+        // their whole first token.
+        char first, second;
+        if (end - p > 2 && isSpace(p[1]) && (*p == 'v' || *p == 'f')) [[likely]] {
+            first = *p, second = '\0';
+            p += 1;
+        } else if (end - p > 2 && *p == 'v' && (p[1] == 't' || p[1] == 'n') && isSpace(p[2])) {
+            first = 'v', second = p[1];
+            p += 2;
+        } else {
+            std::string_view tok = token(p, end);
+            first = tok[0];
+            second = tok.size() > 1 ? tok[1] : '\0';
+        }
+        switch (first) {
         case 'v': {
-            char second = tok.size() > 1 ? tok[1] : '\0';
             float* dst;
             if (second == '\0') {
                 if (!vertices.reserve(vertices.size + 3)) return outOfMemory("the vertices", vertices);
@@ -525,6 +546,7 @@ OnePass settleValues(Job& job, ValueArrays& whole) {
 
 OnePass readInOnePass(Job& job, Chunk& ch) {
     ValueArrays whole;
+    whole.boundBy(static_cast<std::size_t>(job.textEnd - job.text));
     if (!whole.startModelArrays()) {
         ch.errorText = "the arrays";
         return OnePass::OutOfMemory;

@@ -1,7 +1,9 @@
 // The fast reader against the stdio reference on random files: the same
 // model to the last float bit, or the same failure.
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 
 #include "model/glm.h"
 #include "model/glm_core.h"
@@ -70,6 +72,49 @@ TEST(GlmDifferential, FaceStatementsRunningAcrossLinesAndPieces) {
         writeFile(dir.file("eaten.obj"), padded);
         compareOnFile(dir.file("eaten.obj"), static_cast<unsigned>(pad));
     }
+}
+
+// Arrays that outgrow 1 MiB move into a block sized by the text: the
+// entries read before the move, and those after, all end up in place.
+TEST(GlmDifferential, ArraysPastOneMebibyteReadAsTheReference) {
+    TempDir dir;
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<float> coordinate(-100.0f, 100.0f);
+    std::string text = "g first\n";
+    const int vertices = 220000;
+    char line[96];
+    for (int i = 0; i < vertices; i++) {
+        std::snprintf(line, sizeof line, "v %.6f %.5f %.7f\n", coordinate(rng), coordinate(rng), coordinate(rng));
+        text += line;
+        if (i % 4 == 0) {
+            std::snprintf(line, sizeof line, "vn %.4f %.4f %.4f\nvt %.5f %.5f\n", coordinate(rng), coordinate(rng),
+                          coordinate(rng), coordinate(rng), coordinate(rng));
+            text += line;
+        }
+    }
+    text += "g second\n";
+    for (int i = 1; i + 3 <= vertices; i += 3) {
+        const int a = i, t = 1 + i / 4;
+        std::snprintf(line, sizeof line, "f %d/%d/%d %d/%d/%d %d/%d/%d %d/%d/%d\n", a, t, t, a + 1, t, t, a + 2, t,
+                      t, a == 1 ? 5 : a - 1, t, t);
+        text += line;
+    }
+    const std::string path = dir.file("large.obj");
+    writeFile(path, text);
+    std::string error;
+    GlmMesh* expected = oracleReadOBJ(path.c_str(), &error);
+    ASSERT_TRUE(expected) << error;
+    ASSERT_GT(std::size_t{expected->faceCount} * sizeof(GlmFace), std::size_t{1} << 20);
+    for (unsigned threads : {1u, 2u}) {
+        GlmReadOptions options;
+        options.threads = threads;
+        GlmReadError readError;
+        GlmMesh* model = glmLoadOBJ(path.c_str(), &options, &readError);
+        ASSERT_TRUE(model) << readError.message;
+        EXPECT_EQ(modelDifference(expected, model), "") << threads << " threads";
+        glmDestroy(model);
+    }
+    glmDestroy(expected);
 }
 
 TEST(GlmScan, FloatsRoundAsStrtofDoes) {
