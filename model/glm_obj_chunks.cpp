@@ -22,6 +22,25 @@ using namespace glmscan;
 
 namespace glmobj {
 
+namespace {
+
+// Runs `worker` on this thread and on up to threads - 1 more, and waits for
+// them all.  Each worker takes pieces of the job until none is left, so
+// fewer threads than asked for only make the job slower.
+template <class Worker>
+void runWorkers(Worker& worker, std::size_t threads) {
+    std::vector<std::thread> helpers;
+    try {
+        for (std::size_t i = 1; i < threads; i++) helpers.emplace_back(worker);
+    } catch (const std::system_error&) {
+        // No more threads to be had: the ones running (and this one) do the rest.
+    }
+    worker();
+    for (auto& t : helpers) t.join();
+}
+
+}  // namespace
+
 // Runs work(chunk) for every chunk on up to job.threads threads.
 void forEachChunk(Job& job, void (*work)(Job&, Chunk&)) {
     std::atomic<std::size_t> next{0};
@@ -35,15 +54,7 @@ void forEachChunk(Job& job, void (*work)(Job&, Chunk&)) {
             }
         }
     };
-    unsigned extra = std::min<std::size_t>(job.threads, job.chunks.size()) - 1;
-    std::vector<std::thread> helpers;
-    try {
-        for (unsigned i = 0; i < extra; i++) helpers.emplace_back(worker);
-    } catch (const std::system_error&) {
-        // No more threads to be had: the ones running (and this one) do the rest.
-    }
-    worker();
-    for (auto& t : helpers) t.join();
+    runWorkers(worker, std::min<std::size_t>(job.threads, job.chunks.size()));
 }
 
 // Chunk boundaries: line starts whose first character is a letter or "#",
@@ -184,15 +195,7 @@ OnePass readChunksInOnePass(Job& job) {
             appendDone();
         }
     };
-    unsigned extra = static_cast<unsigned>(std::min<std::size_t>(job.threads, count) - 1);
-    std::vector<std::thread> helpers;
-    try {
-        for (unsigned i = 0; i < extra; i++) helpers.emplace_back(worker);
-    } catch (const std::system_error&) {
-        // No more threads to be had: the ones running (and this one) do the rest.
-    }
-    worker();
-    for (auto& t : helpers) t.join();
+    runWorkers(worker, std::min<std::size_t>(job.threads, count));
     job.dropPages = dropping;
     for (ValueArrays& part : parts) part.release();
     for (ValueArrays& part : spare) part.release();
