@@ -153,6 +153,29 @@ void releasePages(const char* from, const char* to) {
     if (a < b) ::madvise(reinterpret_cast<void*>(a), b - a, MADV_DONTNEED);
 }
 
+namespace {
+
+// A "g", "usemtl" or "mtllib" statement (told by the first letter of the
+// keyword at `keyword`) as an event of the chunk, at the face count so far;
+// `p` moves past its line.
+void recordEvent(Chunk& ch, const char* keyword, const char*& p, const char* end) {
+    switch (*keyword) {
+    case 'g':
+        ch.events.push_back({EventKind::Group, keyword, asCString(restOfLine(p, end)), ch.faces});
+        break;
+    case 'u':
+        ch.events.push_back({EventKind::UseMaterial, keyword, firstWord(asCString(restOfLine(p, end))), ch.faces});
+        break;
+    default: {
+        std::string_view word = firstWord(asCString(restOfLine(p, end)));
+        if (!word.empty()) ch.events.push_back({EventKind::MaterialLibrary, keyword, word, ch.faces});
+        break;
+    }
+    }
+}
+
+}  // namespace
+
 void countChunk(Job& job, Chunk& ch) {
     const char* p = ch.begin;
     const char* end = job.textEnd;
@@ -186,17 +209,10 @@ void countChunk(Job& job, Chunk& ch) {
             });
             break;
         case 'g':
-            ch.events.push_back({EventKind::Group, keyword, asCString(restOfLine(p, end)), ch.faces});
-            break;
         case 'u':
-            ch.events.push_back(
-                {EventKind::UseMaterial, keyword, firstWord(asCString(restOfLine(p, end))), ch.faces});
+        case 'm':
+            recordEvent(ch, keyword, p, end);
             break;
-        case 'm': {
-            std::string_view word = firstWord(asCString(restOfLine(p, end)));
-            if (!word.empty()) ch.events.push_back({EventKind::MaterialLibrary, keyword, word, ch.faces});
-            break;
-        }
         default:  // comments and every other keyword
             skipLine(p, end);
             break;
@@ -466,17 +482,10 @@ OnePass readValues(Job& job, Chunk& ch, ValueArrays& out) {
             if (!parseFace<true>(p, end, emit, Resolve{ch, out})) return outOfMemory("the triangles", faces);
             break;
         case 'g':
-            ch.events.push_back({EventKind::Group, keyword, asCString(restOfLine(p, end)), ch.faces});
-            break;
         case 'u':
-            ch.events.push_back(
-                {EventKind::UseMaterial, keyword, firstWord(asCString(restOfLine(p, end))), ch.faces});
+        case 'm':
+            recordEvent(ch, keyword, p, end);
             break;
-        case 'm': {
-            std::string_view word = firstWord(asCString(restOfLine(p, end)));
-            if (!word.empty()) ch.events.push_back({EventKind::MaterialLibrary, keyword, word, ch.faces});
-            break;
-        }
         default:  // comments and every other keyword
             skipLine(p, end);
             break;
