@@ -7,10 +7,7 @@
 
 namespace {
 // The sum is formed in double precision and rounded to float when stored.
-inline void advance(float& angle, double step)
-{
-    angle = static_cast<float>(angle + step);
-}
+inline void advance(float& angle, double step) { angle = static_cast<float>(angle + step); }
 }  // namespace
 
 void animate()

@@ -23,9 +23,8 @@ int main(int argc, char** argv)
     glutKeyboardFunc(keyboard);
 
     glutCreateMenu(selectBody);
-    static constexpr const char* labels[] = {"Sun",    "Mecury", "Venus",   "Earth",
-                                             "Mars",   "Jupiter", "Saturn", "Uranus",
-                                             "Neptune", "Pluto", "Kosmara"};
+    static constexpr const char* labels[] = {"Sun",    "Mecury", "Venus",   "Earth", "Mars",   "Jupiter",
+                                             "Saturn", "Uranus", "Neptune", "Pluto", "Kosmara"};
     int value = 1;
     for (const char* label : labels)
         glutAddMenuEntry(label, value++);

@@ -12,14 +12,17 @@
 
 static bool runLengthPass = false;
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
     const char* pass = std::getenv("SOLAR_FUZZ_DIB");
     runLengthPass = pass && std::strcmp(pass, "rle") == 0;
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
-    if (dibIsRunLength(data, size) != runLengthPass) return -1;  // the other pass's input: not kept
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size)
+{
+    if (dibIsRunLength(data, size) != runLengthPass)
+        return -1;  // the other pass's input: not kept
     if (const char* problem = workoutDib(data, size)) {
         std::fprintf(stderr, "fuzz_dib: %s\n", problem);
         std::abort();

@@ -18,26 +18,30 @@ namespace {
 // (/dev/shm) where there is one: every input is written and read back three
 // times, and on a disk folder that costs about a third of the executions.
 std::string scratch;
-void removeScratch() {
+void removeScratch()
+{
     std::error_code ignored;
     std::filesystem::remove_all(scratch, ignored);
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
     std::error_code error;
     const std::filesystem::path shm = "/dev/shm";
     const std::filesystem::path base = std::filesystem::is_directory(shm, error) && access(shm.c_str(), W_OK) == 0
                                            ? shm
                                            : std::filesystem::temp_directory_path();
     scratch = (base / "fuzz-obj-XXXXXX").string();
-    if (!mkdtemp(scratch.data())) std::abort();
+    if (!mkdtemp(scratch.data()))
+        std::abort();
     std::atexit(removeScratch);
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size)
+{
     if (const char* problem = workoutObj(data, size, scratch.c_str())) {
         std::fprintf(stderr, "fuzz_obj: %s\n", problem);
         std::abort();

@@ -35,14 +35,22 @@ void swap16(std::uint16_t* word) { *word = static_cast<std::uint16_t>(*word >> 8
 const char* bmpStatusMessage(BmpStatus status)
 {
     switch (status) {
-    case BMP_OK: return "";
-    case BMP_NOT_BMP: return "Error reading BMP file, file type incorrect\n";
-    case BMP_SHORT_FILE_HEADER: return "Error reading BMP file header\n";
-    case BMP_SHORT_INFO_HEADER: return "Error reading BMP Information record\n";
-    case BMP_COMPRESSED: return "Sorry, this code cannot read compressed image files\n";
-    case BMP_BAD_DEPTH: return "Sorry, this code can only read 8 bit or 24 bit image files\n";
-    case BMP_NO_MEMORY: return "Error allocating pixel memory\n";
-    case BMP_SHORT_PIXELS: return "Error reading BMP pixels\n";
+    case BMP_OK:
+        return "";
+    case BMP_NOT_BMP:
+        return "Error reading BMP file, file type incorrect\n";
+    case BMP_SHORT_FILE_HEADER:
+        return "Error reading BMP file header\n";
+    case BMP_SHORT_INFO_HEADER:
+        return "Error reading BMP Information record\n";
+    case BMP_COMPRESSED:
+        return "Sorry, this code cannot read compressed image files\n";
+    case BMP_BAD_DEPTH:
+        return "Sorry, this code can only read 8 bit or 24 bit image files\n";
+    case BMP_NO_MEMORY:
+        return "Error allocating pixel memory\n";
+    case BMP_SHORT_PIXELS:
+        return "Error reading BMP pixels\n";
     }
     return "";
 }

@@ -199,11 +199,16 @@ bool knownHeaderSize(std::uint32_t size)
 bool supportedEncoding(unsigned bits, std::uint32_t compression)
 {
     switch (compression) {
-    case BI_RGB: return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
-    case BI_RLE8: return bits == 8;
-    case BI_RLE4: return bits == 4;
-    case BI_BITFIELDS: return bits == 16 || bits == 32;
-    default: return false;
+    case BI_RGB:
+        return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+    case BI_RLE8:
+        return bits == 8;
+    case BI_RLE4:
+        return bits == 4;
+    case BI_BITFIELDS:
+        return bits == 16 || bits == 32;
+    default:
+        return false;
     }
 }
 
@@ -241,10 +246,14 @@ int dibColorCount(const void* header)
         bits = readLe16(h + 14);
     }
     switch (bits) {
-    case 1: return 2;
-    case 4: return 16;
-    case 8: return 256;
-    default: return 0;
+    case 1:
+        return 2;
+    case 4:
+        return 16;
+    case 8:
+        return 256;
+    default:
+        return 0;
     }
 }
 

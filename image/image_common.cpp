@@ -17,11 +17,16 @@ void reportImageError(const char* text)
 const char* imageStatusMessage(ImageStatus status)
 {
     switch (status) {
-    case IMAGE_OK: return "";
-    case IMAGE_OUT_OF_MEMORY: return "Out of memory.";
-    case IMAGE_UNKNOWN_FORMAT: return "Unknown DIB file format.";
-    case IMAGE_CONVERSION_ERROR: return "Image file conversion error.";
-    case IMAGE_INVALID_RGB: return "Invalid rgb file.";
+    case IMAGE_OK:
+        return "";
+    case IMAGE_OUT_OF_MEMORY:
+        return "Out of memory.";
+    case IMAGE_UNKNOWN_FORMAT:
+        return "Unknown DIB file format.";
+    case IMAGE_CONVERSION_ERROR:
+        return "Image file conversion error.";
+    case IMAGE_INVALID_RGB:
+        return "Invalid rgb file.";
     }
     return "";
 }

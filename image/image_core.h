@@ -45,13 +45,13 @@ ImageStatus decodeDib(const unsigned char* data, std::size_t size, ImageRGB** im
 // How decodeBmp ended; bmpStatusMessage gives the line readBmp prints.
 enum BmpStatus {
     BMP_OK = 0,
-    BMP_NOT_BMP,          // "Error reading BMP file, file type incorrect\n"
+    BMP_NOT_BMP,            // "Error reading BMP file, file type incorrect\n"
     BMP_SHORT_FILE_HEADER,  // "Error reading BMP file header\n"
     BMP_SHORT_INFO_HEADER,  // "Error reading BMP Information record\n"
-    BMP_COMPRESSED,       // "Sorry, this code cannot read compressed image files\n"
-    BMP_BAD_DEPTH,        // "Sorry, this code can only read 8 bit or 24 bit image files\n"
-    BMP_NO_MEMORY,        // "Error allocating pixel memory\n"
-    BMP_SHORT_PIXELS,     // "Error reading BMP pixels\n"
+    BMP_COMPRESSED,         // "Sorry, this code cannot read compressed image files\n"
+    BMP_BAD_DEPTH,          // "Sorry, this code can only read 8 bit or 24 bit image files\n"
+    BMP_NO_MEMORY,          // "Error allocating pixel memory\n"
+    BMP_SHORT_PIXELS,       // "Error reading BMP pixels\n"
 };
 const char* bmpStatusMessage(BmpStatus status);
 
@@ -84,7 +84,7 @@ struct RgbFile {
     bool bigEndian;
     const unsigned char* data;  // the whole file
     std::size_t size;
-    FileMap* mapping;           // the file mapping this record owns, or null
+    FileMap* mapping;              // the file mapping this record owns, or null
     unsigned char* rowBuffers[3];  // one decoded row of red, green, blue (xsize bytes each)
     std::uint32_t* rowStart;       // run-length files: ysize * zsize entries each
     std::uint32_t* rowLength;

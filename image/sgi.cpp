@@ -77,8 +77,9 @@ bool expandRow(const RgbFile* f, std::uint64_t start, std::uint64_t length, unsi
 // compared too), which costs far more than the copy; so the loop takes eight
 // pixels a step, and the pointer checks are left out: every index lies
 // inside rows of `width` bytes and a block of width * 3.
-__attribute__((no_sanitize("pointer-overflow"))) void interleave(const unsigned char* r, const unsigned char* g, const unsigned char* b, std::size_t width,
-                unsigned char* dst)
+__attribute__((no_sanitize("pointer-overflow"))) void interleave(const unsigned char* r, const unsigned char* g,
+                                                                 const unsigned char* b, std::size_t width,
+                                                                 unsigned char* dst)
 {
     std::size_t x = 0;
     for (; width - x >= 8; x += 8, dst += 24) {

@@ -24,19 +24,18 @@ namespace {
 // The files of each slot as the first pass (loadTextures) and the second
 // (compileTextureLists) name them: Windows paths, resolved case-insensitively.
 const char* const slotFiles[TEXTURE_SLOT_COUNT] = {
-    "image\\Sun.bmp",        "image\\Mercury.bmp",    "image\\Venus.bmp",      "image\\earth.bmp",
-    "image\\Moon.bmp",       "image\\Mars.bmp",       "image\\Jupiter.bmp",    "image\\saturn.bmp",
-    "image\\Uranus.bmp",     "image\\Neptune.bmp",    "image\\Pluto.bmp",      "image\\c.bmp",
-    "image\\bbb.bmp",        "image\\personface.bmp", "image\\personbody.bmp", "image\\personjean.bmp",
+    "image\\Sun.bmp",    "image\\Mercury.bmp",    "image\\Venus.bmp",      "image\\earth.bmp",
+    "image\\Moon.bmp",   "image\\Mars.bmp",       "image\\Jupiter.bmp",    "image\\saturn.bmp",
+    "image\\Uranus.bmp", "image\\Neptune.bmp",    "image\\Pluto.bmp",      "image\\c.bmp",
+    "image\\bbb.bmp",    "image\\personface.bmp", "image\\personbody.bmp", "image\\personjean.bmp",
     "image\\b3.bmp",
 };
 const char* const listFiles[TEXTURE_SLOT_COUNT] = {
-    ".\\Image\\Sun.bmp",        ".\\Image\\Mercury.bmp",    ".\\Image\\Venus.bmp",
-    ".\\Image\\earth.bmp",      ".\\Image\\Moon.bmp",       ".\\Image\\Mars.bmp",
-    ".\\Image\\Jupiter.bmp",    ".\\Image\\Saturn.bmp",     ".\\Image\\Uranus.bmp",
-    ".\\Image\\Neptune.bmp",    ".\\Image\\pluto.bmp",      ".\\Image\\c.bmp",
-    ".\\Image\\bbb.bmp",        ".\\Image\\personface.bmp", ".\\Image\\personbody.bmp",
-    ".\\Image\\personjean.bmp", ".\\Image\\b3.bmp",
+    ".\\Image\\Sun.bmp",    ".\\Image\\Mercury.bmp",    ".\\Image\\Venus.bmp",      ".\\Image\\earth.bmp",
+    ".\\Image\\Moon.bmp",   ".\\Image\\Mars.bmp",       ".\\Image\\Jupiter.bmp",    ".\\Image\\Saturn.bmp",
+    ".\\Image\\Uranus.bmp", ".\\Image\\Neptune.bmp",    ".\\Image\\pluto.bmp",      ".\\Image\\c.bmp",
+    ".\\Image\\bbb.bmp",    ".\\Image\\personface.bmp", ".\\Image\\personbody.bmp", ".\\Image\\personjean.bmp",
+    ".\\Image\\b3.bmp",
 };
 const char* const skyFile = ".\\Image\\space2.bmp";
 
@@ -45,8 +44,7 @@ const char* const skyFile = ".\\Image\\space2.bmp";
 void specifySlotImage(const ImageRGB* image)
 {
     if (image)
-        glTexImage2D(GL_TEXTURE_2D, 0, 3, image->width, image->height, 0, GL_RGB, GL_UNSIGNED_BYTE,
-                     image->pixels);
+        glTexImage2D(GL_TEXTURE_2D, 0, 3, image->width, image->height, 0, GL_RGB, GL_UNSIGNED_BYTE, image->pixels);
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ struct GlmFace {
 
 // A named group of triangles, one link of the model's group list.
 struct GlmFaceGroup {
-    char* name;              // compared byte for byte
+    char* name;  // compared byte for byte
     unsigned faceCount;
     unsigned* faceList;      // faceCount 0-based indices into faces
     unsigned materialIndex;  // 0-based index into materialTable; 0 = "default"
@@ -66,20 +66,20 @@ struct GlmMesh {
     char* sourcePath;       // the path glmReadOBJ was given
     char* materialLibrary;  // first word of the "mtllib" line, or null
     unsigned vertexCount;
-    float* vertices;        // vertexCount + 1 entries of x, y, z
+    float* vertices;  // vertexCount + 1 entries of x, y, z
     unsigned normalCount;
-    float* normals;         // normalCount + 1 entries, or null
+    float* normals;  // normalCount + 1 entries, or null
     unsigned uvCount;
-    float* uvs;             // uvCount + 1 entries of u, v, or null
+    float* uvs;  // uvCount + 1 entries of u, v, or null
     unsigned facetnormCount;
-    float* facetnorms;      // facetnormCount + 1 entries, or null
+    float* facetnorms;  // facetnormCount + 1 entries, or null
     unsigned faceCount;
-    GlmFace* faces;         // faceCount entries from 0
+    GlmFace* faces;  // faceCount entries from 0
     unsigned materialCount;
     GlmMtlEntry* materialTable;  // entry 0 is "default"; null without "mtllib"
     unsigned groupCount;
-    GlmFaceGroup* groupList;     // newest group first; "default" is last
-    float placement[3];          // 0, 0, 0; no operation uses it
+    GlmFaceGroup* groupList;  // newest group first; "default" is last
+    float placement[3];       // 0, 0, 0; no operation uses it
 };
 
 // Mode flags for glmWriteOBJ and glmDraw.
@@ -93,8 +93,8 @@ constexpr unsigned MODE_OUTLINE = 32;   // drawing only: one line loop a triangl
 
 // ---- Vector helpers (vectors are three consecutive floats) ----
 
-float glmLarger(float a, float b);                  // b when b > a, else a
-float glmAbsolute(float f);                         // -f when f < 0, else f (so -0 stays -0)
+float glmLarger(float a, float b);                               // b when b > a, else a
+float glmAbsolute(float f);                                      // -f when f < 0, else f (so -0 stays -0)
 float glmDotProduct(const float* u, const float* v);             // checks u, v
 void glmCrossProduct(const float* u, const float* v, float* n);  // n = u x v; checks u, v, n
 // Divides v by its length (rounded to float) in place; a zero vector is left

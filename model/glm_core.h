@@ -10,11 +10,11 @@
 
 enum GlmReadErrorKind {
     GLM_READ_OK = 0,
-    GLM_READ_CANT_OPEN,       // the OBJ file cannot be opened or read
-    GLM_READ_UNKNOWN_TOKEN,   // a token beginning with "v" the reader does not know
-    GLM_READ_BAD_REFERENCE,   // a face reference outside 1 .. count after resolving
-    GLM_READ_MATERIAL_FILE,   // the material library cannot be opened or read
-    GLM_READ_NO_MEMORY,       // an array of the model cannot be allocated
+    GLM_READ_CANT_OPEN,      // the OBJ file cannot be opened or read
+    GLM_READ_UNKNOWN_TOKEN,  // a token beginning with "v" the reader does not know
+    GLM_READ_BAD_REFERENCE,  // a face reference outside 1 .. count after resolving
+    GLM_READ_MATERIAL_FILE,  // the material library cannot be opened or read
+    GLM_READ_NO_MEMORY,      // an array of the model cannot be allocated
 };
 
 // What went wrong.  `message` is the complete line the file-level operations
@@ -28,8 +28,7 @@ struct GlmReadError {
 // Loads material library `name` (the first word of an "mtllib" line) into
 // model->materialTable, normally through glmParseMTL.  Returns false and
 // fills `error` when there is no such library.
-using GlmMaterialLoader = bool (*)(GlmMesh* model, const char* name, void* context,
-                                   GlmReadError* error);
+using GlmMaterialLoader = bool (*)(GlmMesh* model, const char* name, void* context, GlmReadError* error);
 
 struct GlmReadOptions {
     // Worker threads for the two passes; 0 uses glmReaderThreads().  Small
@@ -54,8 +53,8 @@ unsigned glmReaderThreads();
 // the model, which the caller releases with glmDestroy, or null with
 // `error` filled.  "glmFindMaterial" lines for unknown materials are printed
 // on standard output as the model is built.
-GlmMesh* glmParseOBJ(const char* text, std::size_t size, const char* sourcePath,
-                     const GlmReadOptions* options, GlmReadError* error);
+GlmMesh* glmParseOBJ(const char* text, std::size_t size, const char* sourcePath, const GlmReadOptions* options,
+                     GlmReadError* error);
 
 // glmParseOBJ on the file at `path`, which is mapped into memory, not copied.
 GlmMesh* glmLoadOBJ(const char* path, const GlmReadOptions* options, GlmReadError* error);
@@ -81,5 +80,4 @@ struct GlmPpmError {
 // `error` (may be null) filled and the outputs untouched.  Pictures over
 // 2^28 pixels in all are refused, whatever their shape, and the raster is
 // checked against `size` before anything is allocated.
-unsigned char* glmParsePPM(const unsigned char* data, std::size_t size, int* width, int* height,
-                           GlmPpmError* error);
+unsigned char* glmParsePPM(const unsigned char* data, std::size_t size, int* width, int* height, GlmPpmError* error);

@@ -21,7 +21,8 @@ const char* const DRAW_WARNINGS[7] = {
 
 }  // namespace
 
-void glmDraw(GlmMesh* model, unsigned mode) {
+void glmDraw(GlmMesh* model, unsigned mode)
+{
     GLM_CHECK(model);
     GLM_CHECK(model->vertices);
     mode = glmAdjustMode(model, mode, DRAW_WARNINGS);
@@ -44,24 +45,33 @@ void glmDraw(GlmMesh* model, unsigned mode) {
             glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, m.specularColor);
             glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, m.specularExponent);
         }
-        if (mode & MODE_COLOR) glColor3fv(model->materialTable[group->materialIndex].diffuseColor);
-        if (!outline) glBegin(GL_TRIANGLES);
+        if (mode & MODE_COLOR)
+            glColor3fv(model->materialTable[group->materialIndex].diffuseColor);
+        if (!outline)
+            glBegin(GL_TRIANGLES);
         for (unsigned j = 0; j < group->faceCount; ++j) {
             const GlmFace& f = model->faces[group->faceList[j]];
-            if (outline) glBegin(GL_LINE_LOOP);
-            if (flat) glNormal3fv(&model->facetnorms[3 * f.facetnormRef]);
+            if (outline)
+                glBegin(GL_LINE_LOOP);
+            if (flat)
+                glNormal3fv(&model->facetnorms[3 * f.facetnormRef]);
             for (int k = 0; k < 3; ++k) {
-                if (smooth) glNormal3fv(&model->normals[3 * f.normalRefs[k]]);
-                if (texture) glTexCoord2fv(&model->uvs[2 * f.uvRefs[k]]);
+                if (smooth)
+                    glNormal3fv(&model->normals[3 * f.normalRefs[k]]);
+                if (texture)
+                    glTexCoord2fv(&model->uvs[2 * f.uvRefs[k]]);
                 glVertex3fv(&model->vertices[3 * f.vertexRefs[k]]);
             }
-            if (outline) glEnd();
+            if (outline)
+                glEnd();
         }
-        if (!outline) glEnd();
+        if (!outline)
+            glEnd();
     }
 }
 
-unsigned glmCompileList(GlmMesh* model, unsigned mode) {
+unsigned glmCompileList(GlmMesh* model, unsigned mode)
+{
     GLuint list = glGenLists(1);
     if (list == 0) {
         // No name (no context, or called between glBegin and glEnd): drawing

@@ -22,7 +22,8 @@ template <typename T>
 using CArray = GlmCArray<T>;
 
 // A fresh array of `count` + 1 three-float entries with entry 0 zeroed.
-float* allocVectors(size_t count, const char* what) {
+float* allocVectors(size_t count, const char* what)
+{
     float* a = glmAllocArray<float>(3 * (count + 1), what);
     a[0] = a[1] = a[2] = 0.0f;
     return a;
@@ -30,18 +31,23 @@ float* allocVectors(size_t count, const char* what) {
 
 // The smallest and largest x, y, z over vertices 1..vertexCount, starting
 // from vertex 1; false (and an all-zero box) when the model has no vertices.
-bool boundingBox(const GlmMesh* model, float* lo, float* hi) {
+bool boundingBox(const GlmMesh* model, float* lo, float* hi)
+{
     if (model->vertexCount == 0) {
-        for (int k = 0; k < 3; ++k) lo[k] = hi[k] = 0.0f;
+        for (int k = 0; k < 3; ++k)
+            lo[k] = hi[k] = 0.0f;
         return false;
     }
     const float* v = model->vertices;
-    for (int k = 0; k < 3; ++k) lo[k] = hi[k] = v[3 + k];
+    for (int k = 0; k < 3; ++k)
+        lo[k] = hi[k] = v[3 + k];
     for (unsigned i = 2; i <= model->vertexCount; ++i) {
         for (int k = 0; k < 3; ++k) {
             float c = v[3 * i + k];
-            if (c > hi[k]) hi[k] = c;
-            if (c < lo[k]) lo[k] = c;
+            if (c > hi[k])
+                hi[k] = c;
+            if (c < lo[k])
+                lo[k] = c;
         }
     }
     return true;
@@ -50,42 +56,52 @@ bool boundingBox(const GlmMesh* model, float* lo, float* hi) {
 // 2 / the largest extent, or 0 when the model has no usable size: every
 // vertex at the origin (extent 0), an extent so small that the quotient
 // overflows, or an infinite or NaN extent.
-float scaleToTwo(float largest) {
+float scaleToTwo(float largest)
+{
     float scale = 2.0f / largest;
     return std::isfinite(scale) ? scale : 0.0f;
 }
 
 }  // namespace
 
-void glmExtents(GlmMesh* model, float* dimensions) {
+void glmExtents(GlmMesh* model, float* dimensions)
+{
     GLM_CHECK(model);
     GLM_CHECK(model->vertices);
     GLM_CHECK(dimensions);
     float lo[3], hi[3];
     boundingBox(model, lo, hi);
     // |max| + |min|: the extent as seen from the origin, not max - min.
-    for (int k = 0; k < 3; ++k) dimensions[k] = glmAbsolute(hi[k]) + glmAbsolute(lo[k]);
+    for (int k = 0; k < 3; ++k)
+        dimensions[k] = glmAbsolute(hi[k]) + glmAbsolute(lo[k]);
 }
 
-float glmCenterAndScale(GlmMesh* model) {
+float glmCenterAndScale(GlmMesh* model)
+{
     GLM_CHECK(model);
     GLM_CHECK(model->vertices);
     float lo[3], hi[3];
-    if (!boundingBox(model, lo, hi)) return 1.0f;
+    if (!boundingBox(model, lo, hi))
+        return 1.0f;
     float extent[3];
-    for (int k = 0; k < 3; ++k) extent[k] = glmAbsolute(hi[k]) + glmAbsolute(lo[k]);
+    for (int k = 0; k < 3; ++k)
+        extent[k] = glmAbsolute(hi[k]) + glmAbsolute(lo[k]);
     float scale = scaleToTwo(glmLarger(glmLarger(extent[0], extent[1]), extent[2]));
-    if (scale == 0.0f) scale = 1.0f;  // nothing to scale: move only
+    if (scale == 0.0f)
+        scale = 1.0f;  // nothing to scale: move only
     float centre[3];
-    for (int k = 0; k < 3; ++k) centre[k] = (hi[k] + lo[k]) / 2.0f;
+    for (int k = 0; k < 3; ++k)
+        centre[k] = (hi[k] + lo[k]) / 2.0f;
     float* v = model->vertices;
     for (unsigned i = 1; i <= model->vertexCount; ++i) {
-        for (int k = 0; k < 3; ++k) v[3 * i + k] = (v[3 * i + k] - centre[k]) * scale;
+        for (int k = 0; k < 3; ++k)
+            v[3 * i + k] = (v[3 * i + k] - centre[k]) * scale;
     }
     return scale;
 }
 
-void glmResize(GlmMesh* model, float factor) {
+void glmResize(GlmMesh* model, float factor)
+{
     float* v = model->vertices;
     for (unsigned i = 1; i <= model->vertexCount; ++i) {
         v[3 * i + 0] *= factor;
@@ -94,7 +110,8 @@ void glmResize(GlmMesh* model, float factor) {
     }
 }
 
-void glmShift(GlmMesh* model, const float* offset) {
+void glmShift(GlmMesh* model, const float* offset)
+{
     float* v = model->vertices;
     for (unsigned i = 1; i <= model->vertexCount; ++i) {
         v[3 * i + 0] += offset[0];
@@ -103,13 +120,16 @@ void glmShift(GlmMesh* model, const float* offset) {
     }
 }
 
-void glmFlipWinding(GlmMesh* model) {
+void glmFlipWinding(GlmMesh* model)
+{
     GLM_CHECK(model);
     for (unsigned i = 0; i < model->faceCount; ++i) {
         GlmFace& f = model->faces[i];
         std::swap(f.vertexRefs[0], f.vertexRefs[2]);
-        if (model->normalCount != 0) std::swap(f.normalRefs[0], f.normalRefs[2]);
-        if (model->uvCount != 0) std::swap(f.uvRefs[0], f.uvRefs[2]);
+        if (model->normalCount != 0)
+            std::swap(f.normalRefs[0], f.normalRefs[2]);
+        if (model->uvCount != 0)
+            std::swap(f.uvRefs[0], f.uvRefs[2]);
     }
     for (unsigned i = 3; i < 3 * (model->facetnormCount + 1); ++i) {
         model->facetnorms[i] = -model->facetnorms[i];
@@ -119,7 +139,8 @@ void glmFlipWinding(GlmMesh* model) {
     }
 }
 
-void glmFaceNormals(GlmMesh* model) {
+void glmFaceNormals(GlmMesh* model)
+{
     GLM_CHECK(model);
     GLM_CHECK(model->vertices);
     std::free(model->facetnorms);
@@ -151,7 +172,8 @@ struct CornerLink {
 
 }  // namespace
 
-void glmVertexNormals(GlmMesh* model, float angle) {
+void glmVertexNormals(GlmMesh* model, float angle)
+{
     GLM_CHECK(model);
     GLM_CHECK(model->facetnorms);
     const float threshold = static_cast<float>(std::cos(static_cast<double>(angle * 3.14159274f / 180.0f)));
@@ -172,9 +194,11 @@ void glmVertexNormals(GlmMesh* model, float angle) {
     std::fill_n(first.get(), vertexCount + 2, size_t{0});
     const GlmFace* faces = model->faces;
     for (size_t i = 0; i < faceCount; ++i) {
-        for (int k = 0; k < 3; ++k) ++first[faces[i].vertexRefs[k] + 1];
+        for (int k = 0; k < 3; ++k)
+            ++first[faces[i].vertexRefs[k] + 1];
     }
-    for (size_t v = 1; v <= vertexCount; ++v) first[v + 1] += first[v];
+    for (size_t v = 1; v <= vertexCount; ++v)
+        first[v + 1] += first[v];
     {
         CArray<size_t> fill(glmAllocArray<size_t>(vertexCount + 1, "the vertex normal lists"));
         std::copy_n(first.get(), vertexCount + 1, fill.get());
@@ -231,7 +255,8 @@ void glmVertexNormals(GlmMesh* model, float angle) {
     model->normals = static_cast<float*>(glmReallocate(normals, 3 * sizeof(float) * next, "vertex normals"));
 }
 
-void glmPlanarUVs(GlmMesh* model) {
+void glmPlanarUVs(GlmMesh* model)
+{
     GLM_CHECK(model);
     float dimensions[3];
     glmExtents(model, dimensions);
@@ -255,7 +280,8 @@ void glmPlanarUVs(GlmMesh* model) {
     }
 }
 
-void glmSphereUVs(GlmMesh* model) {
+void glmSphereUVs(GlmMesh* model)
+{
     GLM_CHECK(model);
     GLM_CHECK(model->normals);
     std::free(model->uvs);

@@ -14,8 +14,7 @@
 // Precondition check: stops the program with the failed expression, the
 // library's name and the line.  Always on: a violated precondition is a
 // caller's bug, and a clean stop beats reading through a null pointer.
-#define GLM_CHECK(expr) \
-    ((expr) ? (void)0 : glmCheckFailed(#expr, __LINE__, __PRETTY_FUNCTION__))
+#define GLM_CHECK(expr) ((expr) ? (void)0 : glmCheckFailed(#expr, __LINE__, __PRETTY_FUNCTION__))
 
 // Ends the process when memory for `what` cannot be had: the message
 // "glm: out of memory: can't allocate WHAT (N bytes)." on standard error and
@@ -26,27 +25,33 @@
 // malloc / realloc that never return null: they end through glmOutOfMemory
 // naming `what`.  A request of 0 bytes asks for 1, so that null always
 // means failure.
-inline void* glmAllocate(std::size_t bytes, const char* what) {
+inline void* glmAllocate(std::size_t bytes, const char* what)
+{
     void* block = std::malloc(bytes ? bytes : 1);
-    if (!block) glmOutOfMemory(what, bytes);
+    if (!block)
+        glmOutOfMemory(what, bytes);
     return block;
 }
-inline void* glmReallocate(void* block, std::size_t bytes, const char* what) {
+inline void* glmReallocate(void* block, std::size_t bytes, const char* what)
+{
     void* grown = std::realloc(block, bytes ? bytes : 1);
-    if (!grown) glmOutOfMemory(what, bytes);
+    if (!grown)
+        glmOutOfMemory(what, bytes);
     return grown;
 }
 
 // `count` elements of `size` bytes, or SIZE_MAX when that overflows (which
 // no allocator grants).
-inline std::size_t glmBytes(std::size_t count, std::size_t size) {
+inline std::size_t glmBytes(std::size_t count, std::size_t size)
+{
     std::size_t bytes;
     return __builtin_mul_overflow(count, size, &bytes) ? SIZE_MAX : bytes;
 }
 
 // `count` elements of T from the C allocator, checked as glmAllocate checks.
 template <typename T>
-T* glmAllocArray(std::size_t count, const char* what) {
+T* glmAllocArray(std::size_t count, const char* what)
+{
     return static_cast<T*>(glmAllocate(glmBytes(count, sizeof(T)), what));
 }
 
@@ -58,7 +63,8 @@ template <typename T>
 using GlmCArray = std::unique_ptr<T[], GlmFreeDeleter>;
 
 // A malloc'ed, zero-terminated copy of the `length` bytes at `text`.
-inline char* glmCopyText(const char* text, std::size_t length) {
+inline char* glmCopyText(const char* text, std::size_t length)
+{
     char* copy = static_cast<char*>(glmAllocate(length + 1, "a name"));
     std::memcpy(copy, text, length);
     copy[length] = '\0';

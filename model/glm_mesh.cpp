@@ -9,17 +9,21 @@
 
 extern "C" char* program_invocation_short_name;
 
-void glmCheckFailed(const char* expression, unsigned line, const char* function) {
+void glmCheckFailed(const char* expression, unsigned line, const char* function)
+{
     std::fflush(stdout);
-    std::fprintf(stderr, "%s: glm:%u: %s: Assertion `%s' failed.\n", program_invocation_short_name,
-                 line, function, expression);
+    std::fprintf(stderr, "%s: glm:%u: %s: Assertion `%s' failed.\n", program_invocation_short_name, line, function,
+                 expression);
     std::abort();
 }
 
-void glmOutOfMemory(const char* what, std::size_t bytes) {
+void glmOutOfMemory(const char* what, std::size_t bytes)
+{
     std::fflush(stdout);
-    if (bytes) std::fprintf(stderr, "glm: out of memory: can't allocate %s (%zu bytes).\n", what, bytes);
-    else std::fprintf(stderr, "glm: out of memory: can't allocate %s.\n", what);
+    if (bytes)
+        std::fprintf(stderr, "glm: out of memory: can't allocate %s (%zu bytes).\n", what, bytes);
+    else
+        std::fprintf(stderr, "glm: out of memory: can't allocate %s.\n", what);
     std::exit(1);
 }
 
@@ -27,13 +31,15 @@ float glmLarger(float a, float b) { return b > a ? b : a; }
 
 float glmAbsolute(float f) { return f < 0 ? -f : f; }
 
-float glmDotProduct(const float* u, const float* v) {
+float glmDotProduct(const float* u, const float* v)
+{
     GLM_CHECK(u);
     GLM_CHECK(v);
     return u[0] * v[0] + u[1] * v[1] + u[2] * v[2];
 }
 
-void glmCrossProduct(const float* u, const float* v, float* n) {
+void glmCrossProduct(const float* u, const float* v, float* n)
+{
     GLM_CHECK(u);
     GLM_CHECK(v);
     GLM_CHECK(n);
@@ -42,30 +48,37 @@ void glmCrossProduct(const float* u, const float* v, float* n) {
     n[2] = u[0] * v[1] - u[1] * v[0];
 }
 
-void glmMakeUnit(float* v) {
+void glmMakeUnit(float* v)
+{
     GLM_CHECK(v);
     float length = static_cast<float>(std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]));
     // A zero vector has no direction: dividing would only turn it into NaNs.
-    if (length == 0.0f) return;
+    if (length == 0.0f)
+        return;
     v[0] /= length;
     v[1] /= length;
     v[2] /= length;
 }
 
-bool glmNearlyEqual(const float* u, const float* v, float epsilon) {
+bool glmNearlyEqual(const float* u, const float* v, float epsilon)
+{
     return glmAbsolute(u[0] - v[0]) < epsilon && glmAbsolute(u[1] - v[1]) < epsilon &&
            glmAbsolute(u[2] - v[2]) < epsilon;
 }
 
-GlmFaceGroup* glmGroupByName(GlmMesh* model, const char* name) {
+GlmFaceGroup* glmGroupByName(GlmMesh* model, const char* name)
+{
     GLM_CHECK(model);
     for (GlmFaceGroup* group = model->groupList; group; group = group->next)
-        if (std::strcmp(group->name, name) == 0) return group;
+        if (std::strcmp(group->name, name) == 0)
+            return group;
     return nullptr;
 }
 
-GlmFaceGroup* glmEnsureGroup(GlmMesh* model, const char* name) {
-    if (GlmFaceGroup* found = glmGroupByName(model, name)) return found;
+GlmFaceGroup* glmEnsureGroup(GlmMesh* model, const char* name)
+{
+    if (GlmFaceGroup* found = glmGroupByName(model, name))
+        return found;
     auto* group = static_cast<GlmFaceGroup*>(glmAllocate(sizeof(GlmFaceGroup), "a group"));
     group->name = glmCopyText(name);
     group->faceCount = 0;
@@ -77,7 +90,8 @@ GlmFaceGroup* glmEnsureGroup(GlmMesh* model, const char* name) {
     return group;
 }
 
-unsigned glmFindMaterial(GlmMesh* model, const char* name) {
+unsigned glmFindMaterial(GlmMesh* model, const char* name)
+{
     for (unsigned i = 0; i < model->materialCount; i++)
         if (model->materialTable[i].name && std::strcmp(model->materialTable[i].name, name) == 0)
             return i;
@@ -85,7 +99,8 @@ unsigned glmFindMaterial(GlmMesh* model, const char* name) {
     return 0;
 }
 
-void glmDestroy(GlmMesh* model) {
+void glmDestroy(GlmMesh* model)
+{
     GLM_CHECK(model);
     std::free(model->sourcePath);
     std::free(model->materialLibrary);
@@ -94,7 +109,8 @@ void glmDestroy(GlmMesh* model) {
     std::free(model->uvs);
     std::free(model->facetnorms);
     std::free(model->faces);
-    for (unsigned i = 0; i < model->materialCount; i++) std::free(model->materialTable[i].name);
+    for (unsigned i = 0; i < model->materialCount; i++)
+        std::free(model->materialTable[i].name);
     std::free(model->materialTable);
     for (GlmFaceGroup* group = model->groupList; group;) {
         GlmFaceGroup* next = group->next;
@@ -110,7 +126,8 @@ namespace {
 
 // Clears `flag` from the mode with a warning when the mode has it and
 // `unmet` holds.
-void drop(unsigned& mode, unsigned flag, bool unmet, const char* warning) {
+void drop(unsigned& mode, unsigned flag, bool unmet, const char* warning)
+{
     if ((mode & flag) && unmet) {
         std::fputs(warning, stdout);
         mode &= ~flag;
@@ -119,7 +136,8 @@ void drop(unsigned& mode, unsigned flag, bool unmet, const char* warning) {
 
 }  // namespace
 
-unsigned glmAdjustMode(const GlmMesh* model, unsigned mode, const char* const warnings[7]) {
+unsigned glmAdjustMode(const GlmMesh* model, unsigned mode, const char* const warnings[7])
+{
     drop(mode, MODE_FLAT, !model->facetnorms, warnings[0]);
     drop(mode, MODE_SMOOTH, !model->normals, warnings[1]);
     drop(mode, MODE_TEXTURE, !model->uvs, warnings[2]);

@@ -13,7 +13,8 @@ using namespace glmscan;
 
 namespace {
 
-void setDefaults(GlmMtlEntry& entry) {
+void setDefaults(GlmMtlEntry& entry)
+{
     entry.name = nullptr;
     const float diffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f}, ambient[4] = {0.2f, 0.2f, 0.2f, 1.0f},
                 specular[4] = {0.0f, 0.0f, 0.0f, 1.0f}, emission[4] = {0.0f, 0.0f, 0.0f, 1.0f};
@@ -24,15 +25,18 @@ void setDefaults(GlmMtlEntry& entry) {
     entry.specularExponent = 65.0f;
 }
 
-void releaseTable(GlmMesh* model) {
-    for (unsigned i = 0; i < model->materialCount; i++) std::free(model->materialTable[i].name);
+void releaseTable(GlmMesh* model)
+{
+    for (unsigned i = 0; i < model->materialCount; i++)
+        std::free(model->materialTable[i].name);
     std::free(model->materialTable);
     model->materialTable = nullptr;
     model->materialCount = 0;
 }
 
 // The library's path: the directory of `objPath` followed by `name`.
-std::string joinPath(const char* objPath, const char* name) {
+std::string joinPath(const char* objPath, const char* name)
+{
     char* directory = glmDirectoryOf(objPath ? objPath : "");
     std::string path = std::string(directory) + name;
     std::free(directory);
@@ -41,7 +45,8 @@ std::string joinPath(const char* objPath, const char* name) {
 
 }  // namespace
 
-char* glmDirectoryOf(const char* path) {
+char* glmDirectoryOf(const char* path)
+{
     const char* slash = std::strrchr(path, '/');
     return glmCopyText(path, slash ? static_cast<std::size_t>(slash - path + 1) : 0);
 }
@@ -49,26 +54,31 @@ char* glmDirectoryOf(const char* path) {
 // Counting looks at the first token of every line; filling reads each value
 // line's numbers from that line only and then skips the rest of it, so both
 // see the same "newmtl" lines and the table never overflows.
-void glmParseMTL(GlmMesh* model, const char* text, std::size_t size) {
+void glmParseMTL(GlmMesh* model, const char* text, std::size_t size)
+{
     const char* end = text + size;
     unsigned count = 1;
     for (const char* p = text;;) {
         std::string_view tok = token(p, end);
-        if (tok.empty()) break;
-        if (tok[0] == 'n') count++;
+        if (tok.empty())
+            break;
+        if (tok[0] == 'n')
+            count++;
         skipLine(p, end);
     }
     releaseTable(model);
     model->materialTable = glmAllocArray<GlmMtlEntry>(count, "the material table");
     model->materialCount = count;
-    for (unsigned i = 0; i < count; i++) setDefaults(model->materialTable[i]);
+    for (unsigned i = 0; i < count; i++)
+        setDefaults(model->materialTable[i]);
     model->materialTable[0].name = glmCopyText("default");
 
     GlmMtlEntry* current = &model->materialTable[0];
     unsigned index = 0;
     for (const char* p = text;;) {
         std::string_view tok = token(p, end);
-        if (tok.empty()) break;
+        if (tok.empty())
+            break;
         const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
         const char* eol = lf ? lf : end;
         char second = tok.size() > 1 ? tok[1] : '\0';
@@ -89,18 +99,20 @@ void glmParseMTL(GlmMesh* model, const char* text, std::size_t size) {
                 current->specularExponent = value;
             }
         } else if (current && tok[0] == 'K' && (second == 'a' || second == 'd' || second == 's')) {
-            float* color = second == 'a' ? current->ambientColor
+            float* color = second == 'a'   ? current->ambientColor
                            : second == 'd' ? current->diffuseColor
                                            : current->specularColor;
             float values[3];
             int read = scanFloats(p, eol, values, 3);
-            for (int i = 0; i < read; i++) color[i] = values[i];
+            for (int i = 0; i < read; i++)
+                color[i] = values[i];
         }
         p = lf ? lf + 1 : end;
     }
 }
 
-bool glmLoadMTL(GlmMesh* model, const char* name, void*, GlmReadError* error) {
+bool glmLoadMTL(GlmMesh* model, const char* name, void*, GlmReadError* error)
+{
     std::string path, text;
     FILE* file = nullptr;
     bool ok;
@@ -110,12 +122,14 @@ bool glmLoadMTL(GlmMesh* model, const char* name, void*, GlmReadError* error) {
         ok = file != nullptr;
         if (file) {
             char buffer[1 << 14];
-            for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+            for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+                text.append(buffer, n);
             ok = !std::ferror(file);
             std::fclose(file);
         }
     } catch (const std::bad_alloc&) {
-        if (file) std::fclose(file);
+        if (file)
+            std::fclose(file);
         error->kind = GLM_READ_NO_MEMORY;
         std::snprintf(error->message, sizeof error->message,
                       "glmReadMTL() failed: out of memory reading material file \"%s\".\n", name);
@@ -123,15 +137,16 @@ bool glmLoadMTL(GlmMesh* model, const char* name, void*, GlmReadError* error) {
     }
     if (!ok) {
         error->kind = GLM_READ_MATERIAL_FILE;
-        std::snprintf(error->message, sizeof error->message,
-                      "glmReadMTL() failed: can't open material file \"%s\".\n", path.c_str());
+        std::snprintf(error->message, sizeof error->message, "glmReadMTL() failed: can't open material file \"%s\".\n",
+                      path.c_str());
         return false;
     }
     glmParseMTL(model, text.data(), text.size());
     return true;
 }
 
-void glmReadMTL(GlmMesh* model, const char* name) {
+void glmReadMTL(GlmMesh* model, const char* name)
+{
     GlmReadError error;
     if (!glmLoadMTL(model, name, nullptr, &error)) {
         std::fflush(stdout);
@@ -140,13 +155,15 @@ void glmReadMTL(GlmMesh* model, const char* name) {
     }
 }
 
-void glmWriteHeader(FILE* file, const char* kind) {
+void glmWriteHeader(FILE* file, const char* kind)
+{
     std::fprintf(file, "#  \n#  Wavefront %s generated by the Solar System model library\n#  \n", kind);
-    std::fprintf(file, "#  Solar System model library\n#  %s\n#  %s\n#  %s\n", GLM_HEADER_AUTHOR,
-                 GLM_HEADER_CONTACT, GLM_HEADER_WEB);
+    std::fprintf(file, "#  Solar System model library\n#  %s\n#  %s\n#  %s\n", GLM_HEADER_AUTHOR, GLM_HEADER_CONTACT,
+                 GLM_HEADER_WEB);
 }
 
-void glmWriteMTL(GlmMesh* model, const char* objPath, const char* name) {
+void glmWriteMTL(GlmMesh* model, const char* objPath, const char* name)
+{
     std::string path;
     try {
         path = joinPath(objPath, name);

@@ -28,21 +28,25 @@ namespace {
 // them all.  Each worker takes pieces of the job until none is left, so
 // fewer threads than asked for only make the job slower.
 template <class Worker>
-void runWorkers(Worker& worker, std::size_t threads) {
+void runWorkers(Worker& worker, std::size_t threads)
+{
     std::vector<std::thread> helpers;
     try {
-        for (std::size_t i = 1; i < threads; i++) helpers.emplace_back(worker);
+        for (std::size_t i = 1; i < threads; i++)
+            helpers.emplace_back(worker);
     } catch (const std::system_error&) {
         // No more threads to be had: the ones running (and this one) do the rest.
     }
     worker();
-    for (auto& t : helpers) t.join();
+    for (auto& t : helpers)
+        t.join();
 }
 
 }  // namespace
 
 // Runs work(chunk) for every chunk on up to job.threads threads.
-void forEachChunk(Job& job, void (*work)(Job&, Chunk&)) {
+void forEachChunk(Job& job, void (*work)(Job&, Chunk&))
+{
     std::atomic<std::size_t> next{0};
     auto worker = [&] {
         for (std::size_t i; (i = next.fetch_add(1)) < job.chunks.size();) {
@@ -59,7 +63,8 @@ void forEachChunk(Job& job, void (*work)(Job&, Chunk&)) {
 
 // Chunk boundaries: line starts whose first character is a letter or "#",
 // so that no number line continuing a face is cut off its face.
-void splitChunks(Job& job) {
+void splitChunks(Job& job)
+{
     job.chunks.clear();
     const std::size_t size = static_cast<std::size_t>(job.textEnd - job.text);
     // Each thread holds a chunk's text and arrays, and a few more wait to be
@@ -67,10 +72,10 @@ void splitChunks(Job& job) {
     // "f 1 2 3" of 8 bytes makes a 44-byte triangle), so chunks are small:
     // 3 MiB / (threads + 1), at most 1 MiB, which also keeps all of it
     // within a few MiB whatever the thread count.
-    const std::size_t chunkSize =
-        job.chunkBytes ? job.chunkBytes
-                       : std::clamp<std::size_t>((std::size_t{3} << 20) / (std::size_t{job.threads} + 1),
-                                                 std::size_t{128} << 10, std::size_t{1} << 20);
+    const std::size_t chunkSize = job.chunkBytes
+                                      ? job.chunkBytes
+                                      : std::clamp<std::size_t>((std::size_t{3} << 20) / (std::size_t{job.threads} + 1),
+                                                                std::size_t{128} << 10, std::size_t{1} << 20);
     // An empty text is one empty chunk, so that there is always a chunk.
     if (job.threads <= 1 || size == 0 || (!job.chunkBytes && size < 2 * chunkSize)) {
         job.chunks.emplace_back(job.text, job.textEnd);
@@ -96,24 +101,29 @@ void splitChunks(Job& job) {
 
 // The counting pass: true when the chunks read consistently (every chunk
 // stopped where the next one starts, up to the first failure).
-bool countPass(Job& job) {
+bool countPass(Job& job)
+{
     forEachChunk(job, countChunk);
     for (std::size_t i = 1; i < job.chunks.size(); i++) {
-        if (job.chunks[i - 1].errorAt) break;
-        if (job.chunks[i - 1].outOfMemory || job.chunks[i - 1].stop != job.chunks[i].firstToken) return false;
+        if (job.chunks[i - 1].errorAt)
+            break;
+        if (job.chunks[i - 1].outOfMemory || job.chunks[i - 1].stop != job.chunks[i].firstToken)
+            return false;
     }
     return true;
 }
 
 // The chunk holding the first failure, or chunks.size().
-std::size_t firstFailedChunk(const Job& job) {
+std::size_t firstFailedChunk(const Job& job)
+{
     for (std::size_t i = 0; i < job.chunks.size(); i++)
-        if (job.chunks[i].errorAt) return i;
+        if (job.chunks[i].errorAt)
+            return i;
     return job.chunks.size();
 }
 
-
-OnePass readChunksInOnePass(Job& job) {
+OnePass readChunksInOnePass(Job& job)
+{
     const std::size_t count = job.chunks.size();
     const std::size_t window = std::size_t{job.threads} + 2;  // chunks read but not yet appended, at most
     ValueArrays whole;
@@ -141,14 +151,15 @@ OnePass readChunksInOnePass(Job& job) {
     auto appendDone = [&] {
         for (; appended < count && done[appended]; appended++) {
             ValueArrays& part = parts[appended];
-            if (outcome == OnePass::Read && results[appended] != OnePass::Read) outcome = results[appended];
+            if (outcome == OnePass::Read && results[appended] != OnePass::Read)
+                outcome = results[appended];
             // A relative reference in a later chunk needs the entries before the chunk.
-            if (outcome == OnePass::Read && appended > 0 && part.relative) outcome = OnePass::NeedsTwoPasses;
-            if (outcome == OnePass::Read &&
-                (!whole.vertices.append(part.vertices.data, part.vertices.size) ||
-                 !whole.normals.append(part.normals.data, part.normals.size) ||
-                 !whole.uvs.append(part.uvs.data, part.uvs.size) ||
-                 !whole.faces.append(part.faces.data, part.faces.size))) {
+            if (outcome == OnePass::Read && appended > 0 && part.relative)
+                outcome = OnePass::NeedsTwoPasses;
+            if (outcome == OnePass::Read && (!whole.vertices.append(part.vertices.data, part.vertices.size) ||
+                                             !whole.normals.append(part.normals.data, part.normals.size) ||
+                                             !whole.uvs.append(part.uvs.data, part.uvs.size) ||
+                                             !whole.faces.append(part.faces.data, part.faces.size))) {
                 job.chunks[appended].errorText = "the arrays";
                 outcome = OnePass::OutOfMemory;
             }
@@ -173,7 +184,8 @@ OnePass readChunksInOnePass(Job& job) {
         std::unique_lock<std::mutex> guard(lock);
         for (;;) {
             moved.wait(guard, [&] { return outcome != OnePass::Read || next >= count || next < appended + window; });
-            if (outcome != OnePass::Read || next >= count) return;
+            if (outcome != OnePass::Read || next >= count)
+                return;
             std::size_t i = next++;
             ValueArrays part;
             if (!spare.empty()) {
@@ -197,13 +209,17 @@ OnePass readChunksInOnePass(Job& job) {
     };
     runWorkers(worker, std::min<std::size_t>(job.threads, count));
     job.dropPages = dropping;
-    for (ValueArrays& part : parts) part.release();
-    for (ValueArrays& part : spare) part.release();
+    for (ValueArrays& part : parts)
+        part.release();
+    for (ValueArrays& part : spare)
+        part.release();
 
     if (outcome == OnePass::Read)
         for (std::size_t i = 1; i < count; i++)
-            if (job.chunks[i - 1].stop != job.chunks[i].firstToken) outcome = OnePass::NeedsTwoPasses;
-    if (outcome == OnePass::Read) outcome = settleValues(job, whole);
+            if (job.chunks[i - 1].stop != job.chunks[i].firstToken)
+                outcome = OnePass::NeedsTwoPasses;
+    if (outcome == OnePass::Read)
+        outcome = settleValues(job, whole);
     whole.release();
     return outcome;
 }
@@ -213,14 +229,16 @@ namespace {
 // The processors a cgroup v2 CPU quota allows ("cpu.max" holds the quota
 // and the period in microseconds, or "max"), the tightest along the path
 // from the process's cgroup up to the root; 0 without a quota.
-unsigned cgroupQuotaCpus() {
+unsigned cgroupQuotaCpus()
+{
     std::string path;
     if (FILE* file = std::fopen("/proc/self/cgroup", "r")) {
         char line[512];
         while (std::fgets(line, sizeof line, file))
             if (std::strncmp(line, "0::", 3) == 0) {
                 path = line + 3;
-                while (!path.empty() && (path.back() == '\n' || path.back() == '/')) path.pop_back();
+                while (!path.empty() && (path.back() == '\n' || path.back() == '/'))
+                    path.pop_back();
             }
         std::fclose(file);
     }
@@ -233,11 +251,13 @@ unsigned cgroupQuotaCpus() {
             if (std::fscanf(f, "%31s %llu", quota, &period) == 2 && std::strcmp(quota, "max") != 0 && period > 0) {
                 unsigned long long q = std::strtoull(quota, nullptr, 10);
                 auto cpus = static_cast<unsigned>(std::max(1ull, (q + period - 1) / period));
-                if (best == 0 || cpus < best) best = cpus;
+                if (best == 0 || cpus < best)
+                    best = cpus;
             }
             std::fclose(f);
         }
-        if (path.empty()) break;
+        if (path.empty())
+            break;
         std::size_t slash = path.rfind('/');
         path.erase(slash == std::string::npos ? 0 : slash);
     }
@@ -248,12 +268,16 @@ unsigned cgroupQuotaCpus() {
 
 }  // namespace glmobj
 
-unsigned glmReaderThreads() {
+unsigned glmReaderThreads()
+{
     unsigned cpus = 0;
     cpu_set_t set;
-    if (sched_getaffinity(0, sizeof set, &set) == 0) cpus = static_cast<unsigned>(CPU_COUNT(&set));
-    if (cpus == 0) cpus = std::max(1u, std::thread::hardware_concurrency());
+    if (sched_getaffinity(0, sizeof set, &set) == 0)
+        cpus = static_cast<unsigned>(CPU_COUNT(&set));
+    if (cpus == 0)
+        cpus = std::max(1u, std::thread::hardware_concurrency());
     unsigned quota = glmobj::cgroupQuotaCpus();
-    if (quota != 0 && quota < cpus) cpus = quota;
+    if (quota != 0 && quota < cpus)
+        cpus = quota;
     return cpus;
 }

@@ -14,16 +14,19 @@
 namespace glmobj {
 
 // Material libraries in file order, then the first unknown token.
-bool loadLibraries(Job& job, const GlmReadOptions& options, GlmReadError* error) {
+bool loadLibraries(Job& job, const GlmReadOptions& options, GlmReadError* error)
+{
     std::size_t failed = firstFailedChunk(job);
     for (std::size_t i = 0; i < job.chunks.size() && i <= failed; i++) {
         for (const Event& event : job.chunks[i].events) {
-            if (event.kind != EventKind::MaterialLibrary) continue;
+            if (event.kind != EventKind::MaterialLibrary)
+                continue;
             std::string name(event.text);
             std::free(job.model->materialLibrary);
             job.model->materialLibrary = glmCopyText(name.c_str());
             GlmMaterialLoader load = options.loadMaterials ? options.loadMaterials : glmLoadMTL;
-            if (!load(job.model, name.c_str(), options.loaderContext, error)) return false;
+            if (!load(job.model, name.c_str(), options.loaderContext, error))
+                return false;
         }
     }
     if (failed < job.chunks.size()) {
@@ -35,7 +38,8 @@ bool loadLibraries(Job& job, const GlmReadOptions& options, GlmReadError* error)
 }
 
 // Totals and each chunk's first entry numbers.
-bool sumCounts(Job& job, GlmReadError* error) {
+bool sumCounts(Job& job, GlmReadError* error)
+{
     std::uint64_t v = 0, n = 0, t = 0, f = 0;
     for (Chunk& ch : job.chunks) {
         ch.vertexBase = v, ch.normalBase = n, ch.uvBase = t, ch.faceBase = f;
@@ -43,8 +47,7 @@ bool sumCounts(Job& job, GlmReadError* error) {
     }
     const std::uint64_t limit = UINT_MAX - 1;
     if (v > limit || n > limit || t > limit || f > limit) {
-        setError(error, GLM_READ_CANT_OPEN, "glmReadOBJ() failed: \"%s\" holds too many entries.\n",
-                 pathText(job));
+        setError(error, GLM_READ_CANT_OPEN, "glmReadOBJ() failed: \"%s\" holds too many entries.\n", pathText(job));
         return false;
     }
     GlmMesh* model = job.model;
@@ -61,21 +64,25 @@ namespace {
 // faces before its first group line, then one per group line) and returns
 // the faces of every segment, all chunks in order.  False when `create` is
 // off and a group does not exist.
-bool findSegmentGroups(Job& job, bool create, std::vector<std::uint64_t>& stretch) {
+bool findSegmentGroups(Job& job, bool create, std::vector<std::uint64_t>& stretch)
+{
     GlmMesh* model = job.model;
     GlmFaceGroup* current = create ? glmEnsureGroup(model, "default") : glmGroupByName(model, "default");
-    if (!current) return false;
+    if (!current)
+        return false;
     std::string name;
     for (Chunk& ch : job.chunks) {
         ch.segments.assign(1, Segment{current, nullptr});
         std::uint64_t before = 0;
         for (const Event& event : ch.events) {
-            if (event.kind != EventKind::Group) continue;
+            if (event.kind != EventKind::Group)
+                continue;
             stretch.push_back(event.facesBefore - before);
             before = event.facesBefore;
             name.assign(event.text);
             current = create ? glmEnsureGroup(model, name.c_str()) : glmGroupByName(model, name.c_str());
-            if (!current) return false;
+            if (!current)
+                return false;
             ch.segments.push_back(Segment{current, nullptr});
         }
         stretch.push_back(ch.faces - before);
@@ -85,17 +92,21 @@ bool findSegmentGroups(Job& job, bool create, std::vector<std::uint64_t>& stretc
 
 // Step two: sums each group's faces, allocates the face lists when
 // `create`, and points every segment at its first slot in its group's list.
-bool reserveFaceSlots(Job& job, bool create, const std::vector<std::uint64_t>& stretch, GlmReadError* error) {
+bool reserveFaceSlots(Job& job, bool create, const std::vector<std::uint64_t>& stretch, GlmReadError* error)
+{
     GlmMesh* model = job.model;
-    for (GlmFaceGroup* g = model->groupList; g; g = g->next) g->faceCount = 0;
+    for (GlmFaceGroup* g = model->groupList; g; g = g->next)
+        g->faceCount = 0;
     std::size_t s = 0;
     for (Chunk& ch : job.chunks)
-        for (Segment& seg : ch.segments) seg.group->faceCount += static_cast<unsigned>(stretch[s++]);
+        for (Segment& seg : ch.segments)
+            seg.group->faceCount += static_cast<unsigned>(stretch[s++]);
     if (create) {
         for (GlmFaceGroup* g = model->groupList; g; g = g->next) {
             std::free(g->faceList);
             g->faceList = nullptr;
-            if (!g->faceCount) continue;
+            if (!g->faceCount)
+                continue;
             g->faceList = static_cast<unsigned*>(std::malloc(sizeof(unsigned) * g->faceCount));
             if (!g->faceList) {
                 setError(error, GLM_READ_NO_MEMORY,
@@ -106,7 +117,8 @@ bool reserveFaceSlots(Job& job, bool create, const std::vector<std::uint64_t>& s
             }
         }
     }
-    for (GlmFaceGroup* g = model->groupList; g; g = g->next) g->faceCount = 0;
+    for (GlmFaceGroup* g = model->groupList; g; g = g->next)
+        g->faceCount = 0;
     s = 0;
     for (Chunk& ch : job.chunks)
         for (Segment& seg : ch.segments) {
@@ -118,7 +130,8 @@ bool reserveFaceSlots(Job& job, bool create, const std::vector<std::uint64_t>& s
 
 }  // namespace
 
-bool placeGroups(Job& job, bool create, GlmReadError* error) {
+bool placeGroups(Job& job, bool create, GlmReadError* error)
+{
     std::vector<std::uint64_t> stretch;  // faces per segment, all chunks in order
     if (!findSegmentGroups(job, create, stretch)) {
         setError(error, GLM_READ_CANT_OPEN,
@@ -130,7 +143,8 @@ bool placeGroups(Job& job, bool create, GlmReadError* error) {
 
 // The material of every group: the one current at its last group or
 // "usemtl" line.  Returns the "usemtl" lines naming unknown materials.
-std::vector<const Event*> assignMaterials(Job& job) {
+std::vector<const Event*> assignMaterials(Job& job)
+{
     GlmMesh* model = job.model;
     std::vector<const Event*> unknown;
     unsigned material = 0;
@@ -149,7 +163,8 @@ std::vector<const Event*> assignMaterials(Job& job) {
                 for (unsigned i = 0; i < model->materialCount && !found; i++)
                     if (model->materialTable[i].name && name == model->materialTable[i].name)
                         material = i, found = true;
-                if (!found) unknown.push_back(&event);
+                if (!found)
+                    unknown.push_back(&event);
                 group->materialIndex = material;
             }
         }

@@ -109,15 +109,18 @@ struct Growing {
     // grow again (growing a block of huge pages by remapping can bring in
     // all of it).
     std::size_t bound = 0;
-    bool reserve(std::size_t needed) {
-        if (needed <= capacity) return true;
+    bool reserve(std::size_t needed)
+    {
+        if (needed <= capacity)
+            return true;
         std::size_t want = std::max<std::size_t>({needed, capacity * 2, 4096 / sizeof(T)});
         const std::size_t large = std::size_t{1} << 20;
         if (want * sizeof(T) > large && capacity * sizeof(T) <= large && bound >= want &&
             bound * sizeof(T) > (std::size_t{33} << 20) && bound <= PTRDIFF_MAX / sizeof(T)) {
             if (T* block = static_cast<T*>(std::malloc(bound * sizeof(T)))) {
                 preferHugePages(block, bound * sizeof(T));
-                if (size) std::memcpy(block, data, size * sizeof(T));
+                if (size)
+                    std::memcpy(block, data, size * sizeof(T));
                 std::free(data);
                 data = block;
                 capacity = bound;
@@ -132,15 +135,19 @@ struct Growing {
         if (want * sizeof(T) > large)
             want = std::max(want, (std::size_t{33} << 20) / sizeof(T));
         T* grown = static_cast<T*>(std::realloc(data, want * sizeof(T)));
-        if (!grown) return false;
+        if (!grown)
+            return false;
         data = grown;
         capacity = want;
         return true;
     }
     // Appends `count` entries; false when the array cannot grow.
-    bool append(const T* from, std::size_t count) {
-        if (!reserve(size + count)) return false;
-        if (count) std::memcpy(data + size, from, count * sizeof(T));
+    bool append(const T* from, std::size_t count)
+    {
+        if (!reserve(size + count))
+            return false;
+        if (count)
+            std::memcpy(data + size, from, count * sizeof(T));
         size += count;
         return true;
     }
@@ -162,7 +169,8 @@ struct ValueArrays {
     // Bounds the arrays by what a text of `bytes` can hold: a vertex per
     // 2 bytes ("v" and a line feed), a normal or uv per 3, a triangle per
     // 2 (each corner past the third of a face line adds one).
-    void boundBy(std::size_t bytes) {
+    void boundBy(std::size_t bytes)
+    {
         vertices.bound = 3 * (bytes / 2 + 2), normals.bound = 3 * (bytes / 3 + 2);
         uvs.bound = 2 * (bytes / 3 + 2), faces.bound = bytes / 2 + 2;
     }

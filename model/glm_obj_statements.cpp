@@ -33,36 +33,45 @@ struct Corner {
 // keep their previous values; without `Values` no number is stored; without
 // `SkipSpace` the corner is read as sscanf reads a token alone.
 template <bool Values = true, bool SkipSpace = true>
-inline __attribute__((always_inline)) int readCorner(const char*& p, const char* end, Form form, Corner& c) {
-    if (!scanLong<Values, SkipSpace>(p, end, c.v)) return 0;
+inline __attribute__((always_inline)) int readCorner(const char*& p, const char* end, Form form, Corner& c)
+{
+    if (!scanLong<Values, SkipSpace>(p, end, c.v))
+        return 0;
     switch (form) {
     case Form::Vertex:
         return 1;
     case Form::VertexNormal:
-        if (!matchChar(p, end, '/') || !matchChar(p, end, '/')) return 1;
+        if (!matchChar(p, end, '/') || !matchChar(p, end, '/'))
+            return 1;
         return scanLong<Values, SkipSpace>(p, end, c.n) ? 2 : 1;
     case Form::VertexUv:
-        if (!matchChar(p, end, '/')) return 1;
+        if (!matchChar(p, end, '/'))
+            return 1;
         return scanLong<Values, SkipSpace>(p, end, c.t) ? 2 : 1;
     case Form::VertexUvNormal:
-        if (!matchChar(p, end, '/') || !scanLong<Values, SkipSpace>(p, end, c.t)) return 1;
-        if (!matchChar(p, end, '/')) return 2;
+        if (!matchChar(p, end, '/') || !scanLong<Values, SkipSpace>(p, end, c.t))
+            return 1;
+        if (!matchChar(p, end, '/'))
+            return 2;
         return scanLong<Values, SkipSpace>(p, end, c.n) ? 3 : 2;
     }
     return 0;
 }
 
 // Text as the C string functions see it: up to the first zero byte.
-inline __attribute__((always_inline)) std::string_view asCString(std::string_view text) {
+inline __attribute__((always_inline)) std::string_view asCString(std::string_view text)
+{
     for (std::size_t i = 0; i < text.size(); i++)
-        if (text[i] == '\0') return text.substr(0, i);
+        if (text[i] == '\0')
+            return text.substr(0, i);
     return text;
 }
 
 // Hands a corner to the fan as it is read.
 struct AsRead {
     template <Form F>
-    const Corner& operator()(const Corner& c) const {
+    const Corner& operator()(const Corner& c) const
+    {
         return c;
     }
 };
@@ -74,17 +83,20 @@ struct AsRead {
 // a corner does not ask for the form again.
 template <bool Values, Form F, class Emit, class Prepare>
 inline __attribute__((always_inline)) bool fanOut(const char*& p, const char* end, Corner c, Emit& emit,
-                                                  Prepare& prepare) {
+                                                  Prepare& prepare)
+{
     auto c0 = prepare.template operator()<F>(c);
     readCorner<Values>(p, end, F, c);
     auto c1 = prepare.template operator()<F>(c);
     readCorner<Values>(p, end, F, c);
     auto c2 = prepare.template operator()<F>(c);
-    if (!emit(F, c0, c1, c2, p)) return false;
+    if (!emit(F, c0, c1, c2, p))
+        return false;
     while (readCorner<Values>(p, end, F, c) > 0) {
         c1 = c2;
         c2 = prepare.template operator()<F>(c);
-        if (!emit(F, c0, c1, c2, p)) return false;
+        if (!emit(F, c0, c1, c2, p))
+            return false;
     }
     return true;
 }
@@ -93,7 +105,8 @@ inline __attribute__((always_inline)) bool fanOut(const char*& p, const char* en
 // for every triangle of the fan; stops early when emit returns false.
 // Without `Values` the corners after the first are only stepped over.
 template <bool Values, class Emit, class Prepare = AsRead>
-inline __attribute__((always_inline)) bool parseFace(const char*& p, const char* end, Emit&& emit, Prepare prepare = {}) {
+inline __attribute__((always_inline)) bool parseFace(const char*& p, const char* end, Emit&& emit, Prepare prepare = {})
+{
     p = skipSpace(p, end);
     const char* a = p;
     Corner c{0, 0, 0};
@@ -115,7 +128,8 @@ inline __attribute__((always_inline)) bool parseFace(const char*& p, const char*
             previous = *p++;
         }
         const char* b = p;
-        while (p < end && !isSpace(*p)) p++;
+        while (p < end && !isSpace(*p))
+            p++;
         c = Corner{0, 0, 0};
         q = a;
         if (doubleSlash) {
@@ -132,25 +146,33 @@ inline __attribute__((always_inline)) bool parseFace(const char*& p, const char*
         }
     }
     switch (form) {
-    case Form::Vertex: return fanOut<Values, Form::Vertex>(p, end, c, emit, prepare);
-    case Form::VertexUv: return fanOut<Values, Form::VertexUv>(p, end, c, emit, prepare);
-    case Form::VertexUvNormal: return fanOut<Values, Form::VertexUvNormal>(p, end, c, emit, prepare);
-    case Form::VertexNormal: return fanOut<Values, Form::VertexNormal>(p, end, c, emit, prepare);
+    case Form::Vertex:
+        return fanOut<Values, Form::Vertex>(p, end, c, emit, prepare);
+    case Form::VertexUv:
+        return fanOut<Values, Form::VertexUv>(p, end, c, emit, prepare);
+    case Form::VertexUvNormal:
+        return fanOut<Values, Form::VertexUvNormal>(p, end, c, emit, prepare);
+    case Form::VertexNormal:
+        return fanOut<Values, Form::VertexNormal>(p, end, c, emit, prepare);
     }
     return true;
 }
 
-void dropPages(const Job& job, const char* from, const char* to) {
-    if (job.dropPages) releasePages(from, to);
+void dropPages(const Job& job, const char* from, const char* to)
+{
+    if (job.dropPages)
+        releasePages(from, to);
 }
 
 }  // namespace
 
-void releasePages(const char* from, const char* to) {
+void releasePages(const char* from, const char* to)
+{
     const std::uintptr_t page = 4096;
     std::uintptr_t a = (reinterpret_cast<std::uintptr_t>(from) + page - 1) & ~(page - 1);
     std::uintptr_t b = reinterpret_cast<std::uintptr_t>(to) & ~(page - 1);
-    if (a < b) ::madvise(reinterpret_cast<void*>(a), b - a, MADV_DONTNEED);
+    if (a < b)
+        ::madvise(reinterpret_cast<void*>(a), b - a, MADV_DONTNEED);
 }
 
 namespace {
@@ -158,7 +180,8 @@ namespace {
 // A "g", "usemtl" or "mtllib" statement (told by the first letter of the
 // keyword at `keyword`) as an event of the chunk, at the face count so far;
 // `p` moves past its line.
-void recordEvent(Chunk& ch, const char* keyword, const char*& p, const char* end) {
+void recordEvent(Chunk& ch, const char* keyword, const char*& p, const char* end)
+{
     switch (*keyword) {
     case 'g':
         ch.events.push_back({EventKind::Group, keyword, asCString(restOfLine(p, end)), ch.faces});
@@ -168,7 +191,8 @@ void recordEvent(Chunk& ch, const char* keyword, const char*& p, const char* end
         break;
     default: {
         std::string_view word = firstWord(asCString(restOfLine(p, end)));
-        if (!word.empty()) ch.events.push_back({EventKind::MaterialLibrary, keyword, word, ch.faces});
+        if (!word.empty())
+            ch.events.push_back({EventKind::MaterialLibrary, keyword, word, ch.faces});
         break;
     }
     }
@@ -176,22 +200,27 @@ void recordEvent(Chunk& ch, const char* keyword, const char*& p, const char* end
 
 }  // namespace
 
-void countChunk(Job& job, Chunk& ch) {
+void countChunk(Job& job, Chunk& ch)
+{
     const char* p = ch.begin;
     const char* end = job.textEnd;
     p = skipSpace(p, end);
     ch.firstToken = p;
     for (;;) {
         p = skipSpace(p, end);
-        if (p >= ch.end) break;
+        if (p >= ch.end)
+            break;
         const char* keyword = p;
         std::string_view tok = token(p, end);
         switch (tok[0]) {
         case 'v': {
             char second = tok.size() > 1 ? tok[1] : '\0';
-            if (second == '\0') ch.vertices++;
-            else if (second == 'n') ch.normals++;
-            else if (second == 't') ch.uvs++;
+            if (second == '\0')
+                ch.vertices++;
+            else if (second == 'n')
+                ch.normals++;
+            else if (second == 't')
+                ch.uvs++;
             else {
                 ch.errorAt = keyword;
                 ch.errorKind = GLM_READ_UNKNOWN_TOKEN;
@@ -226,23 +255,25 @@ namespace {
 
 // Resolves a reference as written (negative: relative to the entries read
 // so far) into 1 .. total; false when it falls outside.
-inline bool resolve(long raw, std::uint64_t readSoFar, std::uint64_t total, unsigned& out) {
+inline bool resolve(long raw, std::uint64_t readSoFar, std::uint64_t total, unsigned& out)
+{
     long long r = raw < 0 ? static_cast<long long>(readSoFar) + 1 + raw : raw;
-    if (r < 1 || static_cast<unsigned long long>(r) > total) return false;
+    if (r < 1 || static_cast<unsigned long long>(r) > total)
+        return false;
     out = static_cast<unsigned>(r);
     return true;
 }
 
 }  // namespace
 
-void fillChunk(Job& job, Chunk& ch) {
+void fillChunk(Job& job, Chunk& ch)
+{
     GlmMesh* model = job.model;
     const char* p = ch.begin;
     const char* end = job.textEnd;
     std::uint64_t vertexNumber = ch.vertexBase, normalNumber = ch.normalBase, uvNumber = ch.uvBase;
     std::uint64_t faceIndex = ch.faceBase;
-    const std::uint64_t vertexCount = model->vertexCount, normalCount = model->normalCount,
-                        uvCount = model->uvCount;
+    const std::uint64_t vertexCount = model->vertexCount, normalCount = model->normalCount, uvCount = model->uvCount;
     Segment* segment = ch.segments.data();
 
     auto fail = [&](const char* at, const char* kind, long value) {
@@ -254,7 +285,8 @@ void fillChunk(Job& job, Chunk& ch) {
         return false;
     };
     auto noteAbsent = [&](const char* at, const char* kind) {
-        if (!ch.absentAt) ch.absentAt = at, ch.absentKind = kind;
+        if (!ch.absentAt)
+            ch.absentAt = at, ch.absentKind = kind;
     };
     auto emit = [&](Form form, const Corner& a, const Corner& b, const Corner& c, const char* at) {
         GlmFace& face = model->faces[faceIndex];
@@ -268,12 +300,14 @@ void fillChunk(Job& job, Chunk& ch) {
             // A file without "vt" (or "vn") lines has nothing such a
             // reference could name: it is read as absent, and noted once.
             if (form == Form::VertexUv || form == Form::VertexUvNormal) {
-                if (uvCount == 0) noteAbsent(at, "texture coordinates");
+                if (uvCount == 0)
+                    noteAbsent(at, "texture coordinates");
                 else if (!resolve(corner.t, uvNumber, uvCount, face.uvRefs[k]))
                     return fail(at, "texture coordinate", corner.t);
             }
             if (form == Form::VertexNormal || form == Form::VertexUvNormal) {
-                if (normalCount == 0) noteAbsent(at, "normals");
+                if (normalCount == 0)
+                    noteAbsent(at, "normals");
                 else if (!resolve(corner.n, normalNumber, normalCount, face.normalRefs[k]))
                     return fail(at, "normal", corner.n);
             }
@@ -286,7 +320,8 @@ void fillChunk(Job& job, Chunk& ch) {
 
     for (;;) {
         p = skipSpace(p, end);
-        if (p >= ch.end) break;
+        if (p >= ch.end)
+            break;
         std::string_view tok = token(p, end);
         switch (tok[0]) {
         case 'v': {
@@ -309,7 +344,8 @@ void fillChunk(Job& job, Chunk& ch) {
             break;
         }
         case 'f':
-            if (!parseFace<true>(p, end, emit)) return;
+            if (!parseFace<true>(p, end, emit))
+                return;
             break;
         case 'g':
             segment++;
@@ -325,11 +361,13 @@ void fillChunk(Job& job, Chunk& ch) {
 
 // ---- The one-pass reading ----
 
-void preferHugePages(void* block, std::size_t bytes) {
+void preferHugePages(void* block, std::size_t bytes)
+{
     const std::uintptr_t huge = std::uintptr_t{2} << 20;
     std::uintptr_t a = (reinterpret_cast<std::uintptr_t>(block) + huge - 1) & ~(huge - 1);
     std::uintptr_t b = (reinterpret_cast<std::uintptr_t>(block) + bytes) & ~(huge - 1);
-    if (a < b) ::madvise(reinterpret_cast<void*>(a), b - a, MADV_HUGEPAGE);
+    if (a < b)
+        ::madvise(reinterpret_cast<void*>(a), b - a, MADV_HUGEPAGE);
 }
 
 namespace {
@@ -337,7 +375,8 @@ namespace {
 // A reference as written, resolved against the entries read so far when
 // negative (`relative` then set); 0 (and `bad` set) when it cannot name an
 // entry.
-inline unsigned absolute(long raw, std::uint64_t readSoFar, bool& bad, bool& relative) {
+inline unsigned absolute(long raw, std::uint64_t readSoFar, bool& bad, bool& relative)
+{
     long long r = raw;
     if (raw < 0) [[unlikely]] {
         relative = true;
@@ -349,7 +388,6 @@ inline unsigned absolute(long raw, std::uint64_t readSoFar, bool& bad, bool& rel
     }
     return static_cast<unsigned>(r);
 }
-
 
 // A corner's references made absolute, for the one-pass reading.
 struct Refs {
@@ -363,7 +401,8 @@ struct Resolve {
     Chunk& ch;
     ValueArrays& out;
     template <Form F>
-    Refs operator()(const Corner& c) {
+    Refs operator()(const Corner& c)
+    {
         Refs r{absolute(c.v, ch.vertices, out.badVertex, out.relative), 0, 0};
         out.maxVertex = std::max<std::uint64_t>(out.maxVertex, r.v);
         if constexpr (F == Form::VertexUv || F == Form::VertexUvNormal) {
@@ -380,19 +419,23 @@ struct Resolve {
 
 }  // namespace
 
-void ValueArrays::release() {
+void ValueArrays::release()
+{
     std::free(vertices.data), std::free(normals.data), std::free(uvs.data), std::free(faces.data);
     *this = ValueArrays{};
 }
 
-bool ValueArrays::startModelArrays() {
-    if (!vertices.reserve(3) || !normals.reserve(3) || !uvs.reserve(2) || !faces.reserve(1)) return false;
+bool ValueArrays::startModelArrays()
+{
+    if (!vertices.reserve(3) || !normals.reserve(3) || !uvs.reserve(2) || !faces.reserve(1))
+        return false;
     std::fill_n(vertices.data, 3, 0.0f), std::fill_n(normals.data, 3, 0.0f), std::fill_n(uvs.data, 2, 0.0f);
     vertices.size = normals.size = 3, uvs.size = 2;
     return true;
 }
 
-OnePass readValues(Job& job, Chunk& ch, ValueArrays& out) {
+OnePass readValues(Job& job, Chunk& ch, ValueArrays& out)
+{
     const char* p = ch.begin;
     const char* end = job.textEnd;
     const char* dropped = ch.begin;
@@ -409,11 +452,14 @@ OnePass readValues(Job& job, Chunk& ch, ValueArrays& out) {
         ch.errorText = text;
         return OnePass::OutOfMemory;
     };
-    auto emit = [&](Form form, const Refs& a, const Refs& b, const Refs& c,
-                    const char* at) __attribute__((always_inline)) {
+    auto emit = [&](Form form, const Refs& a, const Refs& b, const Refs& c, const char* at)
+        __attribute__((always_inline))
+    {
         if (faces.size == faces.capacity) [[unlikely]]
-            if (!faces.reserve(faces.size + 1)) return false;
-        if ((form == Form::VertexUv || form == Form::VertexUvNormal) && !ch.absentAt) ch.absentAt = at;
+            if (!faces.reserve(faces.size + 1))
+                return false;
+        if ((form == Form::VertexUv || form == Form::VertexUvNormal) && !ch.absentAt)
+            ch.absentAt = at;
         if ((form == Form::VertexNormal || form == Form::VertexUvNormal) && !ch.absentNormalAt)
             ch.absentNormalAt = at;
         GlmFace& face = faces.data[faces.size++];
@@ -427,7 +473,8 @@ OnePass readValues(Job& job, Chunk& ch, ValueArrays& out) {
 
     for (;;) {
         p = skipSpace(p, end);
-        if (p >= ch.end) break;
+        if (p >= ch.end)
+            break;
         if (job.dropPages && static_cast<std::size_t>(p - dropped) >= DROP_STEP) {
             dropPages(job, dropped, p);
             dropped = p;
@@ -452,21 +499,24 @@ OnePass readValues(Job& job, Chunk& ch, ValueArrays& out) {
         case 'v': {
             float* dst;
             if (second == '\0') {
-                if (!vertices.reserve(vertices.size + 3)) return outOfMemory("the vertices", vertices);
+                if (!vertices.reserve(vertices.size + 3))
+                    return outOfMemory("the vertices", vertices);
                 dst = vertices.data + vertices.size;
                 vertices.size += 3;
                 ch.vertices++;
                 dst[0] = dst[1] = dst[2] = 0;
                 scanFloats(p, end, dst, 3);
             } else if (second == 'n') {
-                if (!normals.reserve(normals.size + 3)) return outOfMemory("the normals", normals);
+                if (!normals.reserve(normals.size + 3))
+                    return outOfMemory("the normals", normals);
                 dst = normals.data + normals.size;
                 normals.size += 3;
                 ch.normals++;
                 dst[0] = dst[1] = dst[2] = 0;
                 scanFloats(p, end, dst, 3);
             } else if (second == 't') {
-                if (!uvs.reserve(uvs.size + 2)) return outOfMemory("the texture coordinates", uvs);
+                if (!uvs.reserve(uvs.size + 2))
+                    return outOfMemory("the texture coordinates", uvs);
                 dst = uvs.data + uvs.size;
                 uvs.size += 2;
                 ch.uvs++;
@@ -479,7 +529,8 @@ OnePass readValues(Job& job, Chunk& ch, ValueArrays& out) {
             break;
         }
         case 'f':
-            if (!parseFace<true>(p, end, emit, Resolve{ch, out})) return outOfMemory("the triangles", faces);
+            if (!parseFace<true>(p, end, emit, Resolve{ch, out}))
+                return outOfMemory("the triangles", faces);
             break;
         case 'g':
         case 'u':
@@ -496,15 +547,17 @@ OnePass readValues(Job& job, Chunk& ch, ValueArrays& out) {
     return OnePass::Read;
 }
 
-OnePass settleValues(Job& job, ValueArrays& whole) {
+OnePass settleValues(Job& job, ValueArrays& whole)
+{
     GlmMesh* model = job.model;
     std::uint64_t v = 0, n = 0, t = 0, f = 0;
-    for (const Chunk& ch : job.chunks) v += ch.vertices, n += ch.normals, t += ch.uvs, f += ch.faces;
+    for (const Chunk& ch : job.chunks)
+        v += ch.vertices, n += ch.normals, t += ch.uvs, f += ch.faces;
     // References are checked against the totals, which only the end of the
     // text tells: one out of range sends the text to the two passes, which
     // name the line.  Kinds the file has no array for are absent.
-    if (whole.badVertex || (whole.badUv && t) || (whole.badNormal && n) || v > UINT32_MAX - 1 ||
-        n > UINT32_MAX - 1 || t > UINT32_MAX - 1 || f > UINT32_MAX - 1)
+    if (whole.badVertex || (whole.badUv && t) || (whole.badNormal && n) || v > UINT32_MAX - 1 || n > UINT32_MAX - 1 ||
+        t > UINT32_MAX - 1 || f > UINT32_MAX - 1)
         return OnePass::NeedsTwoPasses;
     const auto vertexCount = static_cast<unsigned>(v), normalCount = static_cast<unsigned>(n),
                uvCount = static_cast<unsigned>(t);
@@ -513,12 +566,15 @@ OnePass settleValues(Job& job, ValueArrays& whole) {
     // Faces of a form with texture (normal) references were seen where a
     // chunk noted one; only then can there be references to clear.
     bool uvFaces = false, normalFaces = false;
-    for (const Chunk& ch : job.chunks) uvFaces |= ch.absentAt != nullptr, normalFaces |= ch.absentNormalAt != nullptr;
+    for (const Chunk& ch : job.chunks)
+        uvFaces |= ch.absentAt != nullptr, normalFaces |= ch.absentNormalAt != nullptr;
     if ((uvCount == 0 && uvFaces) || (normalCount == 0 && normalFaces)) {
         for (std::size_t i = 0; i < faceCount; i++) {
             GlmFace& face = faces[i];
-            if (uvCount == 0) face.uvRefs[0] = face.uvRefs[1] = face.uvRefs[2] = 0;
-            if (normalCount == 0) face.normalRefs[0] = face.normalRefs[1] = face.normalRefs[2] = 0;
+            if (uvCount == 0)
+                face.uvRefs[0] = face.uvRefs[1] = face.uvRefs[2] = 0;
+            if (normalCount == 0)
+                face.normalRefs[0] = face.normalRefs[1] = face.normalRefs[2] = 0;
         }
     }
     // The largest reference of each kind tells whether any is out of range.
@@ -531,16 +587,18 @@ OnePass settleValues(Job& job, ValueArrays& whole) {
         const char* uvAt = uvCount == 0 ? ch.absentAt : nullptr;
         const char* normalAt = normalCount == 0 ? ch.absentNormalAt : nullptr;
         ch.absentAt = nullptr;
-        if (uvAt && (!normalAt || uvAt <= normalAt)) ch.absentAt = uvAt, ch.absentKind = "texture coordinates";
-        else if (normalAt) ch.absentAt = normalAt, ch.absentKind = "normals";
+        if (uvAt && (!normalAt || uvAt <= normalAt))
+            ch.absentAt = uvAt, ch.absentKind = "texture coordinates";
+        else if (normalAt)
+            ch.absentAt = normalAt, ch.absentKind = "normals";
     }
 
     // The arrays go to the model cut to size (a shrinking realloc keeps the
     // block when it fails).
     auto settle = [](auto& array) {
         auto* data = array.data;
-        if (auto* cut = static_cast<decltype(data)>(
-                std::realloc(data, std::max<std::size_t>(array.size, 1) * sizeof(*data))))
+        if (auto* cut =
+                static_cast<decltype(data)>(std::realloc(data, std::max<std::size_t>(array.size, 1) * sizeof(*data))))
             data = cut;
         array.data = nullptr;
         return data;
@@ -553,7 +611,8 @@ OnePass settleValues(Job& job, ValueArrays& whole) {
     return OnePass::Read;
 }
 
-OnePass readInOnePass(Job& job, Chunk& ch) {
+OnePass readInOnePass(Job& job, Chunk& ch)
+{
     ValueArrays whole;
     whole.boundBy(static_cast<std::size_t>(job.textEnd - job.text));
     if (!whole.startModelArrays()) {
@@ -561,7 +620,8 @@ OnePass readInOnePass(Job& job, Chunk& ch) {
         return OnePass::OutOfMemory;
     }
     OnePass result = readValues(job, ch, whole);
-    if (result == OnePass::Read) result = settleValues(job, whole);
+    if (result == OnePass::Read)
+        result = settleValues(job, whole);
     whole.release();
     return result;
 }

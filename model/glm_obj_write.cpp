@@ -21,7 +21,8 @@ const char* const WRITE_WARNINGS[7] = {
 
 // The last component of a library name ("a/b/car.mtl" gives "car.mtl"), or
 // null when that names no file ("", "." or "..").
-const char* libraryFileName(const char* name) {
+const char* libraryFileName(const char* name)
+{
     const char* slash = std::strrchr(name, '/');
     const char* base = slash ? slash + 1 : name;
     if (!*base || !std::strcmp(base, ".") || !std::strcmp(base, ".."))
@@ -31,7 +32,8 @@ const char* libraryFileName(const char* name) {
 
 }  // namespace
 
-void glmWriteOBJ(GlmMesh* model, const char* path, unsigned mode) {
+void glmWriteOBJ(GlmMesh* model, const char* path, unsigned mode)
+{
     GLM_CHECK(model);
     mode = glmAdjustMode(model, mode, WRITE_WARNINGS);
 
@@ -94,9 +96,10 @@ void glmWriteOBJ(GlmMesh* model, const char* path, unsigned mode) {
                 // With facet normals every corner names the face's own normal.
                 const unsigned* t = f.uvRefs;
                 unsigned n[3] = {f.facetnormRef, f.facetnormRef, f.facetnormRef};
-                if (smooth) n[0] = f.normalRefs[0], n[1] = f.normalRefs[1], n[2] = f.normalRefs[2];
-                std::fprintf(file, "f %d/%d/%d %d/%d/%d %d/%d/%d\n", v[0], t[0], n[0], v[1], t[1], n[1], v[2],
-                             t[2], n[2]);
+                if (smooth)
+                    n[0] = f.normalRefs[0], n[1] = f.normalRefs[1], n[2] = f.normalRefs[2];
+                std::fprintf(file, "f %d/%d/%d %d/%d/%d %d/%d/%d\n", v[0], t[0], n[0], v[1], t[1], n[1], v[2], t[2],
+                             n[2]);
             } else if (texture) {
                 const unsigned* t = f.uvRefs;
                 std::fprintf(file, "f %d/%d %d/%d %d/%d\n", v[0], t[0], v[1], t[1], v[2], t[2]);

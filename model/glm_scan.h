@@ -18,7 +18,8 @@ namespace glmscan {
 #define GLM_HOT inline __attribute__((always_inline))
 
 // White space as isspace() sees it in the C locale.
-inline bool isSpace(char c) {
+inline bool isSpace(char c)
+{
     // Bits 9 to 13 (tab, line feed, vertical tab, form feed, return) and 32.
     auto u = static_cast<unsigned char>(c);
     return u <= ' ' && ((0x100003E00ULL >> u) & 1);
@@ -43,71 +44,88 @@ inline bool isDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
 // two pairs weighs them and sums them into the top 32 bits: 0xF4240 =
 // 1000000 for byte 0 and 0x64 = 100 for byte 4; 0x2710 = 10000 for byte 2
 // and 1 for byte 6.
-GLM_HOT unsigned leadingDigits(std::uint64_t x) {
+GLM_HOT unsigned leadingDigits(std::uint64_t x)
+{
     std::uint64_t low = x & 0x7F7F7F7F7F7F7F7FULL;  // no carry between bytes below
     std::uint64_t other = (x | (low + 0x7676767676767676ULL)) & 0x8080808080808080ULL;
     return other ? static_cast<unsigned>(std::countr_zero(other)) >> 3 : 8;
 }
-GLM_HOT std::uint64_t digitsValue(std::uint64_t x, unsigned n) {
+GLM_HOT std::uint64_t digitsValue(std::uint64_t x, unsigned n)
+{
     x <<= 8 * (8 - n);  // leading zeros in place of what follows the digits
     x = x * 10 + (x >> 8);
     const std::uint64_t mask = 0x000000FF000000FFULL;
     return (((x & mask) * 0x000F424000000064ULL) + (((x >> 16) & mask) * 0x0000271000000001ULL)) >> 32;
 }
-GLM_HOT std::uint64_t load8(const char* p) {
+GLM_HOT std::uint64_t load8(const char* p)
+{
     std::uint64_t x;
     std::memcpy(&x, p, 8);
     return x ^ 0x3030303030303030ULL;
 }
 
-inline constexpr std::uint64_t INTEGER_POWERS_OF_TEN[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000,
-                                                          100000000};
+inline constexpr std::uint64_t INTEGER_POWERS_OF_TEN[] = {1,      10,      100,      1000,     10000,
+                                                          100000, 1000000, 10000000, 100000000};
 
 // Appends the digits at s to `value` (wrapping past 19 digits) and returns
 // the end of the run.
-GLM_HOT const char* readDigitsByChar(const char* s, const char* end, std::uint64_t& value) {
-    while (s < end && isDigit(*s)) value = value * 10 + static_cast<unsigned>(*s++ - '0');
+GLM_HOT const char* readDigitsByChar(const char* s, const char* end, std::uint64_t& value)
+{
+    while (s < end && isDigit(*s))
+        value = value * 10 + static_cast<unsigned>(*s++ - '0');
     return s;
 }
-GLM_HOT const char* readDigits(const char* s, const char* end, std::uint64_t& value) {
+GLM_HOT const char* readDigits(const char* s, const char* end, std::uint64_t& value)
+{
     while (end - s >= 8) {
         std::uint64_t x = load8(s);
         unsigned n = leadingDigits(x);
-        if (n == 0) return s;
+        if (n == 0)
+            return s;
         value = value * INTEGER_POWERS_OF_TEN[n] + digitsValue(x, n);
         s += n;
-        if (n < 8) return s;
+        if (n < 8)
+            return s;
     }
-    while (s < end && isDigit(*s)) value = value * 10 + static_cast<unsigned>(*s++ - '0');
+    while (s < end && isDigit(*s))
+        value = value * 10 + static_cast<unsigned>(*s++ - '0');
     return s;
 }
 
 // The end of the run of digits at s.
-GLM_HOT const char* skipDigits(const char* s, const char* end) {
+GLM_HOT const char* skipDigits(const char* s, const char* end)
+{
     while (end - s >= 8) {
         unsigned n = leadingDigits(load8(s));
         s += n;
-        if (n < 8) return s;
+        if (n < 8)
+            return s;
     }
-    while (s < end && isDigit(*s)) s++;
+    while (s < end && isDigit(*s))
+        s++;
     return s;
 }
 
-GLM_HOT const char* skipSpace(const char* p, const char* end) {
-    while (p < end && isSpace(*p)) p++;
+GLM_HOT const char* skipSpace(const char* p, const char* end)
+{
+    while (p < end && isSpace(*p))
+        p++;
     return p;
 }
 
 // "%s": the next run of non-blank characters; empty at the end of the text.
-GLM_HOT std::string_view token(const char*& p, const char* end) {
+GLM_HOT std::string_view token(const char*& p, const char* end)
+{
     p = skipSpace(p, end);
     const char* start = p;
-    while (p < end && !isSpace(*p)) p++;
+    while (p < end && !isSpace(*p))
+        p++;
     return {start, static_cast<std::size_t>(p - start)};
 }
 
 // Moves p past the next line feed (or to the end).
-GLM_HOT void skipLine(const char*& p, const char* end) {
+GLM_HOT void skipLine(const char*& p, const char* end)
+{
     if (p < end && *p == '\n') {
         p++;
         return;
@@ -118,17 +136,20 @@ GLM_HOT void skipLine(const char*& p, const char* end) {
 
 // The rest of the current line without its line break ("\n" or "\r\n");
 // p moves past the line feed.
-inline std::string_view restOfLine(const char*& p, const char* end) {
+inline std::string_view restOfLine(const char*& p, const char* end)
+{
     const char* start = p;
     const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
     const char* stop = lf ? static_cast<const char*>(lf) : end;
     p = lf ? stop + 1 : end;
-    if (stop > start && stop[-1] == '\r') stop--;
+    if (stop > start && stop[-1] == '\r')
+        stop--;
     return {start, static_cast<std::size_t>(stop - start)};
 }
 
 // The first word of a piece of text, or an empty view when there is none.
-inline std::string_view firstWord(std::string_view text) {
+inline std::string_view firstWord(std::string_view text)
+{
     const char* p = text.data();
     return token(p, text.data() + text.size());
 }
@@ -139,14 +160,17 @@ inline std::string_view firstWord(std::string_view text) {
 // `Values` only the characters are consumed and `out` is left alone;
 // without `SkipSpace` a blank ends the text as the end of a string would.
 template <bool Values = true, bool SkipSpace = true>
-GLM_HOT bool scanLong(const char*& p, const char* end, long& out) {
-    if constexpr (SkipSpace) p = skipSpace(p, end);
+GLM_HOT bool scanLong(const char*& p, const char* end, long& out)
+{
+    if constexpr (SkipSpace)
+        p = skipSpace(p, end);
     bool negative = false;
     if (p < end && (*p == '+' || *p == '-')) {
         negative = *p == '-';
         p++;
     }
-    if (p >= end || !isDigit(*p)) return false;
+    if (p >= end || !isDigit(*p))
+        return false;
     const char* start = p;
     std::uint64_t value = 0;
     if constexpr (Values) {
@@ -174,13 +198,16 @@ GLM_HOT bool scanLong(const char*& p, const char* end, long& out) {
                 value = value * 10 + digit;
             }
         }
-        if (negative) out = value > limit + 1 ? std::numeric_limits<long>::min() : static_cast<long>(0 - value);
-        else out = value > limit ? std::numeric_limits<long>::max() : static_cast<long>(value);
+        if (negative)
+            out = value > limit + 1 ? std::numeric_limits<long>::min() : static_cast<long>(0 - value);
+        else
+            out = value > limit ? std::numeric_limits<long>::max() : static_cast<long>(value);
     }
     return true;
 }
 
-GLM_HOT bool matchChar(const char*& p, const char* end, char c) {
+GLM_HOT bool matchChar(const char*& p, const char* end, char c)
+{
     if (p < end && *p == c) {
         p++;
         return true;
@@ -190,10 +217,10 @@ GLM_HOT bool matchChar(const char*& p, const char* end, char c) {
 
 // Converts [start, stop), a number text without its sign, exactly as
 // strtof converts its longest valid prefix.
-inline float convertSlow(const char* start, const char* stop, bool hex) {
+inline float convertSlow(const char* start, const char* stop, bool hex)
+{
     float value = 0;
-    auto result = std::from_chars(start, stop, value,
-                                  hex ? std::chars_format::hex : std::chars_format::general);
+    auto result = std::from_chars(start, stop, value, hex ? std::chars_format::hex : std::chars_format::general);
     if (result.ec == std::errc::result_out_of_range) {
         // Overflow and underflow: strtof gives infinity or the rounded tiny value.
         std::string copy(hex ? "0x" : "");
@@ -202,7 +229,6 @@ inline float convertSlow(const char* start, const char* stop, bool hex) {
     }
     return value;
 }
-
 
 // 10^-22 .. 10^22: POWERS_OF_TEN_AROUND[22 + k] is 10^k, exact for k >= 0
 // and the double nearest it for k < 0.
@@ -213,21 +239,26 @@ inline constexpr double POWERS_OF_TEN_AROUND[] = {
 
 // scanFloat's rare cases, from the character after the sign: "nan",
 // "inf", "infinity" (any case) and hexadecimal numbers.
-inline bool scanFloatSpecial(const char*& p, const char* s, const char* end, bool negative, float& out) {
+inline bool scanFloatSpecial(const char*& p, const char* s, const char* end, bool negative, float& out)
+{
     char c = *s;
     if (c == 'n' || c == 'N' || c == 'i' || c == 'I') {
         auto matchWord = [&](const char* word) {
             for (const char* w = word; *w; w++, s++)
-                if (s >= end || (*s | 0x20) != *w) return false;
+                if (s >= end || (*s | 0x20) != *w)
+                    return false;
             return true;
         };
         float value;
         if (c == 'n' || c == 'N') {
-            if (!matchWord("nan")) return false;
+            if (!matchWord("nan"))
+                return false;
             value = std::numeric_limits<float>::quiet_NaN();
         } else {
-            if (!matchWord("inf")) return false;
-            if (s < end && (*s | 0x20) == 'i' && !matchWord("inity")) return false;
+            if (!matchWord("inf"))
+                return false;
+            if (s < end && (*s | 0x20) == 'i' && !matchWord("inity"))
+                return false;
             value = std::numeric_limits<float>::infinity();
         }
         out = negative ? -value : value;
@@ -240,15 +271,21 @@ inline bool scanFloatSpecial(const char*& p, const char* s, const char* end, boo
         bool anyDigit = false, point = false;
         for (; q < end; q++) {
             char h = *q;
-            if (isDigit(h) || ((h | 0x20) >= 'a' && (h | 0x20) <= 'f')) anyDigit = true;
-            else if (h == '.' && !point) point = true;
-            else break;
+            if (isDigit(h) || ((h | 0x20) >= 'a' && (h | 0x20) <= 'f'))
+                anyDigit = true;
+            else if (h == '.' && !point)
+                point = true;
+            else
+                break;
         }
-        if (!anyDigit) return false;
+        if (!anyDigit)
+            return false;
         if (q < end && (*q | 0x20) == 'p') {
             q++;
-            if (q < end && (*q == '+' || *q == '-')) q++;
-            while (q < end && isDigit(*q)) q++;
+            if (q < end && (*q == '+' || *q == '-'))
+                q++;
+            while (q < end && isDigit(*q))
+                q++;
         }
         float value = convertSlow(digits, q, true);
         out = negative ? -value : value;
@@ -261,14 +298,17 @@ inline bool scanFloatSpecial(const char*& p, const char* s, const char* end, boo
 // "%f" on text that has no white space before the number: consumes what the
 // C library consumes and gives the value strtof gives.  False when the text
 // does not start a number.
-GLM_HOT bool scanFloat(const char*& p, const char* end, float& out) {
+GLM_HOT bool scanFloat(const char*& p, const char* end, float& out)
+{
     const char* s = p;
-    if (s >= end) return false;
+    if (s >= end)
+        return false;
     // The sign without a branch: signs that come at random would keep the
     // branch predictor guessing wrong.
     const bool negative = *s == '-';
     s += (*s == '-') | (*s == '+');
-    if (s >= end) return false;
+    if (s >= end)
+        return false;
     const char c = *s;
     if (!isDigit(c) && c != '.') [[unlikely]]
         return scanFloatSpecial(p, s, end, negative, out);
@@ -293,7 +333,8 @@ GLM_HOT bool scanFloat(const char*& p, const char* end, float& out) {
         count += s - fraction;
         exponent = -static_cast<int>(s - fraction);
     }
-    if (count == 0) return false;
+    if (count == 0)
+        return false;
     if (s < end && (*s | 0x20) == 'e') {
         s++;
         bool expNegative = false;
@@ -303,7 +344,8 @@ GLM_HOT bool scanFloat(const char*& p, const char* end, float& out) {
         }
         int written = 0;
         for (; s < end && isDigit(*s); s++)
-            if (written < 100000) written = written * 10 + (*s - '0');
+            if (written < 100000)
+                written = written * 10 + (*s - '0');
         exponent += expNegative ? -written : written;
     }
     float value;
@@ -339,10 +381,13 @@ GLM_HOT bool scanFloat(const char*& p, const char* end, float& out) {
 // "%f %f ..." on the rest of one line: reads up to `count` numbers into
 // `values` and returns how many were read; p stays on the line.  Blanks
 // are skipped but never the line feed, and no number holds one.
-GLM_HOT int scanFloats(const char*& p, const char* end, float* values, int count) {
+GLM_HOT int scanFloats(const char*& p, const char* end, float* values, int count)
+{
     for (int i = 0; i < count; i++) {
-        while (p < end && isSpace(*p) && *p != '\n') p++;
-        if (!scanFloat(p, end, values[i])) return i;
+        while (p < end && isSpace(*p) && *p != '\n')
+            p++;
+        if (!scanFloat(p, end, values[i]))
+            return i;
     }
     return count;
 }

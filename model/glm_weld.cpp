@@ -39,7 +39,8 @@ struct CellKey {
     bool operator==(const CellKey& o) const { return c[0] == o.c[0] && c[1] == o.c[1] && c[2] == o.c[2]; }
 };
 
-uint64_t hashCell(const CellKey& k) {
+uint64_t hashCell(const CellKey& k)
+{
     uint64_t h = static_cast<uint64_t>(k.c[0]) * 0x9E3779B97F4A7C15ull;
     h ^= static_cast<uint64_t>(k.c[1]) * 0xC2B2AE3D27D4EB4Full;
     h ^= static_cast<uint64_t>(k.c[2]) * 0x165667B19E3779F9ull;
@@ -59,9 +60,11 @@ struct KeptGrid {
     GlmCArray<unsigned> nextInCell;
     unsigned cellCount = 0;
 
-    explicit KeptGrid(size_t vertexCount) {
+    explicit KeptGrid(size_t vertexCount)
+    {
         size_t capacity = 16;
-        while (capacity < 2 * vertexCount) capacity *= 2;
+        while (capacity < 2 * vertexCount)
+            capacity *= 2;
         mask = capacity - 1;
         slots.reset(glmAllocArray<unsigned>(capacity, "the welding grid"));
         std::fill_n(slots.get(), capacity, NONE);
@@ -72,14 +75,17 @@ struct KeptGrid {
     }
 
     // The cell number of `key`, or NONE; `slot` receives where it belongs.
-    unsigned find(const CellKey& key, size_t& slot) const {
+    unsigned find(const CellKey& key, size_t& slot) const
+    {
         for (slot = hashCell(key) & mask;; slot = (slot + 1) & mask) {
             unsigned cell = slots[slot];
-            if (cell == NONE || keys[cell] == key) return cell;
+            if (cell == NONE || keys[cell] == key)
+                return cell;
         }
     }
 
-    void add(const CellKey& key, unsigned kept) {
+    void add(const CellKey& key, unsigned kept)
+    {
         size_t slot;
         unsigned cell = find(key, slot);
         nextInCell[kept] = NONE;
@@ -97,7 +103,8 @@ struct KeptGrid {
 
 }  // namespace
 
-void glmMergeVertices(GlmMesh* model, float epsilon) {
+void glmMergeVertices(GlmMesh* model, float epsilon)
+{
     const unsigned count = model->vertexCount;
     const float* old = model->vertices;
     // newNumber[i]: the kept number of old vertex i; keptFrom[j]: the old
@@ -111,13 +118,16 @@ void glmMergeVertices(GlmMesh* model, float epsilon) {
     };
     if (!(epsilon > 0.0f)) {
         // |d| < epsilon never holds: every vertex stays as it is.
-        for (unsigned i = 1; i <= count; ++i) newNumber[i] = keptFrom[i] = i;
+        for (unsigned i = 1; i <= count; ++i)
+            newNumber[i] = keptFrom[i] = i;
         kept = count;
     } else {
         double spread = 0.0;
         for (unsigned i = 1; i <= count; ++i) {
-            if (!finite(i)) continue;
-            for (int k = 0; k < 3; ++k) spread = std::max(spread, std::fabs(static_cast<double>(old[3 * i + k])));
+            if (!finite(i))
+                continue;
+            for (int k = 0; k < 3; ++k)
+                spread = std::max(spread, std::fabs(static_cast<double>(old[3 * i + k])));
         }
         const double size = std::max(4.0 * epsilon * (1.0 + 1.0 / 256.0), spread * 0x1p-40);
         KeptGrid grid(count);
@@ -143,7 +153,8 @@ void glmMergeVertices(GlmMesh* model, float epsilon) {
                     for (key.c[0] = low.c[0]; key.c[0] <= low.c[0] + span[0]; ++key.c[0]) {
                         size_t slot;
                         unsigned cell = grid.find(key, slot);
-                        if (cell == NONE) continue;
+                        if (cell == NONE)
+                            continue;
                         // A cell's kept vertices run in increasing order, so
                         // only numbers below the best match so far matter.
                         for (unsigned j = grid.head[cell]; j != NONE && j < match; j = grid.nextInCell[j]) {
@@ -166,11 +177,13 @@ void glmMergeVertices(GlmMesh* model, float epsilon) {
     }
 
     for (unsigned f = 0; f < model->faceCount; ++f) {
-        for (unsigned& ref : model->faces[f].vertexRefs) ref = newNumber[ref];
+        for (unsigned& ref : model->faces[f].vertexRefs)
+            ref = newNumber[ref];
     }
     float* vertices = glmAllocArray<float>(3 * (size_t{kept} + 1), "vertices");
     vertices[0] = vertices[1] = vertices[2] = 0.0f;
-    for (unsigned j = 1; j <= kept; ++j) std::memcpy(&vertices[3 * j], &old[3 * keptFrom[j]], 3 * sizeof(float));
+    for (unsigned j = 1; j <= kept; ++j)
+        std::memcpy(&vertices[3 * j], &old[3 * keptFrom[j]], 3 * sizeof(float));
     std::free(model->vertices);
     model->vertices = vertices;
     model->vertexCount = kept;

@@ -85,8 +85,7 @@ void showMessageBox(const char* caption, const char* text)
     // GTK wants UTF-8; stray bytes (a file name, say) become U+FFFD.
     gchar* title = g_utf8_make_valid(caption, -1);
     gchar* body = g_utf8_make_valid(text, -1);
-    GtkWidget* dialog = gtk_dialog_new_with_buttons(title, nullptr, GTK_DIALOG_MODAL, "OK",
-                                                    GTK_RESPONSE_OK, nullptr);
+    GtkWidget* dialog = gtk_dialog_new_with_buttons(title, nullptr, GTK_DIALOG_MODAL, "OK", GTK_RESPONSE_OK, nullptr);
     // The caption is drawn by GTK itself, so it shows even where no window
     // manager decorates the box.
     GtkWidget* titleBar = gtk_header_bar_new();

@@ -22,10 +22,12 @@ void drawBody(int slot, bool switchTexturing)
 {
     glPushMatrix();
     glRotatef(earthSpin, 0, 1, 0);
-    if (switchTexturing) glEnable(GL_TEXTURE_2D);
+    if (switchTexturing)
+        glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, textureIds[slot]);
     drawSphere(0, 0, 0, 6, 30);
-    if (switchTexturing) glDisable(GL_TEXTURE_2D);
+    if (switchTexturing)
+        glDisable(GL_TEXTURE_2D);
     glPopMatrix();
 }
 
@@ -43,7 +45,8 @@ void endCloseUp()
 
 void drawCloseUp(int slot)
 {
-    if (slot < 0 || slot >= TEXTURE_SLOT_COUNT) return;
+    if (slot < 0 || slot >= TEXTURE_SLOT_COUNT)
+        return;
     beginCloseUp();
     drawBody(slot, true);
     endCloseUp();
@@ -51,7 +54,8 @@ void drawCloseUp(int slot)
 
 void drawCloseUpWithMoon(int slot)
 {
-    if (slot < 0 || slot >= TEXTURE_SLOT_COUNT) return;
+    if (slot < 0 || slot >= TEXTURE_SLOT_COUNT)
+        return;
     beginCloseUp();
     drawBody(slot, false);
     // The Moon orbits in the x-y plane outside the body's wall, so the
@@ -73,7 +77,8 @@ void drawCloseUpWithRing()
     glPushMatrix();
     glRotatef(saturnOrbit, 0, 0, 1);
     glRotatef(45, 1, 0, 0);
-    if (diskQuadric) gluDisk(diskQuadric, 7.3, 9, 40, 40);
+    if (diskQuadric)
+        gluDisk(diskQuadric, 7.3, 9, 40, 40);
     glPopMatrix();
     endCloseUp();
 }
@@ -83,10 +88,15 @@ void drawCloseUpView(int mode)
     // The Moon has no close-up of its own: from Mars on, the slot is the
     // view mode plus one.
     switch (mode) {
-    case 3: drawCloseUpWithMoon(SLOT_EARTH); break;
-    case 6: drawCloseUpWithRing(); break;
+    case 3:
+        drawCloseUpWithMoon(SLOT_EARTH);
+        break;
+    case 6:
+        drawCloseUpWithRing();
+        break;
     default:
-        if (mode >= 0 && mode <= 9) drawCloseUp(mode < 4 ? mode : mode + 1);
+        if (mode >= 0 && mode <= 9)
+            drawCloseUp(mode < 4 ? mode : mode + 1);
         break;
     }
 }

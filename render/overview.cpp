@@ -7,16 +7,14 @@
 
 namespace {
 
-inline void bindSlot(int slot)
-{
-    glBindTexture(GL_TEXTURE_2D, textureIds[slot]);
-}
+inline void bindSlot(int slot) { glBindTexture(GL_TEXTURE_2D, textureIds[slot]); }
 
 // GLU draws nothing sensible with a null quadric (gluNewQuadric fails only
 // when memory runs out); skip the shape instead of crashing.
 inline void cylinder(double base, double top, double height, int slices, int stacks)
 {
-    if (cylinderQuadric) gluCylinder(cylinderQuadric, base, top, height, slices, stacks);
+    if (cylinderQuadric)
+        gluCylinder(cylinderQuadric, base, top, height, slices, stacks);
 }
 
 // Two truncated cones meeting at their wide ends, spinning about a tilted
@@ -152,7 +150,8 @@ void drawPlanet(const Planet& planet)
         // keeps Saturn's texture at the last texture coordinate issued.
         glRotatef(saturnOrbit, 0, 0, 1);
         glRotatef(45, 1, 0, 0);
-        if (diskQuadric) gluDisk(diskQuadric, 1.3, 2.0, 40, 40);
+        if (diskQuadric)
+            gluDisk(diskQuadric, 1.3, 2.0, 40, 40);
     }
     glPopMatrix();
 }
@@ -164,12 +163,9 @@ void drawSkyCube()
     const float s = skyHalfSize;
     // Faces x = -S, z = -S, y = S, y = -S, x = S, z = S.
     static const float corners[6][4][3] = {
-        {{-1, -1, 1}, {-1, -1, -1}, {-1, 1, -1}, {-1, 1, 1}},
-        {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1}},
-        {{-1, 1, -1}, {1, 1, -1}, {1, 1, 1}, {-1, 1, 1}},
-        {{-1, -1, -1}, {-1, -1, 1}, {1, -1, 1}, {1, -1, -1}},
-        {{1, -1, 1}, {1, 1, 1}, {1, 1, -1}, {1, -1, -1}},
-        {{-1, -1, 1}, {-1, 1, 1}, {1, 1, 1}, {1, -1, 1}},
+        {{-1, -1, 1}, {-1, -1, -1}, {-1, 1, -1}, {-1, 1, 1}}, {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1}},
+        {{-1, 1, -1}, {1, 1, -1}, {1, 1, 1}, {-1, 1, 1}},     {{-1, -1, -1}, {-1, -1, 1}, {1, -1, 1}, {1, -1, -1}},
+        {{1, -1, 1}, {1, 1, 1}, {1, 1, -1}, {1, -1, -1}},     {{-1, -1, 1}, {-1, 1, 1}, {1, 1, 1}, {1, -1, 1}},
     };
     static const float texCoords[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
     glBindTexture(GL_TEXTURE_2D, SKY_TEXTURE);
@@ -205,7 +201,8 @@ void drawOverview()
     drawSphere(0, 0, 0, 3, 30);
     glPopMatrix();
 
-    for (const Planet& planet : planets) drawPlanet(planet);
+    for (const Planet& planet : planets)
+        drawPlanet(planet);
 
     drawSkyCube();
     glPopMatrix();

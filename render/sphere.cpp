@@ -29,8 +29,8 @@ inline Latitude latitude(std::int64_t band, std::int64_t n)
 // One vertex: direction e from the latitude and longitude (products in
 // double, rounded to float), point c + r e in float, then normal, texture
 // coordinate and position.
-inline void emitVertex(const Latitude& lat, double cosLon, double sinLon, float cx, float cy,
-                       float cz, float r, float s, float t)
+inline void emitVertex(const Latitude& lat, double cosLon, double sinLon, float cx, float cy, float cz, float r,
+                       float s, float t)
 {
     const float ex = static_cast<float>(lat.cosine * cosLon);
     const float ey = static_cast<float>(lat.sine);
@@ -49,8 +49,10 @@ void drawSphere(float cx, float cy, float cz, float radius, int slices)
 {
     // 64-bit count: negating INT_MIN, and i <= n at INT_MAX, stay defined.
     std::int64_t n = slices;
-    if (n < 0) n = -n;
-    if (radius < 0) radius = -radius;
+    if (n < 0)
+        n = -n;
+    if (radius < 0)
+        radius = -radius;
     // Too few slices for a solid, or no size (a NaN radius counts as none):
     // the sphere shrinks to its centre.
     if (n < 4 || !(radius > 0)) {

@@ -23,24 +23,18 @@ namespace {
 
 // The clock's step per angle, in degrees.
 const std::map<std::string, double> increments = {
-    {"mercuryOrbit", 0.9},   {"venusOrbit", 0.7},    {"earthOrbit", 0.5},
-    {"moonOrbit", 0.75},     {"marsOrbit", 0.625},   {"jupiterOrbit", 0.65},
-    {"saturnOrbit", 0.6},    {"uranusOrbit", 0.55},  {"neptuneOrbit", 0.45},
-    {"plutoOrbit", 0.4},     {"ballSpin", 0.04},     {"bandSpin", 0.7},
-    {"sunSpin", 0.04},       {"mercurySpin", 0.0172}, {"venusSpin", 0.004},
-    {"earthSpin", 1.0},      {"marsSpin", 1.1},      {"jupiterSpin", 2.4},
-    {"saturnSpin", 2.24},    {"uranusSpin", 1.38},   {"neptuneSpin", 1.48},
-    {"plutoSpin", 0.15},
+    {"mercuryOrbit", 0.9},  {"venusOrbit", 0.7},  {"earthOrbit", 0.5},   {"moonOrbit", 0.75},     {"marsOrbit", 0.625},
+    {"jupiterOrbit", 0.65}, {"saturnOrbit", 0.6}, {"uranusOrbit", 0.55}, {"neptuneOrbit", 0.45},  {"plutoOrbit", 0.4},
+    {"ballSpin", 0.04},     {"bandSpin", 0.7},    {"sunSpin", 0.04},     {"mercurySpin", 0.0172}, {"venusSpin", 0.004},
+    {"earthSpin", 1.0},     {"marsSpin", 1.1},    {"jupiterSpin", 2.4},  {"saturnSpin", 2.24},    {"uranusSpin", 1.38},
+    {"neptuneSpin", 1.48},  {"plutoSpin", 0.15},
 };
 
 // More steps than any soak can run (a day at several thousand frames a
 // second); bounds the search when the value is not reachable at all.
 constexpr std::uint64_t STEP_LIMIT = std::uint64_t{1} << 30;
 
-float step(float angle, double increment)
-{
-    return static_cast<float>(angle + increment);
-}
+float step(float angle, double increment) { return static_cast<float>(angle + increment); }
 
 float replay(double increment, std::uint64_t steps)
 {
@@ -118,8 +112,7 @@ int main()
         ++steps;
     }
     if (std::bit_cast<std::uint32_t>(angle) != std::bit_cast<std::uint32_t>(target)) {
-        std::printf("mercuryOrbit %s (%.9g) is no whole number of steps\n", hex(target).c_str(),
-                    target);
+        std::printf("mercuryOrbit %s (%.9g) is no whole number of steps\n", hex(target).c_str(), target);
         return 1;
     }
     std::printf("steps %llu\n", static_cast<unsigned long long>(steps));
@@ -129,16 +122,15 @@ int main()
         const float wanted = replay(increment, steps);
         const float actual = angles[name];
         if (std::bit_cast<std::uint32_t>(wanted) != std::bit_cast<std::uint32_t>(actual)) {
-            std::printf("%s is %s (%.9g), %llu steps give %s (%.9g)\n", name.c_str(),
-                        hex(actual).c_str(), actual, static_cast<unsigned long long>(steps),
-                        hex(wanted).c_str(), wanted);
+            std::printf("%s is %s (%.9g), %llu steps give %s (%.9g)\n", name.c_str(), hex(actual).c_str(), actual,
+                        static_cast<unsigned long long>(steps), hex(wanted).c_str(), wanted);
             ++mismatches;
         }
     }
     for (const Expectation& e : expectations) {
         if (std::bit_cast<std::uint32_t>(e.wanted) != std::bit_cast<std::uint32_t>(e.actual)) {
-            std::printf("%s is %s (%.9g), the inputs sent give %s (%.9g)\n", e.name.c_str(),
-                        hex(e.actual).c_str(), e.actual, hex(e.wanted).c_str(), e.wanted);
+            std::printf("%s is %s (%.9g), the inputs sent give %s (%.9g)\n", e.name.c_str(), hex(e.actual).c_str(),
+                        e.actual, hex(e.wanted).c_str(), e.wanted);
             ++mismatches;
         }
     }

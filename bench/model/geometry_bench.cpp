@@ -22,26 +22,30 @@ namespace {
 // smaller sphere built in memory; welded on request, as a model is usually
 // prepared for normals (the file's repeated pole vertices would otherwise
 // have no face and each be reported).  Each kept for the whole run.
-GlmMesh* sphere(unsigned stacks, unsigned slices, bool welded = false) {
+GlmMesh* sphere(unsigned stacks, unsigned slices, bool welded = false)
+{
     static GlmMesh* cache[2][2] = {};
     GlmMesh*& model = cache[stacks >= 501][welded];
-    if (model) return model;
+    if (model)
+        return model;
     if (stacks < 501) {
         model = makeUvSphere(stacks, slices);
     } else {
         std::filesystem::create_directories(MODEL_BENCH_DATA);
-        std::string path = writeSphereFile(std::string(MODEL_BENCH_DATA) + "/sphere-triangles.obj",
-                                           SphereForm::Triangles);
+        std::string path =
+            writeSphereFile(std::string(MODEL_BENCH_DATA) + "/sphere-triangles.obj", SphereForm::Triangles);
         model = glmReadOBJ(path.c_str());
     }
-    if (welded) glmMergeVertices(model, 1e-5f);
+    if (welded)
+        glmMergeVertices(model, 1e-5f);
     return model;
 }
 
 // Welding changes the model: each run starts from a fresh copy of the
 // positions and faces, made outside the timed region.
 template <void (*Merge)(GlmMesh*, float)>
-void mergeOn(benchmark::State& state, unsigned stacks, unsigned slices) {
+void mergeOn(benchmark::State& state, unsigned stacks, unsigned slices)
+{
     GlmMesh* source = sphere(stacks, slices);
     GlmMesh work = *source;
     const size_t faceBytes = size_t{source->faceCount} * sizeof(GlmFace);
@@ -63,7 +67,8 @@ void mergeOn(benchmark::State& state, unsigned stacks, unsigned slices) {
 }
 
 template <void (*Normals)(GlmMesh*, float)>
-void normalsOn(benchmark::State& state, unsigned stacks, unsigned slices) {
+void normalsOn(benchmark::State& state, unsigned stacks, unsigned slices)
+{
     GlmMesh* model = sphere(stacks, slices, true);
     for (auto _ : state) {
         glmFaceNormals(model);

@@ -42,7 +42,8 @@ const File FILES[] = {
     {"torus 88 MB quads", [](const std::string& p) { return writeTorusFile(p); }},
 };
 
-std::string filePath(int file) {
+std::string filePath(int file)
+{
     static const char* const names[] = {"sphere-triangles.obj", "sphere-plain.obj", "torus-quads.obj"};
     std::filesystem::create_directories(MODEL_BENCH_DATA);
     return FILES[file].make(std::string(MODEL_BENCH_DATA) + "/" + names[file]);
@@ -58,32 +59,40 @@ struct Report {
     double cpuSeconds;  // user and system time of all the child's threads
 };
 
-double cpuNow() {
+double cpuNow()
+{
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
 }
 
-long long peakBytes() {
+long long peakBytes()
+{
     long long kib = -1;
     if (FILE* status = std::fopen("/proc/self/status", "r")) {
         char line[256];
         while (std::fgets(line, sizeof line, status))
-            if (std::strncmp(line, "VmHWM:", 6) == 0) kib = std::strtoll(line + 6, nullptr, 10);
+            if (std::strncmp(line, "VmHWM:", 6) == 0)
+                kib = std::strtoll(line + 6, nullptr, 10);
         std::fclose(status);
     }
     return kib * 1024;
 }
 
-long long arrayBytes(const GlmMesh* m) {
-    long long bytes = 12ll * (m->vertexCount + 1) + 4ll * m->faceCount + static_cast<long long>(sizeof(GlmFace)) * m->faceCount;
-    if (m->normals) bytes += 12ll * (m->normalCount + 1);
-    if (m->uvs) bytes += 8ll * (m->uvCount + 1);
+long long arrayBytes(const GlmMesh* m)
+{
+    long long bytes =
+        12ll * (m->vertexCount + 1) + 4ll * m->faceCount + static_cast<long long>(sizeof(GlmFace)) * m->faceCount;
+    if (m->normals)
+        bytes += 12ll * (m->normalCount + 1);
+    if (m->uvs)
+        bytes += 8ll * (m->uvCount + 1);
     return bytes;
 }
 
-Report loadGlm(const char* path, unsigned threads) {
+Report loadGlm(const char* path, unsigned threads)
+{
     GlmReadOptions options;
     options.threads = threads;
     GlmReadError error;
@@ -92,31 +101,36 @@ Report loadGlm(const char* path, unsigned threads) {
     auto start = std::chrono::steady_clock::now();
     GlmMesh* model = glmLoadOBJ(path, &options, &error);
     auto stop = std::chrono::steady_clock::now();
-    if (!model) return {false, 0, 0, 0, 0};
+    if (!model)
+        return {false, 0, 0, 0, 0};
     return {true, std::chrono::duration<double>(stop - start).count(), peakBytes() - before, arrayBytes(model),
             cpuNow() - cpu};
 }
 
-Report loadReference(const char* path) {
+Report loadReference(const char* path)
+{
     std::string error;
     long long before = peakBytes();
     double cpu = cpuNow();
     auto start = std::chrono::steady_clock::now();
     GlmMesh* model = oracleReadOBJ(path, &error);
     auto stop = std::chrono::steady_clock::now();
-    if (!model) return {false, 0, 0, 0, 0};
+    if (!model)
+        return {false, 0, 0, 0, 0};
     return {true, std::chrono::duration<double>(stop - start).count(), peakBytes() - before, arrayBytes(model),
             cpuNow() - cpu};
 }
 
 #ifdef MODEL_BENCH_FAST_OBJ
-Report loadFastObj(const char* path) {
+Report loadFastObj(const char* path)
+{
     long long before = peakBytes();
     double cpu = cpuNow();
     auto start = std::chrono::steady_clock::now();
     fastObjMesh* mesh = fast_obj_read(path);
     auto stop = std::chrono::steady_clock::now();
-    if (!mesh) return {false, 0, 0, 0, 0};
+    if (!mesh)
+        return {false, 0, 0, 0, 0};
     return {true, std::chrono::duration<double>(stop - start).count(), peakBytes() - before, 0, cpuNow() - cpu};
 }
 #endif
@@ -126,32 +140,43 @@ const char* const LOADER_NAMES[] = {"glmLoadOBJ 1 thread", "glmLoadOBJ 2 threads
                                     "reference (stdio)"};
 
 // Runs one load in a child process and hands back its report.
-Report inChild(Loader loader, const std::string& path) {
+Report inChild(Loader loader, const std::string& path)
+{
     int fds[2];
-    if (::pipe(fds) != 0) return {false, 0, 0, 0, 0};
+    if (::pipe(fds) != 0)
+        return {false, 0, 0, 0, 0};
     pid_t child = ::fork();
     if (child == 0) {
         ::close(fds[0]);
         Report r{false, 0, 0, 0, 0};
         switch (loader) {
-        case GLM_ONE: r = loadGlm(path.c_str(), 1); break;
-        case GLM_TWO: r = loadGlm(path.c_str(), 2); break;
-        case REFERENCE: r = loadReference(path.c_str()); break;
+        case GLM_ONE:
+            r = loadGlm(path.c_str(), 1);
+            break;
+        case GLM_TWO:
+            r = loadGlm(path.c_str(), 2);
+            break;
+        case REFERENCE:
+            r = loadReference(path.c_str());
+            break;
         case FAST_OBJ:
 #ifdef MODEL_BENCH_FAST_OBJ
             r = loadFastObj(path.c_str());
 #endif
             break;
-        default: break;
+        default:
+            break;
         }
         ssize_t written = ::write(fds[1], &r, sizeof r);
         ::_exit(written == sizeof r ? 0 : 1);
     }
     ::close(fds[1]);
     Report r{false, 0, 0, 0, 0};
-    if (child < 0 || ::read(fds[0], &r, sizeof r) != sizeof r) r.ok = false;
+    if (child < 0 || ::read(fds[0], &r, sizeof r) != sizeof r)
+        r.ok = false;
     ::close(fds[0]);
-    if (child > 0) ::waitpid(child, nullptr, 0);
+    if (child > 0)
+        ::waitpid(child, nullptr, 0);
     return r;
 }
 
@@ -162,7 +187,8 @@ struct Best {
 };
 std::map<std::pair<int, int>, Best> results;
 
-void BM_Load(benchmark::State& state) {
+void BM_Load(benchmark::State& state)
+{
     const int file = static_cast<int>(state.range(0));
     const auto loader = static_cast<Loader>(state.range(1));
     std::string path = filePath(file);
@@ -176,8 +202,10 @@ void BM_Load(benchmark::State& state) {
             return;
         }
         state.SetIterationTime(r.seconds);
-        if (best.seconds == 0 || r.seconds < best.seconds) best.seconds = r.seconds;
-        if (best.cpuSeconds == 0 || r.cpuSeconds < best.cpuSeconds) best.cpuSeconds = r.cpuSeconds;
+        if (best.seconds == 0 || r.seconds < best.seconds)
+            best.seconds = r.seconds;
+        if (best.cpuSeconds == 0 || r.cpuSeconds < best.cpuSeconds)
+            best.cpuSeconds = r.cpuSeconds;
         best.peak = std::max(best.peak, r.peakGrowth);
         best.arrays = r.arrays;
     }
@@ -186,11 +214,13 @@ void BM_Load(benchmark::State& state) {
     state.counters["peak_MiB"] = static_cast<double>(best.peak) / (1 << 20);
 }
 
-void registerLoads() {
+void registerLoads()
+{
     for (int file = 0; file < 3; file++)
         for (int loader = 0; loader < LOADERS; loader++) {
 #ifndef MODEL_BENCH_FAST_OBJ
-            if (loader == FAST_OBJ) continue;  // the peer's source was not there
+            if (loader == FAST_OBJ)
+                continue;  // the peer's source was not there
 #endif
             benchmark::RegisterBenchmark("BM_Load", BM_Load)
                 ->Args({file, loader})
@@ -201,7 +231,8 @@ void registerLoads() {
 }
 
 // Prints the table; false when glmLoadOBJ went over its memory bound.
-bool printTable() {
+bool printTable()
+{
     std::printf("\n%-24s %-22s %9s %8s %8s %10s %13s %9s %9s\n", "file", "loader", "time ms", "cpu ms", "MB/s",
                 "peak MiB", "arrays+32MiB", "/fast_obj", "cpu /f_o");
     bool over = false;
@@ -210,7 +241,8 @@ bool printTable() {
         const double megabytes = static_cast<double>(std::filesystem::file_size(filePath(file))) / 1e6;
         for (int loader = 0; loader < LOADERS; loader++) {
             auto found = results.find({file, loader});
-            if (found == results.end() || found->second.seconds == 0) continue;
+            if (found == results.end() || found->second.seconds == 0)
+                continue;
             const Best& b = found->second;
             char limit[32] = "-", ratio[32] = "-", cpuRatio[32] = "-";
             if (loader == GLM_ONE || loader == GLM_TWO) {
@@ -223,18 +255,20 @@ bool printTable() {
                 std::snprintf(ratio, sizeof ratio, "%.2fx", b.seconds / fast->second.seconds);
                 std::snprintf(cpuRatio, sizeof cpuRatio, "%.2fx", b.cpuSeconds / fast->second.cpuSeconds);
             }
-            std::printf("%-24s %-22s %9.1f %8.1f %8.0f %10.1f %13s %9s %9s\n", FILES[file].label,
-                        LOADER_NAMES[loader], b.seconds * 1e3, b.cpuSeconds * 1e3, megabytes / b.seconds,
+            std::printf("%-24s %-22s %9.1f %8.1f %8.0f %10.1f %13s %9s %9s\n", FILES[file].label, LOADER_NAMES[loader],
+                        b.seconds * 1e3, b.cpuSeconds * 1e3, megabytes / b.seconds,
                         static_cast<double>(b.peak) / (1 << 20), limit, ratio, cpuRatio);
         }
     }
-    if (over) std::printf("glmLoadOBJ went over its arrays + 32 MiB\n");
+    if (over)
+        std::printf("glmLoadOBJ went over its arrays + 32 MiB\n");
     return !over;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     benchmark::Initialize(&argc, argv);
     // Generate the files and bring them into the page cache first.
     for (int file = 0; file < 3; file++) {

@@ -20,8 +20,7 @@ void frames(benchmark::State& state, int mode)
         display();
         glFinish();
     }
-    state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                               benchmark::Counter::kIsRate);
+    state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 void BM_OverviewFrame(benchmark::State& state) { frames(state, 10); }
@@ -51,8 +50,7 @@ void BM_AnimatedOverview(benchmark::State& state)
         glutMainLoopEvent();
         glFinish();
     }
-    state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                               benchmark::Counter::kIsRate);
+    state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 }  // namespace

@@ -18,10 +18,7 @@ struct Box {
 };
 std::vector<Box> boxes;
 
-void recordBox(const char* caption, const char* text)
-{
-    boxes.push_back({caption, text, viewMode});
-}
+void recordBox(const char* caption, const char* text) { boxes.push_back({caption, text, viewMode}); }
 
 class Menu : public ::testing::Test {
 protected:
@@ -58,9 +55,8 @@ TEST_F(Menu, MarsShowsItsCloseUpAndBox)
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].viewModeWhileShown, 4);
     EXPECT_EQ(boxes[0].caption, "\xED\x99\x94\xEC\x84\xB1");  // 화성
-    EXPECT_EQ(boxes[0].text,
-              "반지름(Km) : 3397\n질량(10*24승 Kg) : 0.642\n밀도(g/cm3) : 3.93\n"
-              "중력(지구=1) : 0.38\n자전주기 : 24.62시간\n공전주기 : 1.88년");
+    EXPECT_EQ(boxes[0].text, "반지름(Km) : 3397\n질량(10*24승 Kg) : 0.642\n밀도(g/cm3) : 3.93\n"
+                             "중력(지구=1) : 0.38\n자전주기 : 24.62시간\n공전주기 : 1.88년");
     EXPECT_EQ(lines(boxes[0].text).back(), "공전주기 : 1.88년");
 }
 
@@ -70,9 +66,8 @@ TEST_F(Menu, SunsOrbitalPeriodIsADash)
     EXPECT_EQ(viewMode, 0);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, "태양");
-    EXPECT_EQ(boxes[0].text,
-              "반지름(Km) : 695,500\n질량(10*24승 Kg) : 1,989,000\n밀도(g/cm3) : 1.41\n"
-              "중력(지구=1) : 28\n자전주기 : 25.4일\n공전주기 : -");
+    EXPECT_EQ(boxes[0].text, "반지름(Km) : 695,500\n질량(10*24승 Kg) : 1,989,000\n밀도(g/cm3) : 1.41\n"
+                             "중력(지구=1) : 28\n자전주기 : 25.4일\n공전주기 : -");
 }
 
 TEST_F(Menu, KosmaraReturnsToTheOverviewWithoutABox)
@@ -86,10 +81,9 @@ TEST_F(Menu, KosmaraReturnsToTheOverviewWithoutABox)
 
 TEST_F(Menu, EveryBodyHasItsCaptionAndSixFacts)
 {
-    const char* captions[] = {"태양", "수성", "금성",   "지구",   "화성",
-                              "목성", "토성", "천왕성", "해왕성", "명왕성"};
-    const char* prefixes[] = {"반지름(Km) : ", "질량(10*24승 Kg) : ", "밀도(g/cm3) : ",
-                              "중력(지구=1) : ", "자전주기 : ", "공전주기 : "};
+    const char* captions[] = {"태양", "수성", "금성", "지구", "화성", "목성", "토성", "천왕성", "해왕성", "명왕성"};
+    const char* prefixes[] = {
+        "반지름(Km) : ", "질량(10*24승 Kg) : ", "밀도(g/cm3) : ", "중력(지구=1) : ", "자전주기 : ", "공전주기 : "};
     for (int value = 1; value <= 10; ++value) {
         SCOPED_TRACE(value);
         choose(value);

@@ -10,9 +10,8 @@
 namespace {
 
 // The increments, in the order of animationAngles().
-constexpr double increments[22] = {0.9,  0.7,  0.5,    0.75,  0.625, 0.65, 0.6, 0.55,
-                                   0.45, 0.4,  0.04,   0.7,   0.04,  0.0172, 0.004, 1.0,
-                                   1.1,  2.4,  2.24,   1.38,  1.48,  0.15};
+constexpr double increments[22] = {0.9, 0.7,  0.5,    0.75,  0.625, 0.65, 0.6, 0.55, 0.45, 0.4,  0.04,
+                                   0.7, 0.04, 0.0172, 0.004, 1.0,   1.1,  2.4, 2.24, 1.38, 1.48, 0.15};
 
 class Clock : public ::testing::Test {
 protected:

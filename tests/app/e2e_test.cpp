@@ -36,10 +36,7 @@ Output run(const std::string& command) { return runCommand(command); }
 
 // One action per call: chained after a mouse move, xdotool would send the
 // next key or button to the window under the pointer as a synthetic event.
-void xdotool(const std::string& args)
-{
-    run("xdotool " + args);
-}
+void xdotool(const std::string& args) { run("xdotool " + args); }
 
 PrivateXServer* xServer = nullptr;
 Display* x = nullptr;
@@ -220,8 +217,7 @@ protected:
     void screenshot(const char* name)
     {
         // The viewer's area of the screen, with any box over it.
-        run(std::string("import -window root -crop 900x800+0+0 +repage '") + SCREENSHOT_DIR + "/" +
-            name + "'");
+        run(std::string("import -window root -crop 900x800+0+0 +repage '") + SCREENSHOT_DIR + "/" + name + "'");
     }
 
     pid_t viewer = 0;
@@ -259,10 +255,7 @@ TEST_F(Viewer, OpensItsWindowAndEndsOnEscWithStatus255)
 // GLUT's own options go to GLUT; the viewer's window stays as it is.
 class ViewerWithGlutOptions : public Viewer {
 protected:
-    std::vector<std::string> command() override
-    {
-        return {VIEWER_BINARY, "-geometry", "320x200+40+30"};
-    }
+    std::vector<std::string> command() override { return {VIEWER_BINARY, "-geometry", "320x200+40+30"}; }
 };
 
 TEST_F(ViewerWithGlutOptions, StillOpensItsWindowAndRuns)
@@ -304,8 +297,7 @@ TEST_F(Viewer, ArrowKeysAndLeftDragChangeThePicture)
 TEST_F(Viewer, MenuShowsEachBodyWithItsFactBox)
 {
     const Picture overview = capture();
-    const char* captions[] = {"태양", "수성", "금성",   "지구",   "화성",
-                              "목성", "토성", "천왕성", "해왕성", "명왕성"};
+    const char* captions[] = {"태양", "수성", "금성", "지구", "화성", "목성", "토성", "천왕성", "해왕성", "명왕성"};
     for (int row = 0; row < 10; ++row) {
         SCOPED_TRACE(captions[row]);
         chooseFromMenu(row);
@@ -342,8 +334,7 @@ TEST_F(Viewer, MenuShowsEachBodyWithItsFactBox)
     while (difference(capture(), overview) > 0.001 && Clock::now() < end)
         std::this_thread::sleep_for(50ms);
     EXPECT_LT(difference(capture(), overview), 0.001);
-    EXPECT_NE(run("xdotool search --onlyvisible --classname '^solar-system$'").status, 0)
-        << "a box is open";
+    EXPECT_NE(run("xdotool search --onlyvisible --classname '^solar-system$'").status, 0) << "a box is open";
 
     pressEsc();
     EXPECT_EQ(exitStatus(), 255);

@@ -71,8 +71,8 @@ TEST_F(Input, TurningChangesOnlyTheDirectionOfView)
 
 TEST_F(Input, OtherSpecialKeysDoNothing)
 {
-    for (int key : {GLUT_KEY_F1, GLUT_KEY_F12, GLUT_KEY_PAGE_UP, GLUT_KEY_PAGE_DOWN, GLUT_KEY_HOME,
-                    GLUT_KEY_END, GLUT_KEY_INSERT})
+    for (int key : {GLUT_KEY_F1, GLUT_KEY_F12, GLUT_KEY_PAGE_UP, GLUT_KEY_PAGE_DOWN, GLUT_KEY_HOME, GLUT_KEY_END,
+                    GLUT_KEY_INSERT})
         EXPECT_FALSE(press(key)) << "key " << key;
     EXPECT_EQ(heading, 0.0f);
     EXPECT_EQ(eyeZ, 50.0f);

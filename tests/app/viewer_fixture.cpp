@@ -2,7 +2,6 @@
 
 #include <GL/freeglut.h>
 
-
 #include "app/viewer.h"
 #include "app/viewer_state.h"
 #include "tests/support/pin_libraries.h"
@@ -69,10 +68,7 @@ bool redisplayRequestedBy(const std::function<void()>& fn)
     return redisplayRequests != before;
 }
 
-bool clockInstalled()
-{
-    return installedIdle == animate;
-}
+bool clockInstalled() { return installedIdle == animate; }
 
 void resetViewerState()
 {
@@ -91,9 +87,8 @@ void resetViewerState()
 
 std::array<float*, 22> animationAngles()
 {
-    return {&mercuryOrbit, &venusOrbit, &earthOrbit, &moonOrbit,   &marsOrbit,
-            &jupiterOrbit, &saturnOrbit, &uranusOrbit, &neptuneOrbit, &plutoOrbit,
-            &ballSpin,     &bandSpin,    &sunSpin,     &mercurySpin,  &venusSpin,
-            &earthSpin,    &marsSpin,    &jupiterSpin, &saturnSpin,   &uranusSpin,
-            &neptuneSpin,  &plutoSpin};
+    return {&mercuryOrbit, &venusOrbit,  &earthOrbit,   &moonOrbit,  &marsOrbit, &jupiterOrbit,
+            &saturnOrbit,  &uranusOrbit, &neptuneOrbit, &plutoOrbit, &ballSpin,  &bandSpin,
+            &sunSpin,      &mercurySpin, &venusSpin,    &earthSpin,  &marsSpin,  &jupiterSpin,
+            &saturnSpin,   &uranusSpin,  &neptuneSpin,  &plutoSpin};
 }

@@ -11,8 +11,7 @@
 namespace {
 
 struct Read {
-    Read(const Bytes& bytes, ImageRGB start = {})
-        : image(start)
+    Read(const Bytes& bytes, ImageRGB start = {}) : image(start)
     {
         writeFileBytes(dir.path / "sky.bmp", bytes);
         testing::internal::CaptureStdout();
@@ -62,8 +61,13 @@ TEST(BmpReader, RowsWiderThanThreeThousandBytesAndTopDownFilesDecode)
 TEST(BmpReader, PaletteIndicesGoThroughTheTableFoundAfterTheHeader)
 {
     // A 56-byte header, 3 used entries, a gap before the pixels.
-    BmpFields fields{.width = 4, .height = 1, .bits = 8, .headerSize = 56, .clrUsed = 3,
-                 .palette = {0x102030, 0x405060, 0x708090}, .pixels = {2, 1, 0, 9}};
+    BmpFields fields{.width = 4,
+                     .height = 1,
+                     .bits = 8,
+                     .headerSize = 56,
+                     .clrUsed = 3,
+                     .palette = {0x102030, 0x405060, 0x708090},
+                     .pixels = {2, 1, 0, 9}};
     Bytes file = buildBmp(fields);
     file.insert(file.end() - 4, {0xAA, 0xBB, 0xCC, 0xDD});
     file[10] += 4;

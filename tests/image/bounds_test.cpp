@@ -19,7 +19,8 @@ namespace {
 // A bitmap with file header, 40-byte header, `colours` grey entries and the
 // pixel bytes given (not necessarily as many as the header claims).
 Bytes bitmap(std::int32_t width, std::int32_t height, int bits, unsigned compression, const Bytes& pixels,
-             unsigned colours = 0) {
+             unsigned colours = 0)
+{
     Bytes b = {'B', 'M'};
     const std::uint32_t offset = 14 + 40 + 4 * colours;
     putLe32(b, offset + pixels.size());
@@ -36,7 +37,8 @@ Bytes bitmap(std::int32_t width, std::int32_t height, int bits, unsigned compres
     putLe32(b, 0);
     putLe32(b, colours);
     putLe32(b, 0);
-    for (unsigned i = 0; i < colours; ++i) b.insert(b.end(), {(unsigned char)i, (unsigned char)i, (unsigned char)i, 0});
+    for (unsigned i = 0; i < colours; ++i)
+        b.insert(b.end(), {(unsigned char)i, (unsigned char)i, (unsigned char)i, 0});
     b.insert(b.end(), pixels.begin(), pixels.end());
     return b;
 }
@@ -44,7 +46,8 @@ Bytes bitmap(std::int32_t width, std::int32_t height, int bits, unsigned compres
 using Decoder = ImageStatus (*)(const unsigned char*, std::size_t, ImageRGB**);
 
 // How `decode` ends on `file`; the picture, if any, is released.
-ImageStatus statusOf(Decoder decode, const Bytes& file) {
+ImageStatus statusOf(Decoder decode, const Bytes& file)
+{
     ImageRGB* image = nullptr;
     ImageStatus status = decode(file.data(), file.size(), &image);
     if (image) {
@@ -56,14 +59,16 @@ ImageStatus statusOf(Decoder decode, const Bytes& file) {
 ImageStatus dibStatus(const Bytes& file) { return statusOf(decodeDib, file); }
 ImageStatus sgiStatus(const Bytes& file) { return statusOf(decodeRgb, file); }
 
-BmpStatus bmpStatus(const Bytes& file) {
+BmpStatus bmpStatus(const Bytes& file)
+{
     ImageRGB image = {};
     BmpStatus status = decodeBmp(file.data(), file.size(), &image, nullptr);
     std::free(image.pixels);
     return status;
 }
 
-TEST(Bounds, DibRefusesPicturesOverThePixelLimitAndAbsurdHeaders) {
+TEST(Bounds, DibRefusesPicturesOverThePixelLimitAndAbsurdHeaders)
+{
     const Bytes row16384(16384 * 3, 0x40), row40000(40000 * 3, 0x40);
     EXPECT_EQ(dibStatus(bitmap(40000, 1, 24, 0, row40000)), IMAGE_OK);
     EXPECT_EQ(dibStatus(bitmap(1, 40000, 8, 0, Bytes(40000 * 4, 1), 2)), IMAGE_OK);
@@ -83,15 +88,16 @@ TEST(Bounds, DibRefusesPicturesOverThePixelLimitAndAbsurdHeaders) {
         EXPECT_NE(dibStatus(bitmap(w, h, 24, 0, row16384)), IMAGE_OK) << w << " x " << h;
 }
 
-TEST(Bounds, DibRunLengthStreamsStayInsideTheImage) {
+TEST(Bounds, DibRunLengthStreamsStayInsideTheImage)
+{
     // Runs past the row end, deltas past the image, absolute runs past the
     // file: refused or clipped, never written outside the picture.
     const Bytes streams[] = {
-        {255, 1, 255, 1, 255, 1, 0, 1},         // runs far wider than the row
-        {0, 2, 255, 255, 5, 1, 0, 1},           // a delta far beyond the image
-        {0, 200, 1, 2, 3},                      // an absolute run the file cuts
-        {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9, 1},   // more end-of-lines than rows
-        {3, 7, 3, 7},                           // no end-of-bitmap at all
+        {255, 1, 255, 1, 255, 1, 0, 1},        // runs far wider than the row
+        {0, 2, 255, 255, 5, 1, 0, 1},          // a delta far beyond the image
+        {0, 200, 1, 2, 3},                     // an absolute run the file cuts
+        {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9, 1},  // more end-of-lines than rows
+        {3, 7, 3, 7},                          // no end-of-bitmap at all
     };
     for (const Bytes& stream : streams) {
         dibStatus(bitmap(3, 2, 8, 1, stream, 2));   // RLE8, index 7 beyond the table
@@ -100,7 +106,8 @@ TEST(Bounds, DibRunLengthStreamsStayInsideTheImage) {
     }
 }
 
-TEST(Bounds, BmpRefusesPicturesOverThePixelLimitAndAbsurdHeaders) {
+TEST(Bounds, BmpRefusesPicturesOverThePixelLimitAndAbsurdHeaders)
+{
     EXPECT_EQ(bmpStatus(bitmap(40000, 1, 24, 0, Bytes(40000 * 3, 1))), BMP_OK);
     EXPECT_EQ(bmpStatus(bitmap(5000, 1, 8, 0, Bytes(5000, 1), 256)), BMP_OK);  // a row wider than 3072 bytes
     ImageRGB image = {};
@@ -116,7 +123,8 @@ TEST(Bounds, BmpRefusesPicturesOverThePixelLimitAndAbsurdHeaders) {
 }
 
 // An SGI header (big-endian) followed by `rest`.
-Bytes sgi(unsigned storage, unsigned xsize, unsigned ysize, unsigned zsize, const Bytes& rest) {
+Bytes sgi(unsigned storage, unsigned xsize, unsigned ysize, unsigned zsize, const Bytes& rest)
+{
     Bytes b;
     putBe16(b, 474);
     b.push_back(storage);
@@ -131,7 +139,8 @@ Bytes sgi(unsigned storage, unsigned xsize, unsigned ysize, unsigned zsize, cons
 }
 
 // Run-length tables for a one-row, one-channel picture.
-Bytes rowTable(std::uint32_t start, std::uint32_t length, const Bytes& packets) {
+Bytes rowTable(std::uint32_t start, std::uint32_t length, const Bytes& packets)
+{
     Bytes b;
     putBe32(b, start);
     putBe32(b, length);
@@ -139,7 +148,8 @@ Bytes rowTable(std::uint32_t start, std::uint32_t length, const Bytes& packets) 
     return b;
 }
 
-TEST(Bounds, SgiRefusesOversizedPicturesAndStraysOutsideTheFileOrRow) {
+TEST(Bounds, SgiRefusesOversizedPicturesAndStraysOutsideTheFileOrRow)
+{
     EXPECT_EQ(sgiStatus(sgi(0, 65535, 1, 3, Bytes(65535 * 3, 9))), IMAGE_OK);
     EXPECT_EQ(sgiStatus(sgi(0, 1, 65535, 1, Bytes(65535, 9))), IMAGE_OK);
     EXPECT_EQ(sgiStatus(sgi(0, 65535, 65535, 3, {})), IMAGE_OUT_OF_MEMORY);
@@ -151,10 +161,10 @@ TEST(Bounds, SgiRefusesOversizedPicturesAndStraysOutsideTheFileOrRow) {
     // packets expand beyond its 3 pixels: refused, never read or written
     // outside (the sanitizer build checks the "never").
     const Bytes strays[] = {
-        rowTable(0xFFFFFFF0u, 5, fine), rowTable(520, 0xFFFFFFFFu, fine), rowTable(0xFFFFFFFFu, 2, fine),
-        rowTable(520, 5, {0x7F, 9, 0}),           // a run of 127 into a row of 3
-        rowTable(520, 5, {0xFF, 1, 2, 3, 4}),     // a literal of 127 the row cannot hold
-        rowTable(520, 2, {0x83, 1, 2, 3, 0}),     // a literal longer than the stored row
+        rowTable(0xFFFFFFF0u, 5, fine),       rowTable(520, 0xFFFFFFFFu, fine),
+        rowTable(0xFFFFFFFFu, 2, fine),       rowTable(520, 5, {0x7F, 9, 0}),  // a run of 127 into a row of 3
+        rowTable(520, 5, {0xFF, 1, 2, 3, 4}),                                  // a literal of 127 the row cannot hold
+        rowTable(520, 2, {0x83, 1, 2, 3, 0}),                                  // a literal longer than the stored row
     };
     for (const Bytes& rest : strays) {
         ImageStatus status = sgiStatus(sgi(1, 3, 1, 1, rest));

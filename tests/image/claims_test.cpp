@@ -32,9 +32,11 @@ struct ChildRun {
 
 // Runs `load` in a forked child and measures how far it raised the child's
 // peak resident memory.  `load` returns whether the file was refused.
-ChildRun inChild(const std::function<bool()>& load) {
+ChildRun inChild(const std::function<bool()>& load)
+{
     int out[2];
-    if (pipe(out) != 0) return {};
+    if (pipe(out) != 0)
+        return {};
     const pid_t pid = fork();
     if (pid == 0) {
         close(out[0]);
@@ -53,7 +55,8 @@ ChildRun inChild(const std::function<bool()>& load) {
     const bool read = pid > 0 && ::read(out[0], result, sizeof result) == static_cast<ssize_t>(sizeof result);
     close(out[0]);
     int status = 0;
-    if (pid > 0) waitpid(pid, &status, 0);
+    if (pid > 0)
+        waitpid(pid, &status, 0);
     run.finished = read && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     run.refused = result[0] != 0;
     run.growthKb = result[1];
@@ -63,7 +66,8 @@ ChildRun inChild(const std::function<bool()>& load) {
 void writeBytes(const std::filesystem::path& path, const Bytes& bytes) { writeFileBytes(path, bytes); }
 
 // A bitmap with file header and 40-byte header, followed by `pixels`.
-Bytes bitmap(std::int32_t width, std::int32_t height, const Bytes& pixels) {
+Bytes bitmap(std::int32_t width, std::int32_t height, const Bytes& pixels)
+{
     Bytes b = {'B', 'M'};
     putLe32(b, 54 + static_cast<std::uint32_t>(pixels.size()));
     putLe32(b, 0);
@@ -73,13 +77,15 @@ Bytes bitmap(std::int32_t width, std::int32_t height, const Bytes& pixels) {
     putLe32(b, static_cast<std::uint32_t>(height));
     putLe16(b, 1);
     putLe16(b, 24);
-    for (int i = 0; i < 6; ++i) putLe32(b, 0);
+    for (int i = 0; i < 6; ++i)
+        putLe32(b, 0);
     b.insert(b.end(), pixels.begin(), pixels.end());
     return b;
 }
 
 // A big-endian SGI header of three channels, then `rest`.
-Bytes sgi(bool runLength, unsigned xsize, unsigned ysize, const Bytes& rest) {
+Bytes sgi(bool runLength, unsigned xsize, unsigned ysize, const Bytes& rest)
+{
     Bytes b;
     putBe16(b, 474);
     b.push_back(runLength ? 1 : 0);
@@ -93,15 +99,18 @@ Bytes sgi(bool runLength, unsigned xsize, unsigned ysize, const Bytes& rest) {
     return b;
 }
 
-bool dibRefuses(const std::filesystem::path& path) {
+bool dibRefuses(const std::filesystem::path& path)
+{
     ImageRGB* image = loadDibImage(path.c_str());
-    if (!image) return true;
+    if (!image)
+        return true;
     std::free(image->pixels);
     std::free(image);
     return false;
 }
 
-bool bmpRefuses(const std::filesystem::path& path) {
+bool bmpRefuses(const std::filesystem::path& path)
+{
     ImageRGB image = {};
     testing::internal::CaptureStdout();
     readBmp(path.c_str(), &image);
@@ -110,15 +119,18 @@ bool bmpRefuses(const std::filesystem::path& path) {
     return !image.pixels && printed == "Error reading BMP pixels\n";
 }
 
-bool sgiRefuses(const std::filesystem::path& path) {
+bool sgiRefuses(const std::filesystem::path& path)
+{
     ImageRGB* image = loadRgbImage(path.c_str());
-    if (!image) return true;
+    if (!image)
+        return true;
     std::free(image->pixels);
     std::free(image);
     return false;
 }
 
-bool ppmRefuses(const std::filesystem::path& path) {
+bool ppmRefuses(const std::filesystem::path& path)
+{
     int w = 0, h = 0;
     testing::internal::CaptureStderr();
     unsigned char* pixels = glmLoadPPM(path.c_str(), &w, &h);
@@ -127,7 +139,8 @@ bool ppmRefuses(const std::filesystem::path& path) {
     return pixels == nullptr;
 }
 
-TEST(Claims, SmallFilesClaimingHugePicturesAreRefusedWithoutTheMemory) {
+TEST(Claims, SmallFilesClaimingHugePicturesAreRefusedWithoutTheMemory)
+{
     TempDir dir;
     const auto path = [&](const char* name) { return dir.path / name; };
     // 612 bytes claiming 16384 x 16384 x 3, verbatim and run-length; and
@@ -145,8 +158,8 @@ TEST(Claims, SmallFilesClaimingHugePicturesAreRefusedWithoutTheMemory) {
     const struct {
         const char* name;
         bool (*refuses)(const std::filesystem::path&);
-    } cases[] = {{"verbatim.rgb", sgiRefuses}, {"rle.rgb", sgiRefuses},     {"zeroed.rgb", sgiRefuses},
-                 {"huge.bmp", dibRefuses},     {"huge.bmp", bmpRefuses},     {"topdown.bmp", dibRefuses},
+    } cases[] = {{"verbatim.rgb", sgiRefuses}, {"rle.rgb", sgiRefuses},  {"zeroed.rgb", sgiRefuses},
+                 {"huge.bmp", dibRefuses},     {"huge.bmp", bmpRefuses}, {"topdown.bmp", dibRefuses},
                  {"topdown.bmp", bmpRefuses},  {"huge.ppm", ppmRefuses}};
     for (const auto& c : cases) {
         const ChildRun run = inChild([&] { return c.refuses(path(c.name)); });
@@ -158,8 +171,10 @@ TEST(Claims, SmallFilesClaimingHugePicturesAreRefusedWithoutTheMemory) {
     // The measurement itself: touching 128 MiB shows.
     const ChildRun control = inChild([] {
         volatile unsigned char* block = static_cast<unsigned char*>(std::malloc(128 << 20));
-        if (!block) return false;
-        for (std::size_t i = 0; i < (128 << 20); i += 4096) block[i] = 1;
+        if (!block)
+            return false;
+        for (std::size_t i = 0; i < (128 << 20); i += 4096)
+            block[i] = 1;
         std::free(const_cast<unsigned char*>(block));
         return true;
     });
@@ -167,11 +182,13 @@ TEST(Claims, SmallFilesClaimingHugePicturesAreRefusedWithoutTheMemory) {
     EXPECT_GT(control.growthKb, PEAK_LIMIT_KB);
 }
 
-TEST(Claims, ShortFilesKeepBlackRowsOnlyWhileHalfTheRasterIsThere) {
+TEST(Claims, ShortFilesKeepBlackRowsOnlyWhileHalfTheRasterIsThere)
+{
     // 8 rows of 4 pixels (stride 12): 4 rows present are kept with black
     // rows above them, 3 are too few.
     Bytes rows;
-    for (int i = 0; i < 12 * 8; ++i) rows.push_back(static_cast<unsigned char>(i + 1));
+    for (int i = 0; i < 12 * 8; ++i)
+        rows.push_back(static_cast<unsigned char>(i + 1));
     TempDir dir;
     for (int present : {4, 3}) {
         const Bytes file = bitmap(4, 8, Bytes(rows.begin(), rows.begin() + 12 * present));
@@ -211,7 +228,8 @@ TEST(Claims, ShortFilesKeepBlackRowsOnlyWhileHalfTheRasterIsThere) {
 }
 
 // A row of 20000 pixels, every one different from its neighbours.
-Bytes wideRow() {
+Bytes wideRow()
+{
     Bytes rgb;
     for (int x = 0; x < 20000; ++x) {
         rgb.push_back(static_cast<unsigned char>(x));
@@ -221,13 +239,15 @@ Bytes wideRow() {
     return rgb;
 }
 
-TEST(Claims, PicturesTwentyThousandPixelsWideDecodeInEveryFormat) {
+TEST(Claims, PicturesTwentyThousandPixelsWideDecodeInEveryFormat)
+{
     const Bytes rgb = wideRow();
     TempDir dir;
     setImageErrorPopups(0);
 
     Bytes bgr;
-    for (std::size_t i = 0; i < rgb.size(); i += 3) bgr.insert(bgr.end(), {rgb[i + 2], rgb[i + 1], rgb[i]});
+    for (std::size_t i = 0; i < rgb.size(); i += 3)
+        bgr.insert(bgr.end(), {rgb[i + 2], rgb[i + 1], rgb[i]});
     writeBytes(dir.path / "wide.bmp", bitmap(20000, 1, bgr));
     ImageRGB* dib = loadDibImage((dir.path / "wide.bmp").c_str());
     ASSERT_NE(dib, nullptr);
@@ -248,7 +268,8 @@ TEST(Claims, PicturesTwentyThousandPixelsWideDecodeInEveryFormat) {
     // SGI verbatim: the three planes one after another.
     Bytes planes;
     for (int c = 0; c < 3; ++c)
-        for (std::size_t i = c; i < rgb.size(); i += 3) planes.push_back(rgb[i]);
+        for (std::size_t i = c; i < rgb.size(); i += 3)
+            planes.push_back(rgb[i]);
     // Run-length: literal packets of up to 127 bytes per channel row.
     Bytes tables, packets;
     const std::uint32_t dataAt = 512 + 3 * 8;
@@ -264,7 +285,8 @@ TEST(Claims, PicturesTwentyThousandPixelsWideDecodeInEveryFormat) {
         packets.push_back(0);
         lengths[c] = static_cast<std::uint32_t>(packets.size() - before);
     }
-    for (std::uint32_t length : lengths) putBe32(tables, length);
+    for (std::uint32_t length : lengths)
+        putBe32(tables, length);
     tables.insert(tables.end(), packets.begin(), packets.end());
     for (const Bytes& file : {sgi(false, 20000, 1, planes), sgi(true, 20000, 1, tables)}) {
         writeBytes(dir.path / "wide.rgb", file);

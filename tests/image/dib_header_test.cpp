@@ -33,7 +33,7 @@ Picture testPicture(int width, int height)
 
 struct Layout {
     std::uint32_t headerSize = 40;
-    int bits = 24;         // 24: blue, green, red bytes; 16 or 32: packed by `masks`
+    int bits = 24;           // 24: blue, green, red bytes; 16 or 32: packed by `masks`
     bool bitfields = false;  // BI_BITFIELDS: the masks are stored (in the header when it has room)
     std::uint32_t masks[4] = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};  // red, green, blue, alpha
     bool fileHeader = true;
@@ -168,8 +168,11 @@ TEST(DibHeaders, LongerHeadersDecodeLikeTheirFortyByteTwins)
             Layout plain24{.headerSize = size, .fileHeader = fileHeader};
             Layout plain32{.headerSize = size, .bits = 32, .fileHeader = fileHeader};
             // Masks in an unusual order, and an alpha channel that is dropped.
-            Layout masked32{.headerSize = size, .bits = 32, .bitfields = true,
-                            .masks = {0x0000FF00, 0xFF000000, 0x00FF0000, 0x000000FF}, .fileHeader = fileHeader};
+            Layout masked32{.headerSize = size,
+                            .bits = 32,
+                            .bitfields = true,
+                            .masks = {0x0000FF00, 0xFF000000, 0x00FF0000, 0x000000FF},
+                            .fileHeader = fileHeader};
             for (const Layout& l : {plain24, plain32, masked32}) {
                 SCOPED_TRACE("header " + std::to_string(size) + ", " + std::to_string(l.bits) + " bits" +
                              (l.bitfields ? ", masks" : "") + (fileHeader ? "" : ", no file header"));

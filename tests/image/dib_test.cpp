@@ -16,8 +16,8 @@ struct Loaded : LoadedFile {
     explicit Loaded(const Bytes& bytes) : LoadedFile(bytes, loadDibImage) {}
 };
 
-const Bytes sixPixels = {255, 0, 0, 0, 255, 0, 0, 0, 255,  // bottom row: red, green, blue
-                         10, 20, 30, 40, 50, 60, 70, 80, 90};
+const Bytes sixPixels = {255, 0,  0,  0,  255, 0,  0,  0,  255,  // bottom row: red, green, blue
+                         10,  20, 30, 40, 50,  60, 70, 80, 90};
 
 }  // namespace
 
@@ -48,7 +48,8 @@ TEST(DibLoader, PaletteFilesUseTheirTableAndBlackBeyondIt)
     std::vector<std::uint32_t> palette(16);
     for (int i = 0; i < 16; ++i)
         palette[i] = static_cast<std::uint32_t>(i * 0x100000 + i * 0x10 + 1);
-    Loaded l(buildBmp({.width = 4, .height = 1, .bits = 8, .clrUsed = 16, .palette = palette, .pixels = {0, 15, 200, 7}}));
+    Loaded l(
+        buildBmp({.width = 4, .height = 1, .bits = 8, .clrUsed = 16, .palette = palette, .pixels = {0, 15, 200, 7}}));
     ASSERT_NE(l.image, nullptr);
     EXPECT_EQ(l.pixels(), (Bytes{0, 0, 1, 0xF0, 0, 0xF1, 0, 0, 0, 0x70, 0, 0x71}));
 }
@@ -72,8 +73,8 @@ TEST(DibLoader, CoreHeaderAndBareInfoHeaderGiveTheSamePictureAsTheUsualFile)
     Loaded c(buildBmp(bare));
     ASSERT_NE(c.image, nullptr);
 
-    EXPECT_EQ(a.pixels(), (Bytes{0, 0, 0, 255, 128, 0, 0, 128, 255, 255, 255, 255,  //
-                                 255, 255, 255, 0, 128, 255, 255, 128, 0, 0, 0, 0}));
+    EXPECT_EQ(a.pixels(), (Bytes{0,   0,   0,   255, 128, 0,   0,   128, 255, 255, 255, 255,  //
+                                 255, 255, 255, 0,   128, 255, 255, 128, 0,   0,   0,   0}));
     EXPECT_EQ(b.pixels(), a.pixels());
     EXPECT_EQ(c.pixels(), a.pixels());
 }
@@ -85,7 +86,11 @@ TEST(DibLoader, SixteenAndThirtyTwoBitPixelsKeepFullIntensity)
     ASSERT_NE(a.image, nullptr);
     EXPECT_EQ(a.pixels(), (Bytes{255, 0, 0, 0, 132, 255}));
 
-    Loaded b(buildBmp({.width = 2, .height = 1, .bits = 16, .compression = 3, .masks = {0xF800, 0x07E0, 0x001F},
+    Loaded b(buildBmp({.width = 2,
+                       .height = 1,
+                       .bits = 16,
+                       .compression = 3,
+                       .masks = {0xF800, 0x07E0, 0x001F},
                        .pixels = {0xE0, 0x07, 0x1F, 0xF8}}));
     ASSERT_NE(b.image, nullptr);
     EXPECT_EQ(b.pixels(), (Bytes{0, 255, 0, 255, 0, 255}));
@@ -101,15 +106,20 @@ TEST(DibLoader, RunLengthStreamsClipRunsAndLeaveSkippedPixelsBlack)
     // Row 0: a run of 6 (clipped to 3); end of line; row 1: delta right 1,
     // then an absolute run of 3 (clipped); end of bitmap.
     const Bytes stream = {6, 1, 0, 0, 0, 2, 1, 0, 0, 3, 2, 3, 1, 0, 0, 1};
-    Loaded l(buildBmp({.width = 3, .height = 3, .bits = 8, .compression = 1, .clrUsed = 4, .palette = palette,
-                       .pixels = stream}));
+    Loaded l(buildBmp(
+        {.width = 3, .height = 3, .bits = 8, .compression = 1, .clrUsed = 4, .palette = palette, .pixels = stream}));
     ASSERT_NE(l.image, nullptr);
-    EXPECT_EQ(l.pixels(), (Bytes{255, 0, 0, 255, 0, 0, 255, 0, 0,  //
-                                 0, 0, 0, 0, 255, 0, 0, 0, 255,    //
-                                 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(l.pixels(), (Bytes{255, 0, 0, 255, 0,   0, 255, 0, 0,    //
+                                 0,   0, 0, 0,   255, 0, 0,   0, 255,  //
+                                 0,   0, 0, 0,   0,   0, 0,   0, 0}));
 
     // The same stream cut before its end-of-bitmap escape is refused.
-    Loaded cut(buildBmp({.width = 3, .height = 3, .bits = 8, .compression = 1, .clrUsed = 4, .palette = palette,
+    Loaded cut(buildBmp({.width = 3,
+                         .height = 3,
+                         .bits = 8,
+                         .compression = 1,
+                         .clrUsed = 4,
+                         .palette = palette,
                          .pixels = Bytes(stream.begin(), stream.begin() + 9)}));
     EXPECT_EQ(cut.image, nullptr);
     EXPECT_EQ(cut.boxes.texts, Texts{"Image file conversion error."});
@@ -153,8 +163,8 @@ TEST(DibLoader, WindowsNamesFindTheFileWhateverTheirCase)
 {
     TempDir dir;
     std::filesystem::create_directory(dir.path / "image");
-    writeFileBytes(dir.path / "image" / "Saturn.bmp", buildBmp({.width = 3, .height = 2, .bits = 24,
-                                                                .pixels = rows24(3, 2, sixPixels)}));
+    writeFileBytes(dir.path / "image" / "Saturn.bmp",
+                   buildBmp({.width = 3, .height = 2, .bits = 24, .pixels = rows24(3, 2, sixPixels)}));
     const auto cwd = std::filesystem::current_path();
     std::filesystem::current_path(dir.path);
     RecordedBoxes boxes;

@@ -12,18 +12,24 @@
 
 namespace {
 
-TEST(Regressions, EverySavedInputRunsCleanly) {
+TEST(Regressions, EverySavedInputRunsCleanly)
+{
     int replayed = 0;
     for (const auto& entry : std::filesystem::directory_iterator(testDataDir() / "regressions")) {
         const std::string name = entry.path().filename().string();
         const Bytes bytes = readFileBytes(entry.path());
         const std::string target = name.substr(0, name.find('-'));
         const char* problem = nullptr;
-        if (target == "dib") problem = workoutDib(bytes.data(), bytes.size());
-        else if (target == "bmp") problem = workoutBmp(bytes.data(), bytes.size());
-        else if (target == "sgi") problem = workoutSgi(bytes.data(), bytes.size());
-        else if (target == "ppm" || target == "obj") continue;  // the model tests replay these
-        else ADD_FAILURE() << name << ": no target of that name";
+        if (target == "dib")
+            problem = workoutDib(bytes.data(), bytes.size());
+        else if (target == "bmp")
+            problem = workoutBmp(bytes.data(), bytes.size());
+        else if (target == "sgi")
+            problem = workoutSgi(bytes.data(), bytes.size());
+        else if (target == "ppm" || target == "obj")
+            continue;  // the model tests replay these
+        else
+            ADD_FAILURE() << name << ": no target of that name";
         EXPECT_EQ(problem, nullptr) << name << ": " << problem;
         ++replayed;
     }
@@ -31,10 +37,14 @@ TEST(Regressions, EverySavedInputRunsCleanly) {
 }
 
 // The seed files are valid inputs: each one passes its target's checks.
-TEST(Regressions, EverySeedRunsCleanly) {
-    for (const SampleFile& f : dibSamples()) EXPECT_EQ(workoutDib(f.bytes.data(), f.bytes.size()), nullptr) << f.name;
-    for (const SampleFile& f : bmpSamples()) EXPECT_EQ(workoutBmp(f.bytes.data(), f.bytes.size()), nullptr) << f.name;
-    for (const SampleFile& f : sgiSamples()) EXPECT_EQ(workoutSgi(f.bytes.data(), f.bytes.size()), nullptr) << f.name;
+TEST(Regressions, EverySeedRunsCleanly)
+{
+    for (const SampleFile& f : dibSamples())
+        EXPECT_EQ(workoutDib(f.bytes.data(), f.bytes.size()), nullptr) << f.name;
+    for (const SampleFile& f : bmpSamples())
+        EXPECT_EQ(workoutBmp(f.bytes.data(), f.bytes.size()), nullptr) << f.name;
+    for (const SampleFile& f : sgiSamples())
+        EXPECT_EQ(workoutSgi(f.bytes.data(), f.bytes.size()), nullptr) << f.name;
 }
 
 }  // namespace

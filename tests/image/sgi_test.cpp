@@ -149,8 +149,8 @@ TEST(SgiLoader, BadFilesAreRefusedWithTheirMessage)
     RecordedBoxes boxes;
     EXPECT_EQ(loadRgbImage("missing.rgb"), nullptr);
     EXPECT_EQ(loadRgbImageW(L"missing\u00e9.rgb"), nullptr);
-    EXPECT_EQ(boxes.texts, (Texts{"Failed to open image file missing.rgb.\n",
-                                  "Failed to open image file missing\u00e9.rgb.\n"}));
+    EXPECT_EQ(boxes.texts,
+              (Texts{"Failed to open image file missing.rgb.\n", "Failed to open image file missing\u00e9.rgb.\n"}));
 }
 
 TEST(SgiLoader, StepsReadRowsAndTablesWithinTheFile)

@@ -136,8 +136,8 @@ TEST_F(TextureSet, AllPicturesPresentGiveEveryTextureItsImageAndTheDrawingState)
     GLint mode = 0;
     glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
     EXPECT_EQ(mode, GL_REPLACE);
-    for (GLenum cap : {GL_TEXTURE_2D, GL_CULL_FACE, GL_COLOR_MATERIAL, GL_LIGHTING, GL_LIGHT0, GL_NORMALIZE,
-                       GL_DEPTH_TEST})
+    for (GLenum cap :
+         {GL_TEXTURE_2D, GL_CULL_FACE, GL_COLOR_MATERIAL, GL_LIGHTING, GL_LIGHT0, GL_NORMALIZE, GL_DEPTH_TEST})
         EXPECT_TRUE(glIsEnabled(cap)) << cap;
     GLint polygon[2] = {};
     glGetIntegerv(GL_POLYGON_MODE, polygon);
@@ -219,23 +219,22 @@ TEST_F(TextureSet, CallsFollowTheStartUpOrder)
         expected.push_back("glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR)");
         expected.push_back(image("3", slotSizes[slot].width, slotSizes[slot].height));
     }
-    for (const char* line : {"glEnable(GL_TEXTURE_2D)", "glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE)",
-                             "glBindTexture(GL_TEXTURE_2D, 18)",
-                             "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST)",
-                             "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST)",
-                             "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT)",
-                             "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT)",
-                             "glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE)"})
+    for (const char* line :
+         {"glEnable(GL_TEXTURE_2D)", "glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE)",
+          "glBindTexture(GL_TEXTURE_2D, 18)", "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST)",
+          "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST)",
+          "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT)",
+          "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT)",
+          "glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE)"})
         expected.push_back(line);
     expected.push_back(image("GL_RGB", 1024, 1024));
-    for (const char* line :
-         {"glEnable(GL_CULL_FACE)", "glEnable(GL_COLOR_MATERIAL)", "glEnable(GL_LIGHTING)", "glEnable(GL_LIGHT0)",
-          "glEnable(GL_NORMALIZE)", "glEnable(GL_TEXTURE_2D)", "glEnable(GL_DEPTH_TEST)",
-          "glPolygonMode(GL_FRONT, GL_FILL)", "glPassThrough(1)",
-          "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT)",
-          "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR)",
-          "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR)",
-          "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT)"})
+    for (const char* line : {"glEnable(GL_CULL_FACE)", "glEnable(GL_COLOR_MATERIAL)", "glEnable(GL_LIGHTING)",
+                             "glEnable(GL_LIGHT0)", "glEnable(GL_NORMALIZE)", "glEnable(GL_TEXTURE_2D)",
+                             "glEnable(GL_DEPTH_TEST)", "glPolygonMode(GL_FRONT, GL_FILL)", "glPassThrough(1)",
+                             "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT)",
+                             "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR)",
+                             "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR)",
+                             "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT)"})
         expected.push_back(line);
     for (int list = 1; list <= TEXTURE_SLOT_COUNT; ++list) {
         expected.push_back("glNewList(" + std::to_string(list) + ", GL_COMPILE)");

@@ -19,15 +19,18 @@ std::vector<std::string> boxes;
 void recordBox(const char* caption, const char* text) { boxes.push_back(std::string(caption) + "|" + text); }
 
 struct RecordBoxes {
-    RecordBoxes() {
+    RecordBoxes()
+    {
         boxes.clear();
         setMessageBoxRecorder(recordBox);
     }
     ~RecordBoxes() { setMessageBoxRecorder(nullptr); }
 };
 
-void freeImage(ImageRGB* image) {
-    if (!image) return;
+void freeImage(ImageRGB* image)
+{
+    if (!image)
+        return;
     std::free(image->pixels);
     std::free(image);
 }
@@ -35,8 +38,8 @@ void freeImage(ImageRGB* image) {
 // Runs `load` on every prefix of `file` written to disk; each call must give
 // a picture and no box, or null and exactly one box with an allowed text.
 template <typename Load>
-void everyPrefixOnDisk(const SampleFile& file, const std::set<std::string>& allowed, Load load,
-                       std::size_t first = 0) {
+void everyPrefixOnDisk(const SampleFile& file, const std::set<std::string>& allowed, Load load, std::size_t first = 0)
+{
     TempDir dir;
     const std::filesystem::path path = dir.path / file.name;
     RecordBoxes recorder;
@@ -54,7 +57,8 @@ void everyPrefixOnDisk(const SampleFile& file, const std::set<std::string>& allo
     }
 }
 
-TEST(TruncatedFiles, DibLoaderShowsOneMessageOrLoads) {
+TEST(TruncatedFiles, DibLoaderShowsOneMessageOrLoads)
+{
     const std::set<std::string> allowed = {"Error|Unknown DIB file format.", "Error|Image file conversion error."};
     for (const SampleFile& file : dibSamples())
         if (file.name == "8bit_rle8_14x4.bmp" || file.name == "24bit_5x3.bmp" || file.name == "4bit_core_7x3.bmp")
@@ -68,14 +72,16 @@ TEST(TruncatedFiles, DibLoaderShowsOneMessageOrLoads) {
     EXPECT_EQ(boxes[0], "Error|Failed to open DIB file " + (dir.path / "empty.bmp").string() + ".\n");
 }
 
-TEST(TruncatedFiles, SgiLoaderShowsOneMessageOrLoads) {
+TEST(TruncatedFiles, SgiLoaderShowsOneMessageOrLoads)
+{
     const std::set<std::string> allowed = {"Error|Invalid rgb file."};
     for (const SampleFile& file : sgiSamples())
         if (file.name == "rle_be_3ch.rgb" || file.name == "verbatim_le_4ch.rgb")
             everyPrefixOnDisk(file, allowed, loadRgbImage);
 }
 
-TEST(TruncatedFiles, BmpReaderPrintsItsLinesAndKeepsTheRecordSound) {
+TEST(TruncatedFiles, BmpReaderPrintsItsLinesAndKeepsTheRecordSound)
+{
     const SampleFile file = bmpSamples()[2];  // 8-bit, palettised
     TempDir dir;
     const std::filesystem::path path = dir.path / file.name;

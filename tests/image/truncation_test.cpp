@@ -14,19 +14,21 @@
 
 namespace {
 
-void freeImage(ImageRGB* image) {
-    if (!image) return;
+void freeImage(ImageRGB* image)
+{
+    if (!image)
+        return;
     std::free(image->pixels);
     std::free(image);
 }
 
-std::vector<SampleFile> dibFiles() {
+std::vector<SampleFile> dibFiles()
+{
     std::vector<SampleFile> files = dibSamples();
-    for (SampleFile& f : bitmapSuiteFiles({"good/pal1.bmp", "good/pal4rle.bmp", "good/pal8rle.bmp",
-                                           "good/pal8os2.bmp", "good/rgb16-565.bmp", "good/rgb24.bmp",
-                                           "good/pal8topdown.bmp", "good/rgb32bf.bmp", "good/pal8v5.bmp",
-                                           "questionable/pal8rletrns.bmp", "questionable/rgb32h52.bmp",
-                                           "questionable/rgba32h56.bmp"}))
+    for (SampleFile& f : bitmapSuiteFiles({"good/pal1.bmp", "good/pal4rle.bmp", "good/pal8rle.bmp", "good/pal8os2.bmp",
+                                           "good/rgb16-565.bmp", "good/rgb24.bmp", "good/pal8topdown.bmp",
+                                           "good/rgb32bf.bmp", "good/pal8v5.bmp", "questionable/pal8rletrns.bmp",
+                                           "questionable/rgb32h52.bmp", "questionable/rgba32h56.bmp"}))
         files.push_back(std::move(f));
     return files;
 }
@@ -37,7 +39,8 @@ using Decoder = ImageStatus (*)(const unsigned char*, std::size_t, ImageRGB**);
 // or is refused with one of the `refusals` and nothing handed out.
 // `refusedUpTo`: prefixes up to this length must be refused.
 void everyPrefix(const std::vector<SampleFile>& files, Decoder decode, std::vector<ImageStatus> refusals,
-                 std::size_t refusedUpTo) {
+                 std::size_t refusedUpTo)
+{
     for (const SampleFile& file : files) {
         ImageRGB* full = nullptr;
         ASSERT_EQ(decode(file.bytes.data(), file.bytes.size(), &full), IMAGE_OK) << file.name;
@@ -63,28 +66,31 @@ void everyPrefix(const std::vector<SampleFile>& files, Decoder decode, std::vect
     }
 }
 
-TEST(Truncation, DibEveryPrefixIsRefusedOrDecoded) {
+TEST(Truncation, DibEveryPrefixIsRefusedOrDecoded)
+{
     // A bitmap needs at least its 12-byte core header.
     everyPrefix(dibFiles(), decodeDib, {IMAGE_UNKNOWN_FORMAT, IMAGE_CONVERSION_ERROR}, 11);
 }
 
-TEST(Truncation, SgiEveryPrefixIsRefusedOrDecoded) {
+TEST(Truncation, SgiEveryPrefixIsRefusedOrDecoded)
+{
     // Missing bytes read as zero: without the channel count's low byte
     // (offset 10 or 11) the picture has no channels.
     everyPrefix(sgiSamples(), decodeRgb, {IMAGE_INVALID_RGB}, 10);
 }
 
-std::vector<SampleFile> bmpFiles() {
+std::vector<SampleFile> bmpFiles()
+{
     std::vector<SampleFile> files = bmpSamples();
-    for (SampleFile& f :
-         bitmapSuiteFiles({"good/pal8.bmp", "good/pal8w125.bmp", "good/rgb24.bmp", "good/pal8-0.bmp"}))
+    for (SampleFile& f : bitmapSuiteFiles({"good/pal8.bmp", "good/pal8w125.bmp", "good/rgb24.bmp", "good/pal8-0.bmp"}))
         files.push_back(std::move(f));
     return files;
 }
 
 // The sky reader's status follows from where the file ends: the signature,
 // the file header, the info header, then whole rows of pixels.
-TEST(Truncation, BmpEveryPrefixFailsAtTheRightStep) {
+TEST(Truncation, BmpEveryPrefixFailsAtTheRightStep)
+{
     for (const SampleFile& file : bmpFiles()) {
         ImageRGB full = {};
         BmpHeaderInfo info = {};
@@ -96,15 +102,15 @@ TEST(Truncation, BmpEveryPrefixFailsAtTheRightStep) {
             Prefix prefix(file.bytes, n);
             ImageRGB image = {};
             BmpStatus status = decodeBmp(prefix.data, prefix.size, &image, nullptr);
-            BmpStatus expected = n < 2    ? BMP_NOT_BMP
-                               : n < 14   ? BMP_SHORT_FILE_HEADER
-                               : n < 54   ? BMP_SHORT_INFO_HEADER
-                               : n < pixelEnd ? BMP_SHORT_PIXELS
-                                              : BMP_OK;
+            BmpStatus expected = n < 2          ? BMP_NOT_BMP
+                                 : n < 14       ? BMP_SHORT_FILE_HEADER
+                                 : n < 54       ? BMP_SHORT_INFO_HEADER
+                                 : n < pixelEnd ? BMP_SHORT_PIXELS
+                                                : BMP_OK;
             ASSERT_EQ(status, expected) << file.name << " cut at " << n;
             // Less than half of the rows: refused without pixels.
-            if (status == BMP_SHORT_PIXELS && 2 * (n - std::min(n, std::size_t{info.pixelOffset})) <
-                                                  stride * std::size_t(full.height)) {
+            if (status == BMP_SHORT_PIXELS &&
+                2 * (n - std::min(n, std::size_t{info.pixelOffset})) < stride * std::size_t(full.height)) {
                 ASSERT_EQ(image.pixels, nullptr) << file.name << " cut at " << n;
             } else if (status == BMP_SHORT_PIXELS) {
                 ASSERT_NE(image.pixels, nullptr);

@@ -256,8 +256,8 @@ add_executable(image_only image_only.cpp)
 target_link_libraries(image_only PRIVATE SolarSystem::image)
 )");
     const fs::path build = project / "build";
-    CommandOutput out = run("cmake -S " + quoted(project) + " -B " + quoted(build) + " -DCMAKE_PREFIX_PATH=" +
-                     quoted(prefix) + " && cmake --build " + quoted(build));
+    CommandOutput out = run("cmake -S " + quoted(project) + " -B " + quoted(build) +
+                            " -DCMAKE_PREFIX_PATH=" + quoted(prefix) + " && cmake --build " + quoted(build));
     ASSERT_EQ(out.status, 0) << out.text;
 
     out = run(quoted(build / "consumer") + " " + quoted(project / "tetra.obj") + " " + quoted(project / "flat.bmp"));
@@ -286,8 +286,8 @@ TEST_F(Installed, ProgramsOfOtherPeopleBuildWithPkgConfig)
     writeSamples(project);
     writeFile(project / "main.cpp", consumerSource);
     const std::string pc = "PKG_CONFIG_PATH=" + quoted(prefix / "lib/pkgconfig") + " pkg-config";
-    const CommandOutput out = run("c++ -o " + quoted(project / "consumer") + " " + quoted(project / "main.cpp") + " $(" +
-                           pc + " --cflags --libs solar-system-image solar-system-model)");
+    const CommandOutput out = run("c++ -o " + quoted(project / "consumer") + " " + quoted(project / "main.cpp") +
+                                  " $(" + pc + " --cflags --libs solar-system-image solar-system-model)");
     ASSERT_EQ(out.status, 0) << out.text;
     const CommandOutput ran =
         run(quoted(project / "consumer") + " " + quoted(project / "tetra.obj") + " " + quoted(project / "flat.bmp"));
@@ -305,7 +305,7 @@ TEST_F(Installed, PublicHeadersCompileOnTheirOwn)
         // Included first and alone, as a consumer's file would.
         const std::string name = fs::relative(entry.path(), include).string();
         const CommandOutput out = run("echo '#include \"" + name + "\"' | c++ -std=c++17 -Wall -Wextra -Werror " +
-                               "-fsyntax-only -x c++ -I " + quoted(include) + " -");
+                                      "-fsyntax-only -x c++ -I " + quoted(include) + " -");
         EXPECT_EQ(out.status, 0) << entry.path() << "\n" << out.text;
     }
     EXPECT_EQ(headers, 3);
@@ -332,7 +332,8 @@ TEST(DebianPackage, CarriesItsDependsAndFilesAndRunsWhereverExtracted)
     char pattern[] = "/tmp/solar-deb-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     const fs::path dir = pattern;
-    CommandOutput out = run("cd " + quoted(dir) + " && cpack -G DEB --config " + quoted(fs::path(BUILD_DIR) / "CPackConfig.cmake"));
+    CommandOutput out =
+        run("cd " + quoted(dir) + " && cpack -G DEB --config " + quoted(fs::path(BUILD_DIR) / "CPackConfig.cmake"));
     ASSERT_EQ(out.status, 0) << out.text;
     const fs::path deb = dir / ("solar-system_" + std::string(PROJECT_VERSION) + "_amd64.deb");
     ASSERT_TRUE(fs::exists(deb)) << out.text;

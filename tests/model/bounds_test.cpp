@@ -14,7 +14,8 @@
 
 namespace {
 
-TEST(Bounds, PpmRefusesPicturesOverThePixelLimitAndShortRastersBeforeAllocating) {
+TEST(Bounds, PpmRefusesPicturesOverThePixelLimitAndShortRastersBeforeAllocating)
+{
     auto parse = [](const std::string& header, std::size_t rasterBytes, std::string* message) {
         Bytes file(header.begin(), header.end());
         file.resize(file.size() + rasterBytes, 7);
@@ -34,32 +35,48 @@ TEST(Bounds, PpmRefusesPicturesOverThePixelLimitAndShortRastersBeforeAllocating)
     EXPECT_EQ(message, "PPM raster shorter than 16384 x 16384 pixels");
 }
 
-GlmMesh* parseObj(const std::string& text, GlmReadError* error) {
+GlmMesh* parseObj(const std::string& text, GlmReadError* error)
+{
     GlmReadOptions options;
     options.threads = 1;
     return glmParseOBJ(text.data(), text.size(), "hostile.obj", &options, error);
 }
 
-TEST(Bounds, ObjRefusesReferencesOutsideTheirArrays) {
+TEST(Bounds, ObjRefusesReferencesOutsideTheirArrays)
+{
     // The first corner decides the form of the face's corners.
-    const char* faces[] = {"1 2 0", "1 2 4", "1 2 -4", "1 2 4294967295", "1 2 4294967296", "1 2 -4294967296",
-                           "1 2 99999999999999999999", "1 2 -2147483648", "1 2 2147483648", "1/1 2/1 3/2",
-                           "1/1/1 2/1/1 3/1/2", "1//1 2//1 3//2", "1/0/1 2/1/1 3/1/1", "1/1 2/1 3/-2"};
+    const char* faces[] = {"1 2 0",
+                           "1 2 4",
+                           "1 2 -4",
+                           "1 2 4294967295",
+                           "1 2 4294967296",
+                           "1 2 -4294967296",
+                           "1 2 99999999999999999999",
+                           "1 2 -2147483648",
+                           "1 2 2147483648",
+                           "1/1 2/1 3/2",
+                           "1/1/1 2/1/1 3/1/2",
+                           "1//1 2//1 3//2",
+                           "1/0/1 2/1/1 3/1/1",
+                           "1/1 2/1 3/-2"};
     for (const char* ref : faces) {
         const std::string text = "v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvn 0 0 1\nf 1 2 3\nf " + std::string(ref) + "\n";
         GlmReadError error;
         GlmMesh* model = parseObj(text, &error);
-        if (model) glmDestroy(model);
+        if (model)
+            glmDestroy(model);
         EXPECT_EQ(model, nullptr) << ref;
         EXPECT_EQ(error.kind, GLM_READ_BAD_REFERENCE) << ref;
         EXPECT_NE(std::strstr(error.message, "hostile.obj"), nullptr) << error.message;
     }
 }
 
-TEST(Bounds, ObjCountsFollowTheTextAndLongLinesStayWhole) {
+TEST(Bounds, ObjCountsFollowTheTextAndLongLinesStayWhole)
+{
     // One face line of 200,000 corners: 199,998 triangles, nothing more.
     std::string fan = "v 0 0 0\nf";
-    for (int i = 0; i < 200000; ++i) fan += " 1";
+    for (int i = 0; i < 200000; ++i)
+        fan += " 1";
     fan += "\n";
     GlmReadError error;
     GlmMesh* model = parseObj(fan, &error);

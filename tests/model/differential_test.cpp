@@ -13,7 +13,8 @@
 
 namespace {
 
-void compareOnFile(const std::string& path, unsigned seed) {
+void compareOnFile(const std::string& path, unsigned seed)
+{
     std::string oracleError;
     GlmMesh* expected = nullptr;
     std::string expectedOut = captureStdout([&] { expected = oracleReadOBJ(path.c_str(), &oracleError); });
@@ -35,27 +36,33 @@ void compareOnFile(const std::string& path, unsigned seed) {
             EXPECT_EQ(error.message, oracleError) << "seed " << seed << " chunk " << chunk;
         }
     }
-    if (expected) glmDestroy(expected);
+    if (expected)
+        glmDestroy(expected);
 }
 
-TEST(GlmDifferential, RandomFilesReadExactlyAsTheReference) {
+TEST(GlmDifferential, RandomFilesReadExactlyAsTheReference)
+{
     TempDir dir;
     for (unsigned seed = 1; seed <= 400; seed++) {
         std::mt19937 rng(seed);
         bool materials = seed % 3 != 0;
         bool bad = seed % 5 == 0;
-        if (materials) writeFile(dir.file("lib.mtl"), randomMtl(rng));
+        if (materials)
+            writeFile(dir.file("lib.mtl"), randomMtl(rng));
         std::string path = dir.file("model" + std::to_string(seed % 7) + ".obj");
         writeFile(path, randomObj(rng, materials, bad));
         compareOnFile(path, seed);
-        if (HasFatalFailure()) return;
+        if (HasFatalFailure())
+            return;
     }
 }
 
-TEST(GlmDifferential, FaceStatementsRunningAcrossLinesAndPieces) {
+TEST(GlmDifferential, FaceStatementsRunningAcrossLinesAndPieces)
+{
     TempDir dir;
     std::string text;
-    for (int i = 0; i < 40; i++) text += "v " + std::to_string(i) + " 1 2\n";
+    for (int i = 0; i < 40; i++)
+        text += "v " + std::to_string(i) + " 1 2\n";
     for (int i = 0; i < 30; i++) {
         text += "f 1 2\n3 4\n";  // corners continued on the next line
         text += "f\n\n5 6 7\n";  // first corner on a later line
@@ -66,9 +73,10 @@ TEST(GlmDifferential, FaceStatementsRunningAcrossLinesAndPieces) {
     // A face keyword at a line's end takes the next line's keyword as its
     // first corner: wherever the pieces are cut, the reading is the same.
     for (int pad = 0; pad < 90; pad += 3) {
-        std::string padded = "v 1 2 3\n#" + std::string(static_cast<std::size_t>(pad), 'x') +
-                             "\nv 1 2 3\nv 1 2 3\nf 1 2 3 f\nvp 1 2\n";
-        for (int i = 0; i < 20; i++) padded += "v 1 1 1\n";
+        std::string padded =
+            "v 1 2 3\n#" + std::string(static_cast<std::size_t>(pad), 'x') + "\nv 1 2 3\nv 1 2 3\nf 1 2 3 f\nvp 1 2\n";
+        for (int i = 0; i < 20; i++)
+            padded += "v 1 1 1\n";
         writeFile(dir.file("eaten.obj"), padded);
         compareOnFile(dir.file("eaten.obj"), static_cast<unsigned>(pad));
     }
@@ -76,7 +84,8 @@ TEST(GlmDifferential, FaceStatementsRunningAcrossLinesAndPieces) {
 
 // Arrays that outgrow 1 MiB move into a block sized by the text: the
 // entries read before the move, and those after, all end up in place.
-TEST(GlmDifferential, ArraysPastOneMebibyteReadAsTheReference) {
+TEST(GlmDifferential, ArraysPastOneMebibyteReadAsTheReference)
+{
     TempDir dir;
     std::mt19937 rng(7);
     std::uniform_real_distribution<float> coordinate(-100.0f, 100.0f);
@@ -95,8 +104,8 @@ TEST(GlmDifferential, ArraysPastOneMebibyteReadAsTheReference) {
     text += "g second\n";
     for (int i = 1; i + 3 <= vertices; i += 3) {
         const int a = i, t = 1 + i / 4;
-        std::snprintf(line, sizeof line, "f %d/%d/%d %d/%d/%d %d/%d/%d %d/%d/%d\n", a, t, t, a + 1, t, t, a + 2, t,
-                      t, a == 1 ? 5 : a - 1, t, t);
+        std::snprintf(line, sizeof line, "f %d/%d/%d %d/%d/%d %d/%d/%d %d/%d/%d\n", a, t, t, a + 1, t, t, a + 2, t, t,
+                      a == 1 ? 5 : a - 1, t, t);
         text += line;
     }
     const std::string path = dir.file("large.obj");
@@ -117,18 +126,34 @@ TEST(GlmDifferential, ArraysPastOneMebibyteReadAsTheReference) {
     glmDestroy(expected);
 }
 
-TEST(GlmScan, FloatsRoundAsStrtofDoes) {
+TEST(GlmScan, FloatsRoundAsStrtofDoes)
+{
     std::mt19937 rng(11);
-    std::vector<std::string> texts = {"16777217", "16777219", "0.1", "3.4028235e38", "3.4028236e38", "1e-45",
-                                      "7e-46", "1.17549435e-38", "-0", "1.00000005960464477539062500001",
-                                      "1.000000059604644775390625", "9007199254740993", "2.5e-7", "1e22",
-                                      "1e23", "123456789012345", "0.000001", "4.9406564584124654e-324"};
+    std::vector<std::string> texts = {"16777217",
+                                      "16777219",
+                                      "0.1",
+                                      "3.4028235e38",
+                                      "3.4028236e38",
+                                      "1e-45",
+                                      "7e-46",
+                                      "1.17549435e-38",
+                                      "-0",
+                                      "1.00000005960464477539062500001",
+                                      "1.000000059604644775390625",
+                                      "9007199254740993",
+                                      "2.5e-7",
+                                      "1e22",
+                                      "1e23",
+                                      "123456789012345",
+                                      "0.000001",
+                                      "4.9406564584124654e-324"};
     char buf[64];
     for (int i = 0; i < 200000; i++) {
         std::uint32_t bits = static_cast<std::uint32_t>(rng());
         float f;
         std::memcpy(&f, &bits, 4);
-        if (!std::isfinite(f)) continue;
+        if (!std::isfinite(f))
+            continue;
         // Exact midpoints between neighbours, and numbers printed short and long.
         double mid = (static_cast<double>(f) + static_cast<double>(std::nextafter(f, INFINITY))) / 2;
         std::snprintf(buf, sizeof buf, "%.*g", static_cast<int>(rng() % 17) + 1, i % 2 ? mid : f);

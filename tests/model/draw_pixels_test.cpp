@@ -16,10 +16,10 @@ namespace {
 
 constexpr int SIZE = 96;
 
-
 class DrawPixels : public testing::Test {
 protected:
-    static void SetUpTestSuite() {
+    static void SetUpTestSuite()
+    {
         int argc = 1;
         char name[] = "draw_pixels_test";
         char* argv[] = {name, nullptr};
@@ -45,7 +45,8 @@ protected:
 
         // A 4 x 4 checker texture so that texture coordinates show.
         unsigned char texels[4 * 4 * 3];
-        for (int i = 0; i < 16; ++i) std::fill_n(&texels[3 * i], 3, ((i ^ (i / 4)) & 1) ? 255 : 40);
+        for (int i = 0; i < 16; ++i)
+            std::fill_n(&texels[3 * i], 3, ((i ^ (i / 4)) & 1) ? 255 : 40);
         glGenTextures(1, &texture);
         glBindTexture(GL_TEXTURE_2D, texture);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
@@ -56,20 +57,23 @@ protected:
         model = makeUvSphere(10, 14);
         addMaterials(model, 3);
         unsigned material = 0;
-        for (GlmFaceGroup* g = model->groupList; g; g = g->next) g->materialIndex = material++ % 3;
+        for (GlmFaceGroup* g = model->groupList; g; g = g->next)
+            g->materialIndex = material++ % 3;
         glmFaceNormals(model);
         glmVertexNormals(model, 60);
         glmSphereUVs(model);
     }
 
-    static void TearDownTestSuite() {
+    static void TearDownTestSuite()
+    {
         glmDestroy(model);
         glDeleteTextures(1, &texture);
     }
 
     // Lighting and texturing as the mode needs them; the library leaves
     // both to its caller.
-    static void prepare(unsigned mode) {
+    static void prepare(unsigned mode)
+    {
         glClearColor(0.1f, 0.2f, 0.3f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glColor3f(1, 1, 1);
@@ -85,28 +89,33 @@ protected:
         }
     }
 
-    static std::vector<unsigned char> pixels() {
+    static std::vector<unsigned char> pixels()
+    {
         std::vector<unsigned char> p(SIZE * SIZE * 3);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, 0, SIZE, SIZE, GL_RGB, GL_UNSIGNED_BYTE, p.data());
         return p;
     }
 
-    static std::vector<unsigned char> drawn(unsigned mode) {
+    static std::vector<unsigned char> drawn(unsigned mode)
+    {
         prepare(mode);
         glmDraw(model, mode);
         return pixels();
     }
 
-    static std::vector<unsigned char> replayed(unsigned list, unsigned mode) {
+    static std::vector<unsigned char> replayed(unsigned list, unsigned mode)
+    {
         prepare(mode);
         glCallList(list);
         return pixels();
     }
 
-    static size_t distinctColours(const std::vector<unsigned char>& p) {
+    static size_t distinctColours(const std::vector<unsigned char>& p)
+    {
         std::vector<unsigned> colours;
-        for (size_t i = 0; i < p.size(); i += 3) colours.push_back(p[i] << 16 | p[i + 1] << 8 | p[i + 2]);
+        for (size_t i = 0; i < p.size(); i += 3)
+            colours.push_back(p[i] << 16 | p[i + 1] << 8 | p[i + 2]);
         std::sort(colours.begin(), colours.end());
         return std::unique(colours.begin(), colours.end()) - colours.begin();
     }
@@ -117,7 +126,8 @@ protected:
 
 }  // namespace
 
-TEST_F(DrawPixels, ReplayDrawsTheSamePixelsInEveryMode) {
+TEST_F(DrawPixels, ReplayDrawsTheSamePixelsInEveryMode)
+{
     const unsigned modes[] = {MODE_PLAIN,
                               MODE_FLAT,
                               MODE_SMOOTH,
@@ -137,11 +147,13 @@ TEST_F(DrawPixels, ReplayDrawsTheSamePixelsInEveryMode) {
         lists.push_back(list);
         EXPECT_TRUE(replayed(list, mode) == immediate) << "mode " << mode;
     }
-    for (unsigned list : lists) glDeleteLists(list, 1);
+    for (unsigned list : lists)
+        glDeleteLists(list, 1);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-TEST_F(DrawPixels, ListKeepsTheModelAsItWasWhenCompiled) {
+TEST_F(DrawPixels, ListKeepsTheModelAsItWasWhenCompiled)
+{
     std::vector<unsigned char> before = drawn(MODE_SMOOTH);
     unsigned list = glmCompileList(model, MODE_SMOOTH);
     glmResize(model, 0.5f);
@@ -151,7 +163,8 @@ TEST_F(DrawPixels, ListKeepsTheModelAsItWasWhenCompiled) {
     glDeleteLists(list, 1);
 }
 
-TEST_F(DrawPixels, WarningsPrintWhileCompilingOnly) {
+TEST_F(DrawPixels, WarningsPrintWhileCompilingOnly)
+{
     GlmMesh* bare = makeMesh({0, 0, 0, 1, 0, 0, 0, 1, 0}, {1, 2, 3});
     testing::internal::CaptureStdout();
     unsigned list = glmCompileList(bare, MODE_SMOOTH);
@@ -164,7 +177,8 @@ TEST_F(DrawPixels, WarningsPrintWhileCompilingOnly) {
     glmDestroy(bare);
 }
 
-TEST_F(DrawPixels, NoListNameMeansNothingDrawn) {
+TEST_F(DrawPixels, NoListNameMeansNothingDrawn)
+{
     // glGenLists fails between glBegin and glEnd.  Feedback mode records
     // every vertex that reaches GL: none may, and the name is 0.
     std::vector<float> feedback(4096);

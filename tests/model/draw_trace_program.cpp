@@ -17,7 +17,8 @@ namespace {
 
 // Four vertices, three faces in four groups (one empty), every kind of
 // array present, references that differ from the face numbers.
-GlmMesh* fullModel() {
+GlmMesh* fullModel()
+{
     GlmMesh* m = makeMesh({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, {1, 2, 3, 2, 4, 3, 1, 3, 4},
                           {{"default", {2}, 0}, {"g1", {0}, 1}, {"g2", {1}, 1}, {"empty", {}, 2}});
     addMaterials(m, 3);
@@ -50,7 +51,8 @@ GlmMesh* fullModel() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(64, 64);

@@ -26,33 +26,41 @@ struct MeshDeleter {
 };
 using Mesh = std::unique_ptr<GlmMesh, MeshDeleter>;
 
-std::vector<float> vertexList(const GlmMesh* m) {
+std::vector<float> vertexList(const GlmMesh* m)
+{
     return std::vector<float>(m->vertices + 3, m->vertices + 3 * (m->vertexCount + 1));
 }
 
-std::vector<unsigned> vertexRefs(const GlmMesh* m) {
+std::vector<unsigned> vertexRefs(const GlmMesh* m)
+{
     std::vector<unsigned> r;
-    for (unsigned i = 0; i < m->faceCount; ++i) r.insert(r.end(), m->faces[i].vertexRefs, m->faces[i].vertexRefs + 3);
+    for (unsigned i = 0; i < m->faceCount; ++i)
+        r.insert(r.end(), m->faces[i].vertexRefs, m->faces[i].vertexRefs + 3);
     return r;
 }
 
-std::vector<unsigned> normalRefs(const GlmMesh* m) {
+std::vector<unsigned> normalRefs(const GlmMesh* m)
+{
     std::vector<unsigned> r;
-    for (unsigned i = 0; i < m->faceCount; ++i) r.insert(r.end(), m->faces[i].normalRefs, m->faces[i].normalRefs + 3);
+    for (unsigned i = 0; i < m->faceCount; ++i)
+        r.insert(r.end(), m->faces[i].normalRefs, m->faces[i].normalRefs + 3);
     return r;
 }
 
 // Hand-made facet normals, one per face, so that dot products are exact.
-void setFacetNormals(GlmMesh* m, const std::vector<float>& normals) {
+void setFacetNormals(GlmMesh* m, const std::vector<float>& normals)
+{
     std::free(m->facetnorms);
     m->facetnormCount = m->faceCount;
     m->facetnorms = static_cast<float*>(std::calloc(3 * (m->faceCount + 1), sizeof(float)));
     std::memcpy(m->facetnorms + 3, normals.data(), normals.size() * sizeof(float));
-    for (unsigned i = 0; i < m->faceCount; ++i) m->faces[i].facetnormRef = i + 1;
+    for (unsigned i = 0; i < m->faceCount; ++i)
+        m->faces[i].facetnormRef = i + 1;
 }
 
 // Two triangles that share vertices 1 and 3.
-Mesh twoFaces(const std::vector<float>& facetNormals) {
+Mesh twoFaces(const std::vector<float>& facetNormals)
+{
     Mesh m(makeMesh({0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0}, {1, 2, 3, 1, 3, 4}));
     setFacetNormals(m.get(), facetNormals);
     return m;
@@ -62,7 +70,8 @@ Mesh twoFaces(const std::vector<float>& facetNormals) {
 
 // ---- Extents, centring and scaling ----
 
-TEST(Extents, MeasureFromTheOriginAndCentreThenScale) {
+TEST(Extents, MeasureFromTheOriginAndCentreThenScale)
+{
     Mesh m(makeMesh({2, -1, 0, 4, 1, 0, 3, 0, 0}, {1, 2, 3}));
     float d[3];
     glmExtents(m.get(), d);
@@ -78,7 +87,8 @@ TEST(Extents, MeasureFromTheOriginAndCentreThenScale) {
     EXPECT_EQ(vertexList(wide.get()), (std::vector<float>{-1, 0.25f, -0.0625f, 1, -0.25f, 0.0625f}));
 }
 
-TEST(Extents, ModelsWithoutSizeStayFinite) {
+TEST(Extents, ModelsWithoutSizeStayFinite)
+{
     // No vertices: nothing past the spare entry 0 may be read (ASan checks).
     Mesh empty(makeMesh({}, {}));
     float d[3] = {9, 9, 9};
@@ -94,7 +104,8 @@ TEST(Extents, ModelsWithoutSizeStayFinite) {
     // puts each in the middle of the picture.
     Mesh point(makeMesh({0, 0, 0, 0, -0.0f, 0, 0, 0, 0}, {1, 2, 3}));
     EXPECT_EQ(glmCenterAndScale(point.get()), 1.0f);
-    for (float c : vertexList(point.get())) EXPECT_EQ(c, 0.0f);
+    for (float c : vertexList(point.get()))
+        EXPECT_EQ(c, 0.0f);
     glmPlanarUVs(point.get());
     ASSERT_EQ(point->uvCount, 3u);
     for (unsigned i = 1; i <= 3; ++i) {
@@ -107,12 +118,14 @@ TEST(Extents, ModelsWithoutSizeStayFinite) {
     glmPlanarUVs(tiny.get());
     EXPECT_EQ(tiny->uvs[2], 0.5f);
     EXPECT_EQ(glmCenterAndScale(tiny.get()), 1.0f);
-    for (float c : vertexList(tiny.get())) EXPECT_TRUE(std::isfinite(c));
+    for (float c : vertexList(tiny.get()))
+        EXPECT_TRUE(std::isfinite(c));
 }
 
 // ---- Winding and facet normals ----
 
-TEST(Winding, FlipReversesAndTwiceRestores) {
+TEST(Winding, FlipReversesAndTwiceRestores)
+{
     Mesh m(makeMesh({0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1}, {1, 2, 3, 1, 3, 4}));
     glmFaceNormals(m.get());
     glmVertexNormals(m.get(), 30);
@@ -135,11 +148,13 @@ TEST(Winding, FlipReversesAndTwiceRestores) {
     EXPECT_EQ(std::vector<float>(m->facetnorms, m->facetnorms + facets.size()), facets);
 }
 
-TEST(FaceNormals, UnitCrossProductAndZeroForCollinearCorners) {
+TEST(FaceNormals, UnitCrossProductAndZeroForCollinearCorners)
+{
     Mesh m(makeMesh({0, 0, 0, 2, 0, 0, 0, 3, 0, 4, 0, 0}, {1, 2, 3, 1, 3, 2, 1, 2, 4}));
     glmFaceNormals(m.get());
     ASSERT_EQ(m->facetnormCount, 3u);
-    for (unsigned i = 0; i < 3; ++i) EXPECT_EQ(m->faces[i].facetnormRef, i + 1);
+    for (unsigned i = 0; i < 3; ++i)
+        EXPECT_EQ(m->faces[i].facetnormRef, i + 1);
     EXPECT_EQ(std::vector<float>(m->facetnorms + 3, m->facetnorms + 12),
               (std::vector<float>{0, 0, 1, 0, 0, -1, 0, 0, 0}));
     // Recomputing replaces the array (the old one is freed: LSan checks).
@@ -149,7 +164,8 @@ TEST(FaceNormals, UnitCrossProductAndZeroForCollinearCorners) {
 
 // ---- Vertex normals ----
 
-TEST(VertexNormals, NumbersVertexByVertexAverageFirst) {
+TEST(VertexNormals, NumbersVertexByVertexAverageFirst)
+{
     // Faces at a right angle, angle 45: apart everywhere they meet.
     Mesh m = twoFaces({0, 0, 1, 1, 0, 0});
     glmVertexNormals(m.get(), 45);
@@ -161,7 +177,8 @@ TEST(VertexNormals, NumbersVertexByVertexAverageFirst) {
               (std::vector<float>{1, 0, 0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 0, 0, 1, 1, 0, 0}));
 }
 
-TEST(VertexNormals, AngleThresholdsZeroNinetyAndOneEighty) {
+TEST(VertexNormals, AngleThresholdsZeroNinetyAndOneEighty)
+{
     // Angle 0: threshold 1.0, which no dot product exceeds: copies only.
     Mesh zero = twoFaces({0, 0, 1, 0, 0, 1});
     glmVertexNormals(zero.get(), 0);
@@ -188,7 +205,8 @@ TEST(VertexNormals, AngleThresholdsZeroNinetyAndOneEighty) {
     EXPECT_EQ(almost->normalCount, 4u);
 }
 
-TEST(VertexNormals, LonelyVertexReportedOnceAndGetsNoNormal) {
+TEST(VertexNormals, LonelyVertexReportedOnceAndGetsNoNormal)
+{
     Mesh m(makeMesh({0, 0, 0, 1, 0, 0, 0, 1, 0, 5, 5, 5}, {1, 2, 3}));
     glmFaceNormals(m.get());
     testing::internal::CaptureStderr();
@@ -197,7 +215,8 @@ TEST(VertexNormals, LonelyVertexReportedOnceAndGetsNoNormal) {
     EXPECT_EQ(m->normalCount, 3u);
 }
 
-TEST(VertexNormals, FlatGridSharesOneNormalPerVertex) {
+TEST(VertexNormals, FlatGridSharesOneNormalPerVertex)
+{
     Mesh m(makeFlatGrid(7, 5));
     glmFaceNormals(m.get());
     glmVertexNormals(m.get(), 45);
@@ -208,14 +227,17 @@ TEST(VertexNormals, FlatGridSharesOneNormalPerVertex) {
         EXPECT_EQ(m->normals[3 * i + 2], 0.0f);
     }
     for (unsigned i = 0; i < m->faceCount; ++i) {
-        for (int k = 0; k < 3; ++k) EXPECT_EQ(m->faces[i].normalRefs[k], m->faces[i].vertexRefs[k]);
+        for (int k = 0; k < 3; ++k)
+            EXPECT_EQ(m->faces[i].normalRefs[k], m->faces[i].vertexRefs[k]);
     }
 }
 
-TEST(VertexNormals, DegenerateFacesGiveEveryCornerAValidFiniteNormal) {
+TEST(VertexNormals, DegenerateFacesGiveEveryCornerAValidFiniteNormal)
+{
     // Face 0 names vertex 1 twice (collinear corners: zero facet normal).
     Mesh m(makeMesh({0, 0, 0, 1, 0, 0, 0, 1, 0}, {1, 2, 1, 1, 2, 3}));
-    for (unsigned i = 0; i < m->faceCount; ++i) std::fill_n(m->faces[i].normalRefs, 3, 999u);
+    for (unsigned i = 0; i < m->faceCount; ++i)
+        std::fill_n(m->faces[i].normalRefs, 3, 999u);
     glmFaceNormals(m.get());
     for (float angle : {0.0f, 90.0f, 180.0f}) {
         glmVertexNormals(m.get(), angle);
@@ -223,7 +245,8 @@ TEST(VertexNormals, DegenerateFacesGiveEveryCornerAValidFiniteNormal) {
             ASSERT_GE(ref, 1u);
             ASSERT_LE(ref, m->normalCount);
         }
-        for (unsigned i = 3; i < 3 * (m->normalCount + 1); ++i) EXPECT_TRUE(std::isfinite(m->normals[i]));
+        for (unsigned i = 3; i < 3 * (m->normalCount + 1); ++i)
+            EXPECT_TRUE(std::isfinite(m->normals[i]));
     }
     // Besides the second corner of vertex 1, numbering as the plain lists.
     Mesh plain(makeMesh({0, 0, 0, 1, 0, 0, 0, 1, 0}, {1, 2, 1, 1, 2, 3}));
@@ -235,7 +258,8 @@ TEST(VertexNormals, DegenerateFacesGiveEveryCornerAValidFiniteNormal) {
     EXPECT_EQ(normalRefs(m.get()), expected);
 }
 
-TEST(VertexNormals, MatchesTheListFormOnRandomTerrain) {
+TEST(VertexNormals, MatchesTheListFormOnRandomTerrain)
+{
     // A height field with few distinct heights: many coplanar neighbours,
     // creases and exact ties, in random face order.
     std::mt19937 rng(7);
@@ -243,7 +267,8 @@ TEST(VertexNormals, MatchesTheListFormOnRandomTerrain) {
         const unsigned w = 12, h = 9;
         std::vector<float> xyz;
         for (unsigned z = 0; z <= h; ++z) {
-            for (unsigned x = 0; x <= w; ++x) xyz.insert(xyz.end(), {float(x), float(rng() % 3) * 0.5f, float(z)});
+            for (unsigned x = 0; x <= w; ++x)
+                xyz.insert(xyz.end(), {float(x), float(rng() % 3) * 0.5f, float(z)});
         }
         xyz.insert(xyz.end(), {50, 50, 50});  // no face uses it
         std::vector<unsigned> tris;
@@ -256,7 +281,8 @@ TEST(VertexNormals, MatchesTheListFormOnRandomTerrain) {
         }
         for (size_t i = tris.size() / 3; i > 1; --i) {
             size_t j = rng() % i;
-            for (int k = 0; k < 3; ++k) std::swap(tris[3 * (i - 1) + k], tris[3 * j + k]);
+            for (int k = 0; k < 3; ++k)
+                std::swap(tris[3 * (i - 1) + k], tris[3 * j + k]);
         }
         for (float angle : {0.0f, 30.0f, 45.0f, 90.0f, 135.0f, 180.0f}) {
             Mesh fast(makeMesh(xyz, tris));
@@ -268,7 +294,7 @@ TEST(VertexNormals, MatchesTheListFormOnRandomTerrain) {
             vertexNormalsOracle(plain.get(), angle);
             std::string messages = testing::internal::GetCapturedStderr();
             EXPECT_EQ(messages, "glmVertexNormals(): vertex w/o a triangle\n"
-                                    "glmVertexNormals(): vertex w/o a triangle\n");
+                                "glmVertexNormals(): vertex w/o a triangle\n");
             ASSERT_EQ(fast->normalCount, plain->normalCount) << angle;
             EXPECT_EQ(std::memcmp(fast->normals + 3, plain->normals + 3, 3 * fast->normalCount * sizeof(float)), 0);
             EXPECT_EQ(normalRefs(fast.get()), normalRefs(plain.get())) << angle;
@@ -278,15 +304,18 @@ TEST(VertexNormals, MatchesTheListFormOnRandomTerrain) {
 
 // ---- Texture coordinates ----
 
-TEST(TextureCoordinates, PlanarUsesXAndZ) {
+TEST(TextureCoordinates, PlanarUsesXAndZ)
+{
     Mesh m(makeMesh({-1, 0.25f, 0, 1, 0.25f, 0.5f, 0, 0.25f, -1}, {1, 2, 3}));
     glmPlanarUVs(m.get());
     ASSERT_EQ(m->uvCount, 3u);
     EXPECT_EQ(std::vector<float>(m->uvs + 2, m->uvs + 8), (std::vector<float>{0, 0.5f, 1, 0.75f, 0.5f, 0}));
-    for (int k = 0; k < 3; ++k) EXPECT_EQ(m->faces[0].uvRefs[k], m->faces[0].vertexRefs[k]);
+    for (int k = 0; k < 3; ++k)
+        EXPECT_EQ(m->faces[0].uvRefs[k], m->faces[0].vertexRefs[k]);
 }
 
-TEST(TextureCoordinates, SphereSwapsXAndZ) {
+TEST(TextureCoordinates, SphereSwapsXAndZ)
+{
     Mesh m(makeMesh({0, 0, 0, 1, 0, 0, 0, 1, 0}, {1, 2, 3, 3, 2, 1}));
     const std::vector<float> normals = {0, 0, 1, 1, 0, 0, 0, 1, 0, 0.6f, 0, 0.8f, 0, 0, 0};
     m->normalCount = 5;
@@ -318,9 +347,11 @@ TEST(TextureCoordinates, SphereSwapsXAndZ) {
 namespace {
 
 // Runs the grid and the plain rule on the same points and compares.
-void expectSameWelding(const std::vector<float>& xyz, float epsilon) {
+void expectSameWelding(const std::vector<float>& xyz, float epsilon)
+{
     std::vector<unsigned> tris;
-    for (unsigned i = 1; i + 2 <= xyz.size() / 3; i += 3) tris.insert(tris.end(), {i, i + 1, i + 2});
+    for (unsigned i = 1; i + 2 <= xyz.size() / 3; i += 3)
+        tris.insert(tris.end(), {i, i + 1, i + 2});
     Mesh fast(makeMesh(xyz, tris));
     Mesh plain(makeMesh(xyz, tris));
     glmMergeVertices(fast.get(), epsilon);
@@ -332,7 +363,8 @@ void expectSameWelding(const std::vector<float>& xyz, float epsilon) {
 
 }  // namespace
 
-TEST(Merge, ChainsDoNotPropagate) {
+TEST(Merge, ChainsDoNotPropagate)
+{
     const float e = 0.1f;
     Mesh m(makeMesh({0, 0, 0, 0.6f * e, 0, 0, 1.2f * e, 0, 0}, {1, 2, 3}));
     glmMergeVertices(m.get(), e);
@@ -347,7 +379,8 @@ TEST(Merge, ChainsDoNotPropagate) {
     EXPECT_EQ(vertexRefs(distinct.get()), (std::vector<unsigned>{4, 3, 2, 1, 2, 3}));
 }
 
-TEST(Merge, MatchesThePlainRuleOnRandomClouds) {
+TEST(Merge, MatchesThePlainRuleOnRandomClouds)
+{
     std::mt19937 rng(11);
     const float inf = std::numeric_limits<float>::infinity();
     for (int round = 0; round < 20; ++round) {
@@ -358,16 +391,20 @@ TEST(Merge, MatchesThePlainRuleOnRandomClouds) {
         for (unsigned i = 0; i < n; ++i) {
             for (int k = 0; k < 3; ++k) {
                 float c = static_cast<int>(rng() % 17 - 8) * 0.125f;
-                if (rng() % 4 == 0) c = std::nextafter(c, rng() % 2 ? inf : -inf);
-                if (rng() % 8 == 0) c *= 0.1f;
+                if (rng() % 4 == 0)
+                    c = std::nextafter(c, rng() % 2 ? inf : -inf);
+                if (rng() % 8 == 0)
+                    c *= 0.1f;
                 xyz.push_back(c);
             }
         }
-        for (float e : {0.25f, 0.5f, 0.1f, 0.125f, 0.3f, 1.0f, 3.0f}) expectSameWelding(xyz, e);
+        for (float e : {0.25f, 0.5f, 0.1f, 0.125f, 0.3f, 1.0f, 3.0f})
+            expectSameWelding(xyz, e);
     }
 }
 
-TEST(Merge, EpsilonsAndCoordinatesAtTheLimits) {
+TEST(Merge, EpsilonsAndCoordinatesAtTheLimits)
+{
     const float inf = std::numeric_limits<float>::infinity();
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float big = std::numeric_limits<float>::max();
@@ -375,7 +412,8 @@ TEST(Merge, EpsilonsAndCoordinatesAtTheLimits) {
     std::vector<float> xyz;
     for (int i = 0; i < 200; ++i) {
         float scale = std::ldexp(1.0f, static_cast<int>(rng() % 250) - 125);
-        for (int k = 0; k < 3; ++k) xyz.push_back(static_cast<int>(rng() % 5 - 2) * scale);
+        for (int k = 0; k < 3; ++k)
+            xyz.push_back(static_cast<int>(rng() % 5 - 2) * scale);
     }
     // Non-finite coordinates never compare near, not even to themselves.
     xyz.insert(xyz.end(), {nan, 0, 0, nan, 0, 0, inf, 1, 1, inf, 1, 1, -inf, 0, 0, 0, 0, 0});
@@ -391,7 +429,8 @@ TEST(Merge, EpsilonsAndCoordinatesAtTheLimits) {
         far.insert(far.end(), {1e30f + static_cast<float>(rng() % 4) * 1e23f, -1e30f, static_cast<float>(rng() % 3)});
     }
     far.insert(far.end(), {1e-30f, 0, 0, 2e-30f, 0, 0, 0, 0, 0});
-    for (float e : {1e-30f, 1.5e-30f, 1e-7f, 1.0f, 2e23f}) expectSameWelding(far, e);
+    for (float e : {1e-30f, 1.5e-30f, 1e-7f, 1.0f, 2e23f})
+        expectSameWelding(far, e);
 
     // Infinite epsilon welds all finite points whose differences stay finite.
     Mesh all(makeMesh({3e38f, 0, 0, 1, 2, 3, -1e30f, 5, 5, -3e38f, 0, 0}, {1, 2, 3, 2, 3, 4}));
@@ -403,7 +442,8 @@ TEST(Merge, EpsilonsAndCoordinatesAtTheLimits) {
 
 // ---- A model read from a file ----
 
-TEST(FromFile, WeldSmoothAndMapACubeExportedFacePerFace) {
+TEST(FromFile, WeldSmoothAndMapACubeExportedFacePerFace)
+{
     // Six quads, each with its own four copies of the corners, as exporters
     // write hard-edged cubes.  Corner c is at (±1, ±1, ±1) from bits x=1,
     // y=2, z=4; the quads wind outwards.
@@ -415,9 +455,11 @@ TEST(FromFile, WeldSmoothAndMapACubeExportedFacePerFace) {
     {
         std::ofstream obj(path);
         for (const auto& q : quads) {
-            for (int c : q) obj << "v " << (c & 1 ? 1 : -1) << ' ' << (c & 2 ? 1 : -1) << ' ' << (c & 4 ? 1 : -1) << '\n';
+            for (int c : q)
+                obj << "v " << (c & 1 ? 1 : -1) << ' ' << (c & 2 ? 1 : -1) << ' ' << (c & 4 ? 1 : -1) << '\n';
         }
-        for (int f = 0; f < 6; ++f) obj << "f " << 4 * f + 1 << ' ' << 4 * f + 2 << ' ' << 4 * f + 3 << ' ' << 4 * f + 4 << '\n';
+        for (int f = 0; f < 6; ++f)
+            obj << "f " << 4 * f + 1 << ' ' << 4 * f + 2 << ' ' << 4 * f + 3 << ' ' << 4 * f + 4 << '\n';
     }
     Mesh m(glmReadOBJ(path.string().c_str()));
     fs::remove_all(dir);
@@ -438,7 +480,8 @@ TEST(FromFile, WeldSmoothAndMapACubeExportedFacePerFace) {
             const float* n = &m->normals[3 * m->faces[i].normalRefs[k]];
             const float* v = &m->vertices[3 * m->faces[i].vertexRefs[k]];
             EXPECT_NEAR(glmDotProduct(n, n), 1.0f, 1e-6f);
-            for (int a = 0; a < 3; ++a) EXPECT_GT(n[a] * v[a], 0.2f);
+            for (int a = 0; a < 3; ++a)
+                EXPECT_GT(n[a] * v[a], 0.2f);
         }
     }
 
@@ -455,13 +498,15 @@ TEST(FromFile, WeldSmoothAndMapACubeExportedFacePerFace) {
     glmSphereUVs(m.get());
     EXPECT_EQ(m->uvCount, m->normalCount);
     for (unsigned i = 0; i < m->faceCount; ++i) {
-        for (int k = 0; k < 3; ++k) EXPECT_EQ(m->faces[i].uvRefs[k], m->faces[i].normalRefs[k]);
+        for (int k = 0; k < 3; ++k)
+            EXPECT_EQ(m->faces[i].uvRefs[k], m->faces[i].normalRefs[k]);
     }
 }
 
 // ---- Preconditions ----
 
-TEST(PreconditionsDeathTest, NameTheMissingArrayAndTheLibrary) {
+TEST(PreconditionsDeathTest, NameTheMissingArrayAndTheLibrary)
+{
     testing::FLAGS_gtest_death_test_style = "threadsafe";
     Mesh m(makeMesh({0, 0, 0, 1, 0, 0, 0, 1, 0}, {1, 2, 3}));
     EXPECT_DEATH(glmVertexNormals(m.get(), 90), "glm:[0-9]+: .*model->facetnorms");

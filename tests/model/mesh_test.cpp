@@ -8,14 +8,16 @@
 
 namespace {
 
-GlmMesh* parse(const std::string& text) {
+GlmMesh* parse(const std::string& text)
+{
     GlmReadError error;
     GlmMesh* model = glmParseOBJ(text.data(), text.size(), "test.obj", nullptr, &error);
     EXPECT_TRUE(model) << error.message;
     return model;
 }
 
-TEST(GlmVectors, HelpersFollowTheirDefinitions) {
+TEST(GlmVectors, HelpersFollowTheirDefinitions)
+{
     EXPECT_EQ(glmLarger(2, 3), 3);
     EXPECT_EQ(glmLarger(3, 2), 3);
     float z = glmAbsolute(-0.0f);
@@ -39,14 +41,16 @@ TEST(GlmVectors, HelpersFollowTheirDefinitions) {
     EXPECT_EQ(zero[2], 0);
 }
 
-TEST(GlmVectors, NearlyEqualIsStrictOnEachAxis) {
+TEST(GlmVectors, NearlyEqualIsStrictOnEachAxis)
+{
     const float a[3] = {0, 0, 0}, b[3] = {0.5f, 0.25f, 0}, c[3] = {0.5f, 0.25f, 0.5f};
     EXPECT_TRUE(glmNearlyEqual(a, b, 0.6f));
     EXPECT_FALSE(glmNearlyEqual(a, b, 0.5f));  // difference exactly epsilon
     EXPECT_FALSE(glmNearlyEqual(a, c, 0.5f));
 }
 
-TEST(GlmGroups, NamesCompareByteForByteAndNewGroupsGoFirst) {
+TEST(GlmGroups, NamesCompareByteForByteAndNewGroupsGoFirst)
+{
     GlmMesh* model = parse("v 0 0 0\nf 1 1 1\ng wheel\nf 1 1 1\n");
     ASSERT_TRUE(model);
     EXPECT_TRUE(glmGroupByName(model, " wheel"));
@@ -61,7 +65,8 @@ TEST(GlmGroups, NamesCompareByteForByteAndNewGroupsGoFirst) {
     glmDestroy(model);
 }
 
-TEST(GlmMaterials, LookUpFindsTheLowestIndexOrPrintsAndGivesDefault) {
+TEST(GlmMaterials, LookUpFindsTheLowestIndexOrPrintsAndGivesDefault)
+{
     GlmMesh* model = parse("v 0 0 0\n");
     ASSERT_TRUE(model);
     std::string out = captureStdout([&] { EXPECT_EQ(glmFindMaterial(model, "red"), 0u); });
@@ -74,14 +79,16 @@ TEST(GlmMaterials, LookUpFindsTheLowestIndexOrPrintsAndGivesDefault) {
     glmDestroy(model);
 }
 
-TEST(GlmDestroy, ReleasesAModelWithoutOptionalArrays) {
+TEST(GlmDestroy, ReleasesAModelWithoutOptionalArrays)
+{
     auto* model = static_cast<GlmMesh*>(std::calloc(1, sizeof(GlmMesh)));
     model->vertices = static_cast<float*>(std::malloc(3 * sizeof(float)));
     glmEnsureGroup(model, "default");
     glmDestroy(model);  // the sanitizer build checks nothing leaks
 }
 
-TEST(GlmChecksDeathTest, PreconditionsStopWithTheExpression) {
+TEST(GlmChecksDeathTest, PreconditionsStopWithTheExpression)
+{
     EXPECT_DEATH(glmDestroy(nullptr), "glm:[0-9]+: .*Assertion `model' failed");
     EXPECT_DEATH(glmGroupByName(nullptr, "x"), "Assertion `model' failed");
     const float u[3] = {0, 0, 0};

@@ -7,7 +7,8 @@ namespace {
 
 struct Table {
     GlmMesh* model = static_cast<GlmMesh*>(std::calloc(1, sizeof(GlmMesh)));
-    explicit Table(const std::string& text) {
+    explicit Table(const std::string& text)
+    {
         model->sourcePath = strdup("x.obj");
         glmParseMTL(model, text.data(), text.size());
     }
@@ -15,7 +16,8 @@ struct Table {
     const GlmMtlEntry& operator[](unsigned i) const { return model->materialTable[i]; }
 };
 
-TEST(GlmMtl, EntriesStartWithTheDefaults) {
+TEST(GlmMtl, EntriesStartWithTheDefaults)
+{
     Table t("newmtl red\n");
     ASSERT_EQ(t.model->materialCount, 2u);
     EXPECT_STREQ(t[0].name, "default");
@@ -30,7 +32,8 @@ TEST(GlmMtl, EntriesStartWithTheDefaults) {
     }
 }
 
-TEST(GlmMtl, KeysSetTheCurrentEntryAndTheExponentIsRescaled) {
+TEST(GlmMtl, KeysSetTheCurrentEntryAndTheExponentIsRescaled)
+{
     Table t("Kd 0.1 0.2 0.3\n# comment\nnewmtl a\nNs 1000\nKa 1 2 3\nKs 4 5 6\nKe 7 7 7\n"
             "newmtl b\nNs 0\nKd 0.5\nnewmtl c\nNs 500\nNi 1.5\nillum 2\n");
     ASSERT_EQ(t.model->materialCount, 4u);
@@ -45,13 +48,15 @@ TEST(GlmMtl, KeysSetTheCurrentEntryAndTheExponentIsRescaled) {
     EXPECT_EQ(t[3].specularExponent, 64.0f);
 }
 
-TEST(GlmMtl, ExtraWordsOnValueLinesNeverNameMoreEntries) {
+TEST(GlmMtl, ExtraWordsOnValueLinesNeverNameMoreEntries)
+{
     Table t("newmtl a\nKd 1 1 1 newmtl\nNs 10 nonsense\nnewmtl b\n");
     ASSERT_EQ(t.model->materialCount, 3u);
     EXPECT_STREQ(t[2].name, "b");
 }
 
-TEST(GlmMtl, DirectoryOfCutsAfterTheLastSlash) {
+TEST(GlmMtl, DirectoryOfCutsAfterTheLastSlash)
+{
     auto dir = [](const char* path) {
         char* d = glmDirectoryOf(path);
         std::string s = d;
@@ -64,7 +69,8 @@ TEST(GlmMtl, DirectoryOfCutsAfterTheLastSlash) {
     EXPECT_EQ(dir("models\\car.obj"), "");
 }
 
-TEST(GlmMtl, WriterWritesEveryEntryInFixedFormat) {
+TEST(GlmMtl, WriterWritesEveryEntryInFixedFormat)
+{
     TempDir dir;
     Table t("newmtl a\nKd 1 0.5 0.25\nnewmtl b\nnewmtl c\n");
     glmWriteMTL(t.model, dir.file("out.obj").c_str(), "out.mtl");
@@ -78,7 +84,8 @@ TEST(GlmMtl, WriterWritesEveryEntryInFixedFormat) {
               "Ks 0.000000 0.000000 0.000000\nNs 507.812500\n\nnewmtl a\n");
     EXPECT_NE(text.find("Kd 1.000000 0.500000 0.250000\n"), std::string::npos);
     std::size_t blocks = 0;
-    for (std::size_t at = 0; (at = text.find("newmtl ", at)) != std::string::npos; at++) blocks++;
+    for (std::size_t at = 0; (at = text.find("newmtl ", at)) != std::string::npos; at++)
+        blocks++;
     EXPECT_EQ(blocks, 4u);
     // Reading it back gives the same entries after a new "default".
     Table back(text);
@@ -90,7 +97,8 @@ TEST(GlmMtl, WriterWritesEveryEntryInFixedFormat) {
     }
 }
 
-TEST(GlmMtl, MissingLibraryIsAnError) {
+TEST(GlmMtl, MissingLibraryIsAnError)
+{
     Table t("");
     GlmReadError error;
     EXPECT_FALSE(glmLoadMTL(t.model, "none.mtl", nullptr, &error));

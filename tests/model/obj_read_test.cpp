@@ -14,7 +14,8 @@ namespace {
 
 using Libraries = std::map<std::string, std::string>;
 
-bool loadFromMap(GlmMesh* model, const char* name, void* context, GlmReadError* error) {
+bool loadFromMap(GlmMesh* model, const char* name, void* context, GlmReadError* error)
+{
     auto* libraries = static_cast<Libraries*>(context);
     auto found = libraries->find(name);
     if (found == libraries->end()) {
@@ -29,14 +30,17 @@ bool loadFromMap(GlmMesh* model, const char* name, void* context, GlmReadError* 
 struct Parsed {
     GlmMesh* model = nullptr;
     GlmReadError error{};
-    Parsed(const std::string& text, Libraries libraries = {}) : libs(std::move(libraries)) {
+    Parsed(const std::string& text, Libraries libraries = {}) : libs(std::move(libraries))
+    {
         GlmReadOptions options;
         options.loadMaterials = loadFromMap;
         options.loaderContext = &libs;
         model = glmParseOBJ(text.data(), text.size(), "dir/test.obj", &options, &error);
     }
-    ~Parsed() {
-        if (model) glmDestroy(model);
+    ~Parsed()
+    {
+        if (model)
+            glmDestroy(model);
     }
     GlmMesh* operator->() const { return model; }
     const GlmFace& face(unsigned i) const { return model->faces[i]; }
@@ -48,7 +52,8 @@ const std::string TRIANGLE_VERTICES = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 0 2
 std::vector<unsigned> refs(const unsigned* r) { return {r[0], r[1], r[2]}; }
 using R = std::vector<unsigned>;
 
-TEST(GlmReadObj, FacesWithoutGroupLineGoToDefault) {
+TEST(GlmReadObj, FacesWithoutGroupLineGoToDefault)
+{
     Parsed m(TRIANGLE_VERTICES + "f 1 2 3\nf 1 3 4\n");
     ASSERT_TRUE(m.model) << m.error.message;
     EXPECT_EQ(m->groupCount, 1u);
@@ -62,7 +67,8 @@ TEST(GlmReadObj, FacesWithoutGroupLineGoToDefault) {
     EXPECT_EQ(m->vertices[3 * 2], 1.0f);
 }
 
-TEST(GlmReadObj, PolygonsBecomeFansInOrder) {
+TEST(GlmReadObj, PolygonsBecomeFansInOrder)
+{
     Parsed m(TRIANGLE_VERTICES + "f 1 2 3 4\nf 1 2 3 4 5\n");
     ASSERT_TRUE(m.model) << m.error.message;
     ASSERT_EQ(m->faceCount, 5u);
@@ -74,9 +80,11 @@ TEST(GlmReadObj, PolygonsBecomeFansInOrder) {
     EXPECT_EQ(refs(m.face(4).uvRefs), (R{0, 0, 0}));  // not carried by the form
 }
 
-TEST(GlmReadObj, CornerFormsFillTheirReferences) {
+TEST(GlmReadObj, CornerFormsFillTheirReferences)
+{
     std::string head = "v 0 0 0\nv 1 0 0\nv 1 1 0\n";
-    for (int i = 0; i < 9; i++) head += "vt 0 0\nvn 0 0 1\n";
+    for (int i = 0; i < 9; i++)
+        head += "vt 0 0\nvn 0 0 1\n";
     Parsed m(head + "f 1/4/7 2/5/8 3/6/9\nf 1//7 2//8 3//9\nf 1/4 2/5 3/6\n");
     ASSERT_TRUE(m.model) << m.error.message;
     EXPECT_EQ(refs(m.face(0).vertexRefs), (R{1, 2, 3}));
@@ -88,9 +96,11 @@ TEST(GlmReadObj, CornerFormsFillTheirReferences) {
     EXPECT_EQ(refs(m.face(2).normalRefs), (R{0, 0, 0}));
 }
 
-TEST(GlmReadObj, CornerWithFewerNumbersKeepsThePreviousCornersValues) {
+TEST(GlmReadObj, CornerWithFewerNumbersKeepsThePreviousCornersValues)
+{
     std::string head = TRIANGLE_VERTICES;
-    for (int i = 0; i < 9; i++) head += "vt 0 0\nvn 0 0 1\n";
+    for (int i = 0; i < 9; i++)
+        head += "vt 0 0\nvn 0 0 1\n";
     Parsed m(head + "f 1/2/3 4/5 2/7/8\n");
     ASSERT_TRUE(m.model) << m.error.message;
     EXPECT_EQ(refs(m.face(0).vertexRefs), (R{1, 4, 2}));
@@ -98,7 +108,8 @@ TEST(GlmReadObj, CornerWithFewerNumbersKeepsThePreviousCornersValues) {
     EXPECT_EQ(refs(m.face(0).normalRefs), (R{3, 3, 8}));
 }
 
-TEST(GlmReadObj, NegativeReferencesCountBackFromTheLastRead) {
+TEST(GlmReadObj, NegativeReferencesCountBackFromTheLastRead)
+{
     Parsed m("v 0 0 0\nv 1 0 0\nv 1 1 0\nvt 0 0\nvt 1 1\nf -3/-1 -2/-2 -1/-1\nv 5 5 5\nf -1 -2 -4\n");
     ASSERT_TRUE(m.model) << m.error.message;
     EXPECT_EQ(refs(m.face(0).vertexRefs), (R{1, 2, 3}));
@@ -106,7 +117,8 @@ TEST(GlmReadObj, NegativeReferencesCountBackFromTheLastRead) {
     EXPECT_EQ(refs(m.face(1).vertexRefs), (R{4, 3, 1}));
 }
 
-TEST(GlmReadObj, GroupsKeepTheBlankAndCollectBothStretches) {
+TEST(GlmReadObj, GroupsKeepTheBlankAndCollectBothStretches)
+{
     Libraries libs{{"m.mtl", "newmtl red\nnewmtl blue\n"}};
     Parsed m("mtllib m.mtl\n" + TRIANGLE_VERTICES +
                  "f 1 2 3\ng a\nusemtl red\nf 1 2 3\ng b\nusemtl blue\nf 1 2 3\ng a\nf 1 2 3\n"
@@ -128,7 +140,8 @@ TEST(GlmReadObj, GroupsKeepTheBlankAndCollectBothStretches) {
     EXPECT_STREQ(m->materialLibrary, "m.mtl");
 }
 
-TEST(GlmReadObj, UsemtlInMidGroupChangesTheWholeGroup) {
+TEST(GlmReadObj, UsemtlInMidGroupChangesTheWholeGroup)
+{
     Libraries libs{{"m.mtl", "newmtl red\nnewmtl blue\n"}};
     Parsed m("mtllib m.mtl\n" + TRIANGLE_VERTICES + "g a\nusemtl red\nf 1 2 3\nusemtl blue\nf 1 2 3\n", libs);
     ASSERT_TRUE(m.model) << m.error.message;
@@ -136,7 +149,8 @@ TEST(GlmReadObj, UsemtlInMidGroupChangesTheWholeGroup) {
     EXPECT_EQ(glmGroupByName(m.model, " a")->faceCount, 2u);
 }
 
-TEST(GlmReadObj, UnknownMaterialPrintsTheLookUpMessageAndUsesDefault) {
+TEST(GlmReadObj, UnknownMaterialPrintsTheLookUpMessageAndUsesDefault)
+{
     Libraries libs{{"m.mtl", "newmtl red\n"}};
     std::string out = captureStdout([&] {
         Parsed m("mtllib m.mtl\n" + TRIANGLE_VERTICES + "g a\nusemtl red\nf 1 2 3\nusemtl green\n", libs);
@@ -146,7 +160,8 @@ TEST(GlmReadObj, UnknownMaterialPrintsTheLookUpMessageAndUsesDefault) {
     EXPECT_EQ(out, "glmFindMaterial():  can't find material \"green\".\n");
 }
 
-TEST(GlmReadObj, LaterMaterialLibraryReplacesTheTable) {
+TEST(GlmReadObj, LaterMaterialLibraryReplacesTheTable)
+{
     Libraries libs{{"a.mtl", "newmtl red\nnewmtl blue\n"}, {"b.mtl", "newmtl green\n"}};
     Parsed m("mtllib a.mtl extra\nmtllib b.mtl\r\n" + TRIANGLE_VERTICES, libs);
     ASSERT_TRUE(m.model) << m.error.message;
@@ -155,7 +170,8 @@ TEST(GlmReadObj, LaterMaterialLibraryReplacesTheTable) {
     EXPECT_STREQ(m->materialTable[1].name, "green");
 }
 
-TEST(GlmReadObj, LongLinesAndCarriageReturnsBelongWhereTheyShould) {
+TEST(GlmReadObj, LongLinesAndCarriageReturnsBelongWhereTheyShould)
+{
     std::string name(300, 'x');
     Parsed m(TRIANGLE_VERTICES + "g " + name + "\r\nf 1 2 3\r\ng plain\r\nf 1 2 3\n# " + std::string(500, 'v') +
              "\nv 1 2 3\r\n");
@@ -166,7 +182,8 @@ TEST(GlmReadObj, LongLinesAndCarriageReturnsBelongWhereTheyShould) {
     EXPECT_EQ(m->vertices[3 * 6 + 2], 3.0f);
 }
 
-TEST(GlmReadObj, ValueLinesReadOnlyTheirOwnLine) {
+TEST(GlmReadObj, ValueLinesReadOnlyTheirOwnLine)
+{
     // Missing numbers are 0; a face written after a vertex's numbers on the
     // same line is not a face, in either pass.
     Parsed m("v 1 2\nv 1 2 3 f 1 2 3\nvt 0.5\nv 4 5 6 7\n");
@@ -178,7 +195,8 @@ TEST(GlmReadObj, ValueLinesReadOnlyTheirOwnLine) {
     EXPECT_EQ(m->vertices[3 * 3 + 2], 6.0f);
 }
 
-TEST(GlmReadObj, ReferencesOutsideTheArraysAreRefused) {
+TEST(GlmReadObj, ReferencesOutsideTheArraysAreRefused)
+{
     struct Case {
         const char* face;
         const char* message;
@@ -201,7 +219,8 @@ TEST(GlmReadObj, ReferencesOutsideTheArraysAreRefused) {
 
 // Faces naming texture coordinates or normals in a file that has none: the
 // references are absent, with one warning naming the file and first line.
-TEST(GlmReadObj, ReferencesIntoArraysTheFileNeverDefinesAreAbsent) {
+TEST(GlmReadObj, ReferencesIntoArraysTheFileNeverDefinesAreAbsent)
+{
     TempDir dir;
     struct Case {
         const char* text;
@@ -225,8 +244,7 @@ TEST(GlmReadObj, ReferencesIntoArraysTheFileNeverDefinesAreAbsent) {
         std::string warnings = testing::internal::GetCapturedStderr();
         ASSERT_TRUE(model) << c.text << error.message;
         EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 1) << warnings;
-        EXPECT_NE(warnings.find("glmReadOBJ() warning: \"" + path + "\" " + c.warning), std::string::npos)
-            << warnings;
+        EXPECT_NE(warnings.find("glmReadOBJ() warning: \"" + path + "\" " + c.warning), std::string::npos) << warnings;
         EXPECT_EQ(model->normals, nullptr);
         for (unsigned i = 0; i < model->faceCount; i++) {
             EXPECT_EQ(refs(model->faces[i].vertexRefs), (R{1, 2, 3}));
@@ -266,14 +284,16 @@ TEST(GlmReadObj, ReferencesIntoArraysTheFileNeverDefinesAreAbsent) {
     glmDestroy(model);
 }
 
-TEST(GlmReadObj, UnknownVKeywordIsRefused) {
+TEST(GlmReadObj, UnknownVKeywordIsRefused)
+{
     Parsed m(TRIANGLE_VERTICES + "vp 1 2\n");
     EXPECT_FALSE(m.model);
     EXPECT_EQ(m.error.kind, GLM_READ_UNKNOWN_TOKEN);
     EXPECT_STREQ(m.error.message, "glmFirstPass(): Unknown token \"vp\".\n");
 }
 
-TEST(GlmReadObjDeathTest, FileLevelFailuresEndTheProcessWithStatusOne) {
+TEST(GlmReadObjDeathTest, FileLevelFailuresEndTheProcessWithStatusOne)
+{
     TempDir dir;
     EXPECT_EXIT(glmReadOBJ(dir.file("none.obj").c_str()), testing::ExitedWithCode(1),
                 "glmReadOBJ\\(\\) failed: can't open data file \".*none.obj\"\\.");
@@ -287,7 +307,8 @@ TEST(GlmReadObjDeathTest, FileLevelFailuresEndTheProcessWithStatusOne) {
                 "glmReadMTL\\(\\) failed: can't open material file \".*/missing.mtl\"\\.");
 }
 
-TEST(GlmReadObj, FileReaderFindsTheLibraryBesideTheModel) {
+TEST(GlmReadObj, FileReaderFindsTheLibraryBesideTheModel)
+{
     TempDir dir;
     writeFile(dir.file("car.mtl"), "newmtl paint\nKd 1 0 0\n");
     writeFile(dir.file("car.obj"), "mtllib car.mtl\nv 0 0 0\ng body\nusemtl paint\nf 1 1 1\n");
@@ -299,7 +320,8 @@ TEST(GlmReadObj, FileReaderFindsTheLibraryBesideTheModel) {
     glmDestroy(model);
 }
 
-TEST(GlmReadObj, StreamPassesGiveTheSameModel) {
+TEST(GlmReadObj, StreamPassesGiveTheSameModel)
+{
     TempDir dir;
     std::mt19937 rng(7);
     writeFile(dir.file("lib.mtl"), randomMtl(rng));
@@ -311,8 +333,10 @@ TEST(GlmReadObj, StreamPassesGiveTheSameModel) {
     FILE* file = std::fopen(path.c_str(), "r");
     glmFirstPass(model, file);
     model->vertices = static_cast<float*>(std::calloc(3 * (model->vertexCount + 1), sizeof(float)));
-    if (model->normalCount) model->normals = static_cast<float*>(std::calloc(3 * (model->normalCount + 1), 4));
-    if (model->uvCount) model->uvs = static_cast<float*>(std::calloc(2 * (model->uvCount + 1), 4));
+    if (model->normalCount)
+        model->normals = static_cast<float*>(std::calloc(3 * (model->normalCount + 1), 4));
+    if (model->uvCount)
+        model->uvs = static_cast<float*>(std::calloc(2 * (model->uvCount + 1), 4));
     model->faces = static_cast<GlmFace*>(std::calloc(model->faceCount + 1, sizeof(GlmFace)));
     std::rewind(file);
     captureStdout([&] { glmFillPass(model, file); });

@@ -19,7 +19,8 @@ const char* const HEADER =
 struct Sample {
     TempDir dir;
     GlmMesh* model;
-    Sample() {
+    Sample()
+    {
         writeFile(dir.file("in.mtl"), "newmtl red\nKd 1 0 0\nnewmtl blue\nKd 0 0 1\n");
         writeFile(dir.file("in.obj"),
                   "mtllib in.mtl\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0.5\nvt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n"
@@ -34,29 +35,32 @@ struct Sample {
         }
     }
     ~Sample() { glmDestroy(model); }
-    std::string write(unsigned mode, std::string* out = nullptr) {
+    std::string write(unsigned mode, std::string* out = nullptr)
+    {
         std::string path = dir.file("out.obj");
         std::string printed = captureStdout([&] { glmWriteOBJ(model, path.c_str(), mode); });
-        if (out) *out = printed;
+        if (out)
+            *out = printed;
         return readFile(path);
     }
 };
 
 bool has(const std::string& text, const std::string& piece) { return text.find(piece) != std::string::npos; }
 
-TEST(GlmWriteObj, PlainModeWritesPositionsAndVertexOnlyFacesInGroupOrder) {
+TEST(GlmWriteObj, PlainModeWritesPositionsAndVertexOnlyFacesInGroupOrder)
+{
     Sample s;
     std::string out;
     std::string text = s.write(MODE_PLAIN, &out);
     EXPECT_EQ(out, "");
-    EXPECT_EQ(text, std::string(HEADER) +
-                        "\n# 4 vertices\nv 0.000000 0.000000 0.000000\nv 1.000000 0.000000 0.000000\n"
-                        "v 1.000000 1.000000 0.000000\nv 0.000000 1.000000 0.500000\n"
-                        "\n# 3 groups\n# 3 faces (triangles)\n\n"
-                        "g  body\nf 4 3 2\n\ng  wheel\nf 1 2 3\nf 1 3 4\n\ng default\n\n");
+    EXPECT_EQ(text, std::string(HEADER) + "\n# 4 vertices\nv 0.000000 0.000000 0.000000\nv 1.000000 0.000000 0.000000\n"
+                                          "v 1.000000 1.000000 0.000000\nv 0.000000 1.000000 0.500000\n"
+                                          "\n# 3 groups\n# 3 faces (triangles)\n\n"
+                                          "g  body\nf 4 3 2\n\ng  wheel\nf 1 2 3\nf 1 3 4\n\ng default\n\n");
 }
 
-TEST(GlmWriteObj, FaceFormsFollowTheMode) {
+TEST(GlmWriteObj, FaceFormsFollowTheMode)
+{
     Sample s;
     EXPECT_TRUE(has(s.write(MODE_SMOOTH | MODE_TEXTURE), "g  wheel\nf 1/1/1 2/2/1 3/3/2\n"));
     EXPECT_TRUE(has(s.write(MODE_TEXTURE), "f 1/1 2/2 3/3\n"));
@@ -68,7 +72,8 @@ TEST(GlmWriteObj, FaceFormsFollowTheMode) {
     EXPECT_TRUE(has(s.write(MODE_TEXTURE), "\n# 4 texcoords\nvt 0.000000 0.000000\n"));
 }
 
-TEST(GlmWriteObj, UnsatisfiableRequestsAreDroppedWithWarningsInOrder) {
+TEST(GlmWriteObj, UnsatisfiableRequestsAreDroppedWithWarningsInOrder)
+{
     Sample s;
     std::string out;
     std::string text = s.write(MODE_FLAT | MODE_SMOOTH, &out);
@@ -90,19 +95,19 @@ TEST(GlmWriteObj, UnsatisfiableRequestsAreDroppedWithWarningsInOrder) {
     bare->facetnorms = bare->normals = bare->uvs = nullptr;
     bare->materialTable = nullptr;
     text = s.write(MODE_FLAT | MODE_SMOOTH | MODE_TEXTURE | MODE_COLOR | MODE_MATERIAL, &out);
-    EXPECT_EQ(out,
-              "glmWriteOBJ() warning: flat normal output requested with no facet normals defined.\n"
-              "glmWriteOBJ() warning: smooth normal output requested with no normals defined.\n"
-              "glmWriteOBJ() warning: texture coordinate output requested with no texture coordinates defined.\n"
-              "glmWriteOBJ() warning: color output requested with no colors (materials) defined.\n"
-              "glmWriteOBJ() warning: material output requested with no materials defined.\n");
+    EXPECT_EQ(out, "glmWriteOBJ() warning: flat normal output requested with no facet normals defined.\n"
+                   "glmWriteOBJ() warning: smooth normal output requested with no normals defined.\n"
+                   "glmWriteOBJ() warning: texture coordinate output requested with no texture coordinates defined.\n"
+                   "glmWriteOBJ() warning: color output requested with no colors (materials) defined.\n"
+                   "glmWriteOBJ() warning: material output requested with no materials defined.\n");
     EXPECT_FALSE(has(text, "mtllib"));
     EXPECT_FALSE(has(text, "usemtl"));
     EXPECT_TRUE(has(text, "f 1 2 3\n"));
     bare->facetnorms = facetnorms, bare->normals = normals, bare->uvs = uvs, bare->materialTable = table;
 }
 
-TEST(GlmWriteObjDeathTest, UnwritableFileEndsTheProcess) {
+TEST(GlmWriteObjDeathTest, UnwritableFileEndsTheProcess)
+{
     Sample s;
     EXPECT_EXIT(glmWriteOBJ(s.model, "/nonexistent/dir/x.obj", MODE_PLAIN), testing::ExitedWithCode(1),
                 "glmWriteOBJ\\(\\) failed: can't open file \"/nonexistent/dir/x.obj\" to write\\.");
@@ -110,7 +115,8 @@ TEST(GlmWriteObjDeathTest, UnwritableFileEndsTheProcess) {
 
 // Every mode: write, read back, and find the same references per face in
 // group order, and the numbers as "%f" printed them.
-TEST(GlmWriteObj, RoundTripsInEveryMode) {
+TEST(GlmWriteObj, RoundTripsInEveryMode)
+{
     for (unsigned mode : {MODE_PLAIN, MODE_FLAT, MODE_SMOOTH, MODE_TEXTURE, MODE_SMOOTH | MODE_TEXTURE,
                           MODE_FLAT | MODE_TEXTURE, MODE_MATERIAL | MODE_SMOOTH | MODE_TEXTURE}) {
         Sample s;
@@ -119,7 +125,8 @@ TEST(GlmWriteObj, RoundTripsInEveryMode) {
         GlmMesh* m = s.model;
         ASSERT_EQ(back->faceCount, m->faceCount) << mode;
         ASSERT_EQ(back->vertexCount, m->vertexCount);
-        for (unsigned i = 1; i <= m->vertexCount * 3 + 2; i++) EXPECT_EQ(back->vertices[i], m->vertices[i]);
+        for (unsigned i = 1; i <= m->vertexCount * 3 + 2; i++)
+            EXPECT_EQ(back->vertices[i], m->vertices[i]);
         unsigned face = 0;
         for (GlmFaceGroup* g = m->groupList; g; g = g->next)
             for (unsigned k = 0; k < g->faceCount; k++, face++) {
@@ -150,7 +157,8 @@ TEST(GlmWriteObj, RoundTripsInEveryMode) {
 
 // The library name is taken from the file read: a name with folders in it
 // must not make the writer reach outside the output's folder.
-TEST(GlmWriteObj, MaterialLibraryIsWrittenBesideTheObjFileOnly) {
+TEST(GlmWriteObj, MaterialLibraryIsWrittenBesideTheObjFileOnly)
+{
     Sample s;
     std::free(s.model->materialLibrary);
     s.model->materialLibrary = strdup("../escaped.mtl");

@@ -22,12 +22,14 @@ constexpr bool SANITIZED = false;
 #endif
 
 // Lets the process grow by at most `room` bytes of address space.
-void limitGrowth(std::size_t room) {
+void limitGrowth(std::size_t room)
+{
     long kib = 0;
     if (FILE* status = std::fopen("/proc/self/status", "r")) {
         char line[256];
         while (std::fgets(line, sizeof line, status))
-            if (std::strncmp(line, "VmSize:", 7) == 0) kib = std::strtol(line + 7, nullptr, 10);
+            if (std::strncmp(line, "VmSize:", 7) == 0)
+                kib = std::strtol(line + 7, nullptr, 10);
         std::fclose(status);
     }
     rlimit limit{};
@@ -35,12 +37,15 @@ void limitGrowth(std::size_t room) {
     setrlimit(RLIMIT_AS, &limit);
 }
 
-TEST(GlmOutOfMemoryDeathTest, FailedAllocationsAreReportedByName) {
-    if (SANITIZED) GTEST_SKIP() << "the sanitizer reserves address space of its own";
+TEST(GlmOutOfMemoryDeathTest, FailedAllocationsAreReportedByName)
+{
+    if (SANITIZED)
+        GTEST_SKIP() << "the sanitizer reserves address space of its own";
     // Two million vertices want 24 MB; the child may grow by 16 MB.  On one
     // thread the array grows as it fills, and the growing fails.
     std::string text;
-    for (int i = 0; i < 2000000; i++) text += "v\n";
+    for (int i = 0; i < 2000000; i++)
+        text += "v\n";
     EXPECT_EXIT(
         {
             limitGrowth(16 << 20);
@@ -51,13 +56,15 @@ TEST(GlmOutOfMemoryDeathTest, FailedAllocationsAreReportedByName) {
             std::fputs(error.message, stderr);
             std::exit(!model && error.kind == GLM_READ_NO_MEMORY ? 3 : 4);
         },
-        testing::ExitedWithCode(3), "out of memory: can't allocate the vertices \\([0-9]+ bytes\\) reading \"big.obj\"");
+        testing::ExitedWithCode(3),
+        "out of memory: can't allocate the vertices \\([0-9]+ bytes\\) reading \"big.obj\"");
 
     GlmReadOptions options;
     options.threads = 1;
     GlmReadError error;
     text = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
-    for (int i = 0; i < 1000000; i++) text += "f 1 2 3\n";
+    for (int i = 0; i < 1000000; i++)
+        text += "f 1 2 3\n";
     GlmMesh* model = glmParseOBJ(text.data(), text.size(), "faces.obj", &options, &error);
     ASSERT_TRUE(model) << error.message;
     // Facet normals of a million faces want 12 MB.

@@ -6,9 +6,11 @@
 
 namespace {
 
-std::string raster(int bytes) {
+std::string raster(int bytes)
+{
     std::string r;
-    for (int i = 0; i < bytes; i++) r.push_back(static_cast<char>(i * 7 + 1));
+    for (int i = 0; i < bytes; i++)
+        r.push_back(static_cast<char>(i * 7 + 1));
     return r;
 }
 
@@ -16,7 +18,8 @@ struct Loaded {
     unsigned char* pixels = nullptr;
     int width = -1, height = -1;
     std::string err;
-    Loaded(const TempDir& dir, const std::string& content) {
+    Loaded(const TempDir& dir, const std::string& content)
+    {
         std::string path = dir.file("p.ppm");
         writeFile(path, content);
         testing::internal::CaptureStderr();
@@ -26,11 +29,12 @@ struct Loaded {
     ~Loaded() { std::free(pixels); }
 };
 
-TEST(GlmPpm, HeaderFormsGiveTheSameResult) {
+TEST(GlmPpm, HeaderFormsGiveTheSameResult)
+{
     TempDir dir;
-    for (std::string header : {"P6\n2 3\n255\n", "P6 2 3 255\n", "P6\n2 3 255\n", "P6\n2\n3\n255\n",
-                               "P6\n# made by hand\n2 3\n# comment\n255\n", "P6 # comment\n2 3 # size\n255\r\n",
-                               "P6\n2 3\n#x\n255\n"}) {
+    for (std::string header :
+         {"P6\n2 3\n255\n", "P6 2 3 255\n", "P6\n2 3 255\n", "P6\n2\n3\n255\n",
+          "P6\n# made by hand\n2 3\n# comment\n255\n", "P6 # comment\n2 3 # size\n255\r\n", "P6\n2 3\n#x\n255\n"}) {
         Loaded l(dir, header + raster(18));
         ASSERT_TRUE(l.pixels) << header << l.err;
         EXPECT_EQ(l.width, 2);
@@ -40,7 +44,8 @@ TEST(GlmPpm, HeaderFormsGiveTheSameResult) {
     }
 }
 
-TEST(GlmPpm, BadFilesAreRefusedWithAMessage) {
+TEST(GlmPpm, BadFilesAreRefusedWithAMessage)
+{
     TempDir dir;
     struct Case {
         std::string content;
@@ -69,7 +74,8 @@ TEST(GlmPpm, BadFilesAreRefusedWithAMessage) {
     }
 }
 
-TEST(GlmPpm, MissingFileGivesTheSystemError) {
+TEST(GlmPpm, MissingFileGivesTheSystemError)
+{
     TempDir dir;
     int w = 5, h = 6;
     testing::internal::CaptureStderr();

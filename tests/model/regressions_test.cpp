@@ -12,13 +12,15 @@
 
 namespace {
 
-TEST(ModelRegressions, EverySavedInputRunsCleanly) {
+TEST(ModelRegressions, EverySavedInputRunsCleanly)
+{
     TempDir scratch;
     int replayed = 0;
     for (const auto& entry : std::filesystem::directory_iterator(testDataDir() / "regressions")) {
         const std::string name = entry.path().filename().string();
         const std::string target = name.substr(0, name.find('-'));
-        if (target != "ppm" && target != "obj") continue;  // the picture tests replay the others
+        if (target != "ppm" && target != "obj")
+            continue;  // the picture tests replay the others
         const Bytes bytes = readFileBytes(entry.path());
         testing::internal::CaptureStdout();  // the writer's warnings
         const char* problem = target == "ppm" ? workoutPpm(bytes.data(), bytes.size())
@@ -31,9 +33,11 @@ TEST(ModelRegressions, EverySavedInputRunsCleanly) {
 }
 
 // The seed files are valid inputs: each one passes its target's checks.
-TEST(ModelRegressions, EverySeedRunsCleanly) {
+TEST(ModelRegressions, EverySeedRunsCleanly)
+{
     TempDir scratch;
-    for (const SampleFile& f : ppmSamples()) EXPECT_EQ(workoutPpm(f.bytes.data(), f.bytes.size()), nullptr) << f.name;
+    for (const SampleFile& f : ppmSamples())
+        EXPECT_EQ(workoutPpm(f.bytes.data(), f.bytes.size()), nullptr) << f.name;
     testing::internal::CaptureStdout();  // the writer's warnings
     testing::internal::CaptureStderr();  // vertices without a triangle
     for (const SampleFile& f : objSamples())

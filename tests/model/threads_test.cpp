@@ -9,7 +9,8 @@
 
 namespace {
 
-TEST(GlmReaderThreadsDeathTest, OneProcessorInTheAffinityMaskMeansOneThread) {
+TEST(GlmReaderThreadsDeathTest, OneProcessorInTheAffinityMaskMeansOneThread)
+{
     cpu_set_t mask;
     ASSERT_EQ(sched_getaffinity(0, sizeof mask, &mask), 0);
     const unsigned allowed = static_cast<unsigned>(CPU_COUNT(&mask));
@@ -18,18 +19,22 @@ TEST(GlmReaderThreadsDeathTest, OneProcessorInTheAffinityMaskMeansOneThread) {
     // In a child bound to one processor (the first it may use), a read with
     // the default thread count still reads the model.
     int first = 0;
-    while (!CPU_ISSET(first, &mask)) first++;
+    while (!CPU_ISSET(first, &mask))
+        first++;
     TempDir dir;
     std::string text;
-    for (int i = 0; i < 300000; i++) text += "v 1 2 3\nf 1 1 1\n";
+    for (int i = 0; i < 300000; i++)
+        text += "v 1 2 3\nf 1 1 1\n";
     writeFile(dir.file("big.obj"), text);
     EXPECT_EXIT(
         {
             cpu_set_t one;
             CPU_ZERO(&one);
             CPU_SET(first, &one);
-            if (sched_setaffinity(0, sizeof one, &one) != 0) std::exit(3);
-            if (glmReaderThreads() != 1) std::exit(4);
+            if (sched_setaffinity(0, sizeof one, &one) != 0)
+                std::exit(3);
+            if (glmReaderThreads() != 1)
+                std::exit(4);
             GlmReadError error;
             GlmMesh* model = glmLoadOBJ(dir.file("big.obj").c_str(), nullptr, &error);
             std::exit(model && model->faceCount == 300000 ? 0 : 5);

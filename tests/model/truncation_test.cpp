@@ -14,13 +14,15 @@
 namespace {
 
 // Hands every "mtllib" line the text in `context`.
-bool materialsFromText(GlmMesh* model, const char*, void* context, GlmReadError*) {
+bool materialsFromText(GlmMesh* model, const char*, void* context, GlmReadError*)
+{
     const std::string* text = static_cast<const std::string*>(context);
     glmParseMTL(model, text->data(), text->size());
     return true;
 }
 
-GlmMesh* parse(const Prefix& text, const std::string& mtl, unsigned threads, GlmReadError* error) {
+GlmMesh* parse(const Prefix& text, const std::string& mtl, unsigned threads, GlmReadError* error)
+{
     GlmReadOptions options;
     options.threads = threads;
     options.chunkBytes = threads > 1 ? 16 : 0;  // many tiny chunks
@@ -29,7 +31,8 @@ GlmMesh* parse(const Prefix& text, const std::string& mtl, unsigned threads, Glm
     return glmParseOBJ(reinterpret_cast<const char*>(text.data), text.size, "in.obj", &options, error);
 }
 
-TEST(Truncation, ObjEveryPrefixIsRefusedOrSound) {
+TEST(Truncation, ObjEveryPrefixIsRefusedOrSound)
+{
     for (const ObjSample& sample : objTexts()) {
         const Bytes obj(sample.obj.begin(), sample.obj.end());
         for (std::size_t n = 0; n <= obj.size(); ++n) {
@@ -57,9 +60,11 @@ TEST(Truncation, ObjEveryPrefixIsRefusedOrSound) {
     }
 }
 
-TEST(Truncation, MtlEveryPrefixGivesDefaultFirstAndNoMoreThanNamed) {
+TEST(Truncation, MtlEveryPrefixGivesDefaultFirstAndNoMoreThanNamed)
+{
     for (const ObjSample& sample : objTexts()) {
-        if (sample.mtl.empty()) continue;
+        if (sample.mtl.empty())
+            continue;
         const Bytes mtl(sample.mtl.begin(), sample.mtl.end());
         for (std::size_t n = 0; n <= mtl.size(); ++n) {
             Prefix prefix(mtl, n);
@@ -68,7 +73,8 @@ TEST(Truncation, MtlEveryPrefixGivesDefaultFirstAndNoMoreThanNamed) {
             ASSERT_NE(model, nullptr);
             glmParseMTL(model, reinterpret_cast<const char*>(prefix.data), prefix.size);
             std::size_t named = 0;
-            for (std::size_t at = 0; (at = sample.mtl.find("newmtl", at)) < n; ++at) ++named;
+            for (std::size_t at = 0; (at = sample.mtl.find("newmtl", at)) < n; ++at)
+                ++named;
             ASSERT_GE(model->materialCount, 1u);
             ASSERT_LE(model->materialCount, named + 1) << sample.name << " cut at " << n;
             ASSERT_STREQ(model->materialTable[0].name, "default");
@@ -77,7 +83,8 @@ TEST(Truncation, MtlEveryPrefixGivesDefaultFirstAndNoMoreThanNamed) {
     }
 }
 
-TEST(Truncation, PpmEveryPrefixIsRefusedWithAReason) {
+TEST(Truncation, PpmEveryPrefixIsRefusedWithAReason)
+{
     for (const SampleFile& file : ppmSamples()) {
         for (std::size_t n = 0; n <= file.bytes.size(); ++n) {
             Prefix prefix(file.bytes, n);
@@ -100,7 +107,8 @@ TEST(Truncation, PpmEveryPrefixIsRefusedWithAReason) {
 
 // The file layers: one line on standard error per refused file, nothing
 // handed out, and every file handle and mapping released.
-TEST(TruncatedFiles, PpmLoaderPrintsOneLinePerRefusal) {
+TEST(TruncatedFiles, PpmLoaderPrintsOneLinePerRefusal)
+{
     const SampleFile file = ppmSamples()[1];
     TempDir dir;
     const std::string path = (dir.path / file.name).string();
@@ -116,7 +124,8 @@ TEST(TruncatedFiles, PpmLoaderPrintsOneLinePerRefusal) {
     }
 }
 
-TEST(TruncatedFiles, ObjLoaderRefusesOrReadsEveryPrefixWithItsLibrary) {
+TEST(TruncatedFiles, ObjLoaderRefusesOrReadsEveryPrefixWithItsLibrary)
+{
     const ObjSample sample = objTexts()[0];  // the cube, naming cube.mtl
     TempDir dir;
     writeFileBytes(dir.path / "cube.mtl", reinterpret_cast<const unsigned char*>(sample.mtl.data()), sample.mtl.size());

@@ -56,16 +56,14 @@ void inspectAndDismiss()
     guchar* name = nullptr;
     gint length = 0;
     if (gdk_property_get(gtk_widget_get_window(dialog), gdk_atom_intern("WM_NAME", FALSE),
-                         gdk_atom_intern("UTF8_STRING", FALSE), 0, 1024, FALSE, nullptr, nullptr,
-                         &length, &name)) {
+                         gdk_atom_intern("UTF8_STRING", FALSE), 0, 1024, FALSE, nullptr, nullptr, &length, &name)) {
         seen.wmName.assign(reinterpret_cast<char*>(name), length);
         g_free(name);
     }
     // Buttons of the box itself, not of its title bar.
     collect(gtk_bin_get_child(GTK_BIN(dialog)), nullptr);
     GtkWidget* ok = gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
-    seen.okHasFocus = ok && gtk_widget_has_focus(ok) &&
-                      std::string(gtk_button_get_label(GTK_BUTTON(ok))) == "OK";
+    seen.okHasFocus = ok && gtk_widget_has_focus(ok) && std::string(gtk_button_get_label(GTK_BUTTON(ok))) == "OK";
     gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
 }
 

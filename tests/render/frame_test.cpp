@@ -15,15 +15,15 @@ namespace {
 
 bool near(Rgb a, Rgb b, int tolerance = 3)
 {
-    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
-           std::abs(a.b - b.b) <= tolerance;
+    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance && std::abs(a.b - b.b) <= tolerance;
 }
 
 long countColour(const Frame& frame, Rgb colour)
 {
     long n = 0;
     for (int y = 0; y < frame.height; ++y)
-        for (int x = 0; x < frame.width; ++x) n += near(frame.at(x, y), colour);
+        for (int x = 0; x < frame.width; ++x)
+            n += near(frame.at(x, y), colour);
     return n;
 }
 
@@ -85,8 +85,7 @@ void expectBodyAt(const Frame& frame, Pixel p, int slot, const char* what)
     ASSERT_TRUE(p.x >= 0 && p.x < frame.width && p.y >= 0 && p.y < frame.height) << what;
     const Rgb got = frame.at(p.x, p.y);
     EXPECT_TRUE(near(got, slotColours[slot]))
-        << what << " at (" << p.x << ", " << p.y << ") shows " << int(got.r) << "," << int(got.g)
-        << "," << int(got.b);
+        << what << " at (" << p.x << ", " << p.y << ") shows " << int(got.r) << "," << int(got.g) << "," << int(got.b);
 }
 
 class RenderFrames : public ::testing::Test {
@@ -99,7 +98,8 @@ protected:
     void TearDown() override
     {
         glutIdleFunc(nullptr);
-        if (!lightingOn) keyboard('l', 0, 0);
+        if (!lightingOn)
+            keyboard('l', 0, 0);
         resetViewer();
     }
 };
@@ -131,7 +131,8 @@ TEST_F(RenderFrames, AtStartEveryBodyIsWhereTheCameraSeesIt)
     saveShot(frame, "overview-start");
     expectBodyAt(frame, {WINDOW_WIDTH / 2, WINDOW_HEIGHT / 2}, SLOT_SUN, "Sun at the centre");
     expectBodyAt(frame, project(0, 0, 0), SLOT_SUN, "Sun");
-    for (const Body& body : planets) expectBodyAt(frame, planetPixel(body, 0), body.slot, body.name);
+    for (const Body& body : planets)
+        expectBodyAt(frame, planetPixel(body, 0), body.slot, body.name);
     expectBodyAt(frame, moonPixel(), SLOT_MOON, "Moon beside Earth");
     expectBodyAt(frame, project(-25, -24, 0), SLOT_BBB, "ball");
     // The figure stands on the sun, just above its top.
@@ -144,7 +145,8 @@ TEST_F(RenderFrames, AtStartEveryBodyIsWhereTheCameraSeesIt)
 TEST_F(RenderFrames, AnimationMovesEveryBodyAlongItsOrbit)
 {
     const Frame before = drawFrame();
-    for (int step = 0; step < 200; ++step) animate();
+    for (int step = 0; step < 200; ++step)
+        animate();
     glutIdleFunc(nullptr);
     const Frame after = drawFrame();
     saveShot(after, "overview-200-steps");
@@ -162,7 +164,8 @@ TEST_F(RenderFrames, AnimationMovesEveryBodyAlongItsOrbit)
 TEST_F(RenderFrames, WalkingForwardEnlargesTheSun)
 {
     const long far = countColour(drawFrame(), slotColours[SLOT_SUN]);
-    for (int step = 0; step < 20; ++step) specialKey(GLUT_KEY_UP, 0, 0);
+    for (int step = 0; step < 20; ++step)
+        specialKey(GLUT_KEY_UP, 0, 0);
     const Frame frame = drawFrame();
     const long closer = countColour(frame, slotColours[SLOT_SUN]);
     EXPECT_GT(closer, far * 13 / 10) << far << " -> " << closer;
@@ -186,7 +189,8 @@ TEST_F(RenderFrames, LeftDragTurnsTheWholeScene)
     int inView = 0;
     for (const Body& body : planets) {
         const Pixel p = planetPixel(body, 0);
-        if (p.x < 0 || p.x >= frame.width || p.y < 0 || p.y >= frame.height) continue;
+        if (p.x < 0 || p.x >= frame.width || p.y < 0 || p.y >= frame.height)
+            continue;
         ++inView;
         expectBodyAt(frame, p, body.slot, body.name);
     }
@@ -207,15 +211,18 @@ TEST_F(RenderFrames, EachCloseUpFillsTheWindowWithItsBodyAndAxis)
         viewMode = mode;
         viewRotY = 0;
         const Frame frame = drawFrame();
-        if (mode == 3) saveShot(frame, "closeup-earth");
-        if (mode == 6) saveShot(frame, "closeup-saturn");
+        if (mode == 3)
+            saveShot(frame, "closeup-earth");
+        if (mode == 6)
+            saveShot(frame, "closeup-saturn");
         const Rgb body = slotColours[closeUpSlots[mode]];
         long off = 0, axis = 0;
         for (int y = 0; y < frame.height; ++y) {
             bool lineInRow = false;
             for (int x = 0; x < frame.width; ++x) {
                 const bool isBody = near(frame.at(x, y), body);
-                if (!onAxis(x)) off += !isBody;
+                if (!onAxis(x))
+                    off += !isBody;
                 lineInRow = lineInRow || (onAxis(x) && !isBody);
             }
             axis += lineInRow;
@@ -241,13 +248,15 @@ TEST_F(RenderFrames, EarthsMoonStaysBehindTheWallAndLendsTheAxisItsColour)
         const Frame frame = drawFrame();
         for (int y = 0; y < frame.height; ++y) {
             for (int x = 0; x < frame.width; ++x) {
-                if (!near(frame.at(x, y), slotColours[SLOT_MOON])) continue;
+                if (!near(frame.at(x, y), slotColours[SLOT_MOON]))
+                    continue;
                 ASSERT_TRUE(onAxis(x)) << "Moon shows at (" << x << ", " << y << ")";
             }
         }
         EXPECT_TRUE(near(frame.at(WINDOW_WIDTH / 2, 100), slotColours[SLOT_MOON]) ||
                     near(frame.at(WINDOW_WIDTH / 2 - 1, 100), slotColours[SLOT_MOON]));
-        for (int i = 0; i < 60; ++i) animate();  // the Moon moves on 45 degrees
+        for (int i = 0; i < 60; ++i)
+            animate();  // the Moon moves on 45 degrees
     }
 }
 
@@ -293,10 +302,12 @@ TEST_F(RenderFrames, LightingSwitchShowsOnlyOnThePlainCloseUpsAxis)
     long differ = 0;
     for (int y = 0; y < lit.height; ++y)
         for (int x = 0; x < lit.width; ++x) {
-            if (lit.at(x, y) == unlit.at(x, y)) continue;
+            if (lit.at(x, y) == unlit.at(x, y))
+                continue;
             ++differ;
             EXPECT_TRUE(onAxis(x)) << x << "," << y;
-            if (!onAxis(x)) return;
+            if (!onAxis(x))
+                return;
         }
     EXPECT_GT(differ, WINDOW_HEIGHT / 2);
     // Unlit, the axis takes the figure's colour left current by the overview.

@@ -44,13 +44,13 @@ int main(int argc, char** argv)
     if (std::strcmp(what, "frames") == 0) {
         // Every angle a different whole number, so that the outline shows
         // which one turns what; the drag rotation too.
-        float* const angles[] = {&mercuryOrbit, &venusOrbit, &earthOrbit, &moonOrbit, &marsOrbit,
-                                 &jupiterOrbit, &saturnOrbit, &uranusOrbit, &neptuneOrbit,
-                                 &plutoOrbit, &ballSpin, &bandSpin, &sunSpin, &mercurySpin,
-                                 &venusSpin, &earthSpin, &marsSpin, &jupiterSpin, &saturnSpin,
-                                 &uranusSpin, &neptuneSpin, &plutoSpin};
+        float* const angles[] = {&mercuryOrbit, &venusOrbit,  &earthOrbit,   &moonOrbit,  &marsOrbit, &jupiterOrbit,
+                                 &saturnOrbit,  &uranusOrbit, &neptuneOrbit, &plutoOrbit, &ballSpin,  &bandSpin,
+                                 &sunSpin,      &mercurySpin, &venusSpin,    &earthSpin,  &marsSpin,  &jupiterSpin,
+                                 &saturnSpin,   &uranusSpin,  &neptuneSpin,  &plutoSpin};
         float value = 1;
-        for (float* angle : angles) *angle = value++;
+        for (float* angle : angles)
+            *angle = value++;
         viewRotX = 30;
         viewRotY = 40;
         for (int mode : {10, 0, 3, 6}) {

@@ -47,7 +47,8 @@ std::map<int, std::vector<Call>> traceDriver(const char* what)
             segments[marker];
             continue;
         }
-        if (marker != -1000) segments[marker].push_back(std::move(call));
+        if (marker != -1000)
+            segments[marker].push_back(std::move(call));
     }
     return segments;
 }
@@ -134,7 +135,8 @@ TEST_F(SphereTrace, StripsFollowTheDrawingRulesToTheLastDigit)
         const auto got = recordedStrips(calls(k));
         // Each vertex comes as normal, texture coordinate, position.
         std::size_t perVertex = 0;
-        for (const Call& call : calls(k)) perVertex += call.name == "glNormal3f";
+        for (const Call& call : calls(k))
+            perVertex += call.name == "glNormal3f";
         ASSERT_EQ(got.size(), want.size());
         for (std::size_t j = 0; j < want.size(); ++j) {
             ASSERT_EQ(got[j].size(), want[j].size()) << "strip " << j;
@@ -156,7 +158,8 @@ TEST_F(SphereTrace, BandsRunBottomToTopWithTheSeamClosed)
     // n = 4: two strips of ten vertices meeting at the equator.
     const auto octa = recordedStrips(calls(0));
     ASSERT_EQ(octa.size(), 2u);
-    for (const auto& strip : octa) EXPECT_EQ(strip.size(), 10u);
+    for (const auto& strip : octa)
+        EXPECT_EQ(strip.size(), 10u);
     EXPECT_NEAR(octa[0][1].y, -1.0f, 1e-6);  // lower row of the first band: south pole
     EXPECT_NEAR(octa[0][0].y, 0.0f, 1e-6);   // its upper row: the equator
     EXPECT_NEAR(octa[1][0].y, 1.0f, 1e-6);   // the last band reaches the north pole
@@ -185,7 +188,8 @@ TEST_F(SphereTrace, BandsRunBottomToTopWithTheSeamClosed)
             }
         }
         // Bands climb: each strip's lower row is the previous one's upper.
-        for (std::size_t j = 1; j < strips.size(); ++j) EXPECT_EQ(strips[j][1].t, strips[j - 1][0].t);
+        for (std::size_t j = 1; j < strips.size(); ++j)
+            EXPECT_EQ(strips[j][1].t, strips[j - 1][0].t);
     }
 
     // An odd count leaves the top open: n = 5 stops at 54 degrees north.
@@ -211,7 +215,8 @@ TEST_F(SphereTrace, DegenerateSpheresAreOnePointAndNegativeArgumentsAreAbsolute)
         const auto& a = calls(negative);
         const auto& b = calls(positive);
         ASSERT_EQ(a.size(), b.size()) << "case " << negative;
-        for (std::size_t i = 0; i < a.size(); ++i) ASSERT_EQ(a[i].text(), b[i].text()) << "case " << negative;
+        for (std::size_t i = 0; i < a.size(); ++i)
+            ASSERT_EQ(a[i].text(), b[i].text()) << "case " << negative;
     }
 }
 
@@ -220,7 +225,8 @@ TEST(RenderStateTrace, StateCallsComeInTheirOrderAroundTheTextureSteps)
     auto segments = traceDriver("init");
     const std::vector<Call>& calls = segments[0];
     std::size_t start = 0;
-    while (start < calls.size() && calls[start].name != "glClearColor") ++start;
+    while (start < calls.size() && calls[start].name != "glClearColor")
+        ++start;
     ASSERT_LT(start, calls.size());
     const char* const expected[] = {
         "glClearColor(0, 0, 0, 0)",
@@ -238,14 +244,16 @@ TEST(RenderStateTrace, StateCallsComeInTheirOrderAroundTheTextureSteps)
     };
     const std::size_t count = std::size(expected);
     ASSERT_LE(start + count, calls.size());
-    for (std::size_t i = 0; i < count; ++i) EXPECT_EQ(calls[start + i].text(), expected[i]);
+    for (std::size_t i = 0; i < count; ++i)
+        EXPECT_EQ(calls[start + i].text(), expected[i]);
     // Texture loading comes before the state calls, the display lists after
     // the lights, and texturing is switched on last.
     for (std::size_t i = start; i < calls.size(); ++i) {
         EXPECT_NE(calls[i].name, "glGenTextures") << "at " << i;
         EXPECT_NE(calls[i].name, "glBindTexture") << "at " << i;
     }
-    for (std::size_t i = 0; i < start + count; ++i) EXPECT_NE(calls[i].name, "glNewList") << "at " << i;
+    for (std::size_t i = 0; i < start + count; ++i)
+        EXPECT_NE(calls[i].name, "glNewList") << "at " << i;
     EXPECT_EQ(calls.back().text(), "glEnable(GL_TEXTURE_2D)");
 }
 
@@ -254,21 +262,22 @@ TEST(RenderStateTrace, StateCallsComeInTheirOrderAroundTheTextureSteps)
 // one line; the sky cube's and the axis's vertices one by one.
 std::vector<std::string> frameOutline(const std::vector<Call>& calls)
 {
-    static const char* const kept[] = {"glPolygonMode", "glEnable",    "glDisable",    "glLoadIdentity",
-                                       "glClear",       "glPushMatrix", "glPopMatrix", "glRotatef",
-                                       "glTranslatef",  "glScalef",    "glBindTexture", "glColor3f",
-                                       "glMultMatrixf", "glTranslated", "glFlush"};
+    static const char* const kept[] = {"glPolygonMode", "glEnable",    "glDisable",     "glLoadIdentity", "glClear",
+                                       "glPushMatrix",  "glPopMatrix", "glRotatef",     "glTranslatef",   "glScalef",
+                                       "glBindTexture", "glColor3f",   "glMultMatrixf", "glTranslated",   "glFlush"};
     std::vector<std::string> out;
     std::string run;  // the kind of the current run of shape calls
     int count = 0;
     bool listVertices = false;
     auto endRun = [&] {
-        if (!run.empty()) out.push_back(run + " x" + std::to_string(count));
+        if (!run.empty())
+            out.push_back(run + " x" + std::to_string(count));
         run.clear();
         count = 0;
     };
     auto shape = [&](const std::string& kind) {
-        if (run != kind) endRun();
+        if (run != kind)
+            endRun();
         run = kind;
         ++count;
     };
@@ -283,7 +292,8 @@ std::vector<std::string> frameOutline(const std::vector<Call>& calls)
         } else if (call.name == "glDrawElements") {
             shape(first == "GL_TRIANGLES" ? "glutSolidCube" : "glutSolidSphere strips");
         } else if (call.name == "glEnd") {
-            if (listVertices) out.push_back(call.text());
+            if (listVertices)
+                out.push_back(call.text());
             listVertices = false;
         } else if (listVertices) {
             out.push_back(call.text());
@@ -311,14 +321,17 @@ TEST(FrameTrace, FramesFollowTheirOutlineCallForCall)
     int mode = -1;
     std::string line;
     while (std::getline(in, line)) {
-        if (line.rfind("=== ", 0) == 0) mode = std::stoi(line.substr(4));
-        else if (!line.empty()) expected[mode].push_back(line);
+        if (line.rfind("=== ", 0) == 0)
+            mode = std::stoi(line.substr(4));
+        else if (!line.empty())
+            expected[mode].push_back(line);
     }
     ASSERT_EQ(expected.size(), 4u);
     for (const auto& [m, want] : expected) {
         const std::vector<std::string> got = frameOutline(segments[m]);
         const std::size_t common = std::min(got.size(), want.size());
-        for (std::size_t i = 0; i < common; ++i) ASSERT_EQ(got[i], want[i]) << "view mode " << m << ", line " << i;
+        for (std::size_t i = 0; i < common; ++i)
+            ASSERT_EQ(got[i], want[i]) << "view mode " << m << ", line " << i;
         EXPECT_EQ(got.size(), want.size()) << "view mode " << m;
     }
 }
@@ -353,7 +366,8 @@ TEST(FrameTrace, DISABLED_PrintOutline)
     auto segments = traceDriver("frames");
     for (int mode : {10, 0, 3, 6}) {
         std::printf("=== %d\n", mode);
-        for (const std::string& line : frameOutline(segments[mode])) std::printf("%s\n", line.c_str());
+        for (const std::string& line : frameOutline(segments[mode]))
+            std::printf("%s\n", line.c_str());
     }
 }
 

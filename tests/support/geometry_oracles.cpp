@@ -5,7 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
-void mergeVerticesOracle(GlmMesh* model, float epsilon) {
+void mergeVerticesOracle(GlmMesh* model, float epsilon)
+{
     const unsigned count = model->vertexCount;
     auto* kept = static_cast<float*>(std::malloc(3 * (size_t{count} + 1) * sizeof(float)));
     auto* newNumber = static_cast<unsigned*>(std::malloc((size_t{count} + 1) * sizeof(unsigned)));
@@ -13,7 +14,8 @@ void mergeVerticesOracle(GlmMesh* model, float epsilon) {
     for (unsigned i = 1; i <= count; ++i) {
         const float* p = &model->vertices[3 * i];
         unsigned j = 1;
-        while (j <= keptCount && !glmNearlyEqual(&kept[3 * j], p, epsilon)) ++j;
+        while (j <= keptCount && !glmNearlyEqual(&kept[3 * j], p, epsilon))
+            ++j;
         if (j > keptCount) {
             j = ++keptCount;
             std::memcpy(&kept[3 * j], p, 3 * sizeof(float));
@@ -21,7 +23,8 @@ void mergeVerticesOracle(GlmMesh* model, float epsilon) {
         newNumber[i] = j;
     }
     for (unsigned f = 0; f < model->faceCount; ++f) {
-        for (unsigned& ref : model->faces[f].vertexRefs) ref = newNumber[ref];
+        for (unsigned& ref : model->faces[f].vertexRefs)
+            ref = newNumber[ref];
     }
     std::free(newNumber);
     std::free(model->vertices);
@@ -39,7 +42,8 @@ struct Link {
 
 }  // namespace
 
-void vertexNormalsOracle(GlmMesh* model, float angle) {
+void vertexNormalsOracle(GlmMesh* model, float angle)
+{
     float threshold = static_cast<float>(std::cos(static_cast<double>(angle * 3.14159274f / 180.0f)));
     std::free(model->normals);
     auto* normals = static_cast<float*>(std::malloc(3 * (3 * size_t{model->faceCount} + 1) * sizeof(float)));
@@ -66,7 +70,8 @@ void vertexNormalsOracle(GlmMesh* model, float angle) {
             l->inAverage = glmDotProduct(n, reference) > threshold;
             if (l->inAverage) {
                 any = true;
-                for (int k = 0; k < 3; ++k) sum[k] += n[k];
+                for (int k = 0; k < 3; ++k)
+                    sum[k] += n[k];
             }
         }
         unsigned average = 0;

@@ -7,7 +7,8 @@
 
 namespace {
 
-void addGroup(GlmMesh* model, const GroupSpec& group) {
+void addGroup(GlmMesh* model, const GroupSpec& group)
+{
     GlmFaceGroup* g = glmEnsureGroup(model, group.name);
     g->faceCount = static_cast<unsigned>(group.faces.size());
     g->faceList = static_cast<unsigned*>(std::malloc((group.faces.size() + 1) * sizeof(unsigned)));
@@ -18,7 +19,8 @@ void addGroup(GlmMesh* model, const GroupSpec& group) {
 }  // namespace
 
 GlmMesh* makeMesh(const std::vector<float>& xyz, const std::vector<unsigned>& triangles,
-                  std::initializer_list<GroupSpec> groups) {
+                  std::initializer_list<GroupSpec> groups)
+{
     auto* model = static_cast<GlmMesh*>(std::calloc(1, sizeof(GlmMesh)));
     model->sourcePath = static_cast<char*>(std::calloc(1, 1));
     model->vertexCount = static_cast<unsigned>(xyz.size() / 3);
@@ -28,15 +30,19 @@ GlmMesh* makeMesh(const std::vector<float>& xyz, const std::vector<unsigned>& tr
     model->faces = static_cast<GlmFace*>(std::calloc(model->faceCount + 1, sizeof(GlmFace)));
     std::vector<unsigned> all;
     for (unsigned i = 0; i < model->faceCount; ++i) {
-        for (int k = 0; k < 3; ++k) model->faces[i].vertexRefs[k] = triangles[3 * i + k];
+        for (int k = 0; k < 3; ++k)
+            model->faces[i].vertexRefs[k] = triangles[3 * i + k];
         all.push_back(i);
     }
-    if (groups.size() == 0) addGroup(model, {"default", all, 0});
-    for (const GroupSpec& group : groups) addGroup(model, group);
+    if (groups.size() == 0)
+        addGroup(model, {"default", all, 0});
+    for (const GroupSpec& group : groups)
+        addGroup(model, group);
     return model;
 }
 
-void addMaterials(GlmMesh* model, unsigned count) {
+void addMaterials(GlmMesh* model, unsigned count)
+{
     model->materialCount = count;
     model->materialTable = static_cast<GlmMtlEntry*>(std::calloc(count, sizeof(GlmMtlEntry)));
     for (unsigned i = 0; i < count; ++i) {
@@ -59,14 +65,16 @@ void addMaterials(GlmMesh* model, unsigned count) {
     }
 }
 
-float* copyFloats(const float* a, unsigned count, unsigned width) {
+float* copyFloats(const float* a, unsigned count, unsigned width)
+{
     size_t n = size_t{width} * (size_t{count} + 1);
     auto* copy = static_cast<float*>(std::malloc(n * sizeof(float)));
     std::memcpy(copy, a, n * sizeof(float));
     return copy;
 }
 
-GlmMesh* makeUvSphere(unsigned stacks, unsigned slices) {
+GlmMesh* makeUvSphere(unsigned stacks, unsigned slices)
+{
     // Ring i: one pole copy per fan triangle at the poles, slices + 1
     // vertices (seam repeated) in between.
     auto ringStart = [&](unsigned i) { return i == 0 ? 0 : slices + (i - 1) * (slices + 1); };
@@ -115,10 +123,12 @@ GlmMesh* makeUvSphere(unsigned stacks, unsigned slices) {
                      {"q3", quarter[3], 0}});
 }
 
-GlmMesh* makeFlatGrid(unsigned w, unsigned h) {
+GlmMesh* makeFlatGrid(unsigned w, unsigned h)
+{
     std::vector<float> xyz;
     for (unsigned z = 0; z <= h; ++z) {
-        for (unsigned x = 0; x <= w; ++x) xyz.insert(xyz.end(), {float(x), 0.0f, float(z)});
+        for (unsigned x = 0; x <= w; ++x)
+            xyz.insert(xyz.end(), {float(x), 0.0f, float(z)});
     }
     auto at = [&](unsigned x, unsigned z) { return z * (w + 1) + x + 1; };
     std::vector<unsigned> tris;

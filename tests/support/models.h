@@ -23,7 +23,8 @@ std::string captureStdout(Body body);
 
 #include <gtest/gtest.h>
 template <class Body>
-std::string captureStdout(Body body) {
+std::string captureStdout(Body body)
+{
     testing::internal::CaptureStdout();
     body();
     return testing::internal::GetCapturedStdout();

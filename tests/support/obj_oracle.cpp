@@ -18,10 +18,12 @@ struct LineBuffer {
 };
 
 // "%s" without a length limit; false at the end of the file.
-bool readToken(FILE* f, std::string& tok) {
+bool readToken(FILE* f, std::string& tok)
+{
     char buf[128];
     int start = 0, stop = 0;
-    if (std::fscanf(f, " %n%127s%n", &start, buf, &stop) != 1) return false;
+    if (std::fscanf(f, " %n%127s%n", &start, buf, &stop) != 1)
+        return false;
     tok.assign(buf, static_cast<std::size_t>(stop - start));
     if (stop - start == 127)
         for (int c; (c = std::getc(f)) != EOF;) {
@@ -35,7 +37,8 @@ bool readToken(FILE* f, std::string& tok) {
 }
 
 // The rest of the line with its line feed; empty at the end of the file.
-std::string restOfLine(FILE* f, LineBuffer& line) {
+std::string restOfLine(FILE* f, LineBuffer& line)
+{
     ssize_t n = ::getline(&line.data, &line.capacity, f);
     return n > 0 ? std::string(line.data, static_cast<std::size_t>(n)) : std::string();
 }
@@ -43,19 +46,24 @@ std::string restOfLine(FILE* f, LineBuffer& line) {
 void skipLine(FILE* f, LineBuffer& line) { ::getline(&line.data, &line.capacity, f); }
 
 // The first word of a line as sscanf("%s") finds it, or "".
-std::string firstWord(const std::string& rest) {
+std::string firstWord(const std::string& rest)
+{
     std::vector<char> word(rest.size() + 1);
     return std::sscanf(rest.c_str(), "%s", word.data()) == 1 ? std::string(word.data()) : std::string();
 }
 
 // A group name: the rest of the line without "\n" and a "\r" before it.
-std::string groupName(std::string rest) {
-    if (!rest.empty() && rest.back() == '\n') rest.pop_back();
-    if (!rest.empty() && rest.back() == '\r') rest.pop_back();
+std::string groupName(std::string rest)
+{
+    if (!rest.empty() && rest.back() == '\n')
+        rest.pop_back();
+    if (!rest.empty() && rest.back() == '\r')
+        rest.pop_back();
     return std::string(rest.c_str());
 }
 
-bool readMaterials(GlmMesh* model, const std::string& name, std::string* error) {
+bool readMaterials(GlmMesh* model, const std::string& name, std::string* error)
+{
     std::string path = model->sourcePath;
     std::size_t slash = path.rfind('/');
     path = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + name;
@@ -68,11 +76,13 @@ bool readMaterials(GlmMesh* model, const std::string& name, std::string* error) 
     std::string tok;
     unsigned count = 1;
     while (readToken(f, tok)) {
-        if (tok[0] == 'n') count++;
+        if (tok[0] == 'n')
+            count++;
         skipLine(f, line);
     }
     std::rewind(f);
-    for (unsigned i = 0; i < model->materialCount; i++) std::free(model->materialTable[i].name);
+    for (unsigned i = 0; i < model->materialCount; i++)
+        std::free(model->materialTable[i].name);
     std::free(model->materialTable);
     model->materialCount = count;
     model->materialTable = static_cast<GlmMtlEntry*>(std::calloc(count, sizeof(GlmMtlEntry)));
@@ -108,12 +118,13 @@ bool readMaterials(GlmMesh* model, const std::string& name, std::string* error) 
                 current->specularExponent = value;
             }
         } else if (current && tok[0] == 'K' && (second == 'a' || second == 'd' || second == 's')) {
-            float* color = second == 'a' ? current->ambientColor
+            float* color = second == 'a'   ? current->ambientColor
                            : second == 'd' ? current->diffuseColor
                                            : current->specularColor;
             float values[3];
             int read = std::sscanf(restOfLine(f, line).c_str(), "%f %f %f", &values[0], &values[1], &values[2]);
-            for (int i = 0; i < read; i++) color[i] = values[i];
+            for (int i = 0; i < read; i++)
+                color[i] = values[i];
         } else {
             skipLine(f, line);
         }
@@ -129,21 +140,28 @@ struct Corner {
     long v, t, n;
 };
 
-int readCorner(FILE* f, Form form, Corner& c) {
+int readCorner(FILE* f, Form form, Corner& c)
+{
     switch (form) {
-    case V: return std::fscanf(f, FORMATS[V], &c.v);
-    case VT: return std::fscanf(f, FORMATS[VT], &c.v, &c.t);
-    case VTN: return std::fscanf(f, FORMATS[VTN], &c.v, &c.t, &c.n);
-    case VN: return std::fscanf(f, FORMATS[VN], &c.v, &c.n);
+    case V:
+        return std::fscanf(f, FORMATS[V], &c.v);
+    case VT:
+        return std::fscanf(f, FORMATS[VT], &c.v, &c.t);
+    case VTN:
+        return std::fscanf(f, FORMATS[VTN], &c.v, &c.t, &c.n);
+    case VN:
+        return std::fscanf(f, FORMATS[VN], &c.v, &c.n);
     }
     return 0;
 }
 
 // Reads one face line after its keyword; emit(form, c0, c1, c2) per triangle.
 template <class Emit>
-bool readFace(FILE* f, Emit emit) {
+bool readFace(FILE* f, Emit emit)
+{
     std::string first;
-    if (!readToken(f, first)) first.clear();
+    if (!readToken(f, first))
+        first.clear();
     const char* s = first.c_str();
     Corner c{0, 0, 0};
     Form form;
@@ -163,16 +181,19 @@ bool readFace(FILE* f, Emit emit) {
     Corner c1 = c;
     readCorner(f, form, c);
     Corner c2 = c;
-    if (!emit(form, c0, c1, c2)) return false;
+    if (!emit(form, c0, c1, c2))
+        return false;
     while (readCorner(f, form, c) > 0) {
         c1 = c2;
         c2 = c;
-        if (!emit(form, c0, c1, c2)) return false;
+        if (!emit(form, c0, c1, c2))
+            return false;
     }
     return true;
 }
 
-bool firstPass(GlmMesh* model, FILE* f, std::string* error) {
+bool firstPass(GlmMesh* model, FILE* f, std::string* error)
+{
     GlmFaceGroup* group = glmEnsureGroup(model, "default");
     unsigned vertices = 0, normals = 0, uvs = 0, faces = 0;
     LineBuffer line;
@@ -181,9 +202,12 @@ bool firstPass(GlmMesh* model, FILE* f, std::string* error) {
         switch (tok[0]) {
         case 'v': {
             char second = tok.size() > 1 ? tok[1] : '\0';
-            if (second == '\0') vertices++;
-            else if (second == 'n') normals++;
-            else if (second == 't') uvs++;
+            if (second == '\0')
+                vertices++;
+            else if (second == 'n')
+                normals++;
+            else if (second == 't')
+                uvs++;
             else {
                 *error = "glmFirstPass(): Unknown token \"" + std::string(tok.c_str()) + "\".\n";
                 return false;
@@ -193,10 +217,12 @@ bool firstPass(GlmMesh* model, FILE* f, std::string* error) {
         }
         case 'm': {
             std::string word = firstWord(restOfLine(f, line));
-            if (word.empty()) break;
+            if (word.empty())
+                break;
             std::free(model->materialLibrary);
             model->materialLibrary = strdup(word.c_str());
-            if (!readMaterials(model, word, error)) return false;
+            if (!readMaterials(model, word, error))
+                return false;
             break;
         }
         case 'g':
@@ -225,14 +251,17 @@ bool firstPass(GlmMesh* model, FILE* f, std::string* error) {
     return true;
 }
 
-bool resolve(long raw, unsigned readSoFar, unsigned total, unsigned& out) {
+bool resolve(long raw, unsigned readSoFar, unsigned total, unsigned& out)
+{
     long long r = raw < 0 ? static_cast<long long>(readSoFar) + 1 + raw : raw;
-    if (r < 1 || r > static_cast<long long>(total)) return false;
+    if (r < 1 || r > static_cast<long long>(total))
+        return false;
     out = static_cast<unsigned>(r);
     return true;
 }
 
-bool fillPass(GlmMesh* model, FILE* f, std::string* error) {
+bool fillPass(GlmMesh* model, FILE* f, std::string* error)
+{
     GlmFaceGroup* group = glmGroupByName(model, "default");
     unsigned material = 0, vertices = 0, normals = 0, uvs = 0, faces = 0;
     LineBuffer line;
@@ -242,7 +271,8 @@ bool fillPass(GlmMesh* model, FILE* f, std::string* error) {
         std::rewind(f);
         unsigned lineNumber = 1;
         for (long i = 0; i < position; i++)
-            if (std::getc(f) == '\n') lineNumber++;
+            if (std::getc(f) == '\n')
+                lineNumber++;
         char text[600];
         std::snprintf(text, sizeof text, "glmReadOBJ() failed: \"%s\" line %u: %s reference %ld is out of range.\n",
                       model->sourcePath, lineNumber, kind, value);
@@ -294,7 +324,8 @@ bool fillPass(GlmMesh* model, FILE* f, std::string* error) {
             group->materialIndex = material;
             break;
         case 'f':
-            if (!readFace(f, emit)) return false;
+            if (!readFace(f, emit))
+                return false;
             break;
         default:
             skipLine(f, line);
@@ -306,7 +337,8 @@ bool fillPass(GlmMesh* model, FILE* f, std::string* error) {
 
 }  // namespace
 
-GlmMesh* oracleReadOBJ(const char* path, std::string* error) {
+GlmMesh* oracleReadOBJ(const char* path, std::string* error)
+{
     FILE* f = std::fopen(path, "r");
     if (!f) {
         *error = std::string("glmReadOBJ() failed: can't open data file \"") + path + "\".\n";
@@ -319,7 +351,8 @@ GlmMesh* oracleReadOBJ(const char* path, std::string* error) {
         model->vertices = static_cast<float*>(std::calloc(3 * (model->vertexCount + 1), sizeof(float)));
         if (model->normalCount)
             model->normals = static_cast<float*>(std::calloc(3 * (model->normalCount + 1), sizeof(float)));
-        if (model->uvCount) model->uvs = static_cast<float*>(std::calloc(2 * (model->uvCount + 1), sizeof(float)));
+        if (model->uvCount)
+            model->uvs = static_cast<float*>(std::calloc(2 * (model->uvCount + 1), sizeof(float)));
         model->faces = static_cast<GlmFace*>(std::malloc(sizeof(GlmFace) * (model->faceCount ? model->faceCount : 1)));
         std::rewind(f);
         ok = fillPass(model, f, error);

@@ -43,7 +43,8 @@ bool readPpm(const fs::path& path, Picture& picture)
     picture.pixels.assign(rowBytes * static_cast<std::size_t>(picture.height), 0);
     // The file lists the top row first; ImageRGB starts at the bottom.
     for (int row = picture.height - 1; row >= 0; --row)
-        in.read(reinterpret_cast<char*>(picture.pixels.data() + row * rowBytes), static_cast<std::streamsize>(rowBytes));
+        in.read(reinterpret_cast<char*>(picture.pixels.data() + row * rowBytes),
+                static_cast<std::streamsize>(rowBytes));
     return static_cast<bool>(in);
 }
 

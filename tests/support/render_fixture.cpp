@@ -2,7 +2,6 @@
 
 #include <GL/freeglut.h>
 
-
 #include <cstdlib>
 #include <filesystem>
 
@@ -61,7 +60,6 @@ void uploadFlat(GLuint name, Rgb c)
 
 void ignoreBox(const char*, const char*) {}
 
-
 }  // namespace
 
 void installTestTextures()
@@ -69,9 +67,12 @@ void installTestTextures()
     // The picture loader generates the names when it finds its files; the
     // tests never ship those files, so make sure every slot has one.
     bool missing = false;
-    for (unsigned id : textureIds) missing = missing || id == 0;
-    if (missing) glGenTextures(TEXTURE_SLOT_COUNT, textureIds);
-    for (int slot = 0; slot < TEXTURE_SLOT_COUNT; ++slot) uploadFlat(textureIds[slot], slotColours[slot]);
+    for (unsigned id : textureIds)
+        missing = missing || id == 0;
+    if (missing)
+        glGenTextures(TEXTURE_SLOT_COUNT, textureIds);
+    for (int slot = 0; slot < TEXTURE_SLOT_COUNT; ++slot)
+        uploadFlat(textureIds[slot], slotColours[slot]);
     uploadFlat(SKY_TEXTURE, SKY_COLOUR);
     // The state the texture set leaves: textures replace the lit colour,
     // back faces are culled.
@@ -83,10 +84,10 @@ void installTestTextures()
 
 void resetViewer()
 {
-    for (float* angle : {&mercuryOrbit, &venusOrbit, &earthOrbit, &moonOrbit, &marsOrbit,
-                         &jupiterOrbit, &saturnOrbit, &uranusOrbit, &neptuneOrbit, &plutoOrbit,
-                         &sunSpin, &mercurySpin, &venusSpin, &earthSpin, &marsSpin, &jupiterSpin,
-                         &saturnSpin, &uranusSpin, &neptuneSpin, &plutoSpin, &ballSpin, &bandSpin})
+    for (float* angle :
+         {&mercuryOrbit, &venusOrbit, &earthOrbit,  &moonOrbit,   &marsOrbit, &jupiterOrbit, &saturnOrbit, &uranusOrbit,
+          &neptuneOrbit, &plutoOrbit, &sunSpin,     &mercurySpin, &venusSpin, &earthSpin,    &marsSpin,    &jupiterSpin,
+          &saturnSpin,   &uranusSpin, &neptuneSpin, &plutoSpin,   &ballSpin,  &bandSpin})
         *angle = 0.0f;
     viewMode = 10;
     heading = 0.0f;
@@ -112,14 +113,16 @@ void openViewerWindow(int* argc, char** argv)
     initRenderState();
     installTestTextures();
     // Let the window appear and GLUT deliver its first reshape and expose.
-    for (int i = 0; i < 20; ++i) glutMainLoopEvent();
+    for (int i = 0; i < 20; ++i)
+        glutMainLoopEvent();
     pinLoadedLibraries();
     resetViewer();
 }
 
 void closeViewerWindow()
 {
-    if (const int window = glutGetWindow()) glutDestroyWindow(window);
+    if (const int window = glutGetWindow())
+        glutDestroyWindow(window);
     glutMainLoopEvent();
 }
 
@@ -145,7 +148,8 @@ Frame drawFrame()
 void saveShot(const Frame& frame, const std::string& name)
 {
     const char* dir = std::getenv("SOLAR_SHOT_DIR");
-    if (!dir || !*dir) return;
+    if (!dir || !*dir)
+        return;
     std::filesystem::create_directories(dir);
     const std::string path = std::string(dir) + "/" + name + ".png";
     // PNG rows run top to bottom; GL's run bottom to top.

@@ -9,13 +9,12 @@ namespace {
 
 // A picture with runs and with stretches of distinct values, so that both
 // kinds of run-length packet occur.
-unsigned pixelIndex(int x, int y, unsigned colours) {
+unsigned pixelIndex(int x, int y, unsigned colours)
+{
     unsigned v = x < 6 ? unsigned(x + y) : unsigned(x / 5 + 2 * y);
     return v % colours;
 }
-unsigned char channel(int x, int y, int c) {
-    return static_cast<unsigned char>((x * 37 + y * 11 + c * 85) & 0xFF);
-}
+unsigned char channel(int x, int y, int c) { return static_cast<unsigned char>((x * 37 + y * 11 + c * 85) & 0xFF); }
 
 struct BmpLayout {
     int width = 5, height = 3;
@@ -30,7 +29,8 @@ struct BmpLayout {
 // Run-length rows (RLE8, or RLE4 with `nibbles`): runs of equal pixels,
 // absolute stretches of distinct ones, an end-of-line escape per row and an
 // end-of-bitmap escape last; `withDelta` skips two pixels of row 1.
-Bytes rleRows(const BmpLayout& l, bool nibbles, bool withDelta) {
+Bytes rleRows(const BmpLayout& l, bool nibbles, bool withDelta)
+{
     auto index = [&](int x, int y) { return static_cast<unsigned char>(pixelIndex(x, y, l.colours)); };
     Bytes out;
     for (int y = 0; y < l.height; ++y) {
@@ -42,21 +42,24 @@ Bytes rleRows(const BmpLayout& l, bool nibbles, bool withDelta) {
         while (x < l.width) {
             const unsigned char v = index(x, y);
             int run = 1;
-            while (x + run < l.width && run < 255 && index(x + run, y) == v) ++run;
+            while (x + run < l.width && run < 255 && index(x + run, y) == v)
+                ++run;
             if (run >= 2) {
                 out.insert(out.end(), {(unsigned char)run, (unsigned char)(nibbles ? v << 4 | v : v)});
                 x += run;
                 continue;
             }
             int lit = 1;
-            while (x + lit < l.width && lit < 255 && index(x + lit, y) != index(x + lit - 1, y)) ++lit;
+            while (x + lit < l.width && lit < 255 && index(x + lit, y) != index(x + lit - 1, y))
+                ++lit;
             if (lit >= 3) {
                 out.insert(out.end(), {0, (unsigned char)lit});
                 const std::size_t start = out.size();
                 for (int i = 0; i < lit; i += nibbles ? 2 : 1)
                     out.push_back(nibbles ? index(x + i, y) << 4 | (i + 1 < lit ? index(x + i + 1, y) : 0)
                                           : index(x + i, y));
-                if ((out.size() - start) & 1) out.push_back(0);  // absolute runs end on a word
+                if ((out.size() - start) & 1)
+                    out.push_back(0);  // absolute runs end on a word
             } else {
                 for (int i = 0; i < lit; ++i)
                     out.insert(out.end(), {1, (unsigned char)(nibbles ? index(x + i, y) << 4 : index(x + i, y))});
@@ -68,7 +71,8 @@ Bytes rleRows(const BmpLayout& l, bool nibbles, bool withDelta) {
     return out;
 }
 
-Bytes plainRows(const BmpLayout& l) {
+Bytes plainRows(const BmpLayout& l)
+{
     Bytes out;
     for (int r = 0; r < l.height; ++r) {
         int y = l.topDown ? l.height - 1 - r : r;  // picture row y, 0 = bottom
@@ -85,7 +89,8 @@ Bytes plainRows(const BmpLayout& l) {
                     filled = 0;
                 }
             }
-            if (filled) out.push_back(acc << (8 - filled));
+            if (filled)
+                out.push_back(acc << (8 - filled));
         } else {
             for (int x = 0; x < l.width; ++x) {
                 unsigned r8 = channel(x, y, 0), g8 = channel(x, y, 1), b8 = channel(x, y, 2);
@@ -95,18 +100,20 @@ Bytes plainRows(const BmpLayout& l) {
                     putLe16(out, (r8 >> 3) << 10 | (g8 >> 3) << 5 | b8 >> 3);
                 else {
                     out.insert(out.end(), {(unsigned char)b8, (unsigned char)g8, (unsigned char)r8});
-                    if (l.bits == 32) out.push_back(0);
+                    if (l.bits == 32)
+                        out.push_back(0);
                 }
             }
         }
-        while ((out.size() - start) % 4) out.push_back(0);
+        while ((out.size() - start) % 4)
+            out.push_back(0);
     }
     return out;
 }
 
-Bytes makeBmp(const BmpLayout& l, bool rleDelta = false) {
-    Bytes pixels = l.compression == 1 || l.compression == 2 ? rleRows(l, l.compression == 2, rleDelta)
-                                                             : plainRows(l);
+Bytes makeBmp(const BmpLayout& l, bool rleDelta = false)
+{
+    Bytes pixels = l.compression == 1 || l.compression == 2 ? rleRows(l, l.compression == 2, rleDelta) : plainRows(l);
     Bytes head;
     if (l.coreHeader) {
         putLe32(head, 12);
@@ -134,7 +141,8 @@ Bytes makeBmp(const BmpLayout& l, bool rleDelta = false) {
             putLe32(head, 0x001F);
         }
         for (unsigned i = 0; i < l.colours; ++i)
-            head.insert(head.end(), {(unsigned char)(i * 40), (unsigned char)(255 - i * 13), (unsigned char)(i * 77), 0});
+            head.insert(head.end(),
+                        {(unsigned char)(i * 40), (unsigned char)(255 - i * 13), (unsigned char)(i * 77), 0});
     }
     Bytes file;
     if (l.fileHeader) {
@@ -149,10 +157,14 @@ Bytes makeBmp(const BmpLayout& l, bool rleDelta = false) {
     return file;
 }
 
-std::string describe(const BmpLayout& l, const char* extra = "") {
+std::string describe(const BmpLayout& l, const char* extra = "")
+{
     char name[96];
     std::snprintf(name, sizeof name, "%s%dbit%s%s%s_%dx%d%s.bmp", l.fileHeader ? "" : "bare_", l.bits,
-                  l.compression == 1 ? "_rle8" : l.compression == 2 ? "_rle4" : l.compression == 3 ? "_fields" : "",
+                  l.compression == 1   ? "_rle8"
+                  : l.compression == 2 ? "_rle4"
+                  : l.compression == 3 ? "_fields"
+                                       : "",
                   l.coreHeader ? "_core" : "", l.topDown ? "_topdown" : "", l.width, l.height, extra);
     return name;
 }
@@ -163,12 +175,14 @@ struct SgiLayout {
     bool bigEndian = true;
 };
 
-Bytes rleRow(const unsigned char* row, int n) {
+Bytes rleRow(const unsigned char* row, int n)
+{
     Bytes out;
     int x = 0;
     while (x < n) {
         int run = 1;
-        while (x + run < n && run < 127 && row[x + run] == row[x]) ++run;
+        while (x + run < n && run < 127 && row[x + run] == row[x])
+            ++run;
         if (run >= 3) {
             out.push_back(run);
             out.push_back(row[x]);
@@ -187,7 +201,8 @@ Bytes rleRow(const unsigned char* row, int n) {
     return out;
 }
 
-Bytes makeSgi(const SgiLayout& l) {
+Bytes makeSgi(const SgiLayout& l)
+{
     auto put16 = l.bigEndian ? putBe16 : putLe16;
     auto put32 = l.bigEndian ? putBe32 : putLe32;
     Bytes file;
@@ -204,7 +219,8 @@ Bytes makeSgi(const SgiLayout& l) {
     for (int z = 0; z < l.channels; ++z)
         for (int y = 0; y < l.height; ++y) {
             Bytes row(l.width);
-            for (int x = 0; x < l.width; ++x) row[x] = x < l.width / 2 ? channel(x, y, z) : channel(0, y, z);
+            for (int x = 0; x < l.width; ++x)
+                row[x] = x < l.width / 2 ? channel(x, y, z) : channel(0, y, z);
             rows.push_back(l.rle ? rleRow(row.data(), l.width) : row);
         }
     if (l.rle) {
@@ -213,25 +229,30 @@ Bytes makeSgi(const SgiLayout& l) {
             put32(file, offset);
             offset += r.size();
         }
-        for (const Bytes& r : rows) put32(file, r.size());
+        for (const Bytes& r : rows)
+            put32(file, r.size());
     }
-    for (const Bytes& r : rows) file.insert(file.end(), r.begin(), r.end());
+    for (const Bytes& r : rows)
+        file.insert(file.end(), r.begin(), r.end());
     return file;
 }
 
 Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
-Bytes makePpm(const std::string& header, int width, int height) {
+Bytes makePpm(const std::string& header, int width, int height)
+{
     Bytes file = text(header);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            for (int c = 0; c < 3; ++c) file.push_back(channel(x, y, c));
+            for (int c = 0; c < 3; ++c)
+                file.push_back(channel(x, y, c));
     return file;
 }
 
 }  // namespace
 
-std::vector<SampleFile> dibSamples() {
+std::vector<SampleFile> dibSamples()
+{
     std::vector<SampleFile> out;
     auto add = [&](BmpLayout l, bool delta = false) {
         out.push_back({describe(l, delta ? "_delta" : ""), makeBmp(l, delta)});
@@ -257,7 +278,8 @@ std::vector<SampleFile> dibSamples() {
     return out;
 }
 
-std::vector<SampleFile> bmpSamples() {
+std::vector<SampleFile> bmpSamples()
+{
     std::vector<SampleFile> out;
     for (BmpLayout l : {BmpLayout{.width = 5, .height = 3, .bits = 24}, BmpLayout{.width = 4, .height = 2, .bits = 24},
                         BmpLayout{.width = 7, .height = 3, .bits = 8, .colours = 20},
@@ -267,21 +289,23 @@ std::vector<SampleFile> bmpSamples() {
     return out;
 }
 
-std::vector<SampleFile> sgiSamples() {
+std::vector<SampleFile> sgiSamples()
+{
     std::vector<SampleFile> out;
     for (bool rle : {false, true})
         for (bool bigEndian : {true, false})
             for (int channels : {1, 3, 4}) {
                 SgiLayout l{.width = 9, .height = 4, .channels = channels, .rle = rle, .bigEndian = bigEndian};
                 char name[64];
-                std::snprintf(name, sizeof name, "%s_%s_%dch.rgb", rle ? "rle" : "verbatim",
-                              bigEndian ? "be" : "le", channels);
+                std::snprintf(name, sizeof name, "%s_%s_%dch.rgb", rle ? "rle" : "verbatim", bigEndian ? "be" : "le",
+                              channels);
                 out.push_back({name, makeSgi(l)});
             }
     return out;
 }
 
-std::vector<SampleFile> ppmSamples() {
+std::vector<SampleFile> ppmSamples()
+{
     return {
         {"lines3.ppm", makePpm("P6\n2\n3\n255\n", 2, 3)},
         {"lines2.ppm", makePpm("P6\n# a comment\n2 3\n255\n", 2, 3)},
@@ -291,7 +315,8 @@ std::vector<SampleFile> ppmSamples() {
     };
 }
 
-std::vector<ObjSample> objTexts() {
+std::vector<ObjSample> objTexts()
+{
     const std::string materials =
         "# two materials\n"
         "newmtl red\nKa 0.1 0 0\nKd 0.9 0.1 0.1\nKs 0.5 0.5 0.5\nNs 500\nNi 1.5\nd 1\nillum 2\n\n"
@@ -312,20 +337,19 @@ std::vector<ObjSample> objTexts() {
          "g a\nf 1//1 2//1 3//1\ng b\nf 1//2 3//2 4//2\n",
          ""},
         {"uv_only.obj", "v 0 0 0\nv 2 0 0\nv 0 2 0\nvt 0 0\nvt 1 0\nvt 0 1\nf 1/1 2/2 3/3\n", ""},
-        {"relative.obj",
-         "v 0 0 0\nv 1 0 0\nv 1 1 0\nf -3 -2 -1\nv 0 1 0\nvt 0.5 0.5\nf -4/-1 -2/-1 -1/-1\n", ""},
-        {"crlf.obj",
-         "mtllib m.mtl\r\nv 1.5e0 -2 3\r\nv 4 5 6\r\nv 7 8 9\r\ng wheel\r\nusemtl red\r\nf 1 2 3\r\n",
+        {"relative.obj", "v 0 0 0\nv 1 0 0\nv 1 1 0\nf -3 -2 -1\nv 0 1 0\nvt 0.5 0.5\nf -4/-1 -2/-1 -1/-1\n", ""},
+        {"crlf.obj", "mtllib m.mtl\r\nv 1.5e0 -2 3\r\nv 4 5 6\r\nv 7 8 9\r\ng wheel\r\nusemtl red\r\nf 1 2 3\r\n",
          "newmtl red\r\nKd 1 0 0\r\nNs 1000\r\n"},
         {"no_final_break.obj", "v 0 0 0\nv 0 1 0\nv 1 0 0\ng last\nf 1 2 3", ""},
         {"tabs_comments.obj",
          "# comment\n\n\tv\t0 0 0\nv 1 0 0  # trailing\nv 0 1 0\n\n# between\ns off\no thing\nf 1 2 3\n", ""},
-        {"merge_me.obj",
-         "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0.0000001 0 0\nv 1 0.0000001 0\nv 0 1 0\nf 1 2 3\nf 4 5 6\n", ""},
+        {"merge_me.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0.0000001 0 0\nv 1 0.0000001 0\nv 0 1 0\nf 1 2 3\nf 4 5 6\n",
+         ""},
     };
 }
 
-std::vector<SampleFile> objSamples() {
+std::vector<SampleFile> objSamples()
+{
     std::vector<SampleFile> out;
     for (const ObjSample& s : objTexts()) {
         Bytes b = text(s.obj);
@@ -336,11 +360,13 @@ std::vector<SampleFile> objSamples() {
     return out;
 }
 
-std::vector<SampleFile> bitmapSuiteFiles(const std::vector<std::string>& names) {
+std::vector<SampleFile> bitmapSuiteFiles(const std::vector<std::string>& names)
+{
     std::vector<SampleFile> files;
     for (const std::string& name : names) {
         Bytes bytes = readFileBytes(testDataDir() / "bmpsuite" / name);
-        if (!bytes.empty()) files.push_back({name, std::move(bytes)});
+        if (!bytes.empty())
+            files.push_back({name, std::move(bytes)});
     }
     return files;
 }

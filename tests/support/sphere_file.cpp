@@ -15,11 +15,14 @@ long vertexNumber(int i, int j) { return 1L + static_cast<long>(i) * (SLICES + 1
 struct Writer {
     FILE* file;
     std::string buffer;
-    void put(const char* text, int length) {
+    void put(const char* text, int length)
+    {
         buffer.append(text, static_cast<std::size_t>(length));
-        if (buffer.size() > (1 << 20)) flush();
+        if (buffer.size() > (1 << 20))
+            flush();
     }
-    void flush() {
+    void flush()
+    {
         std::fwrite(buffer.data(), 1, buffer.size(), file);
         buffer.clear();
     }
@@ -27,11 +30,14 @@ struct Writer {
 
 }  // namespace
 
-std::string writeSphereFile(const std::string& path, SphereForm form) {
-    if (std::filesystem::exists(path)) return path;
+std::string writeSphereFile(const std::string& path, SphereForm form)
+{
+    if (std::filesystem::exists(path))
+        return path;
     std::string partial = path + ".part";
     Writer out{std::fopen(partial.c_str(), "w"), {}};
-    if (!out.file) return path;
+    if (!out.file)
+        return path;
     const bool full = form != SphereForm::Plain;
     char line[160];
     if (full) {
@@ -42,8 +48,8 @@ std::string writeSphereFile(const std::string& path, SphereForm form) {
                 std::fprintf(mtl, "newmtl band%d\nKa 0.2 0.2 0.2\nKd 0.%d 0.5 0.5\nKs 0 0 0\nNs 250\n\n", g, 2 * g + 1);
             std::fclose(mtl);
         }
-        out.put(line, std::snprintf(line, sizeof line, "# UV sphere, %d stacks, %d slices\nmtllib %s\n", STACKS,
-                                    SLICES, library.c_str()));
+        out.put(line, std::snprintf(line, sizeof line, "# UV sphere, %d stacks, %d slices\nmtllib %s\n", STACKS, SLICES,
+                                    library.c_str()));
     }
     const double pi = 3.14159265358979323846;
     for (int i = 0; i <= STACKS; i++)
@@ -76,14 +82,19 @@ std::string writeSphereFile(const std::string& path, SphereForm form) {
                  d = vertexNumber(i, j + 1);
             auto face = [&](std::initializer_list<long> corners) {
                 int n = std::sprintf(line, "f");
-                for (long v : corners) n += corner(line + n, v);
+                for (long v : corners)
+                    n += corner(line + n, v);
                 line[n++] = '\n';
                 out.put(line, n);
             };
-            if (i == 0) face({a, b, c});
-            else if (i == STACKS - 1) face({a, b, d});
-            else if (form == SphereForm::Quads) face({a, b, c, d});
-            else face({a, b, c}), face({a, c, d});
+            if (i == 0)
+                face({a, b, c});
+            else if (i == STACKS - 1)
+                face({a, b, d});
+            else if (form == SphereForm::Quads)
+                face({a, b, c, d});
+            else
+                face({a, b, c}), face({a, c, d});
         }
     }
     out.flush();
@@ -92,13 +103,16 @@ std::string writeSphereFile(const std::string& path, SphereForm form) {
     return path;
 }
 
-std::string writeTorusFile(const std::string& path) {
-    if (std::filesystem::exists(path)) return path;
+std::string writeTorusFile(const std::string& path)
+{
+    if (std::filesystem::exists(path))
+        return path;
     constexpr int AROUND = 800, ACROSS = 800;  // quads along the ring and round the tube
     constexpr double RING = 3.0, TUBE = 1.0;
     std::string partial = path + ".part";
     Writer out{std::fopen(partial.c_str(), "w"), {}};
-    if (!out.file) return path;
+    if (!out.file)
+        return path;
     char line[160];
     out.put(line, std::snprintf(line, sizeof line, "# torus, %d x %d quads\ng torus\n", AROUND, ACROSS));
     const double pi = 3.14159265358979323846;

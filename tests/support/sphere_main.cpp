@@ -3,8 +3,10 @@
 
 #include "tests/support/sphere_file.h"
 
-int main(int argc, char** argv) {
-    if (argc != 3) return 2;
+int main(int argc, char** argv)
+{
+    if (argc != 3)
+        return 2;
     if (std::strcmp(argv[2], "torus") == 0) {
         writeTorusFile(argv[1]);
         return 0;

@@ -15,22 +15,24 @@
 
 namespace {
 
-const char* checkPicture(const ImageRGB& image) {
+const char* checkPicture(const ImageRGB& image)
+{
     if (image.width <= 0 || image.height <= 0 || std::int64_t{image.width} * image.height > IMAGE_MAX_PIXELS)
         return "picture size outside the bounds";
-    if (!image.pixels) return "picture without pixels";
+    if (!image.pixels)
+        return "picture without pixels";
     if (malloc_usable_size(image.pixels) < std::size_t(image.width) * std::size_t(image.height) * 3)
         return "pixel block smaller than width x height x 3";
     return nullptr;
 }
 
-const char* checkAndFree(ImageRGB* image) {
+const char* checkAndFree(ImageRGB* image)
+{
     const char* problem = checkPicture(*image);
     std::free(image->pixels);
     std::free(image);
     return problem;
 }
-
 
 struct MtlSource {
     const char* text;
@@ -38,12 +40,13 @@ struct MtlSource {
     bool present;
 };
 
-bool loadMaterials(GlmMesh* model, const char* name, void* context, GlmReadError* error) {
+bool loadMaterials(GlmMesh* model, const char* name, void* context, GlmReadError* error)
+{
     auto* source = static_cast<MtlSource*>(context);
     if (!source->present) {
         error->kind = GLM_READ_MATERIAL_FILE;
-        std::snprintf(error->message, sizeof error->message,
-                      "glmReadMTL() failed: can't open material file \"%s\".\n", name);
+        std::snprintf(error->message, sizeof error->message, "glmReadMTL() failed: can't open material file \"%s\".\n",
+                      name);
         return false;
     }
     glmParseMTL(model, source->text, source->size);
@@ -53,13 +56,17 @@ bool loadMaterials(GlmMesh* model, const char* name, void* context, GlmReadError
 bool sameText(const char* a, const char* b) { return (!a && !b) || (a && b && std::strcmp(a, b) == 0); }
 
 // Entries 1..count of a 1-based array of `width` floats, bit for bit.
-bool sameEntries(const float* a, const float* b, unsigned count, unsigned width) {
-    if (!count) return true;
-    if (!a || !b) return false;
+bool sameEntries(const float* a, const float* b, unsigned count, unsigned width)
+{
+    if (!count)
+        return true;
+    if (!a || !b)
+        return false;
     return std::memcmp(a + width, b + width, sizeof(float) * width * count) == 0;
 }
 
-bool sameModel(const GlmMesh* a, const GlmMesh* b) {
+bool sameModel(const GlmMesh* a, const GlmMesh* b)
+{
     if (a->vertexCount != b->vertexCount || a->normalCount != b->normalCount || a->uvCount != b->uvCount ||
         a->faceCount != b->faceCount || a->materialCount != b->materialCount || a->groupCount != b->groupCount ||
         !sameText(a->materialLibrary, b->materialLibrary))
@@ -94,9 +101,9 @@ bool sameModel(const GlmMesh* a, const GlmMesh* b) {
     return !g && !h;
 }
 
-
 // Writes the model, reads the file back and compares the triangle count.
-const char* writeAndReread(GlmMesh* model, unsigned mode, const char* scratchDir) {
+const char* writeAndReread(GlmMesh* model, unsigned mode, const char* scratchDir)
+{
     const std::string path = std::string(scratchDir) + "/out.obj";
     glmWriteOBJ(model, path.c_str(), mode);
     GlmReadOptions options;
@@ -114,52 +121,65 @@ const char* writeAndReread(GlmMesh* model, unsigned mode, const char* scratchDir
 
 }  // namespace
 
-const char* workoutDib(const unsigned char* data, std::size_t size) {
+const char* workoutDib(const unsigned char* data, std::size_t size)
+{
     ImageRGB* image = nullptr;
-    if (decodeDib(data, size, &image) == IMAGE_OK) return checkAndFree(image);
+    if (decodeDib(data, size, &image) == IMAGE_OK)
+        return checkAndFree(image);
     return image ? "a refused bitmap handed out a picture" : nullptr;
 }
 
-bool dibIsRunLength(const unsigned char* data, std::size_t size) {
+bool dibIsRunLength(const unsigned char* data, std::size_t size)
+{
     const std::size_t header = size >= 2 && data[0] == 'B' && data[1] == 'M' ? 14 : 0;
-    if (size < header + 20) return false;
+    if (size < header + 20)
+        return false;
     const unsigned char* h = data + header;
-    if ((h[0] | h[1] << 8 | h[2] << 16 | std::uint32_t{h[3]} << 24) == 12) return false;  // core: uncompressed
+    if ((h[0] | h[1] << 8 | h[2] << 16 | std::uint32_t{h[3]} << 24) == 12)
+        return false;  // core: uncompressed
     const std::uint32_t compression = h[16] | h[17] << 8 | h[18] << 16 | std::uint32_t{h[19]} << 24;
     return compression == 1 || compression == 2;
 }
 
-const char* workoutBmp(const unsigned char* data, std::size_t size) {
+const char* workoutBmp(const unsigned char* data, std::size_t size)
+{
     ImageRGB image = {};
     BmpHeaderInfo info;
     const BmpStatus status = decodeBmp(data, size, &image, &info);
     const char* problem = nullptr;
     // A complete picture, or the rows read so far of a short one (none when
     // less than half of them are there).
-    if (status == BMP_OK || (status == BMP_SHORT_PIXELS && image.pixels)) problem = checkPicture(image);
-    else if (image.pixels) problem = "a refused bitmap handed out pixels";
+    if (status == BMP_OK || (status == BMP_SHORT_PIXELS && image.pixels))
+        problem = checkPicture(image);
+    else if (image.pixels)
+        problem = "a refused bitmap handed out pixels";
     std::free(image.pixels);
     return problem;
 }
 
-const char* workoutSgi(const unsigned char* data, std::size_t size) {
+const char* workoutSgi(const unsigned char* data, std::size_t size)
+{
     ImageRGB* image = nullptr;
-    if (decodeRgb(data, size, &image) == IMAGE_OK) return checkAndFree(image);
+    if (decodeRgb(data, size, &image) == IMAGE_OK)
+        return checkAndFree(image);
     return image ? "a refused SGI picture handed out a picture" : nullptr;
 }
 
-const char* workoutPpm(const unsigned char* data, std::size_t size) {
+const char* workoutPpm(const unsigned char* data, std::size_t size)
+{
     int width = -1, height = -1;
     GlmPpmError error;
     unsigned char* pixels = glmParsePPM(data, size, &width, &height, &error);
-    if (!pixels) return width != -1 || height != -1 ? "a refused PPM picture set its size" : nullptr;
+    if (!pixels)
+        return width != -1 || height != -1 ? "a refused PPM picture set its size" : nullptr;
     ImageRGB image{width, height, pixels};
     const char* problem = checkPicture(image);
     std::free(pixels);
     return problem;
 }
 
-const char* workoutObj(const unsigned char* data, std::size_t size, const char* scratchDir) {
+const char* workoutObj(const unsigned char* data, std::size_t size, const char* scratchDir)
+{
     const char* text = reinterpret_cast<const char*>(data);
     const void* nul = size ? std::memchr(data, 0, size) : nullptr;
     const std::size_t objSize = nul ? static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - data) : size;
@@ -176,9 +196,12 @@ const char* workoutObj(const unsigned char* data, std::size_t size, const char* 
     GlmMesh* model = glmParseOBJ(text, objSize, "fuzz/in.obj", &one, &error1);
     GlmMesh* twin = glmParseOBJ(text, objSize, "fuzz/in.obj", &many, &error2);
     if (!model || !twin) {
-        if (model) glmDestroy(model);
-        if (twin) glmDestroy(twin);
-        if (!model != !twin || error1.kind != error2.kind) return "the threaded reader disagrees on failure";
+        if (model)
+            glmDestroy(model);
+        if (twin)
+            glmDestroy(twin);
+        if (!model != !twin || error1.kind != error2.kind)
+            return "the threaded reader disagrees on failure";
         return error1.kind == GLM_READ_OK ? "a failed read without a reason" : nullptr;
     }
     const bool same = sameModel(model, twin);

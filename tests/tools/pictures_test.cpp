@@ -19,12 +19,12 @@ struct Expected {
     int width, height, bits;
 };
 const Expected pictures[] = {
-    {"Sun.bmp", 512, 256, 24},        {"Mercury.bmp", 512, 256, 24},   {"Venus.bmp", 512, 256, 24},
-    {"earth.bmp", 512, 256, 24},      {"Moon.bmp", 512, 256, 24},      {"Mars.bmp", 512, 256, 24},
-    {"Jupiter.bmp", 512, 256, 24},    {"saturn.bmp", 512, 256, 24},    {"Uranus.bmp", 512, 256, 24},
-    {"Neptune.bmp", 512, 256, 24},    {"Pluto.bmp", 512, 256, 24},     {"c.bmp", 256, 256, 24},
-    {"bbb.bmp", 512, 256, 24},        {"personface.bmp", 256, 256, 8}, {"personbody.bmp", 256, 256, 8},
-    {"personjean.bmp", 256, 256, 8},  {"b3.bmp", 512, 128, 24},        {"space2.bmp", 1024, 1024, 24},
+    {"Sun.bmp", 512, 256, 24},       {"Mercury.bmp", 512, 256, 24},   {"Venus.bmp", 512, 256, 24},
+    {"earth.bmp", 512, 256, 24},     {"Moon.bmp", 512, 256, 24},      {"Mars.bmp", 512, 256, 24},
+    {"Jupiter.bmp", 512, 256, 24},   {"saturn.bmp", 512, 256, 24},    {"Uranus.bmp", 512, 256, 24},
+    {"Neptune.bmp", 512, 256, 24},   {"Pluto.bmp", 512, 256, 24},     {"c.bmp", 256, 256, 24},
+    {"bbb.bmp", 512, 256, 24},       {"personface.bmp", 256, 256, 8}, {"personbody.bmp", 256, 256, 8},
+    {"personjean.bmp", 256, 256, 8}, {"b3.bmp", 512, 128, 24},        {"space2.bmp", 1024, 1024, 24},
 };
 
 struct Mean {

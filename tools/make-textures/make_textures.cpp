@@ -84,7 +84,8 @@ std::vector<double> reliefShade(const std::vector<double>& height, int w, int h,
         for (int x = 0; x < w; ++x) {
             const double facingWest = at(x + 1, y) - at(x - 1, y);
             const double facingNorth = at(x, y - 1) - at(x, y + 1);
-            shade[static_cast<std::size_t>(y) * w + x] = std::clamp(1 + strength * (facingWest + facingNorth), 0.35, 1.6);
+            shade[static_cast<std::size_t>(y) * w + x] =
+                std::clamp(1 + strength * (facingWest + facingNorth), 0.35, 1.6);
         }
     return shade;
 }
@@ -179,8 +180,9 @@ Canvas paintPluto()
                                       dot(p, lobeB * (1 / std::sqrt(dot(lobeB, lobeB)))));
         ground = mix(ground, Rgb{232, 226, 214}, smoothstep(0.88, 0.93, heart + 0.03 * fbm(p * 8, 3, 43)));
         // A dark reddish band along the equator.
-        ground = mix(ground, Rgb{105, 62, 45}, 0.55 * (1 - smoothstep(5, 22, std::abs(lat + 8 * v))) *
-                                                   smoothstep(-0.1, 0.3, fbm(p * 3, 3, 44)) * (heart < 0.85));
+        ground = mix(ground, Rgb{105, 62, 45},
+                     0.55 * (1 - smoothstep(5, 22, std::abs(lat + 8 * v))) * smoothstep(-0.1, 0.3, fbm(p * 3, 3, 44)) *
+                         (heart < 0.85));
         return ground;
     });
 }
@@ -219,7 +221,8 @@ Canvas paintEarth()
             const double moisture = fbm(p * 2.5, 5, 63) + 0.35 * std::cos(lat * M_PI / 180 * 4);
             const double absLat = std::abs(lat);
             Rgb land = mix(Rgb{58, 108, 42}, Rgb{28, 80, 30}, clamp01(0.5 + moisture));
-            const double dry = smoothstep(0.0, -0.35, moisture) * smoothstep(8, 20, absLat) * (1 - smoothstep(35, 45, absLat));
+            const double dry =
+                smoothstep(0.0, -0.35, moisture) * smoothstep(8, 20, absLat) * (1 - smoothstep(35, 45, absLat));
             land = mix(land, Rgb{205, 175, 120}, clamp01(dry * 1.3));
             land = mix(land, Rgb{125, 122, 95}, smoothstep(50, 65, absLat));
             land = mix(land, Rgb{120, 95, 70}, smoothstep(0.35, 0.6, elevation));
@@ -272,13 +275,15 @@ Canvas paintJupiter()
                            {1.2, {245, 238, 222}}},
                           band + 0.25 * fbm(Vec3{p.x * 10, p.y * 40, p.z * 10}, 4, 83));
         // Greyer, mottled polar regions.
-        colour = mix(colour, Rgb{160, 140, 120} * (0.9 + 0.2 * fbm(p * 14, 3, 84)), smoothstep(0.75, 0.95, std::abs(std::sin(lat))));
+        colour = mix(colour, Rgb{160, 140, 120} * (0.9 + 0.2 * fbm(p * 14, 3, 84)),
+                     smoothstep(0.75, 0.95, std::abs(std::sin(lat))));
         // The Great Red Spot: an oval with a paler collar.
         double dLon = std::remainder(lon - spotLon, 2 * M_PI);
         const double ex = dLon * std::cos(lat) / 0.2, ey = (lat - spotLat) / 0.11;
         const double r = std::sqrt(ex * ex + ey * ey) + 0.08 * fbm(p * 18, 3, 85);
         colour = mix(colour, Rgb{236, 214, 190}, 0.8 * (1 - smoothstep(1.05, 1.35, r)) * smoothstep(0.75, 1.0, r));
-        const Rgb spot = mix(Rgb{200, 92, 58}, Rgb{165, 70, 45}, clamp01(0.5 + std::sin(r * 9 + std::atan2(ey, ex) * 2) * 0.5));
+        const Rgb spot =
+            mix(Rgb{200, 92, 58}, Rgb{165, 70, 45}, clamp01(0.5 + std::sin(r * 9 + std::atan2(ey, ex) * 2) * 0.5));
         colour = mix(colour, spot, 1 - smoothstep(0.8, 1.0, r));
         return colour;
     });
@@ -370,7 +375,8 @@ Canvas paintBand()
         const double v = (y + 0.5) / h;
         const double chevron = (x + 0.5) / 64.0 + std::abs(v - 0.5) * 1.2;
         Rgb colour = hue(std::floor(chevron * 2) / 8 + 0.05) * 0.92;
-        colour = mix(colour, Rgb{30, 20, 60}, 0.7 * (1 - smoothstep(0.0, 0.08, std::abs(std::remainder(chevron * 2, 1.0)))));
+        colour =
+            mix(colour, Rgb{30, 20, 60}, 0.7 * (1 - smoothstep(0.0, 0.08, std::abs(std::remainder(chevron * 2, 1.0)))));
         const double pipe = std::min(v, 1 - v);
         if (pipe < 0.1) {
             const Rgb gold = mix(Rgb{255, 205, 60}, Rgb{200, 130, 20}, std::abs(std::sin(x * 0.2)) * 0.3);
@@ -418,7 +424,8 @@ Canvas paintFace()
         const bool cap = y < fringe && ellipse(x, y, 0.5, 0.3, 0.39, 0.31) < 1;
         const bool sideburn = y < 0.38 && std::abs(x - 0.5) > 0.31 && ellipse(x, y, 0.5, 0.36, 0.385, 0.36) < 1;
         if (cap || sideburn)
-            colour = hair * (0.8 + 0.35 * std::abs(std::sin(x * 140 + y * 30)) + 0.1 * fbm(Vec3{x * 30, y * 30, 1}, 2, 122));
+            colour =
+                hair * (0.8 + 0.35 * std::abs(std::sin(x * 140 + y * 30)) + 0.1 * fbm(Vec3{x * 30, y * 30, 1}, 2, 122));
         // Eyebrows, eyes, nose, cheeks, mouth.
         for (double ex : {0.35, 0.65}) {
             if (std::abs(y - (0.33 - 0.02 * std::sin((x - ex) * 14 + 1.57))) < 0.012 && std::abs(x - ex) < 0.08)

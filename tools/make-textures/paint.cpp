@@ -24,18 +24,30 @@ double gradientDot(std::uint32_t h, double x, double y, double z)
 {
     // Twelve edge directions of a cube.
     switch (h % 12) {
-    case 0: return x + y;
-    case 1: return -x + y;
-    case 2: return x - y;
-    case 3: return -x - y;
-    case 4: return x + z;
-    case 5: return -x + z;
-    case 6: return x - z;
-    case 7: return -x - z;
-    case 8: return y + z;
-    case 9: return -y + z;
-    case 10: return y - z;
-    default: return -y - z;
+    case 0:
+        return x + y;
+    case 1:
+        return -x + y;
+    case 2:
+        return x - y;
+    case 3:
+        return -x - y;
+    case 4:
+        return x + z;
+    case 5:
+        return -x + z;
+    case 6:
+        return x - z;
+    case 7:
+        return -x - z;
+    case 8:
+        return y + z;
+    case 9:
+        return -y + z;
+    case 10:
+        return y - z;
+    default:
+        return -y - z;
     }
 }
 
@@ -57,7 +69,8 @@ Rgb ramp(const std::vector<RampStop>& stops, double t)
 double noise(Vec3 p, std::uint32_t seed)
 {
     const double fx = std::floor(p.x), fy = std::floor(p.y), fz = std::floor(p.z);
-    const auto ix = static_cast<std::int32_t>(fx), iy = static_cast<std::int32_t>(fy), iz = static_cast<std::int32_t>(fz);
+    const auto ix = static_cast<std::int32_t>(fx), iy = static_cast<std::int32_t>(fy),
+               iz = static_cast<std::int32_t>(fz);
     const double x = p.x - fx, y = p.y - fy, z = p.z - fz;
     const double u = fade(x), v = fade(y), w = fade(z);
     auto g = [&](int dx, int dy, int dz) {
@@ -160,7 +173,8 @@ Palettised palettise(const Canvas& canvas)
     std::vector<std::pair<std::size_t, int>> popular;
     for (const auto& [key, c] : cellsByKey)
         popular.emplace_back(c.n, key);
-    std::sort(popular.begin(), popular.end(), [](auto a, auto b) { return a.first != b.first ? a.first > b.first : a.second < b.second; });
+    std::sort(popular.begin(), popular.end(),
+              [](auto a, auto b) { return a.first != b.first ? a.first > b.first : a.second < b.second; });
     if (popular.size() > 256)
         popular.resize(256);
     Palettised out;

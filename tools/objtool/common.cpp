@@ -35,13 +35,16 @@ std::condition_variable progressWake;
 std::thread progressThread;
 bool progressDone = false;
 
-void writeAll(int fd, const std::string& text) {
+void writeAll(int fd, const std::string& text)
+{
     const char* p = text.data();
     std::size_t left = text.size();
     while (left > 0) {
         ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
         p += n;
         left -= static_cast<std::size_t>(n);
     }
@@ -49,7 +52,8 @@ void writeAll(int fd, const std::string& text) {
 
 // The material loader: a library that cannot be read is a warning, and the
 // model goes on with the default material alone.
-bool loadMaterialsOrDefault(GlmMesh* model, const char* name, void*, GlmReadError* error) {
+bool loadMaterialsOrDefault(GlmMesh* model, const char* name, void*, GlmReadError* error)
+{
     char* directory = glmDirectoryOf(model->sourcePath ? model->sourcePath : "");
     std::string path = std::string(directory ? directory : "") + name;
     std::free(directory);
@@ -72,17 +76,22 @@ bool loadMaterialsOrDefault(GlmMesh* model, const char* name, void*, GlmReadErro
     return true;
 }
 
-std::string withoutLineBreak(std::string text) {
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+std::string withoutLineBreak(std::string text)
+{
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
     return text;
 }
 
 }  // namespace
 
-void initMessages() {
+void initMessages()
+{
     int copy = ::fcntl(2, F_DUPFD_CLOEXEC, 3);
-    if (copy >= 0) messageFd = copy;
-    if (::isatty(2)) terminalFd = messageFd;
+    if (copy >= 0)
+        messageFd = copy;
+    if (::isatty(2))
+        terminalFd = messageFd;
 }
 
 void fail(const std::string& text) { writeAll(messageFd, "objtool: " + text + "\n"); }
@@ -90,12 +99,15 @@ void fail(const std::string& text) { writeAll(messageFd, "objtool: " + text + "\
 void warn(const std::string& text) { writeAll(messageFd, "objtool: warning: " + text + "\n"); }
 
 // Library warnings can repeat once per vertex; each text is shown once.
-void reportWarnings(const std::vector<std::string>& warnings, const std::string& prefix) {
+void reportWarnings(const std::vector<std::string>& warnings, const std::string& prefix)
+{
     std::vector<std::string> order;
     std::map<std::string, unsigned> counts;
     for (const std::string& line : warnings) {
-        if (line.empty()) continue;
-        if (counts[line]++ == 0) order.push_back(line);
+        if (line.empty())
+            continue;
+        if (counts[line]++ == 0)
+            order.push_back(line);
     }
     for (const std::string& line : order) {
         unsigned n = counts[line];
@@ -103,11 +115,13 @@ void reportWarnings(const std::vector<std::string>& warnings, const std::string&
     }
 }
 
-int beginCapture() {
+int beginCapture()
+{
     std::fflush(stdout);
     std::fflush(stderr);
     captureFile = std::tmpfile();
-    if (!captureFile) return -1;
+    if (!captureFile)
+        return -1;
     savedStdout = ::dup(1);
     savedStderr = ::dup(2);
     ::dup2(::fileno(captureFile), 1);
@@ -115,9 +129,11 @@ int beginCapture() {
     return 0;
 }
 
-std::vector<std::string> endCapture(int token) {
+std::vector<std::string> endCapture(int token)
+{
     std::vector<std::string> lines;
-    if (token < 0 || !captureFile) return lines;
+    if (token < 0 || !captureFile)
+        return lines;
     std::fflush(stdout);
     std::fflush(stderr);
     ::dup2(savedStdout, 1);
@@ -134,14 +150,17 @@ std::vector<std::string> endCapture(int token) {
             line.push_back(static_cast<char>(c));
         }
     }
-    if (!line.empty()) lines.push_back(withoutLineBreak(line));
+    if (!line.empty())
+        lines.push_back(withoutLineBreak(line));
     std::fclose(captureFile);
     captureFile = nullptr;
     return lines;
 }
 
-void progressBegin(const std::string& label) {
-    if (terminalFd < 0) return;
+void progressBegin(const std::string& label)
+{
+    if (terminalFd < 0)
+        return;
     progressEnd();
     progressDone = false;
     progressThread = std::thread([label] {
@@ -149,12 +168,12 @@ void progressBegin(const std::string& label) {
         const auto start = steady_clock::now();
         auto elapsed = [&] {
             char text[32];
-            std::snprintf(text, sizeof text, "%.1f s",
-                          duration<double>(steady_clock::now() - start).count());
+            std::snprintf(text, sizeof text, "%.1f s", duration<double>(steady_clock::now() - start).count());
             return std::string(text);
         };
         std::unique_lock<std::mutex> lock(progressMutex);
-        if (progressWake.wait_for(lock, milliseconds(500), [] { return progressDone; })) return;
+        if (progressWake.wait_for(lock, milliseconds(500), [] { return progressDone; }))
+            return;
         do {
             writeAll(terminalFd, "\r\033[Kobjtool: " + label + "... " + elapsed());
         } while (!progressWake.wait_for(lock, milliseconds(200), [] { return progressDone; }));
@@ -162,8 +181,10 @@ void progressBegin(const std::string& label) {
     });
 }
 
-void progressEnd() {
-    if (!progressThread.joinable()) return;
+void progressEnd()
+{
+    if (!progressThread.joinable())
+        return;
     {
         std::lock_guard<std::mutex> lock(progressMutex);
         progressDone = true;
@@ -172,7 +193,8 @@ void progressEnd() {
     progressThread.join();
 }
 
-GlmMesh* loadModel(const std::string& path, std::vector<std::string>* warnings) {
+GlmMesh* loadModel(const std::string& path, std::vector<std::string>* warnings)
+{
     struct stat info;
     if (::stat(path.c_str(), &info) != 0) {
         fail(path + ": " + std::strerror(errno));
@@ -191,10 +213,10 @@ GlmMesh* loadModel(const std::string& path, std::vector<std::string>* warnings) 
     GlmReadError error{};
     GlmMesh* model = nullptr;
     progressBegin("reading " + path);
-    std::vector<std::string> lines =
-        captureOutput([&] { model = glmLoadOBJ(path.c_str(), &options, &error); });
+    std::vector<std::string> lines = captureOutput([&] { model = glmLoadOBJ(path.c_str(), &options, &error); });
     progressEnd();
-    if (warnings) warnings->insert(warnings->end(), lines.begin(), lines.end());
+    if (warnings)
+        warnings->insert(warnings->end(), lines.begin(), lines.end());
     if (!model) {
         if (error.kind == GLM_READ_CANT_OPEN) {
             fail(path + ": cannot read the file");
@@ -206,14 +228,19 @@ GlmMesh* loadModel(const std::string& path, std::vector<std::string>* warnings) 
     return model;
 }
 
-bool boundingBox(const GlmMesh* model, float min[3], float max[3]) {
-    if (model->vertexCount == 0 || !model->vertices) return false;
-    for (int k = 0; k < 3; k++) min[k] = max[k] = model->vertices[3 + k];
+bool boundingBox(const GlmMesh* model, float min[3], float max[3])
+{
+    if (model->vertexCount == 0 || !model->vertices)
+        return false;
+    for (int k = 0; k < 3; k++)
+        min[k] = max[k] = model->vertices[3 + k];
     for (unsigned i = 2; i <= model->vertexCount; i++) {
         for (int k = 0; k < 3; k++) {
             float value = model->vertices[3 * i + k];
-            if (value < min[k]) min[k] = value;
-            if (value > max[k]) max[k] = value;
+            if (value < min[k])
+                min[k] = value;
+            if (value > max[k])
+                max[k] = value;
         }
     }
     return true;
@@ -222,9 +249,11 @@ bool boundingBox(const GlmMesh* model, float min[3], float max[3]) {
 // glmCenterAndScale measures an axis as |max| + |min|, which is the side of
 // the box only when the box holds the origin: a box from 2 to 10 would be
 // scaled as if it were 12 long.  Centring it first makes the two agree.
-void unitize(GlmMesh* model) {
+void unitize(GlmMesh* model)
+{
     float min[3], max[3];
-    if (!boundingBox(model, min, max)) return;
+    if (!boundingBox(model, min, max))
+        return;
     const float offset[3] = {-(min[0] + max[0]) / 2, -(min[1] + max[1]) / 2, -(min[2] + max[2]) / 2};
     glmShift(model, offset);
     glmCenterAndScale(model);
@@ -237,7 +266,8 @@ void unitize(GlmMesh* model) {
 // degrees and more stay hard"; the slightly smaller angle gives that.
 float smoothingAngle(float degrees) { return degrees * (1.0f - 1e-5f); }
 
-bool outputBegin(const std::string& path, OutputFile* out) {
+bool outputBegin(const std::string& path, OutputFile* out)
+{
     std::string target = path;
     struct stat info;
     if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
@@ -267,7 +297,8 @@ bool outputBegin(const std::string& path, OutputFile* out) {
     return true;
 }
 
-bool outputCommit(OutputFile* out) {
+bool outputCommit(OutputFile* out)
+{
     mode_t mode;
     struct stat info;
     if (::stat(out->finalPath.c_str(), &info) == 0) {
@@ -296,25 +327,33 @@ bool outputCommit(OutputFile* out) {
     return true;
 }
 
-void outputAbandon(OutputFile* out) {
-    if (out->fd >= 0) ::close(out->fd);
+void outputAbandon(OutputFile* out)
+{
+    if (out->fd >= 0)
+        ::close(out->fd);
     out->fd = -1;
-    if (!out->tempPath.empty()) ::unlink(out->tempPath.c_str());
+    if (!out->tempPath.empty())
+        ::unlink(out->tempPath.c_str());
     out->tempPath.clear();
 }
 
-bool parseFloat(const char* text, float* value) {
-    if (!text || !*text) return false;
+bool parseFloat(const char* text, float* value)
+{
+    if (!text || !*text)
+        return false;
     char* end = nullptr;
     errno = 0;
     double parsed = std::strtod(text, &end);
-    if (*end != '\0' || errno == ERANGE || !std::isfinite(parsed)) return false;
-    if (std::fabs(parsed) > 3.4e38) return false;
+    if (*end != '\0' || errno == ERANGE || !std::isfinite(parsed))
+        return false;
+    if (std::fabs(parsed) > 3.4e38)
+        return false;
     *value = static_cast<float>(parsed);
     return true;
 }
 
-std::string baseName(const std::string& path) {
+std::string baseName(const std::string& path)
+{
     std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }

@@ -32,16 +32,17 @@ struct OptionSpec {
 };
 
 const OptionSpec OPERATIONS[] = {
-    {"--unitize", UNITIZE, false},  {"--scale", SCALE, true},
-    {"--reverse", REVERSE, false},  {"--facet-normals", FACET_NORMALS, false},
-    {"--smooth", SMOOTH, true},     {"--weld", WELD, true},
+    {"--unitize", UNITIZE, false},     {"--scale", SCALE, true},
+    {"--reverse", REVERSE, false},     {"--facet-normals", FACET_NORMALS, false},
+    {"--smooth", SMOOTH, true},        {"--weld", WELD, true},
     {"--linear-uv", LINEAR_UV, false}, {"--sphere-uv", SPHERE_UV, false},
 };
 
 // Adds the modes named in `text` ("smooth", "smooth,texture") to `mode`.
-bool parseModes(const std::string& text, unsigned* mode) {
+bool parseModes(const std::string& text, unsigned* mode)
+{
     static const std::map<std::string, unsigned> names = {
-        {"plain", MODE_PLAIN}, {"flat", MODE_FLAT},    {"smooth", MODE_SMOOTH},      {"texture", MODE_TEXTURE},
+        {"plain", MODE_PLAIN}, {"flat", MODE_FLAT},    {"smooth", MODE_SMOOTH},     {"texture", MODE_TEXTURE},
         {"color", MODE_COLOR}, {"colour", MODE_COLOR}, {"material", MODE_MATERIAL},
     };
     std::size_t start = 0;
@@ -49,29 +50,36 @@ bool parseModes(const std::string& text, unsigned* mode) {
         std::size_t comma = text.find(',', start);
         std::string word = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         auto found = names.find(word);
-        if (found == names.end()) return false;
+        if (found == names.end())
+            return false;
         *mode |= found->second;
-        if (comma == std::string::npos) break;
+        if (comma == std::string::npos)
+            break;
         start = comma + 1;
     }
     return true;
 }
 
 // What the model has, when the command line names no mode.
-unsigned defaultMode(const GlmMesh* model) {
+unsigned defaultMode(const GlmMesh* model)
+{
     unsigned mode = model->normals ? MODE_SMOOTH : model->facetnorms ? MODE_FLAT : MODE_PLAIN;
-    if (model->uvs) mode |= MODE_TEXTURE;
-    if (model->materialTable && model->materialLibrary) mode |= MODE_MATERIAL;
+    if (model->uvs)
+        mode |= MODE_TEXTURE;
+    if (model->materialTable && model->materialLibrary)
+        mode |= MODE_MATERIAL;
     return mode;
 }
 
-bool sameFile(const std::string& a, const std::string& b) {
+bool sameFile(const std::string& a, const std::string& b)
+{
     struct stat sa, sb;
     return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
            sa.st_ino == sb.st_ino;
 }
 
-std::string directoryOf(const std::string& path) {
+std::string directoryOf(const std::string& path)
+{
     char* directory = glmDirectoryOf(path.c_str());
     std::string result = directory ? directory : "";
     std::free(directory);
@@ -84,19 +92,24 @@ std::string directoryOf(const std::string& path) {
 // would overwrite the input's library with the subset of it the library
 // understands; the output then gets a library named after itself instead.
 bool protectInputLibrary(GlmMesh* model, const std::string& inPath, const OutputFile& out,
-                         std::vector<std::string>* warnings) {
+                         std::vector<std::string>* warnings)
+{
     const char* library = model->materialLibrary;
     const char* slash = std::strrchr(library, '/');
     std::string name = slash ? slash + 1 : library;
-    if (name.empty() || name == "." || name == "..") return true;
+    if (name.empty() || name == "." || name == "..")
+        return true;
     std::string source = directoryOf(inPath) + library;
     std::string outDirectory = directoryOf(out.finalPath);
-    if (!sameFile(outDirectory + name, source) || sameFile(out.finalPath, inPath)) return true;
+    if (!sameFile(outDirectory + name, source) || sameFile(out.finalPath, inPath))
+        return true;
     std::string stem = baseName(out.finalPath);
     std::size_t dot = stem.rfind('.');
-    if (dot != std::string::npos && dot > 0) stem.erase(dot);
+    if (dot != std::string::npos && dot > 0)
+        stem.erase(dot);
     std::string replacement = stem + ".mtl";
-    if (sameFile(outDirectory + replacement, source)) replacement = stem + ".out.mtl";
+    if (sameFile(outDirectory + replacement, source))
+        replacement = stem + ".out.mtl";
     char* copy = static_cast<char*>(std::malloc(replacement.size() + 1));
     if (!copy) {
         fail("out of memory");
@@ -115,7 +128,8 @@ bool protectInputLibrary(GlmMesh* model, const std::string& inPath, const Output
 // say what failed.  The file is written under a temporary name and renamed
 // into place when complete.
 bool writeModel(GlmMesh* model, const std::string& inPath, OutputFile& out, unsigned mode,
-                std::vector<std::string>* warnings) {
+                std::vector<std::string>* warnings)
+{
     if ((mode & MODE_MATERIAL) && model->materialLibrary && model->materialTable &&
         !protectInputLibrary(model, inPath, out, warnings)) {
         outputAbandon(&out);
@@ -151,7 +165,8 @@ bool writeModel(GlmMesh* model, const std::string& inPath, OutputFile& out, unsi
         char buffer[1024];
         while (std::fgets(buffer, sizeof buffer, log)) {
             std::string line = buffer;
-            while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+            while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+                line.pop_back();
             lines.push_back(line);
         }
         std::fclose(log);
@@ -160,7 +175,8 @@ bool writeModel(GlmMesh* model, const std::string& inPath, OutputFile& out, unsi
         // The writer's own complaint names the file it could not open.
         std::string why = lines.empty() ? std::string("the writer stopped") : lines.back();
         for (auto line = lines.rbegin(); line != lines.rend(); ++line)
-            if (line->find("failed") != std::string::npos) why = *line;
+            if (line->find("failed") != std::string::npos)
+                why = *line;
         fail(out.finalPath + ": cannot write: " + why);
         outputAbandon(&out);
         return false;
@@ -170,9 +186,9 @@ bool writeModel(GlmMesh* model, const std::string& inPath, OutputFile& out, unsi
 }
 
 // Runs one operation; false after a message when the model cannot take it.
-bool apply(GlmMesh* model, const Operation& op, std::vector<std::string>* warnings) {
-    bool needsVertices = op.kind == UNITIZE || op.kind == FACET_NORMALS || op.kind == SMOOTH ||
-                         op.kind == LINEAR_UV;
+bool apply(GlmMesh* model, const Operation& op, std::vector<std::string>* warnings)
+{
+    bool needsVertices = op.kind == UNITIZE || op.kind == FACET_NORMALS || op.kind == SMOOTH || op.kind == LINEAR_UV;
     if (needsVertices && (model->vertexCount == 0 || !model->vertices)) {
         warnings->push_back(std::string(op.option) + ": the model has no vertices; nothing done");
         return true;
@@ -184,17 +200,31 @@ bool apply(GlmMesh* model, const Operation& op, std::vector<std::string>* warnin
     }
     std::vector<std::string> lines = captureOutput([&] {
         switch (op.kind) {
-        case UNITIZE: unitize(model); break;
-        case SCALE: glmResize(model, op.value); break;
-        case REVERSE: glmFlipWinding(model); break;
-        case FACET_NORMALS: glmFaceNormals(model); break;
+        case UNITIZE:
+            unitize(model);
+            break;
+        case SCALE:
+            glmResize(model, op.value);
+            break;
+        case REVERSE:
+            glmFlipWinding(model);
+            break;
+        case FACET_NORMALS:
+            glmFaceNormals(model);
+            break;
         case SMOOTH:
             glmFaceNormals(model);
             glmVertexNormals(model, smoothingAngle(op.value));
             break;
-        case WELD: glmMergeVertices(model, op.value); break;
-        case LINEAR_UV: glmPlanarUVs(model); break;
-        case SPHERE_UV: glmSphereUVs(model); break;
+        case WELD:
+            glmMergeVertices(model, op.value);
+            break;
+        case LINEAR_UV:
+            glmPlanarUVs(model);
+            break;
+        case SPHERE_UV:
+            glmSphereUVs(model);
+            break;
         }
     });
     warnings->insert(warnings->end(), lines.begin(), lines.end());
@@ -203,7 +233,8 @@ bool apply(GlmMesh* model, const Operation& op, std::vector<std::string>* warnin
 
 }  // namespace
 
-int commandConvert(int argc, char** argv) {
+int commandConvert(int argc, char** argv)
+{
     std::vector<const char*> files;
     std::vector<Operation> operations;
     unsigned mode = 0;
@@ -226,7 +257,8 @@ int commandConvert(int argc, char** argv) {
         }
         const OptionSpec* spec = nullptr;
         for (const OptionSpec& s : OPERATIONS)
-            if (!std::strcmp(arg, s.name)) spec = &s;
+            if (!std::strcmp(arg, s.name))
+                spec = &s;
         if (!spec) {
             fail(std::string("convert: unknown option \"") + arg + "\" (see objtool --help)");
             return EXIT_USAGE;
@@ -240,10 +272,12 @@ int commandConvert(int argc, char** argv) {
             }
             i++;
             const char* problem = nullptr;
-            if (op.kind == SCALE && op.value == 0.0f) problem = "--scale 0 would collapse the model";
+            if (op.kind == SCALE && op.value == 0.0f)
+                problem = "--scale 0 would collapse the model";
             if (op.kind == SMOOTH && (op.value < 0.0f || op.value > 180.0f))
                 problem = "--smooth wants an angle from 0 to 180 degrees";
-            if (op.kind == WELD && op.value < 0.0f) problem = "--weld wants a distance of 0 or more";
+            if (op.kind == WELD && op.value < 0.0f)
+                problem = "--weld wants a distance of 0 or more";
             if (problem) {
                 fail(std::string("convert: ") + problem);
                 return EXIT_USAGE;
@@ -260,7 +294,8 @@ int commandConvert(int argc, char** argv) {
     // The output's folder is tried first, so a wrong output path fails
     // before any work is done.
     OutputFile out;
-    if (!outputBegin(outPath, &out)) return EXIT_FAILED;
+    if (!outputBegin(outPath, &out))
+        return EXIT_FAILED;
     std::vector<std::string> warnings;
     GlmMesh* model = loadModel(inPath, &warnings);
     if (!model) {
@@ -272,7 +307,8 @@ int commandConvert(int argc, char** argv) {
         progressBegin(std::string("applying ") + op.option);
         ok = apply(model, op, &warnings);
         progressEnd();
-        if (!ok) break;
+        if (!ok)
+            break;
     }
     if (ok) {
         progressBegin("writing " + outPath);

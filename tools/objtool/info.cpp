@@ -12,7 +12,8 @@ namespace {
 
 // A float as the shortest decimal that reads back to it, so JSON shows 0.1
 // rather than the double nearest the float 0.1.
-double tidy(float value) {
+double tidy(float value)
+{
     char text[32];
     auto result = std::to_chars(text, text + sizeof text - 1, value);
     *result.ptr = '\0';
@@ -21,19 +22,23 @@ double tidy(float value) {
 
 // The groups in the order the file named them: the list keeps the newest
 // first and "default" last.
-std::vector<const GlmFaceGroup*> groupsInFileOrder(const GlmMesh* model) {
+std::vector<const GlmFaceGroup*> groupsInFileOrder(const GlmMesh* model)
+{
     std::vector<const GlmFaceGroup*> groups;
-    for (const GlmFaceGroup* g = model->groupList; g; g = g->next) groups.push_back(g);
+    for (const GlmFaceGroup* g = model->groupList; g; g = g->next)
+        groups.push_back(g);
     return {groups.rbegin(), groups.rend()};
 }
 
-const char* materialName(const GlmMesh* model, unsigned index) {
-    if (!model->materialTable || index >= model->materialCount) return nullptr;
+const char* materialName(const GlmMesh* model, unsigned index)
+{
+    if (!model->materialTable || index >= model->materialCount)
+        return nullptr;
     return model->materialTable[index].name ? model->materialTable[index].name : "";
 }
 
-nlohmann::json describe(const std::string& path, const GlmMesh* model,
-                        const std::vector<std::string>& warnings) {
+nlohmann::json describe(const std::string& path, const GlmMesh* model, const std::vector<std::string>& warnings)
+{
     nlohmann::json out;
     out["file"] = path;
     out["vertices"] = model->vertexCount;
@@ -43,8 +48,7 @@ nlohmann::json describe(const std::string& path, const GlmMesh* model,
     out["triangles"] = model->faceCount;
     out["groupCount"] = model->groupCount;
     out["materialCount"] = model->materialCount;
-    out["materialLibrary"] =
-        model->materialLibrary ? nlohmann::json(model->materialLibrary) : nlohmann::json(nullptr);
+    out["materialLibrary"] = model->materialLibrary ? nlohmann::json(model->materialLibrary) : nlohmann::json(nullptr);
     float min[3], max[3];
     if (boundingBox(model, min, max)) {
         nlohmann::json box;
@@ -72,7 +76,8 @@ nlohmann::json describe(const std::string& path, const GlmMesh* model,
     return out;
 }
 
-void printText(const std::string& path, const GlmMesh* model, const std::vector<std::string>& warnings) {
+void printText(const std::string& path, const GlmMesh* model, const std::vector<std::string>& warnings)
+{
     std::printf("file:                %s\n", path.c_str());
     std::printf("vertices:            %u\n", model->vertexCount);
     std::printf("normals:             %u\n", model->normalCount);
@@ -84,8 +89,7 @@ void printText(const std::string& path, const GlmMesh* model, const std::vector<
     std::printf("material library:    %s\n", model->materialLibrary ? model->materialLibrary : "none");
     float min[3], max[3];
     if (boundingBox(model, min, max)) {
-        std::printf("bounds:              %g %g %g to %g %g %g\n", min[0], min[1], min[2], max[0], max[1],
-                    max[2]);
+        std::printf("bounds:              %g %g %g to %g %g %g\n", min[0], min[1], min[2], max[0], max[1], max[2]);
         std::printf("extents:             %g %g %g\n", max[0] - min[0], max[1] - min[1], max[2] - min[2]);
         std::printf("centre:              %g %g %g\n", (min[0] + max[0]) / 2, (min[1] + max[1]) / 2,
                     (min[2] + max[2]) / 2);
@@ -93,18 +97,20 @@ void printText(const std::string& path, const GlmMesh* model, const std::vector<
     std::printf("\n%-24s %10s  %s\n", "group", "triangles", "material");
     for (const GlmFaceGroup* g : groupsInFileOrder(model)) {
         const char* material = materialName(model, g->materialIndex);
-        std::printf("%-24s %10u  %s\n", ("\"" + std::string(g->name ? g->name : "") + "\"").c_str(),
-                    g->faceCount, material ? material : "-");
+        std::printf("%-24s %10u  %s\n", ("\"" + std::string(g->name ? g->name : "") + "\"").c_str(), g->faceCount,
+                    material ? material : "-");
     }
     if (!warnings.empty()) {
         std::printf("\nwarnings:\n");
-        for (const std::string& line : warnings) std::printf("  %s\n", line.c_str());
+        for (const std::string& line : warnings)
+            std::printf("  %s\n", line.c_str());
     }
 }
 
 }  // namespace
 
-int commandInfo(int argc, char** argv) {
+int commandInfo(int argc, char** argv)
+{
     bool json = false;
     const char* path = nullptr;
     for (int i = 0; i < argc; i++) {
@@ -126,11 +132,12 @@ int commandInfo(int argc, char** argv) {
     }
     std::vector<std::string> warnings;
     GlmMesh* model = loadModel(path, &warnings);
-    if (!model) return EXIT_FAILED;
+    if (!model)
+        return EXIT_FAILED;
     if (json) {
         // Names and warnings come from the file and need not be UTF-8.
-        std::string text = describe(path, model, warnings)
-                               .dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+        std::string text =
+            describe(path, model, warnings).dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
         std::printf("%s\n", text.c_str());
     } else {
         printText(path, model, warnings);

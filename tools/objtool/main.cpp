@@ -12,37 +12,37 @@
 
 namespace {
 
-const char USAGE[] =
-    "usage: objtool COMMAND ...\n"
-    "\n"
-    "  objtool info FILE.obj [--json]\n"
-    "      counts, extents, centre, groups, materials and reader warnings\n"
-    "  objtool convert IN.obj OUT.obj [operations] [--mode MODE ...]\n"
-    "      operations, applied in the order given:\n"
-    "        --unitize          centre the model and scale it into [-1, 1]\n"
-    "        --scale F          multiply every position by F\n"
-    "        --reverse          reverse the winding of every triangle\n"
-    "        --facet-normals    one normal per triangle\n"
-    "        --smooth ANGLE     facet normals, then normals averaged across\n"
-    "                           edges sharper than ANGLE degrees (0-180)\n"
-    "        --weld EPSILON     merge vertices closer than EPSILON on each axis\n"
-    "        --linear-uv        texture coordinates from x and z\n"
-    "        --sphere-uv        texture coordinates from the normals\n"
-    "      --mode flat|smooth|texture|color|material|plain (repeat or join\n"
-    "      with commas); without it, whatever the model has is written\n"
-    "  objtool view FILE.obj [--mode MODE] [--angle DEG] [--wireframe] [--unlit]\n"
-    "               [--snapshot OUT.ppm] [--size WxH]\n"
-    "      a window with the model; keys: f s t c m draw modes, l lighting,\n"
-    "      w wireframe, n recompute normals, [ ] smoothing angle, + - zoom,\n"
-    "      r reset, q or Esc quit; drag to orbit, wheel to zoom.\n"
-    "      --snapshot renders one frame into a raw PPM picture and exits\n"
-    "  objtool help, objtool --help\n"
-    "\n"
-    "Exit status: 0 success, 1 a file could not be read or written, 2 usage.\n";
+const char USAGE[] = "usage: objtool COMMAND ...\n"
+                     "\n"
+                     "  objtool info FILE.obj [--json]\n"
+                     "      counts, extents, centre, groups, materials and reader warnings\n"
+                     "  objtool convert IN.obj OUT.obj [operations] [--mode MODE ...]\n"
+                     "      operations, applied in the order given:\n"
+                     "        --unitize          centre the model and scale it into [-1, 1]\n"
+                     "        --scale F          multiply every position by F\n"
+                     "        --reverse          reverse the winding of every triangle\n"
+                     "        --facet-normals    one normal per triangle\n"
+                     "        --smooth ANGLE     facet normals, then normals averaged across\n"
+                     "                           edges sharper than ANGLE degrees (0-180)\n"
+                     "        --weld EPSILON     merge vertices closer than EPSILON on each axis\n"
+                     "        --linear-uv        texture coordinates from x and z\n"
+                     "        --sphere-uv        texture coordinates from the normals\n"
+                     "      --mode flat|smooth|texture|color|material|plain (repeat or join\n"
+                     "      with commas); without it, whatever the model has is written\n"
+                     "  objtool view FILE.obj [--mode MODE] [--angle DEG] [--wireframe] [--unlit]\n"
+                     "               [--snapshot OUT.ppm] [--size WxH]\n"
+                     "      a window with the model; keys: f s t c m draw modes, l lighting,\n"
+                     "      w wireframe, n recompute normals, [ ] smoothing angle, + - zoom,\n"
+                     "      r reset, q or Esc quit; drag to orbit, wheel to zoom.\n"
+                     "      --snapshot renders one frame into a raw PPM picture and exits\n"
+                     "  objtool help, objtool --help\n"
+                     "\n"
+                     "Exit status: 0 success, 1 a file could not be read or written, 2 usage.\n";
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     initMessages();
     if (argc < 2) {
         std::fputs(USAGE, stderr);
@@ -53,9 +53,12 @@ int main(int argc, char** argv) {
         std::fputs(USAGE, stdout);
         return std::fflush(stdout) == 0 ? EXIT_OK : EXIT_FAILED;
     }
-    if (!std::strcmp(command, "info")) return commandInfo(argc - 2, argv + 2);
-    if (!std::strcmp(command, "convert")) return commandConvert(argc - 2, argv + 2);
-    if (!std::strcmp(command, "view")) return commandView(argc - 2, argv + 2);
+    if (!std::strcmp(command, "info"))
+        return commandInfo(argc - 2, argv + 2);
+    if (!std::strcmp(command, "convert"))
+        return commandConvert(argc - 2, argv + 2);
+    if (!std::strcmp(command, "view"))
+        return commandView(argc - 2, argv + 2);
     fail(std::string("unknown command \"") + command + "\" (see objtool --help)");
     return EXIT_USAGE;
 }

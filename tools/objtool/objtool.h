@@ -34,7 +34,8 @@ int beginCapture();
 std::vector<std::string> endCapture(int token);
 
 template <class Work>
-std::vector<std::string> captureOutput(Work work) {
+std::vector<std::string> captureOutput(Work work)
+{
     int token = beginCapture();
     work();
     return endCapture(token);

@@ -48,20 +48,27 @@ bool snapshot = false;
 OutputFile snapshotFile;
 bool snapshotWritten = false;
 
-unsigned modeFlags() {
+unsigned modeFlags()
+{
     switch (drawMode) {
-    case DRAW_FLAT: return MODE_FLAT;
-    case DRAW_SMOOTH: return MODE_SMOOTH;
-    case DRAW_TEXTURE: return MODE_SMOOTH | MODE_TEXTURE;
-    case DRAW_COLOR: return MODE_SMOOTH | MODE_COLOR;
-    case DRAW_MATERIAL: return MODE_SMOOTH | MODE_MATERIAL;
+    case DRAW_FLAT:
+        return MODE_FLAT;
+    case DRAW_SMOOTH:
+        return MODE_SMOOTH;
+    case DRAW_TEXTURE:
+        return MODE_SMOOTH | MODE_TEXTURE;
+    case DRAW_COLOR:
+        return MODE_SMOOTH | MODE_COLOR;
+    case DRAW_MATERIAL:
+        return MODE_SMOOTH | MODE_MATERIAL;
     }
     return MODE_SMOOTH;
 }
 
 void showWarnings(const std::vector<std::string>& lines) { reportWarnings(lines, modelName + ": "); }
 
-void updateTitle() {
+void updateTitle()
+{
     char text[512];
     std::snprintf(text, sizeof text, "%s - %u triangles - %s, %s%s, smoothing %g deg", modelName.c_str(),
                   model->faceCount, DRAW_MODE_NAMES[drawMode], lighting ? "lit" : "unlit",
@@ -69,8 +76,10 @@ void updateTitle() {
     glutSetWindowTitle(text);
 }
 
-void recomputeNormals() {
-    if (model->vertexCount == 0) return;
+void recomputeNormals()
+{
+    if (model->vertexCount == 0)
+        return;
     showWarnings(captureOutput([] {
         glmFaceNormals(model);
         glmVertexNormals(model, smoothingAngle(smoothAngle));
@@ -78,8 +87,10 @@ void recomputeNormals() {
     listStale = true;
 }
 
-void rebuildList() {
-    if (modelList) glDeleteLists(modelList, 1);
+void rebuildList()
+{
+    if (modelList)
+        glDeleteLists(modelList, 1);
     if (drawMode == DRAW_TEXTURE && !model->uvs && model->vertexCount > 0) {
         // Without texture coordinates of its own the model gets a planar
         // projection, so the texture mode still shows something.
@@ -91,13 +102,15 @@ void rebuildList() {
 }
 
 // A grey checkerboard for the texture mode.
-void makeCheckerTexture() {
+void makeCheckerTexture()
+{
     constexpr int SIZE = 64;
     std::vector<unsigned char> pixels(SIZE * SIZE * 3);
     for (int y = 0; y < SIZE; y++)
         for (int x = 0; x < SIZE; x++) {
             unsigned char value = ((x / 8) + (y / 8)) % 2 ? 255 : 90;
-            for (int c = 0; c < 3; c++) pixels[(y * SIZE + x) * 3 + c] = value;
+            for (int c = 0; c < 3; c++)
+                pixels[(y * SIZE + x) * 3 + c] = value;
         }
     glGenTextures(1, &checkerTexture);
     glBindTexture(GL_TEXTURE_2D, checkerTexture);
@@ -110,7 +123,8 @@ void makeCheckerTexture() {
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 }
 
-void initState() {
+void initState()
+{
     glClearColor(0.12f, 0.13f, 0.16f, 1.0f);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_NORMALIZE);
@@ -126,8 +140,10 @@ void initState() {
     makeCheckerTexture();
 }
 
-void display() {
-    if (listStale) rebuildList();
+void display()
+{
+    if (listStale)
+        rebuildList();
     glViewport(0, 0, windowWidth, windowHeight);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
@@ -136,12 +152,12 @@ void display() {
     const float aspect = windowHeight > 0 ? static_cast<float>(windowWidth) / windowHeight : 1.0f;
     const float halfAngle = FIELD_OF_VIEW / 2 * 3.14159265f / 180;
     float distance = modelRadius / std::sin(halfAngle) * 1.05f;
-    if (aspect < 1.0f) distance /= aspect;
+    if (aspect < 1.0f)
+        distance /= aspect;
     distance *= zoom;
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(FIELD_OF_VIEW, aspect, std::fmax(distance - modelRadius * 2, 0.01f),
-                   distance + modelRadius * 2);
+    gluPerspective(FIELD_OF_VIEW, aspect, std::fmax(distance - modelRadius * 2, 0.01f), distance + modelRadius * 2);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     const GLfloat lightDirection[] = {0.4f, 0.6f, 1.0f, 0.0f};
@@ -172,7 +188,8 @@ void display() {
         glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 32.0f);
         glColor3f(0.85f, 0.85f, 0.85f);
     }
-    if (modelList) glCallList(modelList);
+    if (modelList)
+        glCallList(modelList);
 
     if (snapshot && !snapshotWritten) {
         glFinish();
@@ -181,17 +198,18 @@ void display() {
         glReadBuffer(GL_BACK);
         glReadPixels(0, 0, windowWidth, windowHeight, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
         // OpenGL gives the bottom row first; PPM wants the top row first.
-        std::string picture = "P6\n" + std::to_string(windowWidth) + " " + std::to_string(windowHeight) +
-                              "\n255\n";
+        std::string picture = "P6\n" + std::to_string(windowWidth) + " " + std::to_string(windowHeight) + "\n255\n";
         const std::size_t stride = static_cast<std::size_t>(windowWidth) * 3;
         for (int y = windowHeight - 1; y >= 0; y--)
             picture.append(reinterpret_cast<const char*>(rows.data()) + y * stride, stride);
         bool ok = true;
         for (std::size_t done = 0; ok && done < picture.size();) {
             ssize_t n = ::write(snapshotFile.fd, picture.data() + done, picture.size() - done);
-            if (n < 0 && errno == EINTR) continue;
+            if (n < 0 && errno == EINTR)
+                continue;
             ok = n > 0;
-            if (ok) done += static_cast<std::size_t>(n);
+            if (ok)
+                done += static_cast<std::size_t>(n);
         }
         if (!ok) {
             fail(snapshotFile.finalPath + ": cannot write: " + std::strerror(errno));
@@ -206,35 +224,76 @@ void display() {
     glutSwapBuffers();
 }
 
-void reshape(int width, int height) {
+void reshape(int width, int height)
+{
     windowWidth = width;
     windowHeight = height;
     glutPostRedisplay();
 }
 
-void keyboard(unsigned char key, int, int) {
+void keyboard(unsigned char key, int, int)
+{
     switch (key) {
-    case 'f': drawMode = DRAW_FLAT; listStale = true; break;
-    case 's': drawMode = DRAW_SMOOTH; listStale = true; break;
-    case 't': drawMode = DRAW_TEXTURE; listStale = true; break;
-    case 'c': drawMode = DRAW_COLOR; listStale = true; break;
-    case 'm': drawMode = DRAW_MATERIAL; listStale = true; break;
-    case 'l': lighting = !lighting; break;
-    case 'w': wireframe = !wireframe; break;
-    case 'n': recomputeNormals(); break;
-    case '[': smoothAngle = std::fmax(0.0f, smoothAngle - ANGLE_STEP); break;
-    case ']': smoothAngle = std::fmin(180.0f, smoothAngle + ANGLE_STEP); break;
-    case '+': case '=': zoom = std::fmax(0.05f, zoom * 0.9f); break;
-    case '-': case '_': zoom = std::fmin(20.0f, zoom / 0.9f); break;
-    case 'r': yaw = pitch = 0.0f; zoom = 1.0f; break;
-    case 'q': case 27: glutLeaveMainLoop(); return;
-    default: return;
+    case 'f':
+        drawMode = DRAW_FLAT;
+        listStale = true;
+        break;
+    case 's':
+        drawMode = DRAW_SMOOTH;
+        listStale = true;
+        break;
+    case 't':
+        drawMode = DRAW_TEXTURE;
+        listStale = true;
+        break;
+    case 'c':
+        drawMode = DRAW_COLOR;
+        listStale = true;
+        break;
+    case 'm':
+        drawMode = DRAW_MATERIAL;
+        listStale = true;
+        break;
+    case 'l':
+        lighting = !lighting;
+        break;
+    case 'w':
+        wireframe = !wireframe;
+        break;
+    case 'n':
+        recomputeNormals();
+        break;
+    case '[':
+        smoothAngle = std::fmax(0.0f, smoothAngle - ANGLE_STEP);
+        break;
+    case ']':
+        smoothAngle = std::fmin(180.0f, smoothAngle + ANGLE_STEP);
+        break;
+    case '+':
+    case '=':
+        zoom = std::fmax(0.05f, zoom * 0.9f);
+        break;
+    case '-':
+    case '_':
+        zoom = std::fmin(20.0f, zoom / 0.9f);
+        break;
+    case 'r':
+        yaw = pitch = 0.0f;
+        zoom = 1.0f;
+        break;
+    case 'q':
+    case 27:
+        glutLeaveMainLoop();
+        return;
+    default:
+        return;
     }
     updateTitle();
     glutPostRedisplay();
 }
 
-void mouse(int button, int state, int x, int y) {
+void mouse(int button, int state, int x, int y)
+{
     if (button == GLUT_LEFT_BUTTON) {
         dragging = state == GLUT_DOWN;
         dragX = x;
@@ -242,8 +301,10 @@ void mouse(int button, int state, int x, int y) {
     }
 }
 
-void motion(int x, int y) {
-    if (!dragging) return;
+void motion(int x, int y)
+{
+    if (!dragging)
+        return;
     yaw += (x - dragX) * 0.5f;
     pitch += (y - dragY) * 0.5f;
     pitch = std::fmax(-90.0f, std::fmin(90.0f, pitch));
@@ -252,39 +313,47 @@ void motion(int x, int y) {
     glutPostRedisplay();
 }
 
-void wheel(int, int direction, int, int) {
+void wheel(int, int direction, int, int)
+{
     zoom = direction > 0 ? std::fmax(0.05f, zoom * 0.9f) : std::fmin(20.0f, zoom / 0.9f);
     glutPostRedisplay();
 }
 
 // GLUT's fatal errors (no display, no visual) end the process; objtool
 // says what happened first.
-void glutError(const char* format, va_list args) {
+void glutError(const char* format, va_list args)
+{
     char text[512];
     std::vsnprintf(text, sizeof text, format, args);
     fail(std::string("view: ") + text);
-    if (snapshotFile.fd >= 0 || !snapshotFile.tempPath.empty()) outputAbandon(&snapshotFile);
+    if (snapshotFile.fd >= 0 || !snapshotFile.tempPath.empty())
+        outputAbandon(&snapshotFile);
     std::fflush(stdout);
     ::_exit(EXIT_FAILED);
 }
 
-void glutWarning(const char* format, va_list args) {
+void glutWarning(const char* format, va_list args)
+{
     char text[512];
     std::vsnprintf(text, sizeof text, format, args);
     warn(std::string("view: ") + text);
 }
 
-bool parseSize(const char* text, int* width, int* height) {
+bool parseSize(const char* text, int* width, int* height)
+{
     char extra;
     int w, h;
-    if (std::sscanf(text, "%dx%d%c", &w, &h, &extra) != 2) return false;
-    if (w < 1 || h < 1 || w > 8192 || h > 8192) return false;
+    if (std::sscanf(text, "%dx%d%c", &w, &h, &extra) != 2)
+        return false;
+    if (w < 1 || h < 1 || w > 8192 || h > 8192)
+        return false;
     *width = w;
     *height = h;
     return true;
 }
 
-bool parseDrawMode(const char* text) {
+bool parseDrawMode(const char* text)
+{
     for (int i = 0; i < 5; i++)
         if (!std::strcmp(text, DRAW_MODE_NAMES[i])) {
             drawMode = static_cast<DrawMode>(i);
@@ -299,7 +368,8 @@ bool parseDrawMode(const char* text) {
 
 }  // namespace
 
-int commandView(int argc, char** argv) {
+int commandView(int argc, char** argv)
+{
     const char* path = nullptr;
     const char* snapshotPath = nullptr;
     for (int i = 0; i < argc; i++) {
@@ -316,8 +386,7 @@ int commandView(int argc, char** argv) {
             i++;
         } else if (!std::strcmp(arg, "--mode") && value) {
             if (!parseDrawMode(value)) {
-                fail(std::string("view: --mode wants flat, smooth, texture, color or material, not \"") + value +
-                     "\"");
+                fail(std::string("view: --mode wants flat, smooth, texture, color or material, not \"") + value + "\"");
                 return EXIT_USAGE;
             }
             i++;
@@ -351,7 +420,8 @@ int commandView(int argc, char** argv) {
 
     std::vector<std::string> warnings;
     model = loadModel(path, &warnings);
-    if (!model) return EXIT_FAILED;
+    if (!model)
+        return EXIT_FAILED;
     modelName = baseName(path);
     showWarnings(warnings);
 
@@ -359,15 +429,18 @@ int commandView(int argc, char** argv) {
         showWarnings(captureOutput([] {
             unitize(model);
             glmFaceNormals(model);
-            if (!model->normals) glmVertexNormals(model, smoothingAngle(smoothAngle));
+            if (!model->normals)
+                glmVertexNormals(model, smoothingAngle(smoothAngle));
         }));
         float radius = 0.0f;
         for (unsigned i = 1; i <= model->vertexCount; i++) {
             const float* v = &model->vertices[3 * i];
             float r = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-            if (std::isfinite(r) && r > radius) radius = r;
+            if (std::isfinite(r) && r > radius)
+                radius = r;
         }
-        if (radius > 0.0f) modelRadius = radius;
+        if (radius > 0.0f)
+            modelRadius = radius;
     }
 
     if (snapshotPath) {

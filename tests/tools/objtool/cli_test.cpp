@@ -14,24 +14,24 @@ namespace {
 using nlohmann::json;
 
 // A cube of 8 shared corners as six quads in two groups, with materials.
-const char CUBE_OBJ[] =
-    "# cube\n"
-    "mtllib cube.mtl\n"
-    "v -1 -1 -1\nv 1 -1 -1\nv 1 1 -1\nv -1 1 -1\n"
-    "v -1 -1 1\nv 1 -1 1\nv 1 1 1\nv -1 1 1\n"
-    "g caps\n"
-    "usemtl red\n"
-    "f 5 6 7 8\nf 1 4 3 2\n"
-    "g sides\n"
-    "usemtl blue\n"
-    "f 1 2 6 5\nf 2 3 7 6\nf 3 4 8 7\nf 4 1 5 8\n"
-    "g caps\n";
+const char CUBE_OBJ[] = "# cube\n"
+                        "mtllib cube.mtl\n"
+                        "v -1 -1 -1\nv 1 -1 -1\nv 1 1 -1\nv -1 1 -1\n"
+                        "v -1 -1 1\nv 1 -1 1\nv 1 1 1\nv -1 1 1\n"
+                        "g caps\n"
+                        "usemtl red\n"
+                        "f 5 6 7 8\nf 1 4 3 2\n"
+                        "g sides\n"
+                        "usemtl blue\n"
+                        "f 1 2 6 5\nf 2 3 7 6\nf 3 4 8 7\nf 4 1 5 8\n"
+                        "g caps\n";
 const char CUBE_MTL[] = "newmtl red\nKd 1 0 0\nNs 500\n\nnewmtl blue\nKd 0 0 1\n";
 
 // The same cube with every face on its own four corners, each a little off.
-std::string splitCubeObj() {
+std::string splitCubeObj()
+{
     const int faces[6][4] = {{5, 6, 7, 8}, {1, 4, 3, 2}, {1, 2, 6, 5}, {2, 3, 7, 6}, {3, 4, 8, 7}, {4, 1, 5, 8}};
-    const float corners[9][3] = {{0, 0, 0},  {-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1},
+    const float corners[9][3] = {{0, 0, 0},   {-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1},
                                  {-1, -1, 1}, {1, -1, 1},   {1, 1, 1},   {-1, 1, 1}};
     std::ostringstream obj;
     int n = 0;
@@ -46,21 +46,24 @@ std::string splitCubeObj() {
 }
 
 // "f v/t/n v/t/n v/t/n" with positive numbers.
-bool isFullFaceLine(const std::string& line) {
+bool isFullFaceLine(const std::string& line)
+{
     unsigned v[3], t[3], n[3];
     char end;
-    return std::sscanf(line.c_str(), "f %u/%u/%u %u/%u/%u %u/%u/%u%c", &v[0], &t[0], &n[0], &v[1], &t[1], &n[1],
-                       &v[2], &t[2], &n[2], &end) == 9 &&
+    return std::sscanf(line.c_str(), "f %u/%u/%u %u/%u/%u %u/%u/%u%c", &v[0], &t[0], &n[0], &v[1], &t[1], &n[1], &v[2],
+                       &t[2], &n[2], &end) == 9 &&
            v[0] && t[0] && n[0] && v[1] && t[1] && n[1] && v[2] && t[2] && n[2];
 }
 
-json infoJson(const std::string& path) {
+json infoJson(const std::string& path)
+{
     RunResult r = runObjtool({"info", path, "--json"});
     EXPECT_EQ(r.status, 0) << r.err;
     return json::parse(r.out);
 }
 
-void expectVector(const json& value, float x, float y, float z) {
+void expectVector(const json& value, float x, float y, float z)
+{
     ASSERT_EQ(value.size(), 3u) << value;
     EXPECT_FLOAT_EQ(value[0].get<float>(), x);
     EXPECT_FLOAT_EQ(value[1].get<float>(), y);
@@ -71,7 +74,8 @@ const float* vertexOf(const GlmMesh* m, unsigned ref) { return &m->vertices[3 * 
 const float* normalOf(const GlmMesh* m, unsigned ref) { return &m->normals[3 * ref]; }
 
 // The unit normal of a face from its corner positions.
-void faceNormal(const GlmMesh* m, const GlmFace& f, float n[3]) {
+void faceNormal(const GlmMesh* m, const GlmFace& f, float n[3])
+{
     const float *p0 = vertexOf(m, f.vertexRefs[0]), *p1 = vertexOf(m, f.vertexRefs[1]),
                 *p2 = vertexOf(m, f.vertexRefs[2]);
     float a[3] = {p1[0] - p0[0], p1[1] - p0[1], p1[2] - p0[2]}, b[3] = {p2[0] - p0[0], p2[1] - p0[1], p2[2] - p0[2]};
@@ -79,17 +83,20 @@ void faceNormal(const GlmMesh* m, const GlmFace& f, float n[3]) {
     n[1] = a[2] * b[0] - a[0] * b[2];
     n[2] = a[0] * b[1] - a[1] * b[0];
     float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-    for (int k = 0; k < 3; k++) n[k] /= length;
+    for (int k = 0; k < 3; k++)
+        n[k] /= length;
 }
 
 // One "objtool: ..." line on standard error and nothing else.
-void expectOneMessage(const RunResult& r, const std::string& fragment) {
+void expectOneMessage(const RunResult& r, const std::string& fragment)
+{
     EXPECT_EQ(r.err.rfind("objtool: ", 0), 0u) << r.err;
     EXPECT_NE(r.err.find(fragment), std::string::npos) << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
 }
 
-TEST(ObjtoolInfo, CubeWithGroupsAndMaterials) {
+TEST(ObjtoolInfo, CubeWithGroupsAndMaterials)
+{
     TempDir dir;
     writeFile(dir.file("cube.obj"), CUBE_OBJ);
     writeFile(dir.file("cube.mtl"), CUBE_MTL);
@@ -120,17 +127,17 @@ TEST(ObjtoolInfo, CubeWithGroupsAndMaterials) {
     EXPECT_NE(text.out.find("material library:    cube.mtl"), std::string::npos);
 }
 
-TEST(ObjtoolInfo, FansRelativeReferencesAndCrLf) {
+TEST(ObjtoolInfo, FansRelativeReferencesAndCrLf)
+{
     TempDir dir;
-    writeFile(dir.file("fan.obj"),
-              "v 0 0 0\r\nv 2 0 0\r\nv 2 3 0\r\nv 0 3 0\r\nv 1 4 -1\r\n"
-              "vt 0 0\r\nvt 1 0\r\nvt 1 1\r\n"
-              "vn 0 0 1\r\n"
-              "g poly\r\n"
-              "f -5 -4 -3 -2 -1\r\n"
-              "f -5/-3/-1 -4/-2/-1 -3/-1/-1 -2/-1/-1\r\n"
-              "usemtl missing\r\n"
-              "f 1 2 3\r\n");
+    writeFile(dir.file("fan.obj"), "v 0 0 0\r\nv 2 0 0\r\nv 2 3 0\r\nv 0 3 0\r\nv 1 4 -1\r\n"
+                                   "vt 0 0\r\nvt 1 0\r\nvt 1 1\r\n"
+                                   "vn 0 0 1\r\n"
+                                   "g poly\r\n"
+                                   "f -5 -4 -3 -2 -1\r\n"
+                                   "f -5/-3/-1 -4/-2/-1 -3/-1/-1 -2/-1/-1\r\n"
+                                   "usemtl missing\r\n"
+                                   "f 1 2 3\r\n");
     json info = infoJson(dir.file("fan.obj"));
     EXPECT_EQ(info["vertices"], 5);
     EXPECT_EQ(info["normals"], 1);
@@ -160,7 +167,8 @@ TEST(ObjtoolInfo, FansRelativeReferencesAndCrLf) {
     glmDestroy(model);
 }
 
-TEST(ObjtoolInfo, MissingOrUnreadableMaterialLibraryIsAWarning) {
+TEST(ObjtoolInfo, MissingOrUnreadableMaterialLibraryIsAWarning)
+{
     TempDir dir;
     writeFile(dir.file("a.obj"), std::string(CUBE_OBJ));  // cube.mtl is missing
     ::mkdir(dir.file("b.mtl").c_str(), 0755);
@@ -183,7 +191,8 @@ TEST(ObjtoolInfo, MissingOrUnreadableMaterialLibraryIsAWarning) {
     EXPECT_TRUE(fileExists(dir.file("out.obj")));
 }
 
-TEST(ObjtoolConvert, WeldingASplitCubeLeavesEightCorners) {
+TEST(ObjtoolConvert, WeldingASplitCubeLeavesEightCorners)
+{
     TempDir dir;
     writeFile(dir.file("split.obj"), splitCubeObj());
     RunResult r = runObjtool({"convert", dir.file("split.obj"), dir.file("welded.obj"), "--weld", "0.0001"});
@@ -195,8 +204,10 @@ TEST(ObjtoolConvert, WeldingASplitCubeLeavesEightCorners) {
     // Every corner of the cube is still used.
     std::vector<int> used(9);
     for (unsigned i = 0; i < model->faceCount; i++)
-        for (unsigned ref : model->faces[i].vertexRefs) used.at(ref)++;
-    for (int v = 1; v <= 8; v++) EXPECT_GT(used[v], 0) << v;
+        for (unsigned ref : model->faces[i].vertexRefs)
+            used.at(ref)++;
+    for (int v = 1; v <= 8; v++)
+        EXPECT_GT(used[v], 0) << v;
     glmDestroy(model);
 
     // A weld of 0 keeps every vertex.
@@ -208,11 +219,13 @@ TEST(ObjtoolConvert, WeldingASplitCubeLeavesEightCorners) {
     glmDestroy(model);
 }
 
-TEST(ObjtoolConvert, SmoothingAtNinetyKeepsTheCubeHardAndAtOneEightyAverages) {
+TEST(ObjtoolConvert, SmoothingAtNinetyKeepsTheCubeHardAndAtOneEightyAverages)
+{
     TempDir dir;
     writeFile(dir.file("cube.obj"), CUBE_OBJ);
     writeFile(dir.file("cube.mtl"), CUBE_MTL);
-    RunResult r = runObjtool({"convert", dir.file("cube.obj"), dir.file("hard.obj"), "--smooth", "90", "--mode", "smooth"});
+    RunResult r =
+        runObjtool({"convert", dir.file("cube.obj"), dir.file("hard.obj"), "--smooth", "90", "--mode", "smooth"});
     ASSERT_EQ(r.status, 0) << r.err;
     GlmMesh* hard = readBack(dir.file("hard.obj"));
     ASSERT_TRUE(hard);
@@ -221,7 +234,8 @@ TEST(ObjtoolConvert, SmoothingAtNinetyKeepsTheCubeHardAndAtOneEightyAverages) {
         float expected[3];
         faceNormal(hard, hard->faces[i], expected);
         for (unsigned ref : hard->faces[i].normalRefs)
-            for (int k = 0; k < 3; k++) EXPECT_NEAR(normalOf(hard, ref)[k], expected[k], 1e-5) << "face " << i;
+            for (int k = 0; k < 3; k++)
+                EXPECT_NEAR(normalOf(hard, ref)[k], expected[k], 1e-5) << "face " << i;
     }
     glmDestroy(hard);
 
@@ -234,16 +248,19 @@ TEST(ObjtoolConvert, SmoothingAtNinetyKeepsTheCubeHardAndAtOneEightyAverages) {
     for (unsigned i = 0; i < soft->faceCount; i++) {
         for (int c = 0; c < 3; c++) {
             unsigned v = soft->faces[i].vertexRefs[c], n = soft->faces[i].normalRefs[c];
-            if (!normalOfVertex[v]) normalOfVertex[v] = n;
+            if (!normalOfVertex[v])
+                normalOfVertex[v] = n;
             EXPECT_EQ(normalOfVertex[v], n) << "vertex " << v << " has two normals";
             // The averaged normal points out of the cube along every axis.
-            for (int k = 0; k < 3; k++) EXPECT_GT(normalOf(soft, n)[k] * vertexOf(soft, v)[k], 0.1f);
+            for (int k = 0; k < 3; k++)
+                EXPECT_GT(normalOf(soft, n)[k] * vertexOf(soft, v)[k], 0.1f);
         }
     }
     glmDestroy(soft);
 }
 
-TEST(ObjtoolConvert, OperationsRunInTheOrderGiven) {
+TEST(ObjtoolConvert, OperationsRunInTheOrderGiven)
+{
     TempDir dir;
     writeFile(dir.file("box.obj"), "v 2 -1 0\nv 10 -1 0\nv 10 1 3\nv 2 1 3\nf 1 2 3 4\n");
     struct Case {
@@ -271,7 +288,8 @@ TEST(ObjtoolConvert, OperationsRunInTheOrderGiven) {
     }
 }
 
-TEST(ObjtoolConvert, SphereTextureWithNormalsWritesFullCorners) {
+TEST(ObjtoolConvert, SphereTextureWithNormalsWritesFullCorners)
+{
     TempDir dir;
     writeFile(dir.file("cube.obj"), CUBE_OBJ);
     writeFile(dir.file("cube.mtl"), CUBE_MTL);
@@ -282,7 +300,8 @@ TEST(ObjtoolConvert, SphereTextureWithNormalsWritesFullCorners) {
     int faces = 0;
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
-        if (line.rfind("f ", 0) != 0) continue;
+        if (line.rfind("f ", 0) != 0)
+            continue;
         faces++;
         EXPECT_TRUE(isFullFaceLine(line)) << line;
     }
@@ -291,7 +310,8 @@ TEST(ObjtoolConvert, SphereTextureWithNormalsWritesFullCorners) {
     ASSERT_TRUE(model);
     EXPECT_EQ(model->uvCount, model->normalCount);
     for (unsigned i = 0; i < model->faceCount; i++)
-        for (int c = 0; c < 3; c++) EXPECT_EQ(model->faces[i].uvRefs[c], model->faces[i].normalRefs[c]);
+        for (int c = 0; c < 3; c++)
+            EXPECT_EQ(model->faces[i].uvRefs[c], model->faces[i].normalRefs[c]);
     glmDestroy(model);
 
     // Sphere mapping needs normals: without them objtool says so.
@@ -301,7 +321,8 @@ TEST(ObjtoolConvert, SphereTextureWithNormalsWritesFullCorners) {
     EXPECT_FALSE(fileExists(dir.file("none.obj")));
 }
 
-TEST(ObjtoolConvert, MaterialsAndTheInputAreNeverOverwrittenBehindTheUsersBack) {
+TEST(ObjtoolConvert, MaterialsAndTheInputAreNeverOverwrittenBehindTheUsersBack)
+{
     TempDir dir;
     writeFile(dir.file("cube.obj"), CUBE_OBJ);
     writeFile(dir.file("cube.mtl"), CUBE_MTL);
@@ -315,7 +336,8 @@ TEST(ObjtoolConvert, MaterialsAndTheInputAreNeverOverwrittenBehindTheUsersBack) 
     EXPECT_EQ(info["materials"], json::array({"default", "default", "red", "blue"}));
     int caps = 0;
     for (const json& group : info["groups"]) {
-        if (group["name"].get<std::string>().find("caps") == std::string::npos) continue;
+        if (group["name"].get<std::string>().find("caps") == std::string::npos)
+            continue;
         caps++;
         EXPECT_EQ(group["material"], "blue");
         EXPECT_EQ(group["triangles"], 4);
@@ -335,7 +357,8 @@ TEST(ObjtoolConvert, MaterialsAndTheInputAreNeverOverwrittenBehindTheUsersBack) 
     EXPECT_EQ(files, 4);  // cube.obj cube.mtl out.obj out.mtl
 }
 
-TEST(ObjtoolErrors, BadInvocationsGetOneMessageAndAStatus) {
+TEST(ObjtoolErrors, BadInvocationsGetOneMessageAndAStatus)
+{
     TempDir dir;
     writeFile(dir.file("cube.obj"), CUBE_OBJ);
     writeFile(dir.file("cube.mtl"), CUBE_MTL);
@@ -373,7 +396,8 @@ TEST(ObjtoolErrors, BadInvocationsGetOneMessageAndAStatus) {
     EXPECT_FALSE(fileExists(dir.file("o.obj")));
 }
 
-TEST(ObjtoolErrors, FilesTheReaderRefusesEndWithObjtoolsOwnMessage) {
+TEST(ObjtoolErrors, FilesTheReaderRefusesEndWithObjtoolsOwnMessage)
+{
     TempDir dir;
     writeFile(dir.file("range.obj"), "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 9\n");
     writeFile(dir.file("token.obj"), "v 0 0 0\nvp 1 2\n");
@@ -392,7 +416,8 @@ TEST(ObjtoolErrors, FilesTheReaderRefusesEndWithObjtoolsOwnMessage) {
     EXPECT_NE(r.err.find("9"), std::string::npos) << r.err;  // the library's detail is kept
 }
 
-TEST(ObjtoolErrors, WriterFailuresInsideTheLibraryAreReportedByObjtool) {
+TEST(ObjtoolErrors, WriterFailuresInsideTheLibraryAreReportedByObjtool)
+{
     // The material library beside the output cannot be created (a folder
     // has its name): the library's writer ends its process, objtool reports.
     TempDir dir;
@@ -406,11 +431,13 @@ TEST(ObjtoolErrors, WriterFailuresInsideTheLibraryAreReportedByObjtool) {
     expectOneMessage(r, "model.obj: cannot write: glmWriteMTL() failed");
     EXPECT_EQ(readFile(dir.file("out/model.obj")), "precious");
     int files = 0;
-    for (auto& entry : std::filesystem::directory_iterator(dir.file("out"))) files += entry.is_regular_file();
+    for (auto& entry : std::filesystem::directory_iterator(dir.file("out")))
+        files += entry.is_regular_file();
     EXPECT_EQ(files, 1);
 }
 
-TEST(ObjtoolErrors, ViewWithoutADisplaySaysSo) {
+TEST(ObjtoolErrors, ViewWithoutADisplaySaysSo)
+{
     TempDir dir;
     writeFile(dir.file("cube.obj"), CUBE_OBJ);
     writeFile(dir.file("cube.mtl"), CUBE_MTL);
@@ -422,7 +449,8 @@ TEST(ObjtoolErrors, ViewWithoutADisplaySaysSo) {
         EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
 }
 
-TEST(ObjtoolHelp, HelpAndManPage) {
+TEST(ObjtoolHelp, HelpAndManPage)
+{
     for (const char* word : {"--help", "help"}) {
         RunResult r = runObjtool({word});
         EXPECT_EQ(r.status, 0);
@@ -433,10 +461,11 @@ TEST(ObjtoolHelp, HelpAndManPage) {
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("usage: objtool"), std::string::npos);
 
-    if (std::system("command -v man >/dev/null 2>&1") != 0) GTEST_SKIP() << "man is not installed";
+    if (std::system("command -v man >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "man is not installed";
     TempDir dir;
-    std::string command = "MANWIDTH=80 man --warnings -l '" OBJTOOL_MAN_PAGE "' >/dev/null 2>'" +
-                          dir.file("warnings") + "'";
+    std::string command =
+        "MANWIDTH=80 man --warnings -l '" OBJTOOL_MAN_PAGE "' >/dev/null 2>'" + dir.file("warnings") + "'";
     EXPECT_EQ(std::system(command.c_str()), 0);
     EXPECT_EQ(readFile(dir.file("warnings")), "");
 }

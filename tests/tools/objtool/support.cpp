@@ -18,7 +18,8 @@
 
 extern char** environ;
 
-bool fileExists(const std::string& path) {
+bool fileExists(const std::string& path)
+{
     struct stat info;
     return ::lstat(path.c_str(), &info) == 0;
 }
@@ -26,15 +27,18 @@ bool fileExists(const std::string& path) {
 namespace {
 
 pid_t spawn(const std::vector<std::string>& args, const std::string& outPath, const std::string& errPath,
-            bool withoutDisplay) {
+            bool withoutDisplay)
+{
     std::vector<std::string> words = {OBJTOOL_BINARY};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
+    for (std::string& w : words)
+        argv.push_back(w.data());
     argv.push_back(nullptr);
     std::vector<char*> envp;
     for (char** e = environ; *e; e++)
-        if (!withoutDisplay || std::string(*e).rfind("DISPLAY=", 0) != 0) envp.push_back(*e);
+        if (!withoutDisplay || std::string(*e).rfind("DISPLAY=", 0) != 0)
+            envp.push_back(*e);
     envp.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;
@@ -43,23 +47,28 @@ pid_t spawn(const std::vector<std::string>& args, const std::string& outPath, co
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
+        pid = -1;
     posix_spawn_file_actions_destroy(&actions);
     return pid;
 }
 
 }  // namespace
 
-int startObjtool(const std::vector<std::string>& args, const std::string& outPath, const std::string& errPath) {
+int startObjtool(const std::vector<std::string>& args, const std::string& outPath, const std::string& errPath)
+{
     return spawn(args, outPath, errPath, false);
 }
 
-int waitObjtool(int pid, double seconds) {
-    if (pid <= 0) return -1;
+int waitObjtool(int pid, double seconds)
+{
+    if (pid <= 0)
+        return -1;
     int status = 0;
     for (int waited = 0; waited < seconds * 100; waited++) {
         pid_t done = ::waitpid(pid, &status, WNOHANG);
-        if (done == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        if (done == pid)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         ::usleep(10000);
     }
     ::kill(pid, SIGKILL);
@@ -67,7 +76,8 @@ int waitObjtool(int pid, double seconds) {
     return -1;
 }
 
-RunResult runObjtool(const std::vector<std::string>& args, bool withoutDisplay) {
+RunResult runObjtool(const std::vector<std::string>& args, bool withoutDisplay)
+{
     TempDir logs;
     std::string outPath = logs.file("stdout"), errPath = logs.file("stderr");
     RunResult result;
@@ -83,12 +93,14 @@ RunResult runObjtool(const std::vector<std::string>& args, bool withoutDisplay) 
     return result;
 }
 
-GlmMesh* readBack(const std::string& path) {
+GlmMesh* readBack(const std::string& path)
+{
     GlmReadError error;
     return glmLoadOBJ(path.c_str(), nullptr, &error);
 }
 
-std::string torusObj(int rings, int sides) {
+std::string torusObj(int rings, int sides)
+{
     std::ostringstream obj;
     const double pi = 3.14159265358979;
     for (int i = 0; i < rings; i++) {

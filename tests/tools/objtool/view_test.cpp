@@ -18,7 +18,8 @@ struct Picture {
     const unsigned char* at(int x, int y) const { return pixels + 3 * (y * width + x); }
 };
 
-bool load(const std::string& path, Picture* picture) {
+bool load(const std::string& path, Picture* picture)
+{
     picture->pixels = glmLoadPPM(path.c_str(), &picture->width, &picture->height);
     return picture->pixels != nullptr;
 }
@@ -27,9 +28,11 @@ bool differs(const unsigned char* a, const unsigned char* b) { return std::memcm
 
 class ObjtoolView : public testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         const char* display = std::getenv("DISPLAY");
-        if (!display || !*display) GTEST_SKIP() << "no DISPLAY";
+        if (!display || !*display)
+            GTEST_SKIP() << "no DISPLAY";
         // In a sanitizer build the GL driver is unloaded before the leak
         // checker runs, which then reports the driver's own allocations
         // without a module to suppress them by: the window processes run
@@ -40,7 +43,8 @@ protected:
         writeFile(dir.file("torus.mtl"), "newmtl red\nKd 0.9 0.1 0.1\nKa 0.3 0 0\n");
     }
 
-    void snapshot(const std::string& name, std::vector<std::string> options, Picture* picture) {
+    void snapshot(const std::string& name, std::vector<std::string> options, Picture* picture)
+    {
         std::vector<std::string> args = {"view", dir.file("torus.obj"), "--snapshot", dir.file(name)};
         args.insert(args.end(), options.begin(), options.end());
         RunResult r = runObjtool(args);
@@ -51,7 +55,8 @@ protected:
     TempDir dir;
 };
 
-TEST_F(ObjtoolView, SnapshotShowsTheModelCentred) {
+TEST_F(ObjtoolView, SnapshotShowsTheModelCentred)
+{
     Picture p;
     snapshot("smooth.ppm", {"--size", "320x240"}, &p);
     ASSERT_EQ(p.width, 320);
@@ -75,7 +80,8 @@ TEST_F(ObjtoolView, SnapshotShowsTheModelCentred) {
     EXPECT_FALSE(differs(p.at(p.width / 2, p.height / 2), background));
 }
 
-TEST_F(ObjtoolView, DrawModesGiveDifferentPictures) {
+TEST_F(ObjtoolView, DrawModesGiveDifferentPictures)
+{
     Picture smooth, flat, colour, wire;
     snapshot("smooth.ppm", {"--size", "200x200", "--mode", "smooth"}, &smooth);
     snapshot("flat.ppm", {"--size", "200x200", "--mode", "flat"}, &flat);
@@ -83,7 +89,8 @@ TEST_F(ObjtoolView, DrawModesGiveDifferentPictures) {
     snapshot("wire.ppm", {"--size", "200x200", "--wireframe"}, &wire);
     auto countDifferent = [](const Picture& a, const Picture& b) {
         int n = 0;
-        for (int i = 0; i < a.width * a.height; i++) n += differs(a.pixels + 3 * i, b.pixels + 3 * i);
+        for (int i = 0; i < a.width * a.height; i++)
+            n += differs(a.pixels + 3 * i, b.pixels + 3 * i);
         return n;
     };
     // Faceted shading changes many pixels of the same silhouette.
@@ -102,36 +109,44 @@ TEST_F(ObjtoolView, DrawModesGiveDifferentPictures) {
 }
 
 // The output of a shell command, without the last line break.
-std::string shell(const std::string& command) {
+std::string shell(const std::string& command)
+{
     std::string out;
     if (FILE* pipe = ::popen(command.c_str(), "r")) {
         char buffer[512];
-        while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+        while (std::fgets(buffer, sizeof buffer, pipe))
+            out += buffer;
         ::pclose(pipe);
     }
-    while (!out.empty() && out.back() == '\n') out.pop_back();
+    while (!out.empty() && out.back() == '\n')
+        out.pop_back();
     return out;
 }
 
 // Polls the window's title until it contains `text`.
-std::string waitForTitle(const std::string& window, const std::string& text) {
+std::string waitForTitle(const std::string& window, const std::string& text)
+{
     std::string title;
     for (int i = 0; i < 100; i++) {
         title = shell("xdotool getwindowname " + window);
-        if (title.find(text) != std::string::npos) break;
+        if (title.find(text) != std::string::npos)
+            break;
         ::usleep(20000);
     }
     return title;
 }
 
 // The window's pixels, through ImageMagick's screen grab.
-std::string grab(const std::string& window, const std::string& path) {
+std::string grab(const std::string& window, const std::string& path)
+{
     shell("import -window " + window + " ppm:" + path);
     return readFile(path);
 }
 
-TEST_F(ObjtoolView, KeysAndMouseDriveTheWindow) {
-    if (shell("command -v xdotool && command -v import").empty()) GTEST_SKIP() << "xdotool or import missing";
+TEST_F(ObjtoolView, KeysAndMouseDriveTheWindow)
+{
+    if (shell("command -v xdotool && command -v import").empty())
+        GTEST_SKIP() << "xdotool or import missing";
     int pid = startObjtool({"view", dir.file("torus.obj"), "--size", "300x300"}, dir.file("out"), dir.file("err"));
     ASSERT_GT(pid, 0);
     std::string window = shell("timeout 10 xdotool search --sync --name '^torus.obj - 2304 triangles' | head -1");
@@ -154,7 +169,8 @@ TEST_F(ObjtoolView, KeysAndMouseDriveTheWindow) {
     shell("xdotool mousemove --window " + window + " 150 150 mousedown 1 mousemove --window " + window +
           " 220 180 mouseup 1");
     std::string after;
-    for (int i = 0; i < 50 && (after = grab(window, dir.file("after.ppm"))) == before; i++) ::usleep(20000);
+    for (int i = 0; i < 50 && (after = grab(window, dir.file("after.ppm"))) == before; i++)
+        ::usleep(20000);
     EXPECT_FALSE(before.empty());
     EXPECT_NE(after, before);
 
