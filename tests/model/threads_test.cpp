@@ -37,7 +37,10 @@ TEST(GlmReaderThreadsDeathTest, OneProcessorInTheAffinityMaskMeansOneThread)
                 std::exit(4);
             GlmReadError error;
             GlmMesh* model = glmLoadOBJ(dir.file("big.obj").c_str(), nullptr, &error);
-            std::exit(model && model->faceCount == 300000 ? 0 : 5);
+            const bool read = model && model->faceCount == 300000;
+            if (model)
+                glmDestroy(model);
+            std::exit(read ? 0 : 5);
         },
         testing::ExitedWithCode(0), "");
 }
