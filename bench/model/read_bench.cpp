@@ -4,8 +4,9 @@
 // three generated files.  Every load runs in a child process of its own, so
 // that the peak memory each loader reports is its own and not what an
 // earlier load left behind.  After the runs a table gives, per file and
-// loader, the best time (and CPU time, steadier on a busy machine), MB/s, the peak memory growth and the ratio to
-// fast_obj; glmLoadOBJ's peak is also checked against its arrays + 32 MiB.
+// loader, the best time (and CPU time, steadier on a busy machine), MB/s,
+// the peak memory growth and the ratio to fast_obj; glmLoadOBJ's peak is
+// also checked against its arrays + 32 MiB.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
