@@ -25,13 +25,13 @@ struct Operation {
     const char* option;
 };
 
-struct OptionSpec {
+struct OperationOption {
     const char* name;
     OperationKind kind;
     bool takesValue;
 };
 
-const OptionSpec OPERATIONS[] = {
+const OperationOption OPERATIONS[] = {
     {"--unitize", UNITIZE, false},     {"--scale", SCALE, true},
     {"--reverse", REVERSE, false},     {"--facet-normals", FACET_NORMALS, false},
     {"--smooth", SMOOTH, true},        {"--weld", WELD, true},
@@ -255,16 +255,16 @@ int commandConvert(int argc, char** argv)
             i++;
             continue;
         }
-        const OptionSpec* spec = nullptr;
-        for (const OptionSpec& s : OPERATIONS)
+        const OperationOption* option = nullptr;
+        for (const OperationOption& s : OPERATIONS)
             if (!std::strcmp(arg, s.name))
-                spec = &s;
-        if (!spec) {
+                option = &s;
+        if (!option) {
             fail(std::string("convert: unknown option \"") + arg + "\" (see objtool --help)");
             return EXIT_USAGE;
         }
-        Operation op{spec->kind, 0.0f, spec->name};
-        if (spec->takesValue) {
+        Operation op{option->kind, 0.0f, option->name};
+        if (option->takesValue) {
             if (i + 1 >= argc || !parseFloat(argv[i + 1], &op.value)) {
                 fail(std::string("convert: ") + arg + " wants a number" +
                      (i + 1 < argc ? std::string(", not \"") + argv[i + 1] + "\"" : std::string()));
