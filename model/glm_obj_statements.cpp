@@ -497,31 +497,28 @@ OnePass readValues(Job& job, Chunk& ch, ValueArrays& out)
         }
         switch (first) {
         case 'v': {
-            float* dst;
+            // Appends one entry of `width` values, zero where the line has
+            // fewer numbers; false when the array cannot grow.
+            auto append = [&](Growing<float> & array, std::uint64_t & count, int width) __attribute__((always_inline))
+            {
+                if (!array.reserve(array.size + width))
+                    return false;
+                float* dst = array.data + array.size;
+                array.size += width;
+                count++;
+                dst[0] = dst[1] = dst[width - 1] = 0;
+                scanFloats(p, end, dst, width);
+                return true;
+            };
             if (second == '\0') {
-                if (!vertices.reserve(vertices.size + 3))
+                if (!append(vertices, ch.vertices, 3))
                     return outOfMemory("the vertices", vertices);
-                dst = vertices.data + vertices.size;
-                vertices.size += 3;
-                ch.vertices++;
-                dst[0] = dst[1] = dst[2] = 0;
-                scanFloats(p, end, dst, 3);
             } else if (second == 'n') {
-                if (!normals.reserve(normals.size + 3))
+                if (!append(normals, ch.normals, 3))
                     return outOfMemory("the normals", normals);
-                dst = normals.data + normals.size;
-                normals.size += 3;
-                ch.normals++;
-                dst[0] = dst[1] = dst[2] = 0;
-                scanFloats(p, end, dst, 3);
             } else if (second == 't') {
-                if (!uvs.reserve(uvs.size + 2))
+                if (!append(uvs, ch.uvs, 2))
                     return outOfMemory("the texture coordinates", uvs);
-                dst = uvs.data + uvs.size;
-                uvs.size += 2;
-                ch.uvs++;
-                dst[0] = dst[1] = 0;
-                scanFloats(p, end, dst, 2);
             } else {
                 return OnePass::NeedsTwoPasses;  // refused: the two passes say why
             }
