@@ -59,6 +59,32 @@ struct GlmMtlEntry {
     float specularColor[4];
     float emissionColor[4];  // never set or read by the library
     float specularExponent;  // OpenGL shininess, 0..128
+    // Every statement of the entry the reader does not interpret ("Ni",
+    // "d", "illum", "map_Kd -s 2 2 1 wood grain.png", "Pr", ...), each as
+    // it stood in the file without its line break, in file order, joined by
+    // "\n"; null when there is none.  Written back only with MODE_KEEP_ALL.
+    char* keptStatements;
+};
+
+// From face `firstFace` on (0-based, in file order), the faces belong to
+// object `name` ("o NAME", the rest of the line).
+struct GlmObjectRun {
+    unsigned firstFace;
+    char* name;
+};
+
+// From face `firstFace` on, the faces are in smoothing group `group` ("s 3";
+// "s off" and "s 0" are 0).
+struct GlmSmoothingRun {
+    unsigned firstFace;
+    unsigned group;
+};
+
+// One "l" statement: `count` consecutive entries of the line reference
+// arrays from `first`.
+struct GlmPolyline {
+    unsigned first;
+    unsigned count;
 };
 
 // The model record.
@@ -80,6 +106,23 @@ struct GlmMesh {
     unsigned groupCount;
     GlmFaceGroup* groupList;  // newest group first; "default" is last
     float placement[3];       // 0, 0, 0; no operation uses it
+
+    // What the file says that the library keeps but does not act on: read
+    // by the OBJ reader, carried through the geometry operations (welding
+    // renumbers line and point references; colours follow their vertices),
+    // written back only with MODE_KEEP_ALL, never drawn by glmDraw.
+    float* colors;  // vertexCount + 1 entries of r, g, b ("v x y z r g b"), or null
+    unsigned objectRunCount;
+    GlmObjectRun* objectRuns;  // in increasing firstFace order, or null
+    unsigned smoothingRunCount;
+    GlmSmoothingRun* smoothingRuns;  // in increasing firstFace order, or null
+    unsigned lineCount;
+    GlmPolyline* lines;  // lineCount "l" statements in file order, or null
+    unsigned lineRefCount;
+    unsigned* lineVertexRefs;  // lineRefCount 1-based vertex references
+    unsigned* lineUvRefs;      // lineRefCount uv references (0 = none), or null when no line has one
+    unsigned pointCount;
+    unsigned* pointVertexRefs;  // pointCount 1-based vertex references ("p" statements), or null
 };
 
 // Mode flags for glmWriteOBJ and glmDraw.
@@ -90,6 +133,7 @@ constexpr unsigned MODE_TEXTURE = 4;    // texture coordinates per corner
 constexpr unsigned MODE_COLOR = 8;      // group material's diffuse as colour
 constexpr unsigned MODE_MATERIAL = 16;  // group material
 constexpr unsigned MODE_OUTLINE = 32;   // drawing only: one line loop a triangle
+constexpr unsigned MODE_KEEP_ALL = 64;  // writing only: also what the model keeps but does not act on
 
 // ---- Vector helpers (vectors are three consecutive floats) ----
 

@@ -109,8 +109,10 @@ void glmDestroy(GlmMesh* model)
     std::free(model->uvs);
     std::free(model->facetnorms);
     std::free(model->faces);
-    for (unsigned i = 0; i < model->materialCount; i++)
+    for (unsigned i = 0; i < model->materialCount; i++) {
         std::free(model->materialTable[i].name);
+        std::free(model->materialTable[i].keptStatements);
+    }
     std::free(model->materialTable);
     for (GlmFaceGroup* group = model->groupList; group;) {
         GlmFaceGroup* next = group->next;
@@ -119,6 +121,15 @@ void glmDestroy(GlmMesh* model)
         std::free(group);
         group = next;
     }
+    std::free(model->colors);
+    for (unsigned i = 0; i < model->objectRunCount; i++)
+        std::free(model->objectRuns[i].name);
+    std::free(model->objectRuns);
+    std::free(model->smoothingRuns);
+    std::free(model->lines);
+    std::free(model->lineVertexRefs);
+    std::free(model->lineUvRefs);
+    std::free(model->pointVertexRefs);
     std::free(model);
 }
 

@@ -16,6 +16,7 @@ namespace {
 void setDefaults(GlmMtlEntry& entry)
 {
     entry.name = nullptr;
+    entry.keptStatements = nullptr;
     const float diffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f}, ambient[4] = {0.2f, 0.2f, 0.2f, 1.0f},
                 specular[4] = {0.0f, 0.0f, 0.0f, 1.0f}, emission[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     std::memcpy(entry.diffuseColor, diffuse, sizeof diffuse);
@@ -27,8 +28,10 @@ void setDefaults(GlmMtlEntry& entry)
 
 void releaseTable(GlmMesh* model)
 {
-    for (unsigned i = 0; i < model->materialCount; i++)
+    for (unsigned i = 0; i < model->materialCount; i++) {
         std::free(model->materialTable[i].name);
+        std::free(model->materialTable[i].keptStatements);
+    }
     std::free(model->materialTable);
     model->materialTable = nullptr;
     model->materialCount = 0;
