@@ -135,6 +135,20 @@ constexpr unsigned MODE_MATERIAL = 16;  // group material
 constexpr unsigned MODE_OUTLINE = 32;   // drawing only: one line loop a triangle
 constexpr unsigned MODE_KEEP_ALL = 64;  // writing only: also what the model keeps but does not act on
 
+// ---- Messages ----
+
+// Receives every warning and notice a library function would print, as the
+// complete text it would print (line break included) and the stream it
+// would go to (stdout or stderr).  Called on the thread that runs the
+// library function; while reading on several threads, only after the
+// workers have joined.  Messages that come before the process ends
+// (unreadable files, out of memory) still go to their streams.
+using GlmMessageHandler = void (*)(FILE* stream, const char* text, void* context);
+// Installs `handler` for the whole process (null restores printing to the
+// streams) and returns the previous one.  Not to be changed while another
+// thread is inside the library.
+GlmMessageHandler glmSetMessageHandler(GlmMessageHandler handler, void* context);
+
 // ---- Vector helpers (vectors are three consecutive floats) ----
 
 float glmLarger(float a, float b);                               // b when b > a, else a

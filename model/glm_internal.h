@@ -80,6 +80,10 @@ inline constexpr const char* GLM_HEADER_WEB = "file:///usr/share/doc/solar-syste
 
 #include <cstdio>
 
+// Hands a warning or notice to the installed message handler, or prints it
+// on `stream` (stdout or stderr) when there is none.  printf-style.
+void glmMessage(FILE* stream, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
 // Drops the mode requests the model cannot satisfy, in the fixed order the
 // writer and the drawing share, printing warnings[k] on standard output for
 // each step k that applies: flat without facet normals, smooth without

@@ -3,6 +3,7 @@
 #include "model/glm.h"
 
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 
 #include "model/glm_internal.h"
@@ -25,6 +26,51 @@ void glmOutOfMemory(const char* what, std::size_t bytes)
     else
         std::fprintf(stderr, "glm: out of memory: can't allocate %s.\n", what);
     std::exit(1);
+}
+
+namespace {
+GlmMessageHandler messageHandler = nullptr;
+void* messageContext = nullptr;
+}  // namespace
+
+GlmMessageHandler glmSetMessageHandler(GlmMessageHandler handler, void* context)
+{
+    GlmMessageHandler previous = messageHandler;
+    messageHandler = handler;
+    messageContext = context;
+    return previous;
+}
+
+void glmMessage(FILE* stream, const char* format, ...)
+{
+    std::va_list args;
+    va_start(args, format);
+    if (!messageHandler) {
+        std::vfprintf(stream, format, args);
+        va_end(args);
+        return;
+    }
+    // Most messages fit the buffer on the stack; a longer one (a long file
+    // or material name) is formatted again into a block of its size.
+    char small[512];
+    std::va_list again;
+    va_copy(again, args);
+    const int length = std::vsnprintf(small, sizeof small, format, args);
+    va_end(args);
+    if (length < 0) {
+        va_end(again);
+        return;
+    }
+    if (static_cast<std::size_t>(length) < sizeof small) {
+        va_end(again);
+        messageHandler(stream, small, messageContext);
+        return;
+    }
+    char* text = static_cast<char*>(glmAllocate(static_cast<std::size_t>(length) + 1, "a message"));
+    std::vsnprintf(text, static_cast<std::size_t>(length) + 1, format, again);
+    va_end(again);
+    messageHandler(stream, text, messageContext);
+    std::free(text);
 }
 
 float glmLarger(float a, float b) { return b > a ? b : a; }
