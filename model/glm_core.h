@@ -30,6 +30,13 @@ struct GlmReadError {
 // fills `error` when there is no such library.
 using GlmMaterialLoader = bool (*)(GlmMesh* model, const char* name, void* context, GlmReadError* error);
 
+// Told, after a read, of the statements the reader skipped without keeping
+// them (free-form geometry such as "curv", "surf", "cstype", "parm", and any
+// unknown keyword; never comments, blank lines or a statement the model
+// keeps): once per distinct keyword, in the order each first appears in the
+// text, with how many times it appeared.  `keyword` is not zero-terminated.
+using GlmSkipCounter = void (*)(const char* keyword, std::size_t length, unsigned long count, void* context);
+
 struct GlmReadOptions {
     // Worker threads for the two passes; 0 uses glmReaderThreads().  Small
     // texts are always read on the calling thread.
@@ -40,6 +47,9 @@ struct GlmReadOptions {
     // directory of the model's source path (glmDirectoryOf).
     GlmMaterialLoader loadMaterials = nullptr;
     void* loaderContext = nullptr;
+    // Told of the skipped statements; null (the default) counts nothing.
+    GlmSkipCounter countSkipped = nullptr;
+    void* skipContext = nullptr;
 };
 
 // The threads a read with `threads` 0 uses: the processors this process may
