@@ -1,7 +1,7 @@
 # What `cmake --install` puts where, and the Debian package cpack makes of it.
 #
-# Two components: `viewer` (the program, its pictures, desktop entry, icon and
-# manual page) and `dev` (the model library and the picture decoders, their
+# Two components: `viewer` (the program and objtool, the pictures, desktop
+# entry, AppStream metadata, icon and manual pages) and `dev` (the model library and the picture decoders, their
 # headers, a CMake package and pkg-config files for programs of other
 # people).  `cpack -G DEB` makes one package of each.
 
@@ -38,34 +38,91 @@ foreach(pc solar-system-image solar-system-model)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${pc}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT dev)
 endforeach()
 
-# The Debian packages.
+# cpack strips what it packages (CPACK_STRIP_FILES below) with a plain
+# `strip`; this finishes the job as Debian's own tools do: the programs also
+# lose the compiler's .comment and .note sections, and the static libraries
+# their debugging sections, with deterministic archive headers.  A plain
+# `cmake --install` leaves everything as built.
+if(CMAKE_STRIP)
+  install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+    foreach(program $<TARGET_FILE_NAME:solar-system> $<TARGET_FILE_NAME:objtool>)
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\" COMMAND_ERROR_IS_FATAL ANY)
+    endforeach()
+  endif()" COMPONENT viewer)
+  install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+    foreach(library $<TARGET_FILE_NAME:platform> $<TARGET_FILE_NAME:image> $<TARGET_FILE_NAME:model>)
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-debug --remove-section=.comment --remove-section=.note
+        --enable-deterministic-archives
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/\${library}\" COMMAND_ERROR_IS_FATAL ANY)
+    endforeach()
+  endif()" COMPONENT dev)
+endif()
+
+# The Debian packages: one per component, each declared by one
+# solar_debian_package() call below (a new package is one more call).
+# Every package is a native Debian package of the source package
+# "solar-system": it carries the machine-readable copyright file and the
+# compressed changelog in /usr/share/doc/<package>/.
 set(CPACK_PACKAGE_NAME solar-system)
-set(CPACK_PACKAGE_VENDOR "The Solar System developers")
-set(CPACK_PACKAGE_CONTACT "Solar System developers <solar-system@localhost>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "animated 3-D model of the solar system")
+set(CPACK_PACKAGE_VENDOR "The Solar System authors")
+set(CPACK_PACKAGE_CONTACT "Solar System maintainers <maintainers@solar-system.invalid>")
+# Each package states its own synopsis as the first line of its description;
+# a project-wide summary would be put in front of every one of them.
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL viewer dev)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_SOURCE solar-system)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_VIEWER_PACKAGE_NAME solar-system)
-set(CPACK_DEBIAN_VIEWER_PACKAGE_SECTION games)
-# The runtime libraries come from dpkg-shlibdeps; the fact boxes are Korean
-# and need a Hangul font.
-set(CPACK_DEBIAN_VIEWER_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_VIEWER_PACKAGE_DEPENDS "fonts-nanum | fonts-noto-cjk")
-set(CPACK_DEBIAN_VIEWER_DESCRIPTION [[animated 3-D model of the solar system
+set(CPACK_COMPONENTS_ALL)
+
+# solar_debian_package(<component> NAME <package> SECTION <section>
+#                      DESCRIPTION <synopsis line, then the long text>
+#                      [DEPENDS <depends>] [SHLIBDEPS])
+# SHLIBDEPS adds the libraries the package's programs link, as dpkg-shlibdeps
+# finds them, to DEPENDS.
+function(solar_debian_package component)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "SHLIBDEPS" "NAME;SECTION;DESCRIPTION;DEPENDS" "")
+  if(NOT arg_NAME OR NOT arg_SECTION OR NOT arg_DESCRIPTION OR arg_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "solar_debian_package(${component}): NAME, SECTION and DESCRIPTION are needed")
+  endif()
+  string(TOUPPER ${component} c)
+  set(CPACK_DEBIAN_${c}_PACKAGE_NAME ${arg_NAME} PARENT_SCOPE)
+  set(CPACK_DEBIAN_${c}_PACKAGE_SECTION ${arg_SECTION} PARENT_SCOPE)
+  set(CPACK_DEBIAN_${c}_DESCRIPTION "${arg_DESCRIPTION}" PARENT_SCOPE)
+  set(CPACK_DEBIAN_${c}_PACKAGE_DEPENDS "${arg_DEPENDS}" PARENT_SCOPE)
+  set(CPACK_DEBIAN_${c}_PACKAGE_SHLIBDEPS ${arg_SHLIBDEPS} PARENT_SCOPE)
+  set(CPACK_COMPONENTS_ALL ${CPACK_COMPONENTS_ALL} ${component} PARENT_SCOPE)
+  set(doc ${CMAKE_INSTALL_DATADIR}/doc/${arg_NAME})
+  install(FILES ${PROJECT_SOURCE_DIR}/cmake/debian/copyright DESTINATION ${doc} COMPONENT ${component})
+  solar_install_gzipped(${PROJECT_SOURCE_DIR}/cmake/debian/changelog DESTINATION ${doc} COMPONENT ${component})
+endfunction()
+
+# The fact boxes are Korean and need a Hangul font.
+solar_debian_package(viewer NAME solar-system SECTION science SHLIBDEPS
+  DEPENDS "fonts-nanum | fonts-noto-cjk"
+  DESCRIPTION [[animated 3-D model of the solar system
 A window with the sun, nine textured planets, the Moon and Saturn's ring,
-seen from a camera that walks through the scene.  A menu shows a close-up
-of each body with a box of facts about it, in Korean.]])
-set(CPACK_DEBIAN_DEV_PACKAGE_NAME libsolar-system-dev)
-set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
-set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libgtk-3-dev, libgl-dev")
-set(CPACK_DEBIAN_DEV_DESCRIPTION [[Solar System's OBJ/MTL model library and picture decoders
-Static libraries, headers, a CMake package (find_package(SolarSystem)) and
-pkg-config files for the OBJ/MTL model library with its raw PPM reader, and
-for the Windows-bitmap and SGI RGB picture decoders.]])
+seen from a camera that walks through the scene with the arrow keys; the
+mouse turns the whole system and starts or pauses the animation.  A menu
+shows a close-up of each body with a box of facts about it, in Korean.
+
+The package also holds objtool, which reads, checks, converts and shows
+Wavefront OBJ models from the command line.]])
+
+solar_debian_package(dev NAME libsolar-system-dev SECTION libdevel
+  DEPENDS "libgtk-3-dev, libgl-dev"
+  DESCRIPTION [[OBJ/MTL model library and picture decoders of Solar System
+Static libraries and headers for programs of your own, found with
+find_package(SolarSystem) in CMake or with pkg-config.
+
+The model library reads and writes Wavefront OBJ models and their MTL
+material libraries, computes normals, scales, moves, welds and generates
+texture coordinates, draws models with OpenGL, and reads raw PPM pictures.
+The picture decoders read Windows bitmaps (DIB/BMP) of any depth and SGI
+RGB pictures, and need neither OpenGL nor GLUT.]])
+
 include(CPack)

@@ -18,9 +18,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "tests/support/files.h"
 #include "tests/support/x_session.h"
 
 namespace fs = std::filesystem;
@@ -285,7 +289,7 @@ TEST_F(Installed, ProgramsOfOtherPeopleBuildWithPkgConfig)
     const fs::path project = tempRoot / "pkgconfig";
     writeSamples(project);
     writeFile(project / "main.cpp", consumerSource);
-    const std::string pc = "PKG_CONFIG_PATH=" + quoted(prefix / "lib/pkgconfig") + " pkg-config";
+    const std::string pc = "PKG_CONFIG_PATH=" + quoted(prefix / INSTALL_LIBDIR / "pkgconfig") + " pkg-config";
     const CommandOutput out = run("c++ -o " + quoted(project / "consumer") + " " + quoted(project / "main.cpp") +
                                   " $(" + pc + " --cflags --libs solar-system-image solar-system-model)");
     ASSERT_EQ(out.status, 0) << out.text;
@@ -319,12 +323,84 @@ TEST_F(Installed, DesktopEntryValidatesAndManualPageRendersCleanly)
     // Education and Science); errors and warnings are not.
     EXPECT_EQ(out.text.find("error"), std::string::npos) << out.text;
     EXPECT_EQ(out.text.find("warning"), std::string::npos) << out.text;
-    out = run("MANWIDTH=80 man --warnings -l " + quoted(prefix / "share/man/man6/solar-system.6") + " 2>&1 >/dev/null");
+    out = run("MANWIDTH=80 man --warnings -l " + quoted(prefix / "share/man/man6/solar-system.6.gz") +
+              " 2>&1 >/dev/null");
     EXPECT_EQ(out.status, 0);
     EXPECT_EQ(out.text, "");
     EXPECT_TRUE(fs::is_regular_file(prefix / "share/icons/hicolor/256x256/apps/solar-system.png"));
     out = run("file -b " + quoted(prefix / "share/icons/hicolor/256x256/apps/solar-system.png"));
     EXPECT_NE(out.text.find("PNG image data, 256 x 256, 8-bit/color RGBA"), std::string::npos) << out.text;
+}
+
+// The text of every `<tag ...>text</tag>` element of an XML document.
+std::vector<std::string> elementTexts(const std::string& xml, const std::string& tag)
+{
+    std::vector<std::string> texts;
+    const std::regex element("<" + tag + "(\\s[^>]*)?>([^<]*)</" + tag + ">");
+    for (auto it = std::sregex_iterator(xml.begin(), xml.end(), element); it != std::sregex_iterator(); ++it)
+        texts.push_back((*it)[2]);
+    return texts;
+}
+
+// The value of `key` in the main group of a desktop entry.
+std::string desktopValue(const std::string& entry, const std::string& key)
+{
+    std::smatch match;
+    const std::regex line("(^|\n)" + std::regex_replace(key, std::regex("[\\[\\]]"), "\\$&") + "=([^\n]*)");
+    return std::regex_search(entry, match, line) ? match[2].str() : "";
+}
+
+TEST_F(Installed, AppStreamMetadataValidatesAndNamesTheInstalledEntryAndIcon)
+{
+    if (run("command -v appstreamcli").status != 0)
+        GTEST_SKIP() << "appstreamcli is not installed (scripts/install-deps.sh test installs the appstream package)";
+    // The whole installed tree: the metainfo file and the desktop entry it
+    // names.  The one warning allowed is for the component id, which is not
+    // in reverse-DNS form while the project owns no domain name.
+    const CommandOutput out = run("appstreamcli validate-tree --no-net --pedantic " + quoted(prefix));
+    std::istringstream lines(out.text);
+    int checked = 0;
+    for (std::string line; std::getline(lines, line);) {
+        const std::string::size_type at = line.find_first_not_of(' ');
+        if (at == std::string::npos)
+            continue;
+        if (line.compare(at, 3, "E: ") == 0 || line.compare(at, 3, "W: ") == 0) {
+            EXPECT_NE(line.find(" cid-desktopapp-is-not-rdns "), std::string::npos) << out.text;
+            ++checked;
+        }
+    }
+    EXPECT_LE(checked, 1) << out.text;
+    EXPECT_NE(out.text.find("solar-system.metainfo.xml"), std::string::npos) << "metainfo file not found:\n"
+                                                                             << out.text;
+
+    const std::string metainfo = readFile(prefix / "share/metainfo/solar-system.metainfo.xml");
+    ASSERT_EQ(elementTexts(metainfo, "id"), std::vector<std::string>{"solar-system"});
+    EXPECT_EQ(elementTexts(metainfo, "project_license"), std::vector<std::string>{"MIT"});
+    const std::vector<std::string> launchables = elementTexts(metainfo, "launchable");
+    ASSERT_EQ(launchables.size(), 1u);
+    const std::string entry = readFile(prefix / "share/applications" / launchables[0]);
+    ASSERT_FALSE(entry.empty()) << launchables[0] << " is not installed where the metainfo says";
+
+    // Software centres list the program under the desktop entry's menu
+    // categories, with its icon; both must agree with the metainfo.
+    std::string categories;
+    for (const std::string& category : elementTexts(metainfo, "category"))
+        categories += category + ";";
+    EXPECT_EQ(categories, desktopValue(entry, "Categories"));
+    const std::vector<std::string> icons = elementTexts(metainfo, "icon");
+    ASSERT_EQ(icons.size(), 1u);
+    EXPECT_EQ(icons[0], desktopValue(entry, "Icon"));
+    EXPECT_TRUE(fs::is_regular_file(prefix / "share/icons/hicolor/256x256/apps" / (icons[0] + ".png")));
+
+    // The Korean names beside the English ones, in both files.
+    EXPECT_EQ(desktopValue(entry, "Name[ko]"), "태양계");
+    EXPECT_FALSE(desktopValue(entry, "Comment[ko]").empty());
+    EXPECT_NE(metainfo.find("<name xml:lang=\"ko\">태양계</name>"), std::string::npos);
+
+    // The release the metainfo announces is this one, with its date.
+    EXPECT_TRUE(std::regex_search(metainfo, std::regex("<release version=\"" + std::string(PROJECT_VERSION) +
+                                                       "\" date=\"[0-9]{4}-[0-9]{2}-[0-9]{2}\"")))
+        << metainfo;
 }
 
 TEST(DebianPackage, CarriesItsDependsAndFilesAndRunsWhereverExtracted)
@@ -344,7 +420,8 @@ TEST(DebianPackage, CarriesItsDependsAndFilesAndRunsWhereverExtracted)
     out = run("dpkg-deb --contents " + quoted(deb));
     for (const char* file :
          {"./usr/bin/solar-system", "./usr/bin/objtool", "./usr/share/applications/solar-system.desktop",
-          "./usr/share/icons/hicolor/256x256/apps/solar-system.png", "./usr/share/man/man6/solar-system.6",
+          "./usr/share/icons/hicolor/256x256/apps/solar-system.png", "./usr/share/man/man6/solar-system.6.gz",
+          "./usr/share/metainfo/solar-system.metainfo.xml", "./usr/share/doc/solar-system/copyright",
           "./usr/share/solar-system/image/Sun.bmp", "./usr/share/solar-system/image/space2.bmp"})
         EXPECT_NE(out.text.find(file), std::string::npos) << file << " missing from the package";
 
