@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "tests/support/bytes.h"
+#include "tests/support/pictures.h"
 
 namespace fs = std::filesystem;
 
@@ -79,8 +80,7 @@ void decodeOurs(benchmark::State& state, const std::string& path)
             return;
         }
         benchmark::DoNotOptimize(image->pixels);
-        std::free(image->pixels);
-        std::free(image);
+        freeImage(image);
     }
     state.SetBytesProcessed(state.iterations() * SIDE * SIDE * 3);
 }

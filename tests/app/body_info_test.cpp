@@ -7,18 +7,10 @@
 
 #include "app/viewer.h"
 #include "app/viewer_state.h"
-#include "platform/message_box.h"
+#include "tests/support/message_boxes.h"
 #include "viewer_fixture.h"
 
 namespace {
-
-struct Box {
-    std::string caption, text;
-    int viewModeWhileShown;
-};
-std::vector<Box> boxes;
-
-void recordBox(const char* caption, const char* text) { boxes.push_back({caption, text, viewMode}); }
 
 class Menu : public ::testing::Test {
 protected:
@@ -26,10 +18,10 @@ protected:
     {
         openTestWindow();
         resetViewerState();
-        boxes.clear();
-        setMessageBoxRecorder(recordBox);
+        boxes.whileShown = [this] { viewModesWhileShown.push_back(viewMode); };
     }
-    void TearDown() override { setMessageBoxRecorder(nullptr); }
+    RecordedBoxes boxes{nullptr};  // any caption: each body's name
+    std::vector<int> viewModesWhileShown;
     static bool choose(int value)
     {
         return redisplayRequestedBy([&] { selectBody(value); });
@@ -52,22 +44,22 @@ TEST_F(Menu, MarsShowsItsCloseUpAndBox)
 {
     EXPECT_TRUE(choose(5));
     EXPECT_EQ(viewMode, 4);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].viewModeWhileShown, 4);
-    EXPECT_EQ(boxes[0].caption, "\xED\x99\x94\xEC\x84\xB1");  // 화성
-    EXPECT_EQ(boxes[0].text, "반지름(Km) : 3397\n질량(10*24승 Kg) : 0.642\n밀도(g/cm3) : 3.93\n"
-                             "중력(지구=1) : 0.38\n자전주기 : 24.62시간\n공전주기 : 1.88년");
-    EXPECT_EQ(lines(boxes[0].text).back(), "공전주기 : 1.88년");
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(viewModesWhileShown[0], 4);
+    EXPECT_EQ(boxes.captions[0], "\xED\x99\x94\xEC\x84\xB1");  // 화성
+    EXPECT_EQ(boxes.texts[0], "반지름(Km) : 3397\n질량(10*24승 Kg) : 0.642\n밀도(g/cm3) : 3.93\n"
+                              "중력(지구=1) : 0.38\n자전주기 : 24.62시간\n공전주기 : 1.88년");
+    EXPECT_EQ(lines(boxes.texts[0]).back(), "공전주기 : 1.88년");
 }
 
 TEST_F(Menu, SunsOrbitalPeriodIsADash)
 {
     choose(1);
     EXPECT_EQ(viewMode, 0);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, "태양");
-    EXPECT_EQ(boxes[0].text, "반지름(Km) : 695,500\n질량(10*24승 Kg) : 1,989,000\n밀도(g/cm3) : 1.41\n"
-                             "중력(지구=1) : 28\n자전주기 : 25.4일\n공전주기 : -");
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.captions[0], "태양");
+    EXPECT_EQ(boxes.texts[0], "반지름(Km) : 695,500\n질량(10*24승 Kg) : 1,989,000\n밀도(g/cm3) : 1.41\n"
+                              "중력(지구=1) : 28\n자전주기 : 25.4일\n공전주기 : -");
 }
 
 TEST_F(Menu, KosmaraReturnsToTheOverviewWithoutABox)
@@ -76,7 +68,7 @@ TEST_F(Menu, KosmaraReturnsToTheOverviewWithoutABox)
     ASSERT_EQ(viewMode, 6);
     EXPECT_TRUE(choose(11));
     EXPECT_EQ(viewMode, 10);
-    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes.texts.size(), 1u);
 }
 
 TEST_F(Menu, EveryBodyHasItsCaptionAndSixFacts)
@@ -88,9 +80,9 @@ TEST_F(Menu, EveryBodyHasItsCaptionAndSixFacts)
         SCOPED_TRACE(value);
         choose(value);
         EXPECT_EQ(viewMode, value - 1);
-        ASSERT_EQ(boxes.size(), static_cast<size_t>(value));
-        EXPECT_EQ(boxes.back().caption, captions[value - 1]);
-        const auto facts = lines(boxes.back().text);
+        ASSERT_EQ(boxes.texts.size(), static_cast<size_t>(value));
+        EXPECT_EQ(boxes.captions.back(), captions[value - 1]);
+        const auto facts = lines(boxes.texts.back());
         ASSERT_EQ(facts.size(), 6u);
         for (int i = 0; i < 6; ++i) {
             EXPECT_EQ(facts[i].rfind(prefixes[i], 0), 0u) << facts[i];
@@ -99,8 +91,8 @@ TEST_F(Menu, EveryBodyHasItsCaptionAndSixFacts)
     }
     // Choosing the same body again shows its box again.
     choose(10);
-    EXPECT_EQ(boxes.size(), 11u);
-    EXPECT_EQ(boxes.back().text, boxes[9].text);
+    EXPECT_EQ(boxes.texts.size(), 11u);
+    EXPECT_EQ(boxes.texts.back(), boxes.texts[9]);
     EXPECT_EQ(viewMode, 9);
 }
 
@@ -110,7 +102,7 @@ TEST_F(Menu, ValuesOutsideTheMenuAreIgnored)
         EXPECT_FALSE(choose(value));
         EXPECT_EQ(viewMode, 10);
     }
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(boxes.texts.empty());
 }
 
 TEST_F(Menu, TheAnimationKeepsRunningAcrossABox)

@@ -69,26 +69,3 @@ bool redisplayRequestedBy(const std::function<void()>& fn)
 }
 
 bool clockInstalled() { return installedIdle == animate; }
-
-void resetViewerState()
-{
-    viewMode = 10;
-    animating = 1;
-    lightingOn = 1;
-    heading = 0.0f;
-    eyeX = eyeZ = centerX = centerZ = 0.0f;
-    viewRotX = viewRotY = 0.0f;
-    mouseButton = 0;
-    mouseState = -1;
-    mouseLastX = mouseLastY = 0;
-    for (float* angle : animationAngles())
-        *angle = 0.0f;
-}
-
-std::array<float*, 22> animationAngles()
-{
-    return {&mercuryOrbit, &venusOrbit,  &earthOrbit,   &moonOrbit,  &marsOrbit, &jupiterOrbit,
-            &saturnOrbit,  &uranusOrbit, &neptuneOrbit, &plutoOrbit, &ballSpin,  &bandSpin,
-            &sunSpin,      &mercurySpin, &venusSpin,    &earthSpin,  &marsSpin,  &jupiterSpin,
-            &saturnSpin,   &uranusSpin,  &neptuneSpin,  &plutoSpin};
-}

@@ -2,8 +2,9 @@
 // on, and what the callbacks asked of GLUT.
 #pragma once
 
-#include <array>
 #include <functional>
+
+#include "tests/support/viewer_globals.h"  // animationAngles, resetViewerState
 
 // Opens a small window (initialising GLUT if needed) and removes any idle
 // callback.
@@ -14,9 +15,3 @@ bool redisplayRequestedBy(const std::function<void()>& fn);
 
 // Whether the animation clock is GLUT's idle callback right now.
 bool clockInstalled();
-
-// Puts every viewer global back to the value it has when the program starts.
-void resetViewerState();
-
-// The 22 animation angles, in the order the clock advances them.
-std::array<float*, 22> animationAngles();

@@ -13,6 +13,7 @@
 
 #include "image/image_core.h"
 #include "tests/support/files.h"
+#include "tests/support/pictures.h"
 
 namespace {
 
@@ -21,26 +22,11 @@ namespace {
 Bytes bitmap(std::int32_t width, std::int32_t height, int bits, unsigned compression, const Bytes& pixels,
              unsigned colours = 0)
 {
-    Bytes b = {'B', 'M'};
-    const std::uint32_t offset = 14 + 40 + 4 * colours;
-    putLe32(b, offset + pixels.size());
-    putLe32(b, 0);
-    putLe32(b, offset);
-    putLe32(b, 40);
-    putLe32(b, static_cast<std::uint32_t>(width));
-    putLe32(b, static_cast<std::uint32_t>(height));
-    putLe16(b, 1);
-    putLe16(b, bits);
-    putLe32(b, compression);
-    putLe32(b, 0);
-    putLe32(b, 0);
-    putLe32(b, 0);
-    putLe32(b, colours);
-    putLe32(b, 0);
+    BmpFields fields{.width = width, .height = height, .bits = bits, .compression = compression, .clrUsed = colours};
     for (unsigned i = 0; i < colours; ++i)
-        b.insert(b.end(), {(unsigned char)i, (unsigned char)i, (unsigned char)i, 0});
-    b.insert(b.end(), pixels.begin(), pixels.end());
-    return b;
+        fields.palette.push_back(i * 0x010101u);
+    fields.pixels = pixels;
+    return buildBmp(fields);
 }
 
 using Decoder = ImageStatus (*)(const unsigned char*, std::size_t, ImageRGB**);
@@ -50,10 +36,7 @@ ImageStatus statusOf(Decoder decode, const Bytes& file)
 {
     ImageRGB* image = nullptr;
     ImageStatus status = decode(file.data(), file.size(), &image);
-    if (image) {
-        std::free(image->pixels);
-        std::free(image);
-    }
+    freeImage(image);
     return status;
 }
 ImageStatus dibStatus(const Bytes& file) { return statusOf(decodeDib, file); }
@@ -122,22 +105,6 @@ TEST(Bounds, BmpRefusesPicturesOverThePixelLimitAndAbsurdHeaders)
         EXPECT_NE(bmpStatus(bitmap(w, h, 24, 0, Bytes(64, 1))), BMP_OK) << w << " x " << h;
 }
 
-// An SGI header (big-endian) followed by `rest`.
-Bytes sgi(unsigned storage, unsigned xsize, unsigned ysize, unsigned zsize, const Bytes& rest)
-{
-    Bytes b;
-    putBe16(b, 474);
-    b.push_back(storage);
-    b.push_back(1);
-    putBe16(b, 3);
-    putBe16(b, xsize);
-    putBe16(b, ysize);
-    putBe16(b, zsize);
-    b.resize(512, 0);
-    b.insert(b.end(), rest.begin(), rest.end());
-    return b;
-}
-
 // Run-length tables for a one-row, one-channel picture.
 Bytes rowTable(std::uint32_t start, std::uint32_t length, const Bytes& packets)
 {
@@ -150,13 +117,13 @@ Bytes rowTable(std::uint32_t start, std::uint32_t length, const Bytes& packets)
 
 TEST(Bounds, SgiRefusesOversizedPicturesAndStraysOutsideTheFileOrRow)
 {
-    EXPECT_EQ(sgiStatus(sgi(0, 65535, 1, 3, Bytes(65535 * 3, 9))), IMAGE_OK);
-    EXPECT_EQ(sgiStatus(sgi(0, 1, 65535, 1, Bytes(65535, 9))), IMAGE_OK);
-    EXPECT_EQ(sgiStatus(sgi(0, 65535, 65535, 3, {})), IMAGE_OUT_OF_MEMORY);
-    EXPECT_EQ(sgiStatus(sgi(0, 16384, 16384, 3, Bytes(64, 9))), IMAGE_INVALID_RGB);
-    EXPECT_EQ(sgiStatus(sgi(1, 16384, 16384, 3, Bytes(64, 9))), IMAGE_INVALID_RGB);
+    EXPECT_EQ(sgiStatus(buildSgi(0, 65535, 1, 3, Bytes(65535 * 3, 9))), IMAGE_OK);
+    EXPECT_EQ(sgiStatus(buildSgi(0, 1, 65535, 1, Bytes(65535, 9))), IMAGE_OK);
+    EXPECT_EQ(sgiStatus(buildSgi(0, 65535, 65535, 3, {})), IMAGE_OUT_OF_MEMORY);
+    EXPECT_EQ(sgiStatus(buildSgi(0, 16384, 16384, 3, Bytes(64, 9))), IMAGE_INVALID_RGB);
+    EXPECT_EQ(sgiStatus(buildSgi(1, 16384, 16384, 3, Bytes(64, 9))), IMAGE_INVALID_RGB);
     const Bytes fine = {0x83, 1, 2, 3, 0};
-    EXPECT_EQ(sgiStatus(sgi(1, 3, 1, 1, rowTable(520, 5, fine))), IMAGE_OK);
+    EXPECT_EQ(sgiStatus(buildSgi(1, 3, 1, 1, rowTable(520, 5, fine))), IMAGE_OK);
     // Row starts and lengths past the file, wrapping 32 bits, or a row whose
     // packets expand beyond its 3 pixels: refused, never read or written
     // outside (the sanitizer build checks the "never").
@@ -167,7 +134,7 @@ TEST(Bounds, SgiRefusesOversizedPicturesAndStraysOutsideTheFileOrRow)
         rowTable(520, 2, {0x83, 1, 2, 3, 0}),                                  // a literal longer than the stored row
     };
     for (const Bytes& rest : strays) {
-        ImageStatus status = sgiStatus(sgi(1, 3, 1, 1, rest));
+        ImageStatus status = sgiStatus(buildSgi(1, 3, 1, 1, rest));
         EXPECT_TRUE(status == IMAGE_OK || status == IMAGE_INVALID_RGB) << imageStatusMessage(status);
     }
 }

@@ -19,6 +19,7 @@
 #include "image/image.h"
 #include "model/glm.h"
 #include "tests/support/files.h"
+#include "tests/support/pictures.h"
 
 namespace {
 
@@ -68,45 +69,14 @@ void writeBytes(const std::filesystem::path& path, const Bytes& bytes) { writeFi
 // A bitmap with file header and 40-byte header, followed by `pixels`.
 Bytes bitmap(std::int32_t width, std::int32_t height, const Bytes& pixels)
 {
-    Bytes b = {'B', 'M'};
-    putLe32(b, 54 + static_cast<std::uint32_t>(pixels.size()));
-    putLe32(b, 0);
-    putLe32(b, 54);
-    putLe32(b, 40);
-    putLe32(b, static_cast<std::uint32_t>(width));
-    putLe32(b, static_cast<std::uint32_t>(height));
-    putLe16(b, 1);
-    putLe16(b, 24);
-    for (int i = 0; i < 6; ++i)
-        putLe32(b, 0);
-    b.insert(b.end(), pixels.begin(), pixels.end());
-    return b;
-}
-
-// A big-endian SGI header of three channels, then `rest`.
-Bytes sgi(bool runLength, unsigned xsize, unsigned ysize, const Bytes& rest)
-{
-    Bytes b;
-    putBe16(b, 474);
-    b.push_back(runLength ? 1 : 0);
-    b.push_back(1);
-    putBe16(b, 3);
-    putBe16(b, xsize);
-    putBe16(b, ysize);
-    putBe16(b, 3);
-    b.resize(512, 0);
-    b.insert(b.end(), rest.begin(), rest.end());
-    return b;
+    return buildBmp({.width = width, .height = height, .pixels = pixels});
 }
 
 bool dibRefuses(const std::filesystem::path& path)
 {
     ImageRGB* image = loadDibImage(path.c_str());
-    if (!image)
-        return true;
-    std::free(image->pixels);
-    std::free(image);
-    return false;
+    freeImage(image);
+    return !image;
 }
 
 bool bmpRefuses(const std::filesystem::path& path)
@@ -122,11 +92,8 @@ bool bmpRefuses(const std::filesystem::path& path)
 bool sgiRefuses(const std::filesystem::path& path)
 {
     ImageRGB* image = loadRgbImage(path.c_str());
-    if (!image)
-        return true;
-    std::free(image->pixels);
-    std::free(image);
-    return false;
+    freeImage(image);
+    return !image;
 }
 
 bool ppmRefuses(const std::filesystem::path& path)
@@ -145,9 +112,9 @@ TEST(Claims, SmallFilesClaimingHugePicturesAreRefusedWithoutTheMemory)
     const auto path = [&](const char* name) { return dir.path / name; };
     // 612 bytes claiming 16384 x 16384 x 3, verbatim and run-length; and
     // run-length tables of the full size that are all zero.
-    writeBytes(path("verbatim.rgb"), sgi(false, 16384, 16384, Bytes(100, 7)));
-    writeBytes(path("rle.rgb"), sgi(true, 16384, 16384, Bytes(100, 0)));
-    writeBytes(path("zeroed.rgb"), sgi(true, 16384, 16384, Bytes(std::size_t{16384} * 3 * 8, 0)));
+    writeBytes(path("verbatim.rgb"), buildSgi(0, 16384, 16384, 3, Bytes(100, 7)));
+    writeBytes(path("rle.rgb"), buildSgi(1, 16384, 16384, 3, Bytes(100, 0)));
+    writeBytes(path("zeroed.rgb"), buildSgi(1, 16384, 16384, 3, Bytes(std::size_t{16384} * 3 * 8, 0)));
     // 1 KB claiming 16384 x 16384 at 24 bits.
     writeBytes(path("huge.bmp"), bitmap(16384, 16384, Bytes(1024 - 54, 9)));
     writeBytes(path("topdown.bmp"), bitmap(16384, -16384, Bytes(1024 - 54, 9)));
@@ -211,7 +178,7 @@ TEST(Claims, ShortFilesKeepBlackRowsOnlyWhileHalfTheRasterIsThere)
     // The same for a verbatim SGI file: 3 planes of 4 x 4, 24 of 48 bytes
     // present decode (the rest black), 23 are refused.
     for (std::size_t present : {24u, 23u}) {
-        writeBytes(dir.path / "short.rgb", sgi(false, 4, 4, Bytes(present, 200)));
+        writeBytes(dir.path / "short.rgb", buildSgi(0, 4, 4, 3, Bytes(present, 200)));
         setImageErrorPopups(0);
         ImageRGB* image = loadRgbImage((dir.path / "short.rgb").c_str());
         setImageErrorPopups(1);
@@ -288,7 +255,7 @@ TEST(Claims, PicturesTwentyThousandPixelsWideDecodeInEveryFormat)
     for (std::uint32_t length : lengths)
         putBe32(tables, length);
     tables.insert(tables.end(), packets.begin(), packets.end());
-    for (const Bytes& file : {sgi(false, 20000, 1, planes), sgi(true, 20000, 1, tables)}) {
+    for (const Bytes& file : {buildSgi(0, 20000, 1, 3, planes), buildSgi(1, 20000, 1, 3, tables)}) {
         writeBytes(dir.path / "wide.rgb", file);
         ImageRGB* image = loadRgbImage((dir.path / "wide.rgb").c_str());
         ASSERT_NE(image, nullptr) << (file[2] ? "run-length" : "verbatim");

@@ -1,5 +1,7 @@
 // A program that wants only the decoders: it links the image library and
 // platform, nothing of GL, GLUT or the viewer.  Prints "W H" of a bitmap.
+// Built here against the tree and, by the install test, against the
+// installed package.
 #include <cstdio>
 #include <cstdlib>
 

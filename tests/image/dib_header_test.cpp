@@ -142,15 +142,6 @@ struct Loaded : LoadedFile {
     explicit Loaded(const Bytes& bytes) : LoadedFile(bytes, loadDibImage) {}
 };
 
-// ImageMagick's bitmap of `input` with the given options ("BMP3:" or "BMP:").
-Bytes convertWith(const fs::path& dir, const fs::path& input, const std::string& options, const std::string& format)
-{
-    const fs::path out = dir / "out.bmp";
-    const std::string command = "convert '" + input.string() + "' " + options + " '" + format + out.string() + "'";
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
-    return readFileBytes(out);
-}
-
 std::uint32_t headerSizeOf(const Bytes& file) { return file[14] | file[15] << 8 | file[16] << 16 | file[17] << 24; }
 unsigned bitsOf(const Bytes& file) { return file[28] | file[29] << 8; }
 
@@ -228,7 +219,7 @@ TEST(DibHeaders, ImageMagickBitmapsDecodeLikeTheirFortyByteTwins)
     TempDir dir;
     const Picture picture = testPicture(13, 6);
     writePpm(dir.path / "in.ppm", picture);
-    const Bytes twinFile = convertWith(dir.path, dir.path / "in.ppm", "", "BMP3:");
+    const Bytes twinFile = convertWith(dir.path / "in.ppm", "", "BMP3", dir.path / "out.bmp");
     ASSERT_EQ(headerSizeOf(twinFile), 40u);
     Loaded twin(twinFile);
     ASSERT_NE(twin.image, nullptr);
@@ -244,7 +235,7 @@ TEST(DibHeaders, ImageMagickBitmapsDecodeLikeTheirFortyByteTwins)
     } variants[] = {{"", 24}, {"-alpha on", 32}, {"-type Palette", 8}, {"-type Palette -compress None", 8}};
     for (const auto& v : variants) {
         SCOPED_TRACE(v.options);
-        const Bytes file = convertWith(dir.path, dir.path / "in.ppm", v.options, "BMP:");
+        const Bytes file = convertWith(dir.path / "in.ppm", v.options, "BMP", dir.path / "out.bmp");
         ASSERT_EQ(headerSizeOf(file), 124u);
         ASSERT_EQ(bitsOf(file), v.bits);
         Loaded decoded(file);

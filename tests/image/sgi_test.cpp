@@ -30,15 +30,6 @@ Picture testPicture(int width, int height)
     return p;
 }
 
-// ImageMagick's picture of `ppm` with the given options.
-Bytes convertWith(const fs::path& dir, const fs::path& input, const std::string& options, const std::string& name)
-{
-    const fs::path out = dir / name;
-    const std::string command = "convert '" + input.string() + "' " + options + " 'sgi:" + out.string() + "'";
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
-    return readFileBytes(out);
-}
-
 // The same file in little-endian order: magic, the five 16-bit fields and
 // both row tables byte-swapped.
 Bytes littleEndian(Bytes file)
@@ -75,7 +66,7 @@ TEST(SgiLoader, RoundTripsImageMagickFilesInBothStoragesAndByteOrders)
     } variants[] = {{"", 1}, {"-compress RLE", 1}, {"-compress None", 0}};
     for (const auto& v : variants) {
         SCOPED_TRACE(v.options);
-        const Bytes big = convertWith(dir.path, dir.path / "x.ppm", v.options, "x.rgb");
+        const Bytes big = convertWith(dir.path / "x.ppm", v.options, "sgi", dir.path / "x.rgb");
         ASSERT_GT(big.size(), 512u);
         ASSERT_EQ(big[2], v.storage);
         for (const Bytes& file : {big, littleEndian(big)}) {
@@ -104,7 +95,7 @@ TEST(SgiLoader, FourChannelsLoadAsColourAndOneChannelAsGrey)
             }
     }
     for (const char* options : {"-compress RLE", "-compress None"}) {
-        const Bytes file = convertWith(dir.path, dir.path / "x.pam", options, "rgba.rgb");
+        const Bytes file = convertWith(dir.path / "x.pam", options, "sgi", dir.path / "rgba.rgb");
         ASSERT_EQ(file[11], 4);
         Decoded d(file);
         ASSERT_NE(d.image, nullptr);
@@ -112,7 +103,7 @@ TEST(SgiLoader, FourChannelsLoadAsColourAndOneChannelAsGrey)
     }
 
     writePpm(dir.path / "x.ppm", picture);
-    const Bytes grey = convertWith(dir.path, dir.path / "x.ppm", "-colorspace Gray", "grey.rgb");
+    const Bytes grey = convertWith(dir.path / "x.ppm", "-colorspace Gray", "sgi", dir.path / "grey.rgb");
     ASSERT_EQ(grey[11], 1);
     Decoded d(grey);
     ASSERT_NE(d.image, nullptr);
@@ -126,7 +117,7 @@ TEST(SgiLoader, BadFilesAreRefusedWithTheirMessage)
 {
     TempDir dir;
     writePpm(dir.path / "x.ppm", testPicture(8, 4));
-    const Bytes good = convertWith(dir.path, dir.path / "x.ppm", "-compress RLE", "x.rgb");
+    const Bytes good = convertWith(dir.path / "x.ppm", "-compress RLE", "sgi", dir.path / "x.rgb");
 
     Bytes magic = good;
     magic[0] = 'B';
@@ -158,7 +149,7 @@ TEST(SgiLoader, StepsReadRowsAndTablesWithinTheFile)
     TempDir dir;
     const Picture picture = testPicture(8, 4);
     writePpm(dir.path / "x.ppm", picture);
-    const Bytes file = convertWith(dir.path, dir.path / "x.ppm", "-compress RLE", "x.rgb");
+    const Bytes file = convertWith(dir.path / "x.ppm", "-compress RLE", "sgi", dir.path / "x.rgb");
 
     RecordedBoxes boxes;
     RgbFile* f = openRgbFile((dir.path / "x.rgb").string().c_str(), false);

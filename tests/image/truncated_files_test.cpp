@@ -9,72 +9,53 @@
 #include <string>
 
 #include "image/image.h"
-#include "platform/message_box.h"
 #include "tests/support/files.h"
+#include "tests/support/pictures.h"
 #include "tests/support/samples.h"
 
 namespace {
 
-std::vector<std::string> boxes;
-void recordBox(const char* caption, const char* text) { boxes.push_back(std::string(caption) + "|" + text); }
-
-struct RecordBoxes {
-    RecordBoxes()
-    {
-        boxes.clear();
-        setMessageBoxRecorder(recordBox);
-    }
-    ~RecordBoxes() { setMessageBoxRecorder(nullptr); }
-};
-
-void freeImage(ImageRGB* image)
-{
-    if (!image)
-        return;
-    std::free(image->pixels);
-    std::free(image);
-}
-
 // Runs `load` on every prefix of `file` written to disk; each call must give
-// a picture and no box, or null and exactly one box with an allowed text.
+// a picture and no box, or null and exactly one "Error" box with an allowed
+// text.
 template <typename Load>
 void everyPrefixOnDisk(const SampleFile& file, const std::set<std::string>& allowed, Load load, std::size_t first = 0)
 {
     TempDir dir;
     const std::filesystem::path path = dir.path / file.name;
-    RecordBoxes recorder;
+    RecordedBoxes boxes;
     for (std::size_t n = first; n <= file.bytes.size(); ++n) {
         writeFileBytes(path, file.bytes.data(), n);
         boxes.clear();
         ImageRGB* image = load(path.c_str());
         if (image) {
-            EXPECT_TRUE(boxes.empty()) << file.name << " cut at " << n;
+            EXPECT_TRUE(boxes.texts.empty()) << file.name << " cut at " << n;
             freeImage(image);
         } else {
-            ASSERT_EQ(boxes.size(), 1u) << file.name << " cut at " << n;
-            ASSERT_TRUE(allowed.count(boxes[0])) << file.name << " cut at " << n << ": " << boxes[0];
+            ASSERT_EQ(boxes.texts.size(), 1u) << file.name << " cut at " << n;
+            ASSERT_TRUE(allowed.count(boxes.texts[0])) << file.name << " cut at " << n << ": " << boxes.texts[0];
         }
     }
 }
 
 TEST(TruncatedFiles, DibLoaderShowsOneMessageOrLoads)
 {
-    const std::set<std::string> allowed = {"Error|Unknown DIB file format.", "Error|Image file conversion error."};
+    const std::set<std::string> allowed = {"Unknown DIB file format.", "Image file conversion error."};
     for (const SampleFile& file : dibSamples())
         if (file.name == "8bit_rle8_14x4.bmp" || file.name == "24bit_5x3.bmp" || file.name == "4bit_core_7x3.bmp")
             everyPrefixOnDisk(file, allowed, loadDibImage, 1);
     // An empty file cannot be mapped: the loader reports it as unopenable.
     TempDir dir;
     writeFileBytes(dir.path / "empty.bmp", nullptr, 0);
-    RecordBoxes recorder;
+    RecordedBoxes boxes;
     EXPECT_EQ(loadDibImage((dir.path / "empty.bmp").c_str()), nullptr);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0], "Error|Failed to open DIB file " + (dir.path / "empty.bmp").string() + ".\n");
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], "Failed to open DIB file " + (dir.path / "empty.bmp").string() + ".\n");
 }
 
 TEST(TruncatedFiles, SgiLoaderShowsOneMessageOrLoads)
 {
-    const std::set<std::string> allowed = {"Error|Invalid rgb file."};
+    const std::set<std::string> allowed = {"Invalid rgb file."};
     for (const SampleFile& file : sgiSamples())
         if (file.name == "rle_be_3ch.rgb" || file.name == "verbatim_le_4ch.rgb")
             everyPrefixOnDisk(file, allowed, loadRgbImage);

@@ -10,17 +10,10 @@
 
 #include "image/image_core.h"
 #include "tests/support/bytes.h"
+#include "tests/support/pictures.h"
 #include "tests/support/samples.h"
 
 namespace {
-
-void freeImage(ImageRGB* image)
-{
-    if (!image)
-        return;
-    std::free(image->pixels);
-    std::free(image);
-}
 
 std::vector<SampleFile> dibFiles()
 {

@@ -223,21 +223,6 @@ int main(int argc, char** argv)
     return 0;
 }
 )";
-const char* imageOnlySource = R"(#include <cstdio>
-#include <cstdlib>
-#include "image/image.h"
-int main(int, char** argv)
-{
-    setImageErrorPopups(0);
-    ImageRGB* image = loadDibImage(argv[1]);
-    if (!image)
-        return 1;
-    std::printf("%d %d\n", image->width, image->height);
-    std::free(image->pixels);
-    std::free(image);
-    return 0;
-}
-)";
 
 void writeSamples(const fs::path& dir)
 {
@@ -250,7 +235,8 @@ TEST_F(Installed, ProgramsOfOtherPeopleFindThePackageAndLink)
     const fs::path project = tempRoot / "consumer";
     writeSamples(project);
     writeFile(project / "main.cpp", consumerSource);
-    writeFile(project / "image_only.cpp", imageOnlySource);
+    // The in-tree decoders-only program, built here against the package.
+    fs::copy_file(DECODER_ONLY_SOURCE, project / "image_only.cpp");
     writeFile(project / "CMakeLists.txt", R"(cmake_minimum_required(VERSION 3.16)
 project(Consumer CXX)
 find_package(SolarSystem 1.0 REQUIRED)

@@ -14,26 +14,14 @@ namespace {
 
 using Libraries = std::map<std::string, std::string>;
 
-bool loadFromMap(GlmMesh* model, const char* name, void* context, GlmReadError* error)
-{
-    auto* libraries = static_cast<Libraries*>(context);
-    auto found = libraries->find(name);
-    if (found == libraries->end()) {
-        error->kind = GLM_READ_MATERIAL_FILE;
-        std::snprintf(error->message, sizeof error->message, "no library %s\n", name);
-        return false;
-    }
-    glmParseMTL(model, found->second.data(), found->second.size());
-    return true;
-}
-
 struct Parsed {
     GlmMesh* model = nullptr;
     GlmReadError error{};
-    Parsed(const std::string& text, Libraries libraries = {}) : libs(std::move(libraries))
+    Parsed(const std::string& text, Libraries libraries = {})
     {
+        libs.byName = std::move(libraries);
         GlmReadOptions options;
-        options.loadMaterials = loadFromMap;
+        options.loadMaterials = loadMtlTexts;
         options.loaderContext = &libs;
         model = glmParseOBJ(text.data(), text.size(), "dir/test.obj", &options, &error);
     }
@@ -44,7 +32,7 @@ struct Parsed {
     }
     GlmMesh* operator->() const { return model; }
     const GlmFace& face(unsigned i) const { return model->faces[i]; }
-    Libraries libs;
+    MtlTexts libs;
 };
 
 const std::string TRIANGLE_VERTICES = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 0 2 0\n";

@@ -8,26 +8,21 @@
 #include "model/glm.h"
 #include "model/glm_core.h"
 #include "tests/support/files.h"
+#include "tests/support/models.h"
 #include "tests/support/samples.h"
 #include "tests/support/model_checks.h"
 
 namespace {
 
-// Hands every "mtllib" line the text in `context`.
-bool materialsFromText(GlmMesh* model, const char*, void* context, GlmReadError*)
-{
-    const std::string* text = static_cast<const std::string*>(context);
-    glmParseMTL(model, text->data(), text->size());
-    return true;
-}
-
 GlmMesh* parse(const Prefix& text, const std::string& mtl, unsigned threads, GlmReadError* error)
 {
+    MtlTexts texts;
+    texts.others = mtl;  // every "mtllib" line gets `mtl`
     GlmReadOptions options;
     options.threads = threads;
     options.chunkBytes = threads > 1 ? 16 : 0;  // many tiny chunks
-    options.loadMaterials = materialsFromText;
-    options.loaderContext = const_cast<std::string*>(&mtl);
+    options.loadMaterials = loadMtlTexts;
+    options.loaderContext = &texts;
     return glmParseOBJ(reinterpret_cast<const char*>(text.data), text.size, "in.obj", &options, error);
 }
 

@@ -230,3 +230,21 @@ std::string randomObj(std::mt19937& rng, bool materials, bool bad)
         out.resize(out.size() - eol.size());  // no final line break
     return out;
 }
+
+bool loadMtlTexts(GlmMesh* model, const char* name, void* context, GlmReadError* error)
+{
+    const auto* texts = static_cast<const MtlTexts*>(context);
+    std::string_view text;
+    if (auto found = texts->byName.find(name); found != texts->byName.end()) {
+        text = found->second;
+    } else if (texts->others) {
+        text = *texts->others;
+    } else {
+        error->kind = GLM_READ_MATERIAL_FILE;
+        std::snprintf(error->message, sizeof error->message, "glmReadMTL() failed: can't open material file \"%s\".\n",
+                      name);
+        return false;
+    }
+    glmParseMTL(model, text.data(), text.size());
+    return true;
+}

@@ -1,35 +1,11 @@
 #include "tests/support/pictures.h"
 
-#include "platform/message_box.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fstream>
 
 namespace fs = std::filesystem;
-
-namespace {
-RecordedBoxes* activeBoxes = nullptr;
-void recordBox(const char* caption, const char* text)
-{
-    EXPECT_STREQ(caption, "Error");
-    if (activeBoxes)
-        activeBoxes->texts.emplace_back(text);
-}
-}  // namespace
-
-RecordedBoxes::RecordedBoxes()
-{
-    activeBoxes = this;
-    setMessageBoxRecorder(recordBox);
-}
-
-RecordedBoxes::~RecordedBoxes()
-{
-    setMessageBoxRecorder(nullptr);
-    activeBoxes = nullptr;
-}
 
 bool readPpm(const fs::path& path, Picture& picture)
 {
@@ -136,4 +112,27 @@ Bytes rows24(int width, int height, const Bytes& rgb)
             out.push_back(0);
     }
     return out;
+}
+
+Bytes buildSgi(unsigned storage, unsigned xsize, unsigned ysize, unsigned zsize, const Bytes& rest)
+{
+    Bytes b;
+    putBe16(b, 474);
+    b.push_back(static_cast<unsigned char>(storage));
+    b.push_back(1);
+    putBe16(b, 3);
+    putBe16(b, xsize);
+    putBe16(b, ysize);
+    putBe16(b, zsize);
+    b.resize(512, 0);
+    b.insert(b.end(), rest.begin(), rest.end());
+    return b;
+}
+
+Bytes convertWith(const fs::path& input, const std::string& options, const std::string& format, const fs::path& output)
+{
+    const std::string command =
+        "convert '" + input.string() + "' " + options + " '" + format + ":" + output.string() + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    return readFileBytes(output);
 }

@@ -1,21 +1,15 @@
-// Helpers of the picture tests: recorded message boxes, reference pictures
-// and hand-built bitmaps.
+// Helpers of the picture tests: recorded message boxes, reference pictures,
+// hand-built bitmaps and SGI headers, and pictures written by ImageMagick.
 #pragma once
 
 #include "image/image.h"
 #include "tests/support/files.h"
+#include "tests/support/message_boxes.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
-
-// Records every message box shown while it lives.
-struct RecordedBoxes {
-    RecordedBoxes();
-    ~RecordedBoxes();
-    std::vector<std::string> texts;  // captions are checked to be "Error"
-};
 
 // A binary PPM read into ImageRGB layout (bottom row first).
 struct Picture {
@@ -54,3 +48,14 @@ struct BmpFields {
 Bytes buildBmp(const BmpFields& fields);
 // Stored rows of a 24-bit picture from red, green, blue pixels (bottom first).
 Bytes rows24(int width, int height, const Bytes& rgb);
+
+// A big-endian SGI file: the 512-byte header of a three-dimensional picture,
+// one byte per channel, `storage` 0 (verbatim) or 1 (run-length), then `rest`
+// as it is.
+Bytes buildSgi(unsigned storage, unsigned xsize, unsigned ysize, unsigned zsize, const Bytes& rest);
+
+// ImageMagick's picture of `input` with the given options, written to
+// `output` in `format` ("BMP3", "BMP", "sgi"); the bytes of the file.  A
+// failed conversion fails the test.
+Bytes convertWith(const std::filesystem::path& input, const std::string& options, const std::string& format,
+                  const std::filesystem::path& output);

@@ -11,6 +11,7 @@
 #include "platform/message_box.h"
 #include "render/render.h"
 #include "tests/support/pin_libraries.h"
+#include "tests/support/viewer_globals.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>
@@ -84,16 +85,7 @@ void installTestTextures()
 
 void resetViewer()
 {
-    for (float* angle :
-         {&mercuryOrbit, &venusOrbit, &earthOrbit,  &moonOrbit,   &marsOrbit, &jupiterOrbit, &saturnOrbit, &uranusOrbit,
-          &neptuneOrbit, &plutoOrbit, &sunSpin,     &mercurySpin, &venusSpin, &earthSpin,    &marsSpin,    &jupiterSpin,
-          &saturnSpin,   &uranusSpin, &neptuneSpin, &plutoSpin,   &ballSpin,  &bandSpin})
-        *angle = 0.0f;
-    viewMode = 10;
-    heading = 0.0f;
-    eyeX = 0.0f;
-    viewRotX = 0.0f;
-    viewRotY = 0.0f;
+    resetViewerState();
     reshape(WINDOW_WIDTH, WINDOW_HEIGHT);
 }
 

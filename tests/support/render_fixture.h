@@ -35,8 +35,8 @@ void installTestTextures();
 // Fills texture name `name` with a w x h picture of the given pixels.
 void uploadTexture(GLuint name, int w, int h, const unsigned char* rgb);
 
-// Resets every angle, the camera, the drag rotation and the view mode to
-// their start values, then runs reshape for the window size.
+// Puts every viewer global back to its start value (resetViewerState), then
+// runs reshape for the window size.
 void resetViewer();
 
 // A frame read back from the window, bottom row first.

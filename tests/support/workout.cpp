@@ -12,6 +12,8 @@
 #include "model/glm.h"
 #include "model/glm_core.h"
 #include "tests/support/model_checks.h"
+#include "tests/support/models.h"
+#include "tests/support/pictures.h"
 
 namespace {
 
@@ -29,28 +31,8 @@ const char* checkPicture(const ImageRGB& image)
 const char* checkAndFree(ImageRGB* image)
 {
     const char* problem = checkPicture(*image);
-    std::free(image->pixels);
-    std::free(image);
+    freeImage(image);
     return problem;
-}
-
-struct MtlSource {
-    const char* text;
-    std::size_t size;
-    bool present;
-};
-
-bool loadMaterials(GlmMesh* model, const char* name, void* context, GlmReadError* error)
-{
-    auto* source = static_cast<MtlSource*>(context);
-    if (!source->present) {
-        error->kind = GLM_READ_MATERIAL_FILE;
-        std::snprintf(error->message, sizeof error->message, "glmReadMTL() failed: can't open material file \"%s\".\n",
-                      name);
-        return false;
-    }
-    glmParseMTL(model, source->text, source->size);
-    return true;
 }
 
 bool sameText(const char* a, const char* b) { return (!a && !b) || (a && b && std::strcmp(a, b) == 0); }
@@ -183,11 +165,13 @@ const char* workoutObj(const unsigned char* data, std::size_t size, const char* 
     const char* text = reinterpret_cast<const char*>(data);
     const void* nul = size ? std::memchr(data, 0, size) : nullptr;
     const std::size_t objSize = nul ? static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - data) : size;
-    MtlSource mtl{nul ? text + objSize + 1 : nullptr, nul ? size - objSize - 1 : 0, nul != nullptr};
+    MtlTexts mtl;
+    if (nul)
+        mtl.others = std::string_view(text + objSize + 1, size - objSize - 1);
 
     GlmReadOptions one;
     one.threads = 1;
-    one.loadMaterials = loadMaterials;
+    one.loadMaterials = loadMtlTexts;
     one.loaderContext = &mtl;
     GlmReadOptions many = one;
     many.threads = 2;
