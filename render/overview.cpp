@@ -2,8 +2,13 @@
 // system (view mode 10) or a close-up, and the end of the frame.
 #include <GL/glut.h>
 
+#include <cmath>
+
 #include "app/viewer_state.h"
 #include "render/render.h"
+
+BodyAnchor bodyAnchors[BODY_ANCHOR_COUNT] = {};
+void (*frameOverlay)() = nullptr;
 
 namespace {
 
@@ -103,6 +108,37 @@ void drawFigure()
     glPopMatrix();
 }
 
+// Notes where the current matrix puts a body's centre, for its name.
+void recordAnchor(int slot, float radius)
+{
+    if (!showNames)
+        return;
+    GLfloat m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    bodyAnchors[slot] = {true, {m[12], m[13], m[14]}, radius};
+}
+
+// A thin circle of the given radius about the current origin in the plane
+// z = 0, untextured and unlit; the state it touches is restored.
+void drawOrbit(float radius)
+{
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_LINE_BIT);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    // Opaque: the sky is drawn after the planets, so there is nothing yet
+    // to blend with.
+    glLineWidth(1.0f);
+    glColor3f(0.45f, 0.55f, 0.75f);
+    constexpr int segments = 256;
+    glBegin(GL_LINE_LOOP);
+    for (int i = 0; i < segments; ++i) {
+        const double a = 2.0 * 3.14159265358979323846 * i / segments;
+        glVertex3f(static_cast<float>(radius * std::cos(a)), static_cast<float>(radius * std::sin(a)), 0.0f);
+    }
+    glEnd();
+    glPopAttrib();
+}
+
 enum Companion { NO_COMPANION, MOON, RING };
 
 // One planet on its orbit about the z axis, turning about (1, 1, 1).  The
@@ -132,8 +168,13 @@ const Planet planets[] = {
 void drawPlanet(const Planet& planet)
 {
     glPushMatrix();
+    if (showOrbits)
+        drawOrbit(std::fabs(planet.distance));
     glRotatef(*planet.orbit, 0, 0, 1);
     glTranslatef(planet.distance, 0, 0);
+    recordAnchor(planet.slot, planet.radius);
+    if (planet.companion == MOON && showOrbits)
+        drawOrbit(1.5f);
     glPushMatrix();
     glRotatef(*planet.spin, 1, 1, 1);
     bindSlot(planet.slot);
@@ -143,6 +184,7 @@ void drawPlanet(const Planet& planet)
         // The Moon circles Earth without a spin of its own.
         glRotatef(moonOrbit, 0, 0, 1);
         glTranslatef(1.5f, 0, 0);
+        recordAnchor(SLOT_MOON, 0.27f);
         bindSlot(SLOT_MOON);
         drawSphere(0, 0, 0, 0.27f, 30);
     } else if (planet.companion == RING) {
@@ -196,6 +238,7 @@ void drawOverview()
     glPopMatrix();
 
     glPushMatrix();
+    recordAnchor(SLOT_SUN, 3);
     bindSlot(SLOT_SUN);
     glRotatef(sunSpin, 1, 1, 1);
     drawSphere(0, 0, 0, 3, 30);
@@ -210,8 +253,10 @@ void drawOverview()
 
 }  // namespace
 
-void display()
+void drawScene()
 {
+    for (BodyAnchor& anchor : bodyAnchors)
+        anchor.drawn = false;
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glEnable(GL_TEXTURE_2D);
     glLoadIdentity();
@@ -224,6 +269,13 @@ void display()
         // 10, and anything the menu never stores, shows the whole system.
         drawOverview();
     }
+}
+
+void display()
+{
+    drawScene();
+    if (frameOverlay)
+        frameOverlay();
     glFlush();
     glutSwapBuffers();
 }
