@@ -83,6 +83,9 @@ void resetViewerState()
     mouseLastX = mouseLastY = 0;
     for (float* angle : animationAngles())
         *angle = 0.0f;
+    showHelp = showNames = showOrbits = false;
+    timeRateExponent = 0;
+    timeBackwards = false;
 }
 
 std::array<float*, 22> animationAngles()
