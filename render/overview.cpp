@@ -119,8 +119,11 @@ void recordAnchor(int slot, float radius)
 }
 
 // A thin circle of the given radius about the current origin in the plane
-// z = 0, untextured and unlit; the state it touches is restored.
-void drawOrbit(float radius)
+// z = 0, untextured and unlit, leaving out the arc within gapHalfWidth
+// (radians) of the angle gapAt, where the body sits: the near half of a
+// sphere is culled, so a line through the body would show across it.  The
+// state it touches is restored.
+void drawOrbit(double radius, double gapAt, double gapHalfWidth)
 {
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_LINE_BIT);
     glDisable(GL_TEXTURE_2D);
@@ -130,9 +133,11 @@ void drawOrbit(float radius)
     glLineWidth(1.0f);
     glColor3f(0.45f, 0.55f, 0.75f);
     constexpr int segments = 256;
-    glBegin(GL_LINE_LOOP);
-    for (int i = 0; i < segments; ++i) {
-        const double a = 2.0 * 3.14159265358979323846 * i / segments;
+    constexpr double twoPi = 2.0 * 3.14159265358979323846;
+    const double span = twoPi - 2.0 * gapHalfWidth;
+    glBegin(GL_LINE_STRIP);
+    for (int i = 0; i <= segments; ++i) {
+        const double a = gapAt + gapHalfWidth + span * i / segments;
         glVertex3f(static_cast<float>(radius * std::cos(a)), static_cast<float>(radius * std::sin(a)), 0.0f);
     }
     glEnd();
@@ -168,13 +173,16 @@ const Planet planets[] = {
 void drawPlanet(const Planet& planet)
 {
     glPushMatrix();
-    if (showOrbits)
-        drawOrbit(std::fabs(planet.distance));
     glRotatef(*planet.orbit, 0, 0, 1);
+    if (showOrbits) {
+        // After the orbit turn the planet sits on the x axis.
+        const double r = std::fabs(planet.distance);
+        drawOrbit(r, planet.distance < 0 ? 3.14159265358979323846 : 0.0, std::asin(planet.radius * 1.3 / r));
+    }
     glTranslatef(planet.distance, 0, 0);
     recordAnchor(planet.slot, planet.radius);
     if (planet.companion == MOON && showOrbits)
-        drawOrbit(1.5f);
+        drawOrbit(1.5, moonOrbit * 3.14159265358979323846 / 180.0, std::asin(0.27 * 1.3 / 1.5));
     glPushMatrix();
     glRotatef(*planet.spin, 1, 1, 1);
     bindSlot(planet.slot);
