@@ -46,12 +46,25 @@ void label(const std::string& text, int x, int y, int size, const float rgb[3])
     drawText(text, x, y, size, rgb);
 }
 
+// Whether a rectangle (y down) touches a disc.
+bool touchesDisc(int x, int y, int w, int h, double cx, double cy, double r)
+{
+    const double nx = std::clamp(cx, static_cast<double>(x), static_cast<double>(x + w));
+    const double ny = std::clamp(cy, static_cast<double>(y), static_cast<double>(y + h));
+    return (nx - cx) * (nx - cx) + (ny - cy) * (ny - cy) < r * r;
+}
+
 // Each body's name beside it: below it, the Moon's above (it sits right
-// next to Earth), never over a body's centre.
+// next to Earth); a name that would cover the sun moves to the body's side
+// away from the sun.
 void drawNames(const GLdouble projection[16], const GLint viewport[4])
 {
     static const GLdouble identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     const int lineHeight = textLineHeight(NAME_SIZE);
+    struct OnScreen {
+        bool shown = false;
+        double x = 0, y = 0, radius = 0;  // y down
+    } bodies[BODY_ANCHOR_COUNT];
     for (int slot = 0; slot < BODY_ANCHOR_COUNT; ++slot) {
         const BodyAnchor& anchor = bodyAnchors[slot];
         if (!anchor.drawn || anchor.eye[2] >= 0.0f)
@@ -63,12 +76,24 @@ void drawNames(const GLdouble projection[16], const GLint viewport[4])
             continue;
         if (cz < 0.0 || cz > 1.0)
             continue;  // outside the depth range: clipped away
-        const int radius = static_cast<int>(std::max(ey - cy, 2.0));
+        bodies[slot] = {true, cx, viewport[3] - cy, std::max(ey - cy, 2.0)};
+    }
+    const OnScreen& sun = bodies[SLOT_SUN];
+    for (int slot = 0; slot < BODY_ANCHOR_COUNT; ++slot) {
+        const OnScreen& body = bodies[slot];
+        if (!body.shown)
+            continue;
         const std::string name = tr(bodyNames[slot]);
         const int width = textWidth(name, NAME_SIZE);
-        const int x = static_cast<int>(cx) - width / 2;
-        const int centreY = viewport[3] - static_cast<int>(cy);  // y down
-        const int y = slot == SLOT_MOON ? centreY - radius - 4 - lineHeight : centreY + radius + 4;
+        const int radius = static_cast<int>(body.radius);
+        int x = static_cast<int>(body.x) - width / 2;
+        int y = slot == SLOT_MOON ? static_cast<int>(body.y) - radius - 4 - lineHeight
+                                  : static_cast<int>(body.y) + radius + 4;
+        if (slot != SLOT_SUN && sun.shown &&
+            touchesDisc(x - PAD, y - PAD, width + 2 * PAD, lineHeight + 2 * PAD, sun.x, sun.y, sun.radius)) {
+            y = static_cast<int>(body.y) - lineHeight / 2;
+            x = body.x >= sun.x ? static_cast<int>(body.x) + radius + 6 : static_cast<int>(body.x) - radius - 6 - width;
+        }
         label(name, x, y, NAME_SIZE, WHITE);
     }
 }
