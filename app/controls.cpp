@@ -148,8 +148,8 @@ const Control* controlForButton(int button)
     return nullptr;
 }
 
-const char* const bodyNames[11] = {"Sun",  "Mercury", "Venus",  "Earth",  "Moon",   "Mars",
-                                   "Jupiter", "Saturn", "Uranus", "Neptune", "Pluto"};
+const char* const bodyNames[11] = {"Sun",     "Mercury", "Venus",  "Earth",   "Moon", "Mars",
+                                   "Jupiter", "Saturn",  "Uranus", "Neptune", "Pluto"};
 
 std::string statusText()
 {

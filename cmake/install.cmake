@@ -53,10 +53,12 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_VIEWER_PACKAGE_NAME solar-system)
 set(CPACK_DEBIAN_VIEWER_PACKAGE_SECTION games)
-# The runtime libraries come from dpkg-shlibdeps; the fact boxes are Korean
-# and need a Hangul font.
+# The runtime libraries (GLUT, GTK, FreeType, fontconfig, libpng) come from
+# dpkg-shlibdeps; the fact boxes and the names in the window are Korean and
+# need a Hangul font.  xdg-user-dir names the folder screenshots go to.
 set(CPACK_DEBIAN_VIEWER_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_VIEWER_PACKAGE_DEPENDS "fonts-nanum | fonts-noto-cjk")
+set(CPACK_DEBIAN_VIEWER_PACKAGE_RECOMMENDS "xdg-user-dirs")
 set(CPACK_DEBIAN_VIEWER_DESCRIPTION [[animated 3-D model of the solar system
 A window with the sun, nine textured planets, the Moon and Saturn's ring,
 seen from a camera that walks through the scene.  A menu shows a close-up

@@ -105,8 +105,8 @@ void placeInAtlas(Glyph& glyph, const FT_Bitmap& bitmap)
             rows[static_cast<size_t>(r) * glyph.width + c] = src[c];
     }
     glBindTexture(GL_TEXTURE_2D, font.texture);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, font.shelfX, font.shelfY, glyph.width, glyph.height, GL_ALPHA,
-                    GL_UNSIGNED_BYTE, rows.data());
+    glTexSubImage2D(GL_TEXTURE_2D, 0, font.shelfX, font.shelfY, glyph.width, glyph.height, GL_ALPHA, GL_UNSIGNED_BYTE,
+                    rows.data());
     glyph.s0 = static_cast<float>(font.shelfX) / ATLAS_SIZE;
     glyph.t0 = static_cast<float>(font.shelfY) / ATLAS_SIZE;
     glyph.s1 = static_cast<float>(font.shelfX + glyph.width) / ATLAS_SIZE;

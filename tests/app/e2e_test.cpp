@@ -475,8 +475,8 @@ TEST_F(ViewerControls, EachPanelAndDisplayGoesAndLeavesTheFirstFrame)
         const char* shot;
     };
     const Toggle toggles[] = {
-        {"F1", "F1", "help.png"},       {"h", "h", ""},     {"question", "question", ""}, {"n", "n", "names.png"},
-        {"o", "o", "orbits.png"},       {"b", "b", ""},     {"plus", "0", "status.png"},  {"minus", "plus", ""},
+        {"F1", "F1", "help.png"},      {"h", "h", ""},     {"question", "question", ""}, {"n", "n", "names.png"},
+        {"o", "o", "orbits.png"},      {"b", "b", ""},     {"plus", "0", "status.png"},  {"minus", "plus", ""},
         {"KP_Add", "KP_Subtract", ""}, {"equal", "0", ""},
     };
     for (const Toggle& t : toggles) {
@@ -575,8 +575,11 @@ protected:
     std::vector<std::string> command() override
     {
         std::filesystem::create_directories(home.path / "Pictures");
+        // No configured pictures folder: xdg-user-dir answers the home
+        // folder, and ~/Pictures is taken.
         return {"/bin/sh", "-c",
-                "HOME='" + home.path.string() + "' exec '" VIEWER_BINARY "' > '" + home.file("stdout") + "'"};
+                "unset XDG_CONFIG_HOME; HOME='" + home.path.string() + "' exec '" VIEWER_BINARY "' > '" +
+                    home.file("stdout") + "'"};
     }
     TempDir home;
 };

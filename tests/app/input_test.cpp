@@ -73,9 +73,9 @@ TEST_F(Input, TurningChangesOnlyTheDirectionOfView)
 TEST_F(Input, OtherSpecialKeysDoNothing)
 {
     // F1 (help), F11 (full screen) and F12 (screenshot) have a meaning now.
-    for (int key : {GLUT_KEY_F2, GLUT_KEY_F3, GLUT_KEY_F4, GLUT_KEY_F5, GLUT_KEY_F6, GLUT_KEY_F7, GLUT_KEY_F8,
-                    GLUT_KEY_F9, GLUT_KEY_F10, GLUT_KEY_PAGE_UP, GLUT_KEY_PAGE_DOWN, GLUT_KEY_HOME, GLUT_KEY_END,
-                    GLUT_KEY_INSERT})
+    for (int key :
+         {GLUT_KEY_F2, GLUT_KEY_F3, GLUT_KEY_F4, GLUT_KEY_F5, GLUT_KEY_F6, GLUT_KEY_F7, GLUT_KEY_F8, GLUT_KEY_F9,
+          GLUT_KEY_F10, GLUT_KEY_PAGE_UP, GLUT_KEY_PAGE_DOWN, GLUT_KEY_HOME, GLUT_KEY_END, GLUT_KEY_INSERT})
         EXPECT_FALSE(press(key)) << "key " << key;
     EXPECT_EQ(heading, 0.0f);
     EXPECT_EQ(eyeZ, 50.0f);

@@ -158,8 +158,8 @@ TEST_F(Text, Utf8IsDecodedAndBadBytesBecomeReplacementCharacters)
     EXPECT_EQ(decodeUtf8("\xff"
                          "b"),
               U"\uFFFDb");
-    EXPECT_EQ(decodeUtf8("\xed\x95"), U"\uFFFD\uFFFD");   // cut short
-    EXPECT_EQ(decodeUtf8("\xc0\xaf"), U"\uFFFD\uFFFD");   // overlong
+    EXPECT_EQ(decodeUtf8("\xed\x95"), U"\uFFFD\uFFFD");            // cut short
+    EXPECT_EQ(decodeUtf8("\xc0\xaf"), U"\uFFFD\uFFFD");            // overlong
     EXPECT_EQ(decodeUtf8("\xed\xa0\x80"), U"\uFFFD\uFFFD\uFFFD");  // surrogate
 }
 
