@@ -264,24 +264,34 @@ void projectWorld(double x, double y, double z, double& wx, double& wy)
 
 bool whiteish(Rgb p) { return p.r > 200 && p.g > 200 && p.b > 200; }
 
-TEST_F(Text, NamesSitBesideTheirBodiesAndLeaveTheSunsCentreFree)
+TEST_F(Text, NamesSitBesideTheirBodiesAndKeepOffTheSun)
 {
     frameOverlay = drawOverlays;
+    const Frame plain = drawFrame();
     showNames = true;
     const Frame frame = drawFrame();
     saveShot(frame, "overview-names");
-    double sx, sy;
+    // Nothing of a name on the sun's disc.
+    double sx, sy, tx, ty;
     projectWorld(0, 0, 0, sx, sy);
-    EXPECT_EQ(frame.at(static_cast<int>(sx), static_cast<int>(sy)), slotColours[SLOT_SUN]);
-    // Below every planet, within 40 pixels, some white text on the dark backing.
+    projectWorld(0, 3, 0, tx, ty);
+    const double r = ty - sy - 1;
+    long onSun = 0;
+    for (int y = static_cast<int>(sy - r); y <= static_cast<int>(sy + r); ++y)
+        for (int x = static_cast<int>(sx - r); x <= static_cast<int>(sx + r); ++x)
+            if ((x - sx) * (x - sx) + (y - sy) * (y - sy) < r * r)
+                onSun += !(frame.at(x, y) == plain.at(x, y));
+    EXPECT_EQ(onSun, 0);
+    // Below every planet, or beside it where below would touch the sun:
+    // white text on the dark backing.
     const double distances[] = {4.5, -6.4, 9.6, -12.3, 15.2, -19.6, 22.2, -25.4, 28.6};
     for (double d : distances) {
         SCOPED_TRACE(d);
         double px, py;
         projectWorld(d, 0, 0, px, py);
         int white = 0;
-        for (int y = static_cast<int>(py) - 40; y < static_cast<int>(py); ++y)
-            for (int x = static_cast<int>(px) - 20; x <= static_cast<int>(px) + 20; ++x)
+        for (int y = static_cast<int>(py) - 40; y < static_cast<int>(py) + 10; ++y)
+            for (int x = static_cast<int>(px) - 25; x <= static_cast<int>(px) + 90; ++x)
                 white += whiteish(frame.at(x, y));
         EXPECT_GT(white, 10);
     }
