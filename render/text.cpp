@@ -37,6 +37,8 @@ struct Font {
     // The atlas: filled shelf by shelf, left to right.
     GLuint texture = 0;
     int shelfX = 0, shelfY = 0, shelfHeight = 0;
+    // Ascent and line height by pixel size.
+    std::unordered_map<int, std::pair<int, int>> metrics;
 };
 
 Font font;
@@ -229,21 +231,21 @@ int textWidth(const std::string& utf8, int pixelSize)
     return width;
 }
 
-int textAscent(int pixelSize)
+namespace {
+const std::pair<int, int>& metricsFor(int pixelSize)
 {
-    if (!textAvailable())
-        return pixelSize;
+    auto found = font.metrics.find(pixelSize);
+    if (found != font.metrics.end())
+        return found->second;
     setSize(pixelSize);
-    return static_cast<int>((font.face->size->metrics.ascender + 63) >> 6);
+    const FT_Size_Metrics& m = font.face->size->metrics;
+    return font.metrics[pixelSize] = {static_cast<int>((m.ascender + 63) >> 6), static_cast<int>((m.height + 63) >> 6)};
 }
+}  // namespace
 
-int textLineHeight(int pixelSize)
-{
-    if (!textAvailable())
-        return pixelSize;
-    setSize(pixelSize);
-    return static_cast<int>((font.face->size->metrics.height + 63) >> 6);
-}
+int textAscent(int pixelSize) { return textAvailable() ? metricsFor(pixelSize).first : pixelSize; }
+
+int textLineHeight(int pixelSize) { return textAvailable() ? metricsFor(pixelSize).second : pixelSize; }
 
 void beginOverlay(int windowWidth, int windowHeight)
 {

@@ -9,7 +9,7 @@ want=(g++ cmake make pkg-config freeglut3-dev libglu1-mesa-dev libgtk-3-dev libp
 if [ "${1:-run}" = test ]; then
   want+=(libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick
          libstb-dev apitrace clang-14 libclang-rt-14-dev clang-format procps gdb
-         dpkg-dev file desktop-file-utils man-db)
+         dpkg-dev file desktop-file-utils man-db xdg-user-dirs)
 fi
 missing=()
 for p in "${want[@]}"; do
