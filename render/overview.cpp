@@ -3,6 +3,7 @@
 #include <GL/glut.h>
 
 #include <cmath>
+#include <numbers>
 
 #include "app/viewer_state.h"
 #include "render/render.h"
@@ -133,7 +134,7 @@ void drawOrbit(double radius, double gapAt, double gapHalfWidth)
     glLineWidth(1.0f);
     glColor3f(0.45f, 0.55f, 0.75f);
     constexpr int segments = 256;
-    constexpr double twoPi = 2.0 * 3.14159265358979323846;
+    constexpr double twoPi = 2.0 * std::numbers::pi;
     const double span = twoPi - 2.0 * gapHalfWidth;
     glBegin(GL_LINE_STRIP);
     for (int i = 0; i <= segments; ++i) {
@@ -177,12 +178,12 @@ void drawPlanet(const Planet& planet)
     if (showOrbits) {
         // After the orbit turn the planet sits on the x axis.
         const double r = std::fabs(planet.distance);
-        drawOrbit(r, planet.distance < 0 ? 3.14159265358979323846 : 0.0, std::asin(planet.radius * 1.3 / r));
+        drawOrbit(r, planet.distance < 0 ? std::numbers::pi : 0.0, std::asin(planet.radius * 1.3 / r));
     }
     glTranslatef(planet.distance, 0, 0);
     recordAnchor(planet.slot, planet.radius);
     if (planet.companion == MOON && showOrbits)
-        drawOrbit(1.5, moonOrbit * 3.14159265358979323846 / 180.0, std::asin(0.27 * 1.3 / 1.5));
+        drawOrbit(1.5, moonOrbit * std::numbers::pi / 180.0, std::asin(0.27 * 1.3 / 1.5));
     glPushMatrix();
     glRotatef(*planet.spin, 1, 1, 1);
     bindSlot(planet.slot);
