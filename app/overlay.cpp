@@ -89,6 +89,12 @@ void drawNames(const GLdouble projection[16], const GLint viewport[4])
         int x = static_cast<int>(body.x) - width / 2;
         int y = slot == SLOT_MOON ? static_cast<int>(body.y) - radius - 4 - lineHeight
                                   : static_cast<int>(body.y) + radius + 4;
+        // Kept inside the window: a name that would fall off the bottom (or
+        // the top) goes to the other side of its body.
+        if (y + lineHeight > viewport[3])
+            y = static_cast<int>(body.y) - radius - 4 - lineHeight;
+        else if (y < 0)
+            y = static_cast<int>(body.y) + radius + 4;
         if (slot != SLOT_SUN && sun.shown &&
             touchesDisc(x - PAD, y - PAD, width + 2 * PAD, lineHeight + 2 * PAD, sun.x, sun.y, sun.radius)) {
             y = static_cast<int>(body.y) - lineHeight / 2;
