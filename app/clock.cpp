@@ -1,17 +1,27 @@
 // Animation clock: every idle call advances each orbit and spin angle by a
-// fixed step.  Angles grow without bound; OpenGL rotations don't mind.
+// fixed step, times the rate the user chose, backwards if so chosen.  Angles
+// grow without bound; OpenGL rotations don't mind.
 #include <GL/glut.h>
+
+#include <cmath>
 
 #include "app/viewer.h"
 #include "app/viewer_state.h"
 
 namespace {
+// The signed rate of this step: a power of two, so that scaling an
+// increment by it is exact and 1x forwards adds the increment itself.
+double stepScale = 1.0;
+
 // The sum is formed in double precision and rounded to float when stored.
-inline void advance(float& angle, double step) { angle = static_cast<float>(angle + step); }
+inline void advance(float& angle, double step) { angle = static_cast<float>(angle + step * stepScale); }
 }  // namespace
+
+double timeRate() { return std::ldexp(1.0, timeRateExponent); }
 
 void animate()
 {
+    stepScale = timeBackwards ? -timeRate() : timeRate();
     advance(mercuryOrbit, 0.9);
     advance(venusOrbit, 0.7);
     advance(earthOrbit, 0.5);

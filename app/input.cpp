@@ -3,8 +3,8 @@
 #include <GL/glut.h>
 
 #include <cmath>
-#include <cstdlib>
 
+#include "app/controls.h"
 #include "app/viewer.h"
 #include "app/viewer_state.h"
 
@@ -41,49 +41,34 @@ void updateCamera(int key)
 
 void specialKey(int key, int, int)
 {
-    switch (key) {
-    case GLUT_KEY_LEFT:
-        heading = static_cast<float>(static_cast<double>(heading) - turnStep);
-        break;
-    case GLUT_KEY_RIGHT:
-        heading = static_cast<float>(static_cast<double>(heading) + turnStep);
-        break;
-    case GLUT_KEY_UP:
-    case GLUT_KEY_DOWN:
-        break;
-    default:
-        return;  // function, page and other keys do nothing at all
-    }
-    updateCamera(key);
+    // Arrows, F1, F11 and F12 (the table of controls); page and other keys
+    // do nothing at all.
+    const Control* control = controlForSpecialKey(key);
+    if (!control)
+        return;
+    control->run(key);
     glutPostRedisplay();
 }
 
 void keyboard(unsigned char key, int, int)
 {
-    switch (key) {
-    case 27:  // Esc
-        std::exit(-1);
-    case ' ':
-        animating = !animating;
-        glutIdleFunc(animating ? animate : nullptr);
-        break;
-    case 'l':
-        lightingOn = lightingOn == 0 ? 1 : 0;
-        if (lightingOn)
-            glEnable(GL_LIGHTING);
-        else
-            glDisable(GL_LIGHTING);
-        break;
-    default:
-        break;
-    }
+    // Esc ends the process inside; every other key, known or not, redisplays.
+    if (const Control* control = controlForKey(key))
+        control->run(key);
     glutPostRedisplay();
 }
 
 void mouse(int button, int state, int x, int y)
 {
-    if (button != GLUT_LEFT_BUTTON)
+    if (button != GLUT_LEFT_BUTTON) {
+        // The wheel (a press per notch); the middle button does nothing.
+        const Control* control = controlForButton(button);
+        if (control && state == GLUT_DOWN) {
+            control->run(button);
+            glutPostRedisplay();
+        }
         return;
+    }
     if (state == GLUT_DOWN) {
         mouseState = GLUT_DOWN;
         mouseButton = GLUT_LEFT_BUTTON;

@@ -1,6 +1,7 @@
 // Entry point: quadric, window, callbacks, body menu, render state, main loop.
 #include <GL/glut.h>
 
+#include "app/controls.h"
 #include "app/viewer.h"
 #include "app/viewer_state.h"
 #include "platform/message_box.h"
@@ -31,6 +32,7 @@ int main(int argc, char** argv)
     glutAttachMenu(GLUT_RIGHT_BUTTON);
 
     initRenderState();
+    frameOverlay = drawOverlays;  // names, help, status: nothing until asked for
 
     // A fact box blocks the menu callback; keep the window painted meanwhile.
     // Only from here on: boxes shown while the textures load must not draw

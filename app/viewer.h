@@ -12,6 +12,8 @@ void motion(int x, int y);
 
 // Animation clock: the idle callback, one step per call.
 void animate();
+// The chosen rate, 2^timeRateExponent (1/16 to 64).
+double timeRate();
 
 // Menu callback: value 1..10 shows a body's close-up and its fact box,
 // 11 returns to the overview.

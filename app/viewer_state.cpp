@@ -4,6 +4,12 @@ int viewMode = 10;
 bool animating = 1;
 int lightingOn = 1;
 
+bool showHelp = false;
+bool showNames = false;
+bool showOrbits = false;
+int timeRateExponent = 0;
+bool timeBackwards = false;
+
 float heading = 0.0f;
 float turnStep = 0.125f;
 float moveStep = 0.525f;

@@ -13,6 +13,17 @@ extern bool animating;
 // Whether GL_LIGHTING is enabled (0 or 1).
 extern int lightingOn;
 
+// What the user switched on beyond the plain scene; all off at start.
+extern bool showHelp;    // the panel listing every control
+extern bool showNames;   // each body's name beside it, or the close-up's title
+extern bool showOrbits;  // a thin circle along each body's path
+// Speed of the animation: each step adds 2^timeRateExponent times every
+// increment (MIN..MAX, 0 at start), subtracting it while timeBackwards.
+constexpr int TIME_RATE_EXPONENT_MIN = -4;  // 1/16x
+constexpr int TIME_RATE_EXPONENT_MAX = 6;   // 64x
+extern int timeRateExponent;
+extern bool timeBackwards;
+
 // Walk camera: heading in radians, positions in world units (y is always 0).
 extern float heading;
 extern float turnStep;

@@ -101,7 +101,9 @@ function(solar_debian_package component)
   solar_install_gzipped(${PROJECT_SOURCE_DIR}/cmake/debian/changelog DESTINATION ${doc} COMPONENT ${component})
 endfunction()
 
-# The fact boxes are Korean and need a Hangul font.
+# The runtime libraries (GLUT, GTK, FreeType, fontconfig, libpng) come from
+# dpkg-shlibdeps; the fact boxes and the names in the window are Korean and
+# need a Hangul font.  xdg-user-dir names the folder screenshots go to.
 solar_debian_package(viewer NAME solar-system SECTION science SHLIBDEPS
   DEPENDS "fonts-nanum | fonts-noto-cjk"
   DESCRIPTION [[animated 3-D model of the solar system
@@ -112,6 +114,8 @@ shows a close-up of each body with a box of facts about it, in Korean.
 
 The package also holds objtool, which reads, checks, converts and shows
 Wavefront OBJ models from the command line.]])
+
+set(CPACK_DEBIAN_VIEWER_PACKAGE_RECOMMENDS "xdg-user-dirs")
 
 solar_debian_package(dev NAME libsolar-system-dev SECTION libdevel
   DEPENDS "libgtk-3-dev, libgl-dev"

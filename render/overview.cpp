@@ -2,8 +2,14 @@
 // system (view mode 10) or a close-up, and the end of the frame.
 #include <GL/glut.h>
 
+#include <cmath>
+#include <numbers>
+
 #include "app/viewer_state.h"
 #include "render/render.h"
+
+BodyAnchor bodyAnchors[BODY_ANCHOR_COUNT] = {};
+void (*frameOverlay)() = nullptr;
 
 namespace {
 
@@ -103,6 +109,42 @@ void drawFigure()
     glPopMatrix();
 }
 
+// Notes where the current matrix puts a body's centre, for its name.
+void recordAnchor(int slot, float radius)
+{
+    if (!showNames)
+        return;
+    GLfloat m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    bodyAnchors[slot] = {true, {m[12], m[13], m[14]}, radius};
+}
+
+// A thin circle of the given radius about the current origin in the plane
+// z = 0, untextured and unlit, leaving out the arc within gapHalfWidth
+// (radians) of the angle gapAt, where the body sits: the near half of a
+// sphere is culled, so a line through the body would show across it.  The
+// state it touches is restored.
+void drawOrbit(double radius, double gapAt, double gapHalfWidth)
+{
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_LINE_BIT);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    // Opaque: the sky is drawn after the planets, so there is nothing yet
+    // to blend with.
+    glLineWidth(1.0f);
+    glColor3f(0.45f, 0.55f, 0.75f);
+    constexpr int segments = 256;
+    constexpr double twoPi = 2.0 * std::numbers::pi;
+    const double span = twoPi - 2.0 * gapHalfWidth;
+    glBegin(GL_LINE_STRIP);
+    for (int i = 0; i <= segments; ++i) {
+        const double a = gapAt + gapHalfWidth + span * i / segments;
+        glVertex3f(static_cast<float>(radius * std::cos(a)), static_cast<float>(radius * std::sin(a)), 0.0f);
+    }
+    glEnd();
+    glPopAttrib();
+}
+
 enum Companion { NO_COMPANION, MOON, RING };
 
 // One planet on its orbit about the z axis, turning about (1, 1, 1).  The
@@ -133,7 +175,15 @@ void drawPlanet(const Planet& planet)
 {
     glPushMatrix();
     glRotatef(*planet.orbit, 0, 0, 1);
+    if (showOrbits) {
+        // After the orbit turn the planet sits on the x axis.
+        const double r = std::fabs(planet.distance);
+        drawOrbit(r, planet.distance < 0 ? std::numbers::pi : 0.0, std::asin(planet.radius * 1.3 / r));
+    }
     glTranslatef(planet.distance, 0, 0);
+    recordAnchor(planet.slot, planet.radius);
+    if (planet.companion == MOON && showOrbits)
+        drawOrbit(1.5, moonOrbit * std::numbers::pi / 180.0, std::asin(0.27 * 1.3 / 1.5));
     glPushMatrix();
     glRotatef(*planet.spin, 1, 1, 1);
     bindSlot(planet.slot);
@@ -143,6 +193,7 @@ void drawPlanet(const Planet& planet)
         // The Moon circles Earth without a spin of its own.
         glRotatef(moonOrbit, 0, 0, 1);
         glTranslatef(1.5f, 0, 0);
+        recordAnchor(SLOT_MOON, 0.27f);
         bindSlot(SLOT_MOON);
         drawSphere(0, 0, 0, 0.27f, 30);
     } else if (planet.companion == RING) {
@@ -196,6 +247,7 @@ void drawOverview()
     glPopMatrix();
 
     glPushMatrix();
+    recordAnchor(SLOT_SUN, 3);
     bindSlot(SLOT_SUN);
     glRotatef(sunSpin, 1, 1, 1);
     drawSphere(0, 0, 0, 3, 30);
@@ -210,8 +262,10 @@ void drawOverview()
 
 }  // namespace
 
-void display()
+void drawScene()
 {
+    for (BodyAnchor& anchor : bodyAnchors)
+        anchor.drawn = false;
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glEnable(GL_TEXTURE_2D);
     glLoadIdentity();
@@ -224,6 +278,13 @@ void display()
         // 10, and anything the menu never stores, shows the whole system.
         drawOverview();
     }
+}
+
+void display()
+{
+    drawScene();
+    if (frameOverlay)
+        frameOverlay();
     glFlush();
     glutSwapBuffers();
 }

@@ -11,8 +11,26 @@ void drawSphere(float cx, float cy, float cz, float radius, int n);
 // Fixed OpenGL state for the whole run; loads the textures.  Always true.
 bool initRenderState();
 
-// The GLUT display callback: overview (viewMode 10) or a close-up.
+// The GLUT display callback: the scene, then frameOverlay if one is set,
+// then the swap.
 void display();
+// The scene alone into the back buffer: the overview (viewMode 10) or a
+// close-up, without overlays, flush or swap.
+void drawScene();
+// Drawn over every frame before the swap (text panels, names); it must
+// leave the OpenGL state as it found it.  Null for none.
+extern void (*frameOverlay)();
+
+// Where the overview drew each body in its last frame, in eye coordinates,
+// recorded only while showNames is on.  Indexed by TextureSlot, Sun (0) to
+// Pluto (10), the Moon at 4.
+struct BodyAnchor {
+    bool drawn;
+    float eye[3];  // the body's centre
+    float radius;  // in world units
+};
+constexpr int BODY_ANCHOR_COUNT = 11;
+extern BodyAnchor bodyAnchors[BODY_ANCHOR_COUNT];
 
 // Close-ups of one body, drawn from a fixed camera inside the body.
 void drawCloseUp(int slot);

@@ -26,6 +26,9 @@
 #include <thread>
 #include <vector>
 
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb/stb_image.h>
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -383,6 +386,243 @@ TEST_F(TracedViewer, ReshapeAndLightingKeyIssueTheirCallsInOrder)
     at = std::find(at, calls.end(), "glDisable(GL_LIGHTING)");
     EXPECT_NE(at, calls.end());
     EXPECT_NE(std::find(at, calls.end(), "glEnable(GL_LIGHTING)"), calls.end());
+}
+
+// A PNG file as window pixels (0xRRGGBB, top row first); empty if unreadable.
+std::vector<unsigned long> readPng(const std::string& path, int* width = nullptr, int* height = nullptr)
+{
+    int w = 0, h = 0, channels = 0;
+    unsigned char* data = stbi_load(path.c_str(), &w, &h, &channels, 3);
+    std::vector<unsigned long> pixels;
+    if (!data)
+        return pixels;
+    pixels.reserve(static_cast<size_t>(w) * h);
+    for (size_t i = 0; i < static_cast<size_t>(w) * h; ++i)
+        pixels.push_back((static_cast<unsigned long>(data[i * 3]) << 16) | (data[i * 3 + 1] << 8) | data[i * 3 + 2]);
+    stbi_image_free(data);
+    if (width)
+        *width = w;
+    if (height)
+        *height = h;
+    return pixels;
+}
+
+// The first frame of the viewer before names, orbits, help and the time
+// controls existed.
+std::vector<unsigned long> goldenFirstFrame() { return readPng(testDataDir() / "viewer" / "first-frame.png"); }
+
+// Counts the pixels that differ; a size mismatch counts as all of them.
+size_t differing(const std::vector<unsigned long>& a, const std::vector<unsigned long>& b)
+{
+    if (a.size() != b.size())
+        return std::max(a.size(), b.size());
+    size_t n = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        n += a[i] != b[i];
+    return n;
+}
+
+class ViewerControls : public Viewer {
+protected:
+    // Waits until the window shows the golden first frame again.
+    bool backToGolden(const Picture& golden)
+    {
+        const auto end = Clock::now() + 5s;
+        while (Clock::now() < end) {
+            if (differing(capture(), golden) == 0)
+                return true;
+            std::this_thread::sleep_for(50ms);
+        }
+        return false;
+    }
+    // Waits until at least `pixels` pixels differ from the reference; the
+    // picture then, or empty.
+    Picture differsFrom(const Picture& reference, size_t pixels = 200)
+    {
+        const auto end = Clock::now() + 5s;
+        while (Clock::now() < end) {
+            Picture now = capture();
+            if (differing(now, reference) >= pixels)
+                return now;
+            std::this_thread::sleep_for(50ms);
+        }
+        return {};
+    }
+    void key(const std::string& name)
+    {
+        xdotool("mousemove 450 50");
+        xdotool("key " + name);
+    }
+    void shot(const std::string& name) { screenshot(name.c_str()); }
+};
+
+TEST_F(ViewerControls, FirstFrameEqualsTheGoldenPicture)
+{
+    const Picture golden = goldenFirstFrame();
+    ASSERT_EQ(golden.size(), 900u * 800u) << "tests/data/viewer/first-frame.png unreadable";
+    EXPECT_EQ(differing(capture(), golden), 0u);
+    pressEsc();
+    EXPECT_EQ(exitStatus(), 255);
+}
+
+TEST_F(ViewerControls, EachPanelAndDisplayGoesAndLeavesTheFirstFrame)
+{
+    const Picture golden = goldenFirstFrame();
+    ASSERT_EQ(differing(capture(), golden), 0u);
+    struct Toggle {
+        const char* on;
+        const char* off;
+        const char* shot;
+    };
+    const Toggle toggles[] = {
+        {"F1", "F1", "help.png"},      {"h", "h", ""},     {"question", "question", ""}, {"n", "n", "names.png"},
+        {"o", "o", "orbits.png"},      {"b", "b", ""},     {"plus", "0", "status.png"},  {"minus", "plus", ""},
+        {"KP_Add", "KP_Subtract", ""}, {"equal", "0", ""},
+    };
+    for (const Toggle& t : toggles) {
+        SCOPED_TRACE(std::string(t.on) + " then " + t.off);
+        key(t.on);
+        const Picture on = differsFrom(golden);
+        EXPECT_FALSE(on.empty()) << "nothing appeared";
+        if (*t.shot)
+            shot(t.shot);
+        key(t.off);
+        EXPECT_TRUE(backToGolden(golden)) << "the first frame did not come back";
+    }
+    // With the help open, Esc still ends the process at once.
+    key("F1");
+    differsFrom(golden);
+    pressEsc();
+    EXPECT_EQ(exitStatus(), 255);
+}
+
+TEST_F(ViewerControls, HelpIsACentredPanelAndNamesSitBelowTheBodies)
+{
+    const Picture golden = goldenFirstFrame();
+    key("F1");
+    const Picture help = changedFrom(golden);
+    ASSERT_FALSE(help.empty());
+    // The panel covers the middle of the window, not its corners.
+    auto changedIn = [&](const Picture& p, int x0, int y0, int x1, int y1) {
+        size_t n = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                n += p[y * 900 + x] != golden[y * 900 + x];
+        return n;
+    };
+    EXPECT_GT(changedIn(help, 300, 300, 600, 500), 30000u);
+    EXPECT_EQ(changedIn(help, 0, 0, 100, 100), 0u);
+    key("F1");
+    ASSERT_TRUE(backToGolden(golden));
+
+    key("n");
+    const Picture names = differsFrom(golden, 3000);
+    ASSERT_FALSE(names.empty());
+    shot("names.png");
+    // Names sit in the band just below the row of planets (y = 400 at
+    // start); the sun's centre keeps its colour, nothing above changes.
+    EXPECT_GT(changedIn(names, 0, 405, 900, 470), 3000u);
+    EXPECT_EQ(changedIn(names, 430, 380, 470, 420), 0u);
+    EXPECT_EQ(changedIn(names, 0, 0, 900, 360), 0u);
+    key("o");
+    const Picture both = differsFrom(names);
+    ASSERT_FALSE(both.empty());
+    shot("names-orbits.png");
+    pressEsc();
+    EXPECT_EQ(exitStatus(), 255);
+}
+
+TEST_F(ViewerControls, F11FillsTheScreenAndComesBack)
+{
+    const Picture golden = goldenFirstFrame();
+    key("F11");
+    XWindowAttributes a;
+    const auto end = Clock::now() + 5s;
+    do {
+        std::this_thread::sleep_for(100ms);
+        XGetWindowAttributes(x, window, &a);
+    } while (a.width == 900 && Clock::now() < end);
+    EXPECT_EQ(a.width, 1280);
+    EXPECT_EQ(a.height, 1024);
+    key("F11");
+    const auto back = Clock::now() + 5s;
+    do {
+        std::this_thread::sleep_for(100ms);
+        XGetWindowAttributes(x, window, &a);
+    } while (a.width != 900 && Clock::now() < back);
+    expectWindowAtTopLeft900x800(window);
+    // Back at its size the camera stands where it started: the first frame.
+    EXPECT_TRUE(backToGolden(golden));
+    pressEsc();
+    EXPECT_EQ(exitStatus(), 255);
+}
+
+TEST_F(ViewerControls, WheelWalksLikeTheArrowKeys)
+{
+    xdotool("mousemove 450 400");
+    xdotool("click --repeat 4 --delay 50 4");  // wheel up: forward
+    const Picture walked = differsFrom(goldenFirstFrame());
+    EXPECT_FALSE(walked.empty());
+    xdotool("click --repeat 4 --delay 50 5");  // and back
+    EXPECT_TRUE(backToGolden(goldenFirstFrame()));
+    pressEsc();
+    EXPECT_EQ(exitStatus(), 255);
+}
+
+// The viewer with a home folder of its own, its standard output in a file.
+class ViewerScreenshots : public ViewerControls {
+protected:
+    std::vector<std::string> command() override
+    {
+        std::filesystem::create_directories(home.path / "Pictures");
+        // No configured pictures folder: xdg-user-dir answers the home
+        // folder, and ~/Pictures is taken.
+        return {"/bin/sh", "-c",
+                "unset XDG_CONFIG_HOME; HOME='" + home.path.string() + "' exec '" VIEWER_BINARY "' > '" +
+                    home.file("stdout") + "'"};
+    }
+    TempDir home;
+};
+
+TEST_F(ViewerScreenshots, F12WritesThePictureWithoutTheNotice)
+{
+    key("n");  // names are part of the picture, the notice is not
+    const Picture named = differsFrom(goldenFirstFrame());
+    ASSERT_FALSE(named.empty());
+    key("F12");
+    std::filesystem::path written;
+    const auto end = Clock::now() + 10s;
+    while (written.empty() && Clock::now() < end) {
+        std::this_thread::sleep_for(100ms);
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(home.path / "Pictures", error))
+            written = entry.path();
+    }
+    ASSERT_FALSE(written.empty()) << "no file in ~/Pictures";
+    const std::string name = written.filename().string();
+    EXPECT_TRUE(name.size() == std::string("solar-system-YYYY-MM-DD-HHMMSS.png").size() &&
+                name.rfind("solar-system-20", 0) == 0 && name.ends_with(".png"))
+        << name;
+
+    // The notice shows in the window meanwhile.
+    const Picture withNotice = differsFrom(named);
+    EXPECT_FALSE(withNotice.empty()) << "no notice";
+    screenshot("screenshot-notice.png");
+
+    // Two seconds on the notice is gone; the window then shows exactly
+    // what the file holds.
+    std::this_thread::sleep_for(2500ms);
+    int w = 0, h = 0;
+    const Picture file = readPng(written.string(), &w, &h);
+    EXPECT_EQ(w, 900);
+    EXPECT_EQ(h, 800);
+    EXPECT_EQ(differing(capture(), named), 0u) << "the notice did not go";
+    EXPECT_EQ(differing(file, named), 0u) << "the file is not the window's picture";
+    EXPECT_GT(differing(file, withNotice), 100u);
+
+    pressEsc();
+    EXPECT_EQ(exitStatus(), 255);
+    EXPECT_EQ(readFile(home.path / "stdout"), written.string() + "\n");
 }
 
 }  // namespace

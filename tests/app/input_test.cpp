@@ -7,6 +7,7 @@
 #include <numbers>
 #include <string>
 
+#include "app/controls.h"
 #include "app/viewer.h"
 #include "app/viewer_state.h"
 #include "viewer_fixture.h"
@@ -71,8 +72,10 @@ TEST_F(Input, TurningChangesOnlyTheDirectionOfView)
 
 TEST_F(Input, OtherSpecialKeysDoNothing)
 {
-    for (int key : {GLUT_KEY_F1, GLUT_KEY_F12, GLUT_KEY_PAGE_UP, GLUT_KEY_PAGE_DOWN, GLUT_KEY_HOME, GLUT_KEY_END,
-                    GLUT_KEY_INSERT})
+    // F1 (help), F11 (full screen) and F12 (screenshot) have a meaning now.
+    for (int key :
+         {GLUT_KEY_F2, GLUT_KEY_F3, GLUT_KEY_F4, GLUT_KEY_F5, GLUT_KEY_F6, GLUT_KEY_F7, GLUT_KEY_F8, GLUT_KEY_F9,
+          GLUT_KEY_F10, GLUT_KEY_PAGE_UP, GLUT_KEY_PAGE_DOWN, GLUT_KEY_HOME, GLUT_KEY_END, GLUT_KEY_INSERT})
         EXPECT_FALSE(press(key)) << "key " << key;
     EXPECT_EQ(heading, 0.0f);
     EXPECT_EQ(eyeZ, 50.0f);
@@ -142,7 +145,6 @@ TEST_F(Input, MiddleButtonChangesNothing)
     EXPECT_FALSE(redisplayRequestedBy([] { mouse(GLUT_MIDDLE_BUTTON, GLUT_DOWN, 100, 200); }));
     EXPECT_FALSE(redisplayRequestedBy([] { motion(110, 205); }));
     EXPECT_FALSE(redisplayRequestedBy([] { mouse(GLUT_MIDDLE_BUTTON, GLUT_UP, 110, 205); }));
-    EXPECT_FALSE(redisplayRequestedBy([] { mouse(3, GLUT_DOWN, 1, 1); }));  // wheel
     EXPECT_EQ(mouseState, -1);
     EXPECT_EQ(mouseLastX, 0);
     EXPECT_EQ(viewRotX, 0.0f);
@@ -251,6 +253,135 @@ TEST_F(Input, NothingMovesAtStart)
     EXPECT_FALSE(clockInstalled());
     for (float* angle : animationAngles())
         EXPECT_EQ(*angle, 0.0f);
+}
+
+// The keys and buttons added beside the original controls.
+class NewControls : public Input {
+protected:
+    void TearDown() override
+    {
+        showHelp = showNames = showOrbits = false;
+        timeRateExponent = 0;
+        timeBackwards = false;
+    }
+};
+
+TEST_F(NewControls, WheelWalksWithTheArrowKeysStep)
+{
+    EXPECT_TRUE(redisplayRequestedBy([] { mouse(3, GLUT_DOWN, 1, 1); }));
+    EXPECT_FLOAT_EQ(eyeZ, 49.475f);
+    EXPECT_FLOAT_EQ(centerZ, 48.475f);
+    // A notch is a press and a release; only the press walks.
+    EXPECT_FALSE(redisplayRequestedBy([] { mouse(3, GLUT_UP, 1, 1); }));
+    EXPECT_FLOAT_EQ(eyeZ, 49.475f);
+    EXPECT_TRUE(redisplayRequestedBy([] { mouse(4, GLUT_DOWN, 1, 1); }));
+    EXPECT_EQ(eyeZ, 50.0f);
+    EXPECT_EQ(centerZ, 49.0f);
+    // Nothing else moves: no drag state, no animation.
+    EXPECT_EQ(mouseState, -1);
+    EXPECT_EQ(viewRotX, 0.0f);
+    EXPECT_FALSE(clockInstalled());
+}
+
+TEST_F(NewControls, PanelsAndDisplaysToggleOnTheirKeys)
+{
+    for (unsigned char key : std::string("h?")) {
+        EXPECT_TRUE(type(key));
+        EXPECT_TRUE(showHelp) << key;
+        EXPECT_TRUE(type(key));
+        EXPECT_FALSE(showHelp) << key;
+    }
+    EXPECT_TRUE(press(GLUT_KEY_F1));
+    EXPECT_TRUE(showHelp);
+    EXPECT_TRUE(press(GLUT_KEY_F1));
+    EXPECT_FALSE(showHelp);
+
+    type('n');
+    EXPECT_TRUE(showNames);
+    type('o');
+    EXPECT_TRUE(showOrbits);
+    type('n');
+    type('o');
+    EXPECT_FALSE(showNames);
+    EXPECT_FALSE(showOrbits);
+    // None of them touches the animation or the lighting.
+    EXPECT_TRUE(animating);
+    EXPECT_FALSE(clockInstalled());
+    EXPECT_EQ(lightingOn, 1);
+}
+
+TEST_F(NewControls, RateDoublesAndHalvesBetweenOneSixteenthAnd64)
+{
+    EXPECT_EQ(timeRate(), 1.0);
+    for (int i = 0; i < 10; ++i)
+        type(i % 2 ? '+' : '=');
+    EXPECT_EQ(timeRate(), 64.0);
+    for (int i = 0; i < 20; ++i)
+        type('-');
+    EXPECT_EQ(timeRate(), 1.0 / 16);
+    type('+');
+    EXPECT_EQ(timeRate(), 1.0 / 8);
+
+    type('b');
+    EXPECT_TRUE(timeBackwards);
+    EXPECT_NE(statusText().find("backwards"), std::string::npos);
+    EXPECT_NE(statusText().find("1/8"), std::string::npos);
+    type('0');
+    EXPECT_EQ(timeRate(), 1.0);
+    EXPECT_FALSE(timeBackwards);
+    EXPECT_EQ(statusText(), "");
+
+    // The status line speaks while the rate or the direction differs.
+    type('b');
+    EXPECT_NE(statusText(), "");
+    type('b');
+    EXPECT_EQ(statusText(), "");
+    type('+');
+    EXPECT_NE(statusText().find("2"), std::string::npos);
+}
+
+TEST_F(NewControls, PauseAndStartWorkAsBeforeAtAnyRate)
+{
+    type('+');
+    type('b');
+    mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 5, 5);
+    mouse(GLUT_LEFT_BUTTON, GLUT_UP, 5, 5);
+    EXPECT_TRUE(clockInstalled());
+    type(' ');
+    EXPECT_FALSE(clockInstalled());
+    EXPECT_FALSE(animating);
+    // A pause made with the original keys shows no status of its own.
+    type('0');
+    EXPECT_EQ(statusText(), "");
+    type(' ');
+    EXPECT_TRUE(clockInstalled());
+}
+
+TEST_F(NewControls, EveryControlIsReachedThroughTheTable)
+{
+    // Each key and button listed in the table dispatches to its own entry,
+    // and no two entries claim the same input.
+    for (int i = 0; i < CONTROL_COUNT; ++i) {
+        const Control& c = controls[i];
+        SCOPED_TRACE(c.input);
+        EXPECT_NE(std::string(c.help), "");
+        for (const char* k = c.keys; *k; ++k)
+            EXPECT_EQ(controlForKey(static_cast<unsigned char>(*k)), &c);
+        for (int key : c.specialKeys) {
+            if (key) {
+                EXPECT_EQ(controlForSpecialKey(key), &c);
+            }
+        }
+        for (int button : c.buttons) {
+            if (button >= 0) {
+                EXPECT_EQ(controlForButton(button), &c);
+            }
+        }
+    }
+    EXPECT_EQ(controlForKey('a'), nullptr);
+    EXPECT_EQ(controlForKey('L'), nullptr);
+    EXPECT_EQ(controlForSpecialKey(GLUT_KEY_F2), nullptr);
+    EXPECT_EQ(controlForButton(GLUT_MIDDLE_BUTTON), nullptr);
 }
 
 }  // namespace

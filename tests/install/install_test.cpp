@@ -401,7 +401,8 @@ TEST(DebianPackage, CarriesItsDependsAndFilesAndRunsWhereverExtracted)
     ASSERT_TRUE(fs::exists(deb)) << out.text;
 
     out = run("dpkg-deb --field " + quoted(deb) + " Depends");
-    for (const char* dependency : {"libglut3.12", "libgtk-3-0", "fonts-nanum | fonts-noto-cjk", "libc6"})
+    for (const char* dependency : {"libglut3.12", "libgtk-3-0", "fonts-nanum | fonts-noto-cjk", "libc6", "libfreetype6",
+                                   "libfontconfig1", "libpng16-16"})
         EXPECT_NE(out.text.find(dependency), std::string::npos) << dependency << " missing from: " << out.text;
     out = run("dpkg-deb --contents " + quoted(deb));
     for (const char* file :

@@ -30,4 +30,7 @@ inline void resetViewerState()
     mouseLastX = mouseLastY = 0;
     for (float* angle : animationAngles())
         *angle = 0.0f;
+    showHelp = showNames = showOrbits = false;
+    timeRateExponent = 0;
+    timeBackwards = false;
 }

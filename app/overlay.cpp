@@ -1,0 +1,205 @@
+// What is drawn over the scene: names beside the bodies (or a close-up's
+// title), the status line, the help panel and the short notice.
+#include <GL/glut.h>
+
+#include <algorithm>
+#include <string>
+
+#include "app/controls.h"
+#include "app/viewer_state.h"
+#include "platform/i18n.h"
+#include "render/render.h"
+#include "render/text.h"
+
+std::string noticeText;
+
+namespace {
+
+// Sizes in pixels, readable in the 900 x 800 window.
+constexpr int NAME_SIZE = 15;
+constexpr int TITLE_SIZE = 28;
+constexpr int STATUS_SIZE = 16;
+constexpr int HELP_SIZE = 17;
+constexpr int HELP_TITLE_SIZE = 22;
+constexpr int PAD = 4;
+
+constexpr float WHITE[3] = {1.0f, 1.0f, 1.0f};
+constexpr float KEY_COLOUR[3] = {1.0f, 0.85f, 0.45f};
+
+// While a screenshot is being drawn the notice stays out of the picture.
+bool drawingPicture = false;
+int noticeGeneration = 0;
+
+void clearNotice(int generation)
+{
+    if (generation != noticeGeneration)
+        return;  // a newer notice is showing; its own timer ends it
+    noticeText.clear();
+    glutPostRedisplay();
+}
+
+// A line of text on a dark backing, its top-left corner at (x, y).
+void label(const std::string& text, int x, int y, int size, const float rgb[3])
+{
+    const int width = textWidth(text, size);
+    drawBacking(x - PAD, y - PAD / 2, width + 2 * PAD, textLineHeight(size) + PAD);
+    drawText(text, x, y, size, rgb);
+}
+
+// Whether a rectangle (y down) touches a disc.
+bool touchesDisc(int x, int y, int w, int h, double cx, double cy, double r)
+{
+    const double nx = std::clamp(cx, static_cast<double>(x), static_cast<double>(x + w));
+    const double ny = std::clamp(cy, static_cast<double>(y), static_cast<double>(y + h));
+    return (nx - cx) * (nx - cx) + (ny - cy) * (ny - cy) < r * r;
+}
+
+// Each body's name beside it: below it, the Moon's above (it sits right
+// next to Earth); a name that would cover the sun moves to the body's side
+// away from the sun.
+void drawNames(const GLdouble projection[16], const GLint viewport[4])
+{
+    static const GLdouble identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    const int lineHeight = textLineHeight(NAME_SIZE);
+    struct OnScreen {
+        bool shown = false;
+        double x = 0, y = 0, radius = 0;  // y down
+    } bodies[BODY_ANCHOR_COUNT];
+    for (int slot = 0; slot < BODY_ANCHOR_COUNT; ++slot) {
+        const BodyAnchor& anchor = bodyAnchors[slot];
+        if (!anchor.drawn || anchor.eye[2] >= 0.0f)
+            continue;  // not drawn, or behind the camera
+        GLdouble cx, cy, cz, ex, ey, ez;
+        if (!gluProject(anchor.eye[0], anchor.eye[1], anchor.eye[2], identity, projection, viewport, &cx, &cy, &cz) ||
+            !gluProject(anchor.eye[0], anchor.eye[1] + anchor.radius, anchor.eye[2], identity, projection, viewport,
+                        &ex, &ey, &ez))
+            continue;
+        if (cz < 0.0 || cz > 1.0)
+            continue;  // outside the depth range: clipped away
+        bodies[slot] = {true, cx, viewport[3] - cy, std::max(ey - cy, 2.0)};
+    }
+    const OnScreen& sun = bodies[SLOT_SUN];
+    for (int slot = 0; slot < BODY_ANCHOR_COUNT; ++slot) {
+        const OnScreen& body = bodies[slot];
+        if (!body.shown)
+            continue;
+        const std::string name = tr(bodyNames[slot]);
+        const int width = textWidth(name, NAME_SIZE);
+        const int radius = static_cast<int>(body.radius);
+        int x = static_cast<int>(body.x) - width / 2;
+        int y = slot == SLOT_MOON ? static_cast<int>(body.y) - radius - 4 - lineHeight
+                                  : static_cast<int>(body.y) + radius + 4;
+        // Kept inside the window: a name that would fall off the bottom (or
+        // the top) goes to the other side of its body.
+        if (y + lineHeight > viewport[3])
+            y = static_cast<int>(body.y) - radius - 4 - lineHeight;
+        else if (y < 0)
+            y = static_cast<int>(body.y) + radius + 4;
+        if (slot != SLOT_SUN && sun.shown &&
+            touchesDisc(x - PAD, y - PAD, width + 2 * PAD, lineHeight + 2 * PAD, sun.x, sun.y, sun.radius)) {
+            y = static_cast<int>(body.y) - lineHeight / 2;
+            x = body.x >= sun.x ? static_cast<int>(body.x) + radius + 6 : static_cast<int>(body.x) - radius - 6 - width;
+        }
+        label(name, x, y, NAME_SIZE, WHITE);
+    }
+}
+
+// A close-up's title: the body's name, top centre.
+void drawTitle(int width)
+{
+    if (viewMode < 0 || viewMode > 9)
+        return;
+    const int slot = viewMode < 4 ? viewMode : viewMode + 1;  // the Moon has no close-up
+    const std::string name = tr(bodyNames[slot]);
+    label(name, (width - textWidth(name, TITLE_SIZE)) / 2, 16, TITLE_SIZE, WHITE);
+}
+
+void drawHelp(int width, int height)
+{
+    const std::string title = tr("Controls");
+    int inputWidth = 0, helpWidth = 0;
+    for (int i = 0; i < CONTROL_COUNT; ++i) {
+        inputWidth = std::max(inputWidth, textWidth(tr(controls[i].input), HELP_SIZE));
+        helpWidth = std::max(helpWidth, textWidth(tr(controls[i].help), HELP_SIZE));
+    }
+    const int gap = 24, margin = 18;
+    const int row = textLineHeight(HELP_SIZE) + 3;
+    const int titleHeight = textLineHeight(HELP_TITLE_SIZE) + 10;
+    const int panelWidth = std::max(inputWidth + gap + helpWidth, textWidth(title, HELP_TITLE_SIZE)) + 2 * margin;
+    const int panelHeight = titleHeight + CONTROL_COUNT * row + 2 * margin;
+    const int left = std::max(0, (width - panelWidth) / 2);
+    const int top = std::max(0, (height - panelHeight) / 2);
+    drawBacking(left, top, panelWidth, panelHeight, 0.88f);
+    drawText(title, left + margin, top + margin, HELP_TITLE_SIZE, WHITE);
+    int y = top + margin + titleHeight;
+    for (int i = 0; i < CONTROL_COUNT; ++i, y += row) {
+        drawText(tr(controls[i].input), left + margin, y, HELP_SIZE, KEY_COLOUR);
+        drawText(tr(controls[i].help), left + margin + inputWidth + gap, y, HELP_SIZE, WHITE);
+    }
+}
+
+}  // namespace
+
+void showNotice(const std::string& text)
+{
+    noticeText = text;
+    glutTimerFunc(2000, clearNotice, ++noticeGeneration);
+    glutPostRedisplay();
+}
+
+void drawOverlays()
+{
+    const std::string status = statusText();
+    const bool notice = !noticeText.empty() && !drawingPicture;
+    if (!showHelp && !showNames && status.empty() && !notice)
+        return;  // not a single OpenGL call: the plain frame stays as it was
+    if (!textAvailable())
+        return;
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    GLdouble projection[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    const int width = glutGet(GLUT_WINDOW_WIDTH);
+    const int height = glutGet(GLUT_WINDOW_HEIGHT);
+
+    beginOverlay(width, height);
+    if (showNames) {
+        if (viewMode >= 0 && viewMode <= 9)
+            drawTitle(width);
+        else
+            drawNames(projection, viewport);
+    }
+    if (!status.empty())
+        label(status, 12, height - 12 - textLineHeight(STATUS_SIZE), STATUS_SIZE, WHITE);
+    if (showHelp)
+        drawHelp(width, height);
+    if (notice) {
+        const int w = textWidth(noticeText, STATUS_SIZE);
+        label(noticeText, (width - w) / 2, height - 12 - textLineHeight(STATUS_SIZE), STATUS_SIZE, KEY_COLOUR);
+    }
+    endOverlay();
+}
+
+// The picture as the user sees it, less the notice: the scene and the
+// overlays drawn again into the back buffer and read back, top row first.
+void readScreenshotPixels(int width, int height, unsigned char* rgbTopFirst)
+{
+    drawingPicture = true;
+    drawScene();
+    drawOverlays();
+    drawingPicture = false;
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPushAttrib(GL_PIXEL_MODE_BIT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_PACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgbTopFirst);
+    glPopAttrib();
+    glPopClientAttrib();
+    // OpenGL reads the bottom row first.
+    const size_t stride = static_cast<size_t>(width) * 3;
+    for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
+        std::swap_ranges(rgbTopFirst + top * stride, rgbTopFirst + (top + 1) * stride, rgbTopFirst + bottom * stride);
+}
