@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "app/date_mode.h"
 #include "app/viewer.h"
 #include "app/viewer_state.h"
 
@@ -64,8 +65,15 @@ void keyboard(unsigned char key, int, int)
     case 27:  // Esc
         std::exit(-1);
     case ' ':
+        if (dateMode) {
+            toggleDateClock();  // the date clock, never the animation
+            break;
+        }
         animating = !animating;
-        glutIdleFunc(animating ? animate : nullptr);
+        setAnimateInstalled(animating);
+        break;
+    case 'd':
+        toggleDateMode();
         break;
     case 'l':
         lightingOn = lightingOn == 0 ? 1 : 0;
@@ -94,8 +102,10 @@ void mouse(int button, int state, int x, int y)
     }
     // While the animation runs, holding the left button pauses it and
     // releasing the button resumes it; a space-bar pause is left alone.
-    if (animating)
-        glutIdleFunc(state == GLUT_DOWN ? nullptr : animate);
+    if (dateMode)
+        dateModeClick(state, x, y);  // a click starts or stops the date clock
+    else if (animating)
+        setAnimateInstalled(state != GLUT_DOWN);
     glutPostRedisplay();
 }
 

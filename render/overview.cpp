@@ -2,6 +2,7 @@
 // system (view mode 10) or a close-up, and the end of the frame.
 #include <GL/glut.h>
 
+#include "app/date_view.h"
 #include "app/viewer_state.h"
 #include "render/render.h"
 
@@ -110,6 +111,7 @@ enum Companion { NO_COMPANION, MOON, RING };
 // alternate sides of the sun.
 struct Planet {
     int slot;
+    SkyBody body;
     const float* orbit;
     float distance;
     const float* spin;
@@ -118,21 +120,45 @@ struct Planet {
 };
 
 const Planet planets[] = {
-    {SLOT_MERCURY, &mercuryOrbit, 4.5f, &mercurySpin, 0.62f, NO_COMPANION},
-    {SLOT_VENUS, &venusOrbit, -6.4f, &venusSpin, 0.9f, NO_COMPANION},
-    {SLOT_EARTH, &earthOrbit, 9.6f, &earthSpin, 0.8f, MOON},
-    {SLOT_MARS, &marsOrbit, -12.3f, &marsSpin, 0.64f, NO_COMPANION},
-    {SLOT_JUPITER, &jupiterOrbit, 15.2f, &jupiterSpin, 1.5f, NO_COMPANION},
-    {SLOT_SATURN, &saturnOrbit, -19.6f, &saturnSpin, 1.3f, RING},
-    {SLOT_URANUS, &uranusOrbit, 22.2f, &uranusSpin, 1.1f, NO_COMPANION},
-    {SLOT_NEPTUNE, &neptuneOrbit, -25.4f, &neptuneSpin, 1.0f, NO_COMPANION},
-    {SLOT_PLUTO, &plutoOrbit, 28.6f, &plutoSpin, 0.9f, NO_COMPANION},
+    {SLOT_MERCURY, SKY_MERCURY, &mercuryOrbit, 4.5f, &mercurySpin, 0.62f, NO_COMPANION},
+    {SLOT_VENUS, SKY_VENUS, &venusOrbit, -6.4f, &venusSpin, 0.9f, NO_COMPANION},
+    {SLOT_EARTH, SKY_EARTH, &earthOrbit, 9.6f, &earthSpin, 0.8f, MOON},
+    {SLOT_MARS, SKY_MARS, &marsOrbit, -12.3f, &marsSpin, 0.64f, NO_COMPANION},
+    {SLOT_JUPITER, SKY_JUPITER, &jupiterOrbit, 15.2f, &jupiterSpin, 1.5f, NO_COMPANION},
+    {SLOT_SATURN, SKY_SATURN, &saturnOrbit, -19.6f, &saturnSpin, 1.3f, RING},
+    {SLOT_URANUS, SKY_URANUS, &uranusOrbit, 22.2f, &uranusSpin, 1.1f, NO_COMPANION},
+    {SLOT_NEPTUNE, SKY_NEPTUNE, &neptuneOrbit, -25.4f, &neptuneSpin, 1.0f, NO_COMPANION},
+    {SLOT_PLUTO, SKY_PLUTO, &plutoOrbit, 28.6f, &plutoSpin, 0.9f, NO_COMPANION},
 };
+
+// The angle a planet's orbit is drawn at: the animation's, or in date mode
+// the direction of the planet's true heliocentric longitude.  Rotations
+// about +z turn counter-clockwise seen from +z, the ecliptic's north, and
+// longitude 0 lies along +x.  A planet placed at a negative distance sits
+// half a turn from its angle, so it is turned half a turn less.
+float orbitAngle(const Planet& planet)
+{
+    if (!dateMode)
+        return *planet.orbit;
+    const double longitude = datePositions[planet.body].longitude;
+    return static_cast<float>(planet.distance < 0 ? longitude - 180.0 : longitude);
+}
+
+// The Moon's angle about the Earth.  It is drawn inside the Earth's orbit
+// rotation, so on screen its direction from the Earth is the two angles
+// added: in date mode, its geocentric longitude less the Earth's angle.
+float moonAngle(float earthAngle)
+{
+    if (!dateMode)
+        return moonOrbit;
+    return static_cast<float>(datePositions[SKY_MOON].longitude - earthAngle);
+}
 
 void drawPlanet(const Planet& planet)
 {
+    const float orbit = orbitAngle(planet);
     glPushMatrix();
-    glRotatef(*planet.orbit, 0, 0, 1);
+    glRotatef(orbit, 0, 0, 1);
     glTranslatef(planet.distance, 0, 0);
     glPushMatrix();
     glRotatef(*planet.spin, 1, 1, 1);
@@ -141,14 +167,15 @@ void drawPlanet(const Planet& planet)
     glPopMatrix();
     if (planet.companion == MOON) {
         // The Moon circles Earth without a spin of its own.
-        glRotatef(moonOrbit, 0, 0, 1);
+        glRotatef(moonAngle(orbit), 0, 0, 1);
         glTranslatef(1.5f, 0, 0);
         bindSlot(SLOT_MOON);
         drawSphere(0, 0, 0, 0.27f, 30);
     } else if (planet.companion == RING) {
-        // The ring turns with the orbit once more, then tilts 45 degrees; it
-        // keeps Saturn's texture at the last texture coordinate issued.
-        glRotatef(saturnOrbit, 0, 0, 1);
+        // The ring turns by Saturn's orbit angle once more (in date mode the
+        // date's, so ring and planet stay together), then tilts 45 degrees;
+        // it keeps Saturn's texture at the last texture coordinate issued.
+        glRotatef(orbit, 0, 0, 1);
         glRotatef(45, 1, 0, 0);
         if (diskQuadric)
             gluDisk(diskQuadric, 1.3, 2.0, 40, 40);
