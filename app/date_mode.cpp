@@ -117,12 +117,18 @@ std::string dateStatusText()
         return {};
     char date[32];
     skyFormatDate(dateInstant, date, sizeof date);
-    char rate[64];
-    if (dateClockRunning)
-        std::snprintf(rate, sizeof rate, tr("%g days a second"), dateClockRate);
-    else
-        std::snprintf(rate, sizeof rate, "%s", tr("paused"));
     char text[256];
-    std::snprintf(text, sizeof text, tr("%s UTC, %s; distances and sizes are not to scale"), date, rate);
+    if (!dateClockRunning)
+        std::snprintf(text, sizeof text, tr("%s UTC, paused. Distances and sizes are not to scale."), date);
+    else if (dateClockRate >= 0)
+        std::snprintf(text, sizeof text,
+                      tr("%s UTC, %g× forwards (1× is a day a second). Distances and sizes are not to "
+                         "scale."),
+                      date, dateClockRate);
+    else
+        std::snprintf(text, sizeof text,
+                      tr("%s UTC, %g× backwards (1× is a day a second). Distances and sizes are not to "
+                         "scale."),
+                      date, -dateClockRate);
     return text;
 }

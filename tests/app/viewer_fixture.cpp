@@ -2,6 +2,7 @@
 
 #include <GL/freeglut.h>
 
+#include "app/date_mode.h"
 #include "app/viewer.h"
 #include "app/viewer_state.h"
 #include "tests/support/pin_libraries.h"
@@ -58,7 +59,7 @@ void openTestWindow()
         glutMainLoopEvent();
         pinLoadedLibraries();
     }
-    glutIdleFunc(nullptr);
+    setAnimateInstalled(false);
 }
 
 bool redisplayRequestedBy(const std::function<void()>& fn)
@@ -69,6 +70,8 @@ bool redisplayRequestedBy(const std::function<void()>& fn)
 }
 
 bool clockInstalled() { return installedIdle == animate; }
+
+IdleCallback idleCallback() { return installedIdle; }
 
 void resetViewerState()
 {
@@ -83,6 +86,9 @@ void resetViewerState()
     mouseLastX = mouseLastY = 0;
     for (float* angle : animationAngles())
         *angle = 0.0f;
+    dateMode = false;
+    dateClockRunning = false;
+    dateClockRate = 1.0;
 }
 
 std::array<float*, 22> animationAngles()

@@ -14,6 +14,9 @@ bool redisplayRequestedBy(const std::function<void()>& fn);
 
 // Whether the animation clock is GLUT's idle callback right now.
 bool clockInstalled();
+// GLUT's idle callback right now (null when none).
+using IdleCallback = void (*)();
+IdleCallback idleCallback();
 
 // Puts every viewer global back to the value it has when the program starts.
 void resetViewerState();
