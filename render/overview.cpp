@@ -111,7 +111,6 @@ enum Companion { NO_COMPANION, MOON, RING };
 // alternate sides of the sun.
 struct Planet {
     int slot;
-    SkyBody body;
     const float* orbit;
     float distance;
     const float* spin;
@@ -120,16 +119,41 @@ struct Planet {
 };
 
 const Planet planets[] = {
-    {SLOT_MERCURY, SKY_MERCURY, &mercuryOrbit, 4.5f, &mercurySpin, 0.62f, NO_COMPANION},
-    {SLOT_VENUS, SKY_VENUS, &venusOrbit, -6.4f, &venusSpin, 0.9f, NO_COMPANION},
-    {SLOT_EARTH, SKY_EARTH, &earthOrbit, 9.6f, &earthSpin, 0.8f, MOON},
-    {SLOT_MARS, SKY_MARS, &marsOrbit, -12.3f, &marsSpin, 0.64f, NO_COMPANION},
-    {SLOT_JUPITER, SKY_JUPITER, &jupiterOrbit, 15.2f, &jupiterSpin, 1.5f, NO_COMPANION},
-    {SLOT_SATURN, SKY_SATURN, &saturnOrbit, -19.6f, &saturnSpin, 1.3f, RING},
-    {SLOT_URANUS, SKY_URANUS, &uranusOrbit, 22.2f, &uranusSpin, 1.1f, NO_COMPANION},
-    {SLOT_NEPTUNE, SKY_NEPTUNE, &neptuneOrbit, -25.4f, &neptuneSpin, 1.0f, NO_COMPANION},
-    {SLOT_PLUTO, SKY_PLUTO, &plutoOrbit, 28.6f, &plutoSpin, 0.9f, NO_COMPANION},
+    {SLOT_MERCURY, &mercuryOrbit, 4.5f, &mercurySpin, 0.62f, NO_COMPANION},
+    {SLOT_VENUS, &venusOrbit, -6.4f, &venusSpin, 0.9f, NO_COMPANION},
+    {SLOT_EARTH, &earthOrbit, 9.6f, &earthSpin, 0.8f, MOON},
+    {SLOT_MARS, &marsOrbit, -12.3f, &marsSpin, 0.64f, NO_COMPANION},
+    {SLOT_JUPITER, &jupiterOrbit, 15.2f, &jupiterSpin, 1.5f, NO_COMPANION},
+    {SLOT_SATURN, &saturnOrbit, -19.6f, &saturnSpin, 1.3f, RING},
+    {SLOT_URANUS, &uranusOrbit, 22.2f, &uranusSpin, 1.1f, NO_COMPANION},
+    {SLOT_NEPTUNE, &neptuneOrbit, -25.4f, &neptuneSpin, 1.0f, NO_COMPANION},
+    {SLOT_PLUTO, &plutoOrbit, 28.6f, &plutoSpin, 0.9f, NO_COMPANION},
 };
+
+// The body the sky layer gives the position of, for a planet's slot.
+SkyBody skyBodyOf(int slot)
+{
+    switch (slot) {
+    case SLOT_MERCURY:
+        return SKY_MERCURY;
+    case SLOT_VENUS:
+        return SKY_VENUS;
+    case SLOT_EARTH:
+        return SKY_EARTH;
+    case SLOT_MARS:
+        return SKY_MARS;
+    case SLOT_JUPITER:
+        return SKY_JUPITER;
+    case SLOT_SATURN:
+        return SKY_SATURN;
+    case SLOT_URANUS:
+        return SKY_URANUS;
+    case SLOT_NEPTUNE:
+        return SKY_NEPTUNE;
+    default:
+        return SKY_PLUTO;
+    }
+}
 
 // The angle a planet's orbit is drawn at: the animation's, or in date mode
 // the direction of the planet's true heliocentric longitude.  Rotations
@@ -140,7 +164,7 @@ float orbitAngle(const Planet& planet)
 {
     if (!dateMode)
         return *planet.orbit;
-    const double longitude = datePositions[planet.body].longitude;
+    const double longitude = datePositions[skyBodyOf(planet.slot)].longitude;
     return static_cast<float>(planet.distance < 0 ? longitude - 180.0 : longitude);
 }
 
