@@ -130,5 +130,8 @@ std::string dateStatusText()
                       tr("%s UTC, %g× backwards (1× is a day a second). Distances and sizes are not to "
                          "scale."),
                       date, -dateClockRate);
-    return text;
+    std::string status = text;
+    if (datePositions[SKY_PLUTO].approximate)
+        status += tr(" Pluto's place is rough before 1885 and after 2099.");
+    return status;
 }

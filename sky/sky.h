@@ -13,7 +13,8 @@
 //
 // Time: instants are Julian days in UTC; libnova's theories take
 // terrestrial time, which this layer forms with libnova's own estimate of
-// Delta T.
+// Delta T (in the 2020s about a minute above the observed value, which
+// moves the Moon by 0.01 degrees and the planets by far less).
 //
 // GL-free and GLUT-free; nothing here keeps state between calls.
 #pragma once
