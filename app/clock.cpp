@@ -46,3 +46,15 @@ void animate()
     advance(plutoSpin, 0.15);
     glutPostRedisplay();
 }
+
+namespace {
+bool animateIsInstalled = false;
+}  // namespace
+
+void setAnimateInstalled(bool on)
+{
+    glutIdleFunc(on ? animate : nullptr);
+    animateIsInstalled = on;
+}
+
+bool animateInstalled() { return animateIsInstalled; }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/date_mode.h"
 #include "app/viewer.h"
 #include "app/viewer_state.h"
 #include "platform/i18n.h"
@@ -29,11 +30,18 @@ void wheel(int button) { updateCamera(button == 3 ? GLUT_KEY_UP : GLUT_KEY_DOWN)
 
 void quit(int) { std::exit(-1); }
 
+// In date mode space runs the date clock and never the animation.
 void toggleAnimation(int)
 {
+    if (dateMode) {
+        toggleDateClock();
+        return;
+    }
     animating = !animating;
-    glutIdleFunc(animating ? animate : nullptr);
+    setAnimateInstalled(animating);
 }
+
+void toggleDate(int) { toggleDateMode(); }
 
 void toggleLighting(int)
 {
@@ -48,24 +56,35 @@ void toggleHelp(int) { showHelp = !showHelp; }
 void toggleNames(int) { showNames = !showNames; }
 void toggleOrbits(int) { showOrbits = !showOrbits; }
 
+// The date clock runs at the same rate and in the same direction as the
+// animation: one day a second at 1x forwards.
+void rateChanged() { dateClockRate = timeBackwards ? -timeRate() : timeRate(); }
+
 void faster(int)
 {
     if (timeRateExponent < TIME_RATE_EXPONENT_MAX)
         ++timeRateExponent;
+    rateChanged();
 }
 
 void slower(int)
 {
     if (timeRateExponent > TIME_RATE_EXPONENT_MIN)
         --timeRateExponent;
+    rateChanged();
 }
 
-void reverse(int) { timeBackwards = !timeBackwards; }
+void reverse(int)
+{
+    timeBackwards = !timeBackwards;
+    rateChanged();
+}
 
 void normalTime(int)
 {
     timeRateExponent = 0;
     timeBackwards = false;
+    rateChanged();
 }
 
 // Full screen and back to the size and place the window had before.
@@ -104,6 +123,7 @@ const Control controls[] = {
     {"left click", "start the animation; hold the button to pause it", "", {0, 0}, {-1, -1}, nullptr},
     {"space", "pause / resume the animation", " ", {0, 0}, {-1, -1}, toggleAnimation},
     {"l", "lighting on / off", "l", {0, 0}, {-1, -1}, toggleLighting},
+    {"d", "date mode: the sky of an instant, and back", "d", {0, 0}, {-1, -1}, toggleDate},
     {"right button", "menu of bodies: a close-up and its facts", "", {0, 0}, {-1, -1}, nullptr},
     {"F1 / h / ?", "this help (the same key closes it)", "h?", {GLUT_KEY_F1, 0}, {-1, -1}, toggleHelp},
     {"n", "names of the bodies on / off", "n", {0, 0}, {-1, -1}, toggleNames},
@@ -153,6 +173,8 @@ const char* const bodyNames[11] = {"Sun",     "Mercury", "Venus",  "Earth",   "M
 
 std::string statusText()
 {
+    if (dateMode)
+        return dateStatusText();
     if (timeRateExponent == 0 && !timeBackwards)
         return "";
     char rate[16];

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "app/controls.h"
+#include "app/date_mode.h"
 #include "app/viewer.h"
 #include "app/viewer_state.h"
 
@@ -79,8 +80,10 @@ void mouse(int button, int state, int x, int y)
     }
     // While the animation runs, holding the left button pauses it and
     // releasing the button resumes it; a space-bar pause is left alone.
-    if (animating)
-        glutIdleFunc(state == GLUT_DOWN ? nullptr : animate);
+    if (dateMode)
+        dateModeClick(state, x, y);  // a click starts or stops the date clock
+    else if (animating)
+        setAnimateInstalled(state != GLUT_DOWN);
     glutPostRedisplay();
 }
 

@@ -2,6 +2,7 @@
 #include <GL/glut.h>
 
 #include "app/controls.h"
+#include "app/sky_options.h"
 #include "app/viewer.h"
 #include "app/viewer_state.h"
 #include "platform/message_box.h"
@@ -9,6 +10,11 @@
 
 int main(int argc, char** argv)
 {
+    // --positions and --json print and end here, before any window; --date
+    // opens the viewer in date mode.
+    if (const int status = handleSkyOptions(argc, argv); status >= 0)
+        return status;
+
     createCylinderQuadric();
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);

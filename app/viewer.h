@@ -14,6 +14,11 @@ void motion(int x, int y);
 void animate();
 // The chosen rate, 2^timeRateExponent (1/16 to 64).
 double timeRate();
+// Installs animate as GLUT's idle callback (on) or removes the idle callback,
+// and remembers which, since GLUT cannot be asked: date mode takes the idle
+// callback over and hands it back exactly as it found it.
+void setAnimateInstalled(bool on);
+bool animateInstalled();
 
 // Menu callback: value 1..10 shows a body's close-up and its fact box,
 // 11 returns to the overview.

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "app/date_view.h"
 #include "app/viewer_state.h"
 #include "render/render.h"
 
@@ -171,10 +172,59 @@ const Planet planets[] = {
     {SLOT_PLUTO, &plutoOrbit, 28.6f, &plutoSpin, 0.9f, NO_COMPANION},
 };
 
+// The body the sky layer gives the position of, for a planet's slot.
+SkyBody skyBodyOf(int slot)
+{
+    switch (slot) {
+    case SLOT_MERCURY:
+        return SKY_MERCURY;
+    case SLOT_VENUS:
+        return SKY_VENUS;
+    case SLOT_EARTH:
+        return SKY_EARTH;
+    case SLOT_MARS:
+        return SKY_MARS;
+    case SLOT_JUPITER:
+        return SKY_JUPITER;
+    case SLOT_SATURN:
+        return SKY_SATURN;
+    case SLOT_URANUS:
+        return SKY_URANUS;
+    case SLOT_NEPTUNE:
+        return SKY_NEPTUNE;
+    default:
+        return SKY_PLUTO;
+    }
+}
+
+// The angle a planet's orbit is drawn at: the animation's, or in date mode
+// the direction of the planet's true heliocentric longitude.  Rotations
+// about +z turn counter-clockwise seen from +z, the ecliptic's north, and
+// longitude 0 lies along +x.  A planet placed at a negative distance sits
+// half a turn from its angle, so it is turned half a turn less.
+float orbitAngle(const Planet& planet)
+{
+    if (!dateMode)
+        return *planet.orbit;
+    const double longitude = datePositions[skyBodyOf(planet.slot)].longitude;
+    return static_cast<float>(planet.distance < 0 ? longitude - 180.0 : longitude);
+}
+
+// The Moon's angle about the Earth.  It is drawn inside the Earth's orbit
+// rotation, so on screen its direction from the Earth is the two angles
+// added: in date mode, its geocentric longitude less the Earth's angle.
+float moonAngle(float earthAngle)
+{
+    if (!dateMode)
+        return moonOrbit;
+    return static_cast<float>(datePositions[SKY_MOON].longitude - earthAngle);
+}
+
 void drawPlanet(const Planet& planet)
 {
+    const float orbit = orbitAngle(planet);
     glPushMatrix();
-    glRotatef(*planet.orbit, 0, 0, 1);
+    glRotatef(orbit, 0, 0, 1);
     if (showOrbits) {
         // After the orbit turn the planet sits on the x axis.
         const double r = std::fabs(planet.distance);
@@ -183,7 +233,7 @@ void drawPlanet(const Planet& planet)
     glTranslatef(planet.distance, 0, 0);
     recordAnchor(planet.slot, planet.radius);
     if (planet.companion == MOON && showOrbits)
-        drawOrbit(1.5, moonOrbit * std::numbers::pi / 180.0, std::asin(0.27 * 1.3 / 1.5));
+        drawOrbit(1.5, moonAngle(orbit) * std::numbers::pi / 180.0, std::asin(0.27 * 1.3 / 1.5));
     glPushMatrix();
     glRotatef(*planet.spin, 1, 1, 1);
     bindSlot(planet.slot);
@@ -191,15 +241,16 @@ void drawPlanet(const Planet& planet)
     glPopMatrix();
     if (planet.companion == MOON) {
         // The Moon circles Earth without a spin of its own.
-        glRotatef(moonOrbit, 0, 0, 1);
+        glRotatef(moonAngle(orbit), 0, 0, 1);
         glTranslatef(1.5f, 0, 0);
         recordAnchor(SLOT_MOON, 0.27f);
         bindSlot(SLOT_MOON);
         drawSphere(0, 0, 0, 0.27f, 30);
     } else if (planet.companion == RING) {
-        // The ring turns with the orbit once more, then tilts 45 degrees; it
-        // keeps Saturn's texture at the last texture coordinate issued.
-        glRotatef(saturnOrbit, 0, 0, 1);
+        // The ring turns by Saturn's orbit angle once more (in date mode the
+        // date's, so ring and planet stay together), then tilts 45 degrees;
+        // it keeps Saturn's texture at the last texture coordinate issued.
+        glRotatef(orbit, 0, 0, 1);
         glRotatef(45, 1, 0, 0);
         if (diskQuadric)
             gluDisk(diskQuadric, 1.3, 2.0, 40, 40);

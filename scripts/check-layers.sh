@@ -8,7 +8,8 @@
 #   platform      platform/                       desktop services
 #   image         image/ but texture_set.*        picture decoders
 #   model         model/                          OBJ/MTL/PPM library
-#   viewer_state  app/viewer_state.*              the viewer's globals
+#   sky           sky/                            positions of a date (libnova)
+#   viewer_state  app/viewer_state.*, date_view.* the viewer's globals
 #   texture_set   image/texture_set.*             pictures as GL textures
 #   render        render/                         scene rendering
 #   viewer        app/ but viewer_state.*, main   the GLUT callbacks
@@ -22,11 +23,12 @@ declare -A ALLOWED=(
   [platform]="platform"
   [image]="image platform"
   [model]="model"
-  [viewer_state]="viewer_state"
+  [sky]="sky platform"
+  [viewer_state]="viewer_state sky"
   [texture_set]="texture_set image platform viewer_state"
-  [render]="render texture_set image platform viewer_state"
-  [viewer]="viewer render texture_set image platform viewer_state"
-  [app]="app viewer render texture_set image platform viewer_state"
+  [render]="render texture_set image platform sky viewer_state"
+  [viewer]="viewer render texture_set image platform sky viewer_state"
+  [app]="app viewer render texture_set image platform sky viewer_state"
   [tools]="tools model image platform"
 )
 
@@ -36,7 +38,8 @@ layer_of() {
     image/texture_set.*) echo texture_set ;;
     image/*) echo image ;;
     model/*) echo model ;;
-    app/viewer_state.*) echo viewer_state ;;
+    sky/*) echo sky ;;
+    app/viewer_state.* | app/date_view.*) echo viewer_state ;;
     app/main.cpp) echo app ;;
     app/*) echo viewer ;;
     render/*) echo render ;;
@@ -64,7 +67,7 @@ check_tree() {
         bad=1
       fi
     done < <(grep -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$root/$file" || true)
-  done < <(cd "$root" && find platform image model app render tools -type f \
+  done < <(cd "$root" && find platform image model sky app render tools -type f \
              \( -name '*.cpp' -o -name '*.h' \) 2>/dev/null | sort)
   return $bad
 }

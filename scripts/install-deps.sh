@@ -5,7 +5,7 @@
 set -euo pipefail
 want=(g++ cmake make pkg-config freeglut3-dev libglu1-mesa-dev libgtk-3-dev libpng-dev fonts-nanum
       libfreetype-dev libfontconfig-dev
-      nlohmann-json3-dev)
+      nlohmann-json3-dev libnova-dev)
 if [ "${1:-run}" = test ]; then
   want+=(libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick
          libstb-dev apitrace clang-14 libclang-rt-14-dev clang-format procps gdb

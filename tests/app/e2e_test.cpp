@@ -6,6 +6,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include "sky/sky.h"
 #include "tests/support/apitrace.h"
 #include "tests/support/files.h"
 #include "tests/support/x_session.h"
@@ -17,6 +18,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -623,6 +625,195 @@ TEST_F(ViewerScreenshots, F12WritesThePictureWithoutTheNotice)
     pressEsc();
     EXPECT_EQ(exitStatus(), 255);
     EXPECT_EQ(readFile(home.path / "stdout"), written.string() + "\n");
+}
+
+// ---------------------------------------------------------------------------
+// The sky of a date, from the real binary with its real pictures.
+
+// The overview's plane z = 0 seen by the starting camera (eye at z = 50,
+// 60 degrees of vertical field over 800 rows, square pixels): the sun's
+// centre at the window's centre, and this many pixels per world unit.
+const double PIXELS_PER_UNIT = 400.0 / (50.0 * std::tan(30.0 * 3.14159265358979323846 / 180.0));
+
+struct Rgb {
+    int r, g, b;
+};
+Rgb rgbAt(const std::vector<unsigned long>& picture, int x, int y)
+{
+    const unsigned long p = picture[static_cast<size_t>(y) * 900 + x];
+    return {static_cast<int>(p >> 16 & 0xff), static_cast<int>(p >> 8 & 0xff), static_cast<int>(p & 0xff)};
+}
+
+// A body found on the circle of its orbit: the middle of the longest run of
+// pixels brighter than the dark sky (stars are a pixel or two, a body a
+// whole chord), its angle counter-clockwise from +x, the run's length in
+// degrees, and the run's mean colour.
+struct Found {
+    double angle = 0, length = 0;
+    Rgb colour{};
+};
+Found findOnOrbit(const std::vector<unsigned long>& picture, double radiusUnits)
+{
+    const double radius = radiusUnits * PIXELS_PER_UNIT;
+    constexpr int SAMPLES = 2880;  // every eighth of a degree
+    std::vector<bool> bright(SAMPLES);
+    for (int k = 0; k < SAMPLES; ++k) {
+        const double a = k * 2 * 3.14159265358979323846 / SAMPLES;
+        const int x = static_cast<int>(std::lround(450 + radius * std::cos(a)));
+        const int y = static_cast<int>(std::lround(400 - radius * std::sin(a)));
+        const Rgb c = rgbAt(picture, x, y);
+        bright[k] = std::max({c.r, c.g, c.b}) > 60;
+    }
+    // Start the walk on a dark sample so that no run is cut in two.
+    int origin = 0;
+    while (origin < SAMPLES && bright[origin])
+        ++origin;
+    int bestStart = 0, bestLength = 0;
+    for (int k = 0, start = -1; k <= SAMPLES; ++k) {
+        const bool on = k < SAMPLES && bright[(origin + k) % SAMPLES];
+        if (on && start < 0)
+            start = k;
+        if (!on && start >= 0) {
+            if (k - start > bestLength) {
+                bestLength = k - start;
+                bestStart = start;
+            }
+            start = -1;
+        }
+    }
+    Found found;
+    found.length = bestLength * 360.0 / SAMPLES;
+    found.angle = std::fmod((origin + bestStart + (bestLength - 1) / 2.0) * 360.0 / SAMPLES, 360.0);
+    long r = 0, g = 0, b = 0;
+    for (int k = 0; k < bestLength; ++k) {
+        const double a = (origin + bestStart + k) * 2 * 3.14159265358979323846 / SAMPLES;
+        const Rgb c = rgbAt(picture, static_cast<int>(std::lround(450 + radius * std::cos(a))),
+                            static_cast<int>(std::lround(400 - radius * std::sin(a))));
+        r += c.r;
+        g += c.g;
+        b += c.b;
+    }
+    if (bestLength > 0)
+        found.colour = {static_cast<int>(r / bestLength), static_cast<int>(g / bestLength),
+                        static_cast<int>(b / bestLength)};
+    return found;
+}
+
+double angleBetween(double a, double b) { return std::remainder(a - b, 360.0); }
+
+// The true heliocentric longitude of a body at an instant.
+double longitudeAt(const char* when, SkyBody body)
+{
+    double jd = 0;
+    EXPECT_EQ(skyParseDate(when, &jd), SKY_DATE_OK);
+    SkyPosition positions[SKY_BODY_COUNT];
+    skyPositions(jd, positions);
+    return positions[body].longitude;
+}
+
+// The Earth's disc (radius 0.8 at 9.6 units) spans 9.5 degrees of its
+// orbit, Mars's (0.64 at 12.3) 6 and Venus's (0.9 at 6.4) 16.
+constexpr double EARTH_ORBIT = 9.6, MARS_ORBIT = 12.3, VENUS_ORBIT = 6.4;
+
+void expectSunAtTheCentre(const std::vector<unsigned long>& picture)
+{
+    const Rgb sun = rgbAt(picture, 450, 400);
+    EXPECT_GT(sun.r, 180);
+    EXPECT_GT(sun.r, sun.b + 80) << "the sun's orange";
+}
+
+// The opposition of Mars on 2025-01-16 at 02:38 UTC: Sun, Earth and Mars
+// in one line, the Earth between.
+class ViewerAtMarsOpposition : public Viewer {
+protected:
+    std::vector<std::string> command() override { return {VIEWER_BINARY, "--date", "2025-01-16T02:38Z"}; }
+};
+
+TEST_F(ViewerAtMarsOpposition, ShowsSunEarthAndMarsInALine)
+{
+    screenshot("date-mars-opposition.png");
+    const Picture picture = capture();
+    ASSERT_EQ(picture.size(), 900u * 800u);
+    expectSunAtTheCentre(picture);
+    const Found earth = findOnOrbit(picture, EARTH_ORBIT), mars = findOnOrbit(picture, MARS_ORBIT);
+    EXPECT_GT(earth.length, 0.6 * 9.5);
+    EXPECT_GT(mars.length, 0.6 * 6.0);
+    EXPECT_GT(earth.colour.b, earth.colour.r) << "the Earth is blue";
+    EXPECT_GT(mars.colour.r, mars.colour.b + 40) << "Mars is red";
+    // On one ray from the sun, the Earth on the inner orbit: Earth between.
+    EXPECT_NEAR(angleBetween(earth.angle, mars.angle), 0.0, 2.0) << earth.angle << " vs " << mars.angle;
+    // And that ray is the Earth's true longitude, 116 degrees: longitude 0
+    // along +x, counter-clockwise seen from the north.
+    EXPECT_NEAR(angleBetween(earth.angle, longitudeAt("2025-01-16T02:38Z", SKY_EARTH)), 0.0, 2.0);
+
+    // Space runs the date clock: the picture changes; the Parts' keys
+    // still work (Esc ends the program with its status).
+    xdotool("mousemove 450 100");
+    xdotool("key space");
+    // A day a second: in a second and a half the Moon goes 20 degrees round
+    // the Earth, and the planets a little way.
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_GT(difference(picture, capture()), 0.0) << "the date clock did not run";
+    pressEsc();
+    EXPECT_EQ(exitStatus(), 255);
+}
+
+// Venus at its greatest elongations of 2025: east of the Sun in the
+// evening sky on 2025-01-10, west of it in the morning sky on 2025-06-01.
+// Seen from the north, east is counter-clockwise: from the Earth, Venus
+// stands counter-clockwise of the Sun in January and clockwise in June.
+double venusSide(const std::vector<unsigned long>& picture, const char* when)
+{
+    const Found earth = findOnOrbit(picture, EARTH_ORBIT), venus = findOnOrbit(picture, VENUS_ORBIT);
+    EXPECT_GT(earth.length, 0.6 * 9.5);
+    EXPECT_GT(venus.length, 0.6 * 16.0);
+    EXPECT_NEAR(angleBetween(venus.angle, longitudeAt(when, SKY_VENUS)), 0.0, 2.0);
+    EXPECT_NEAR(angleBetween(earth.angle, longitudeAt(when, SKY_EARTH)), 0.0, 2.0);
+    // The cross product (Sun - Earth) x (Venus - Earth), y upwards.
+    const double ea = earth.angle * 3.14159265358979323846 / 180, va = venus.angle * 3.14159265358979323846 / 180;
+    const double ex = EARTH_ORBIT * std::cos(ea), ey = EARTH_ORBIT * std::sin(ea);
+    const double vx = VENUS_ORBIT * std::cos(va), vy = VENUS_ORBIT * std::sin(va);
+    return (-ex) * (vy - ey) - (-ey) * (vx - ex);
+}
+
+class ViewerAtVenusEveningElongation : public Viewer {
+protected:
+    std::vector<std::string> command() override { return {VIEWER_BINARY, "--date", "2025-01-10"}; }
+};
+
+TEST_F(ViewerAtVenusEveningElongation, ShowsVenusEastOfTheSun)
+{
+    screenshot("date-venus-east.png");
+    const Picture picture = capture();
+    expectSunAtTheCentre(picture);
+    EXPECT_GT(venusSide(picture, "2025-01-10"), 0.0);
+}
+
+class ViewerAtVenusMorningElongation : public Viewer {
+protected:
+    std::vector<std::string> command() override { return {VIEWER_BINARY, "--date", "2025-06-01"}; }
+};
+
+TEST_F(ViewerAtVenusMorningElongation, ShowsVenusWestOfTheSun)
+{
+    screenshot("date-venus-west.png");
+    const Picture picture = capture();
+    expectSunAtTheCentre(picture);
+    EXPECT_LT(venusSide(picture, "2025-06-01"), 0.0);
+}
+
+// d and d again: the first picture comes back pixel for pixel.
+TEST_F(Viewer, DateModeKeyShowsTheDateAndGivesThePictureBack)
+{
+    const Picture before = capture();
+    xdotool("mousemove 450 100");
+    xdotool("key d");
+    const Picture dated = changedFrom(before);
+    ASSERT_FALSE(dated.empty()) << "d changed nothing";
+    screenshot("date-now.png");
+    xdotool("key d");
+    waitForStillPicture();
+    EXPECT_EQ(difference(before, capture()), 0.0);
 }
 
 }  // namespace

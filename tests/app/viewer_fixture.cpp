@@ -2,6 +2,7 @@
 
 #include <GL/freeglut.h>
 
+#include "app/date_mode.h"
 #include "app/viewer.h"
 #include "app/viewer_state.h"
 #include "tests/support/pin_libraries.h"
@@ -58,7 +59,7 @@ void openTestWindow()
         glutMainLoopEvent();
         pinLoadedLibraries();
     }
-    glutIdleFunc(nullptr);
+    setAnimateInstalled(false);
 }
 
 bool redisplayRequestedBy(const std::function<void()>& fn)
@@ -69,3 +70,5 @@ bool redisplayRequestedBy(const std::function<void()>& fn)
 }
 
 bool clockInstalled() { return installedIdle == animate; }
+
+IdleCallback idleCallback() { return installedIdle; }

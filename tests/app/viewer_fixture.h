@@ -15,3 +15,6 @@ bool redisplayRequestedBy(const std::function<void()>& fn);
 
 // Whether the animation clock is GLUT's idle callback right now.
 bool clockInstalled();
+// GLUT's idle callback right now (null when none).
+using IdleCallback = void (*)();
+IdleCallback idleCallback();

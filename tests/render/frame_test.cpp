@@ -3,9 +3,11 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <numbers>
 
+#include "app/date_view.h"
 #include "app/viewer.h"
 #include "app/viewer_state.h"
 #include "render/render.h"
@@ -316,6 +318,68 @@ TEST_F(RenderFrames, LightingSwitchShowsOnlyOnThePlainCloseUpsAxis)
     for (int x = WINDOW_WIDTH / 2 - 2; x <= WINDOW_WIDTH / 2 + 2; ++x)
         found = found || near(unlit.at(x, 300), figure);
     EXPECT_TRUE(found);
+}
+
+// Date mode: each planet in the direction of its longitude (counter-
+// clockwise from +x seen from +z), at its schematic distance, on its true
+// side whatever the sign the overview gives that distance; the Moon in the
+// direction of its own longitude from the Earth; the animation's angles
+// ignored, and left as they were.
+TEST_F(RenderFrames, DateModePutsEveryBodyOnItsTrueSide)
+{
+    // Animation angles that would put every body elsewhere.
+    for (int step = 0; step < 123; ++step)
+        animate();
+    glutIdleFunc(nullptr);
+    const float marsBefore = marsOrbit, moonBefore = moonOrbit;
+
+    const SkyBody bodies[] = {SKY_MERCURY, SKY_VENUS,  SKY_EARTH,   SKY_MARS, SKY_JUPITER,
+                              SKY_SATURN,  SKY_URANUS, SKY_NEPTUNE, SKY_PLUTO};
+    // Spread round the circle, with planets at negative distances (Venus,
+    // Mars, Saturn, Neptune) in every quadrant.
+    const double longitudes[] = {10, 100, 200, 290, 45, 135, 225, 315, 80};
+    for (int i = 0; i < 9; ++i)
+        datePositions[bodies[i]] = {longitudes[i], 0, 1, false};
+    datePositions[SKY_MOON] = {250, 0, 0.0026, false};
+    dateMode = true;
+    const Frame frame = drawFrame();
+    saveShot(frame, "overview-date-mode");
+    dateMode = false;
+
+    auto along = [](double distance, double longitude) {
+        const double a = longitude * std::numbers::pi / 180.0;
+        return std::array<double, 2>{std::abs(distance) * std::cos(a), std::abs(distance) * std::sin(a)};
+    };
+    for (int i = 0; i < 9; ++i) {
+        const auto p = along(planets[i].distance, longitudes[i]);
+        expectBodyAt(frame, project(p[0], p[1], 0), planets[i].slot, planets[i].name);
+    }
+    const auto earth = along(9.6, 200), moon = along(1.5, 250);
+    expectBodyAt(frame, project(earth[0] + moon[0], earth[1] + moon[1], 0), SLOT_MOON, "Moon from the Earth");
+
+    // The ring stays with Saturn: every pixel of Saturn's colour lies within
+    // the ring's outer radius of the planet's centre.
+    const auto saturn = along(-19.6, 135);
+    const Pixel centre = project(saturn[0], saturn[1], 0);
+    const Pixel edge = project(saturn[0] + 2.2, saturn[1], 0);
+    const int reach = edge.x - centre.x;
+    long near_ = 0, all = 0;
+    for (int y = 0; y < frame.height; ++y)
+        for (int x = 0; x < frame.width; ++x) {
+            if (!near(frame.at(x, y), slotColours[SLOT_SATURN]))
+                continue;
+            ++all;
+            near_ += (x - centre.x) * (x - centre.x) + (y - centre.y) * (y - centre.y) <= reach * reach;
+        }
+    EXPECT_GT(all, 0);
+    EXPECT_EQ(near_, all);
+
+    EXPECT_EQ(marsOrbit, marsBefore);
+    EXPECT_EQ(moonOrbit, moonBefore);
+    // Back out of date mode, the animation's places again.
+    const Frame parts = drawFrame();
+    for (const Body& body : planets)
+        expectBodyAt(parts, planetPixel(body, *body.orbit), body.slot, body.name);
 }
 
 }  // namespace
