@@ -1,10 +1,10 @@
-// The viewer's pictures as OpenGL textures: the 17 slot pictures and the sky,
+// The viewer's pictures as OpenGL textures: the slot pictures and the sky,
 // decoded and uploaded once at start-up.  Each picture is looked up in the
 // working directory first, then in the installed data folder and beside the
 // executable (findDataFile), so the viewer finds its pictures wherever it is
 // started and a user's own image/ folder still takes precedence.
 
-#include "image/texture_set.h"
+#include "render/texture_set.h"
 
 #include "app/viewer_state.h"
 #include "platform/data_path.h"

@@ -6,7 +6,7 @@
 
 #include "app/viewer_state.h"
 #include "image/image.h"
-#include "image/texture_set.h"
+#include "render/texture_set.h"
 #include "tests/support/apitrace.h"
 #include "tests/support/pin_libraries.h"
 
