@@ -5,9 +5,12 @@
 #include "app/viewer_state.h"
 #include "platform/message_box.h"
 #include "render/render.h"
+#include "render/texture_set.h"
 
 int main(int argc, char** argv)
 {
+    // The pictures need no window: they decode while it opens.
+    startDecodingTextures();
     createCylinderQuadric();
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);

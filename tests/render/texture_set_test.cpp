@@ -164,6 +164,33 @@ TEST_F(TextureSet, MissingMoonIsPassedOverOnceAndNamedOnceByTheSecondPass)
     EXPECT_TRUE(glIsList(SLOT_MOON + 1));  // compiled, without an image
 }
 
+TEST_F(TextureSet, BrokenPicturesAreNamedByBothPassesInTodaysOrder)
+{
+    // An empty Mars counts as a file that does not open, a Jupiter of
+    // garbage as one that does not decode; the Moon is missing.  Each pass
+    // reports in slot order: the first passes over the missing Moon quietly.
+    writeFile(dir.path / "image" / "Mars.bmp", "");
+    writeFile(dir.path / "image" / "Jupiter.bmp", std::string(600, 'x'));
+    fs::remove(dir.path / "image" / "Moon.bmp");
+    load();
+    EXPECT_EQ(boxes.texts, (std::vector<std::string>{
+                               "Failed to open DIB file image/Mars.bmp.\n",
+                               "Unknown DIB file format.",
+                               "Failed to open DIB file .\\Image\\Moon.bmp.\n",
+                               "Failed to open DIB file ./image/Mars.bmp.\n",
+                               "Unknown DIB file format.",
+                           }));
+    EXPECT_EQ(printed, "");
+    for (int slot : {SLOT_MOON, SLOT_MARS, SLOT_JUPITER}) {
+        glBindTexture(GL_TEXTURE_2D, textureIds[slot]);
+        EXPECT_EQ(texLevel(GL_TEXTURE_WIDTH), 0) << slot;
+        EXPECT_EQ(textureListImages[slot], nullptr) << slot;
+    }
+    glBindTexture(GL_TEXTURE_2D, textureIds[SLOT_SATURN]);
+    EXPECT_EQ(texLevel(GL_TEXTURE_WIDTH), 512);
+    EXPECT_NE(textureListImages[SLOT_SATURN], nullptr);
+}
+
 TEST_F(TextureSet, MissingSkyPrintsOneLineAndLeavesTheSkyWithoutAnImage)
 {
     fs::remove(dir.path / "image" / "space2.bmp");
