@@ -1,14 +1,21 @@
-// Entry point: quadric, window, callbacks, body menu, render state, main loop.
+// Entry point: options and language, quadric, window, callbacks, body menu,
+// render state, main loop.
 #include <GL/glut.h>
 
+#include "app/options.h"
 #include "app/viewer.h"
 #include "app/viewer_state.h"
+#include "platform/i18n.h"
 #include "platform/message_box.h"
 #include "render/render.h"
 #include "render/texture_set.h"
 
 int main(int argc, char** argv)
 {
+    ViewerOptions options;
+    if (const int status = parseOptions(argc, argv, options); status >= 0)
+        return status;
+
     // The pictures need no window: they decode while it opens.
     startDecodingTextures();
     createCylinderQuadric();
@@ -16,7 +23,7 @@ int main(int argc, char** argv)
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(900, 800);
     glutInitWindowPosition(0, 0);
-    glutCreateWindow("Solar System");
+    glutCreateWindow(tr("Solar System"));
 
     glutReshapeFunc(reshape);
     glutDisplayFunc(display);
@@ -26,11 +33,13 @@ int main(int argc, char** argv)
     glutKeyboardFunc(keyboard);
 
     glutCreateMenu(selectBody);
+    // GLUT draws the menu in a bitmap font without Hangul: the labels are
+    // Latin in every language.
     static constexpr const char* labels[] = {"Sun",    "Mecury", "Venus",   "Earth", "Mars",   "Jupiter",
                                              "Saturn", "Uranus", "Neptune", "Pluto", "Kosmara"};
     int value = 1;
     for (const char* label : labels)
-        glutAddMenuEntry(label, value++);
+        glutAddMenuEntry(trContext("body menu", label), value++);
     glutAttachMenu(GLUT_RIGHT_BUTTON);
 
     initRenderState();

@@ -6,6 +6,7 @@
 #include "image/image_internal.h"
 
 #include "platform/file_map.h"
+#include "platform/i18n.h"
 
 #include <algorithm>
 #include <bit>
@@ -237,7 +238,7 @@ void reportDibOutcome(const DibFileOutcome& outcome, const char* shownName)
 {
     if (!outcome.opened) {
         char text[256];
-        std::snprintf(text, sizeof text, "Failed to open DIB file %s.\n", shownName ? shownName : "(null)");
+        std::snprintf(text, sizeof text, tr("Failed to open DIB file %s.\n"), shownName ? shownName : "(null)");
         reportImageError(text);
     } else if (outcome.status != IMAGE_OK) {
         reportImageError(imageStatusMessage(outcome.status));

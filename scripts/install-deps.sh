@@ -4,11 +4,11 @@
 #   install-deps.sh test   that, plus what the test suite needs
 set -euo pipefail
 want=(g++ cmake make pkg-config freeglut3-dev libglu1-mesa-dev libgtk-3-dev libpng-dev fonts-nanum
-      nlohmann-json3-dev)
+      nlohmann-json3-dev gettext)
 if [ "${1:-run}" = test ]; then
   want+=(libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick
          libstb-dev apitrace clang-14 libclang-rt-14-dev clang-format procps gdb
-         dpkg-dev file desktop-file-utils man-db)
+         dpkg-dev file desktop-file-utils man-db locales)
 fi
 missing=()
 for p in "${want[@]}"; do
