@@ -35,8 +35,12 @@ int main(int argc, char** argv)
     glutCreateMenu(selectBody);
     // GLUT draws the menu in a bitmap font without Hangul: the labels are
     // Latin in every language.
-    static constexpr const char* labels[] = {"Sun",    "Mecury", "Venus",   "Earth", "Mars",   "Jupiter",
-                                             "Saturn", "Uranus", "Neptune", "Pluto", "Kosmara"};
+    static constexpr const char* labels[] = {
+        NC_("body menu", "Sun"),    NC_("body menu", "Mecury"),  NC_("body menu", "Venus"),
+        NC_("body menu", "Earth"),  NC_("body menu", "Mars"),    NC_("body menu", "Jupiter"),
+        NC_("body menu", "Saturn"), NC_("body menu", "Uranus"),  NC_("body menu", "Neptune"),
+        NC_("body menu", "Pluto"),  NC_("body menu", "Kosmara"),
+    };
     int value = 1;
     for (const char* label : labels)
         glutAddMenuEntry(trContext("body menu", label), value++);

@@ -45,7 +45,7 @@ bool applyLanguage(ViewerOptions& options, const char* value, UsageError& error)
         return true;
     }
     if (!isKnownLanguage(value)) {
-        error = {"unknown language '%s' (ko, en or auto)", value, {}};
+        error = {N_("unknown language '%s' (ko, en or auto)"), value, {}};
         return false;
     }
     options.language = value;
@@ -54,11 +54,11 @@ bool applyLanguage(ViewerOptions& options, const char* value, UsageError& error)
 
 const OptionRow optionTable[] = {
     {"--lang", Value::Required, "ko|en|auto",
-     "language of every text: Korean (the default), English, or the one the locale asks for "
-     "(LANGUAGE, LC_ALL, LC_MESSAGES, LANG; Korean when it is neither)",
+     N_("language of every text: Korean (the default), English, or the one the locale asks for "
+        "(LANGUAGE, LC_ALL, LC_MESSAGES, LANG; Korean when it is neither)"),
      applyLanguage},
-    {"--help", Value::None, nullptr, "show this help and exit", nullptr},
-    {"--version", Value::None, nullptr, "show the version and exit", nullptr},
+    {"--help", Value::None, nullptr, N_("show this help and exit"), nullptr},
+    {"--version", Value::None, nullptr, N_("show the version and exit"), nullptr},
 };
 
 // GLUT's options, passed through untouched, and whether each takes a value.
@@ -127,7 +127,7 @@ int parseOptions(int& argc, char** argv, ViewerOptions& options)
             kept.push_back(argv[i]);
             if (glut->takesValue) {
                 if (i + 1 >= argc)
-                    error = {"option '%s' needs a value", argv[i], {}};
+                    error = {N_("option '%s' needs a value"), argv[i], {}};
                 else
                     kept.push_back(argv[++i]);
             }
@@ -145,12 +145,12 @@ int parseOptions(int& argc, char** argv, ViewerOptions& options)
         }
         const char* value = equals == std::string_view::npos ? nullptr : argv[i] + equals + 1;
         if (row->value == Value::None && value) {
-            error = {"option '%s' takes no value", name, {}};
+            error = {N_("option '%s' takes no value"), name, {}};
             break;
         }
         if (row->value == Value::Required && !value) {
             if (i + 1 >= argc) {
-                error = {"option '%s' needs a value: %s", name, row->valueName};
+                error = {N_("option '%s' needs a value: %s"), name, row->valueName};
                 break;
             }
             value = argv[++i];

@@ -17,6 +17,11 @@ const char* tr(const char* msgid);
 // msgctxt): the body menu's "Earth" stays Latin where a body's name does not.
 const char* trContext(const char* context, const char* msgid);
 
+// Mark texts kept in tables, so that the catalogs' tools find them; they
+// are translated where they are shown, with tr() or trContext().
+#define N_(text) text
+#define NC_(context, text) text
+
 // The languages there are catalogs for.
 bool isKnownLanguage(const char* language);  // "ko" or "en"
 

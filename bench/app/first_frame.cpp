@@ -2,7 +2,9 @@
 // buffer swap, on a private Xvfb.  The swap is seen by a preloaded shim
 // (first_swap.c), so any build of the viewer can be measured unchanged, and
 // several builds are measured side by side, their runs interleaved so that
-// the machine's load falls on all of them alike.
+// the machine's load falls on all of them alike.  The processor time each
+// took until then (all its threads) is printed beside it: it shows what the
+// work costs even when a loaded machine leaves no core idle.
 //   bench_first_frame [--runs N] VIEWER [VIEWER...]
 // Each viewer runs in an empty working folder, so it takes its pictures from
 // beside itself (a build tree with its image/ folder).  Prints every run, the
@@ -11,6 +13,7 @@
 #include "tests/support/x_session.h"
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,9 +37,13 @@ long long monotonicNs()
     return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
 }
 
-// Milliseconds from fork to the first swap, or a negative value when the
-// viewer did not swap within 60 s (a box waiting for OK, say).
-double timeToFirstFrame(const std::string& viewer, const TempDir& work)
+struct FirstFrame {
+    double wallMs;  // from fork to the first swap; negative when there was none within 60 s
+    double cpuMs;   // processor time the viewer took until then (all its threads)
+};
+
+// One run of `viewer` up to its first swap.
+FirstFrame timeToFirstFrame(const std::string& viewer, const TempDir& work)
 {
     const std::string stamp = (work.path / "first-swap").string();
     std::remove(stamp.c_str());
@@ -51,22 +58,24 @@ double timeToFirstFrame(const std::string& viewer, const TempDir& work)
         _exit(127);
     }
     if (child < 0)
-        return -1;
+        return {-1, 0};
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     int status = 0;
-    while (waitpid(child, &status, WNOHANG) == 0) {
+    rusage usage{};
+    while (wait4(child, &status, WNOHANG, &usage) == 0) {
         if (std::chrono::steady_clock::now() > deadline) {
             kill(child, SIGKILL);
             waitpid(child, &status, 0);
-            return -1;
+            return {-1, 0};
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     long long swapped = 0;
     std::ifstream in(stamp);
     if (!(in >> swapped))
-        return -1;
-    return static_cast<double>(swapped - start) / 1e6;
+        return {-1, 0};
+    auto ms = [](const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
+    return {static_cast<double>(swapped - start) / 1e6, ms(usage.ru_utime) + ms(usage.ru_stime)};
 }
 
 double median(std::vector<double> values)
@@ -105,24 +114,29 @@ int main(int argc, char** argv)
     for (const std::string& viewer : viewers)
         timeToFirstFrame(viewer, work);
 
-    std::vector<std::vector<double>> times(viewers.size());
+    std::vector<std::vector<double>> wall(viewers.size()), cpu(viewers.size());
     for (int run = 0; run < runs; ++run) {
         for (std::size_t v = 0; v < viewers.size(); ++v) {
-            const double ms = timeToFirstFrame(viewers[v], work);
-            if (ms < 0) {
+            const FirstFrame frame = timeToFirstFrame(viewers[v], work);
+            if (frame.wallMs < 0) {
                 std::fprintf(stderr, "bench_first_frame: %s showed no frame\n", viewers[v].c_str());
                 return 1;
             }
-            times[v].push_back(ms);
-            std::printf("run %d  %-60s %8.1f ms\n", run + 1, viewers[v].c_str(), ms);
+            wall[v].push_back(frame.wallMs);
+            cpu[v].push_back(frame.cpuMs);
+            std::printf("run %d  %-56s %8.1f ms  (cpu %6.1f ms)\n", run + 1, viewers[v].c_str(), frame.wallMs,
+                        frame.cpuMs);
             std::fflush(stdout);
         }
     }
-    const double base = median(times[0]);
-    std::printf("\nmedian of %d runs, time from start to the first buffer swap:\n", runs);
+    const double baseWall = median(wall[0]);
+    const double baseCpu = median(cpu[0]);
+    std::printf("\nmedian of %d runs, from start to the first buffer swap (processor time beside it):\n", runs);
     for (std::size_t v = 0; v < viewers.size(); ++v) {
-        const double m = median(times[v]);
-        std::printf("%-60s %8.1f ms  %.2fx\n", viewers[v].c_str(), m, m / base);
+        const double w = median(wall[v]);
+        const double c = median(cpu[v]);
+        std::printf("%-56s %8.1f ms %5.2fx   cpu %6.1f ms %5.2fx\n", viewers[v].c_str(), w, w / baseWall, c,
+                    c / baseCpu);
     }
     return 0;
 }
