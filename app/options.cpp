@@ -54,9 +54,7 @@ bool applyLanguage(ViewerOptions& options, const char* value, UsageError& error)
 
 const OptionRow optionTable[] = {
     {"--lang", Value::Required, "ko|en|auto",
-     N_("language of every text: Korean (the default), English, or the one the locale asks for "
-        "(LANGUAGE, LC_ALL, LC_MESSAGES, LANG; Korean when it is neither)"),
-     applyLanguage},
+     N_("language of the texts: ko Korean (the default), en English, auto from the locale"), applyLanguage},
     {"--help", Value::None, nullptr, N_("show this help and exit"), nullptr},
     {"--version", Value::None, nullptr, N_("show the version and exit"), nullptr},
 };
