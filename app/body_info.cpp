@@ -3,6 +3,7 @@
 
 #include "app/viewer.h"
 #include "app/viewer_state.h"
+#include "platform/i18n.h"
 #include "platform/message_box.h"
 
 const BodyFacts bodyFacts[BODY_COUNT] = {
@@ -34,7 +35,7 @@ void selectBody(int value)
         // Stored first, so frames drawn while the box is open show the body.
         viewMode = value - 1;
         const BodyFacts& facts = bodyFacts[value - 1];
-        showMessageBox(facts.caption, facts.text);
+        showMessageBox(tr(facts.caption), tr(facts.text));
     } else if (value == BODY_COUNT + 1) {
         viewMode = 10;
     } else {

@@ -12,32 +12,6 @@
 
 namespace {
 
-// "--name VALUE" or "--name=VALUE": the value and how many arguments the
-// option took, or a null value when it has none.
-struct Value {
-    const char* text = nullptr;
-    int used = 1;
-};
-
-bool isOption(const char* arg, const char* name, Value* value, bool valueOptional, int i, int argc, char** argv)
-{
-    const std::size_t n = std::strlen(name);
-    if (std::strncmp(arg, name, n) != 0)
-        return false;
-    if (arg[n] == '=') {
-        value->text = arg + n + 1;
-        return true;
-    }
-    if (arg[n] != '\0')
-        return false;
-    // An optional value is taken only when it cannot be another option.
-    if (i + 1 < argc && !(valueOptional && argv[i + 1][0] == '-')) {
-        value->text = argv[i + 1];
-        value->used = 2;
-    }
-    return true;
-}
-
 // Reads WHEN; on failure prints the one-line message and returns false.
 bool readDate(const char* text, double* jdUtc)
 {
@@ -88,41 +62,18 @@ void printJson(const SkyPosition* positions)
 
 }  // namespace
 
-int handleSkyOptions(int argc, char** argv)
+int runSkyOptions(bool positions, bool json, const char* positionsWhen, const char* dateWhen)
 {
-    bool positions = false, json = false;
-    const char* positionsWhen = nullptr;
-    const char* dateWhen = nullptr;
-    for (int i = 1; i < argc;) {
-        const char* arg = argv[i];
-        Value value;
-        if (isOption(arg, "--positions", &value, true, i, argc, argv)) {
-            positions = true;
-            positionsWhen = value.text;
-        } else if (isOption(arg, "--date", &value, false, i, argc, argv)) {
-            if (!value.text) {
-                std::fprintf(stderr, "solar-system: %s\n", tr("--date needs a date, such as 2026-12-08"));
-                return 2;
-            }
-            dateWhen = value.text;
-        } else if (isOption(arg, "--json", &value, true, i, argc, argv)) {
-            json = true;
-            if (value.text)
-                positionsWhen = value.text;
-        }
-        i += value.used;
-    }
-
     double dateJd = 0;
-    if (dateWhen && !readDate(dateWhen, &dateJd))
+    if (*dateWhen && !readDate(dateWhen, &dateJd))
         return 2;
-    if (positions || json) {
+    if (positions) {
         double jd = 0;
-        if (positionsWhen) {
+        if (*positionsWhen) {
             if (!readDate(positionsWhen, &jd))
                 return 2;
         } else {
-            jd = dateWhen ? dateJd : skyNow();
+            jd = *dateWhen ? dateJd : skyNow();
         }
         SkyPosition list[SKY_BODY_COUNT];
         skyPositions(jd, list);
@@ -132,15 +83,7 @@ int handleSkyOptions(int argc, char** argv)
             printTable(list);
         return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
     }
-    if (dateWhen)
+    if (*dateWhen)
         beginDateModeAt(dateJd);
     return -1;
-}
-
-const char* skyOptionsHelp()
-{
-    return tr("  --positions [WHEN]  print where each planet and the Moon is at WHEN (default now) and exit\n"
-              "  --json              print those positions as JSON\n"
-              "  --date WHEN         open at WHEN in date mode, its clock stopped\n"
-              "  WHEN is now, YYYY-MM-DD, YYYY-MM-DDTHH:MMZ or \"YYYY-MM-DD HH:MM\" (UTC, 1800 to 2200)\n");
 }

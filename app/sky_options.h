@@ -6,13 +6,10 @@
 // in UTC, 1800 to 2200; --positions without WHEN uses --date's, else now.
 #pragma once
 
-// Looks for the options above in argv and acts on them, before any window
-// or GLUT call; other arguments are left for GLUT and the other options.
-// Returns the exit status when the program is done (0 after printing the
-// positions, 2 with a one-line message on standard error for a date it
-// could not read or an option without its value), or -1 when the viewer
-// should open (in date mode if --date was given).
-int handleSkyOptions(int argc, char** argv);
-
-// The lines --help shows for these options.
-const char* skyOptionsHelp();
+// Acts on the options above once the command line is parsed, before any
+// window or GLUT call; empty texts stand for a WHEN not given.  Returns the
+// exit status when the program is done (0 after printing the positions, 1
+// when they cannot be written, 2 with a one-line message on standard error
+// for a date it cannot read), or -1 when the viewer should open (in date
+// mode if dateWhen is given).
+int runSkyOptions(bool positions, bool json, const char* positionsWhen, const char* dateWhen);

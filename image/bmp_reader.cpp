@@ -7,6 +7,7 @@
 #include "image/image_internal.h"
 
 #include "platform/file_map.h"
+#include "platform/i18n.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -170,13 +171,13 @@ void readBmp(const char* fileName, ImageRGB* image)
     checkByteOrder();
     const FileMap file(fileName);
     if (!file.valid()) {
-        std::printf("Could not open file '%s'\n", fileName ? fileName : "(null)");
+        std::printf(tr("Could not open file '%s'\n"), fileName ? fileName : "(null)");
         return;
     }
     BmpHeaderInfo h{};
     const BmpStatus status = decodeBmp(file.data(), file.size(), image, &h);
     if (status == BMP_NOT_BMP) {
-        std::fputs(bmpStatusMessage(status), stdout);
+        std::fputs(tr(bmpStatusMessage(status)), stdout);
         return;
     }
     // The trace lines of each step reached, then the step's failure, in the
@@ -185,7 +186,7 @@ void readBmp(const char* fileName, ImageRGB* image)
         std::printf("Size = %lu\nOffset = %lu\n", static_cast<unsigned long>(h.fileSize),
                     static_cast<unsigned long>(h.pixelOffset));
     if (status == BMP_SHORT_FILE_HEADER) {
-        std::fputs(bmpStatusMessage(status), stdout);
+        std::fputs(tr(bmpStatusMessage(status)), stdout);
         return;
     }
     if (bmpTrace)
@@ -195,23 +196,23 @@ void readBmp(const char* fileName, ImageRGB* image)
                     static_cast<unsigned long>(h.height), h.planes, h.bitCount,
                     static_cast<unsigned long>(h.compression));
     if (status == BMP_SHORT_INFO_HEADER || status == BMP_COMPRESSED) {
-        std::fputs(bmpStatusMessage(status), stdout);
+        std::fputs(tr(bmpStatusMessage(status)), stdout);
         return;
     }
     if (status == BMP_BAD_DEPTH)
-        std::fputs(bmpStatusMessage(status), stdout);
+        std::fputs(tr(bmpStatusMessage(status)), stdout);
     if (bmpTrace)
         std::printf("ColorTableSize = %d\nBytesPerPixel = %d\n", h.colorTableSize, h.bytesPerPixel);
     if (status == BMP_BAD_DEPTH)
         return;
     if (h.colorTableMissing)
-        std::fputs("Error reading BMP Color Table\n", stdout);
+        std::fputs(tr("Error reading BMP Color Table\n"), stdout);
     if (status == BMP_NO_MEMORY) {
-        std::fputs(bmpStatusMessage(status), stdout);
+        std::fputs(tr(bmpStatusMessage(status)), stdout);
         return;
     }
     if (bmpTrace)
         std::printf("BytesPerRow = %d\n", h.bytesPerRow);
     if (status == BMP_SHORT_PIXELS)
-        std::fputs(bmpStatusMessage(status), stdout);
+        std::fputs(tr(bmpStatusMessage(status)), stdout);
 }

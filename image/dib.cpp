@@ -6,6 +6,7 @@
 #include "image/image_internal.h"
 
 #include "platform/file_map.h"
+#include "platform/i18n.h"
 
 #include <algorithm>
 #include <bit>
@@ -214,24 +215,35 @@ bool supportedEncoding(unsigned bits, std::uint32_t compression)
 
 ImageRGB* loadDib(const char* path, const char* shownName)
 {
-    const FileMap file(path);
-    // An empty file cannot be mapped, so it counts as one that failed to open.
-    if (!file.valid() || file.size() == 0) {
-        char text[256];
-        std::snprintf(text, sizeof text, "Failed to open DIB file %s.\n", shownName ? shownName : "(null)");
-        reportImageError(text);
-        return nullptr;
-    }
-    ImageRGB* image = nullptr;
-    const ImageStatus status = decodeDib(file.data(), file.size(), &image);
-    if (status != IMAGE_OK) {
-        reportImageError(imageStatusMessage(status));
-        return nullptr;
-    }
-    return image;
+    const DibFileOutcome outcome = decodeDibFile(path);
+    reportDibOutcome(outcome, shownName);
+    return outcome.image;
 }
 
 }  // namespace
+
+DibFileOutcome decodeDibFile(const char* path)
+{
+    DibFileOutcome outcome{nullptr, false, IMAGE_OK};
+    const FileMap file(path);
+    // An empty file cannot be mapped, so it counts as one that failed to open.
+    if (!file.valid() || file.size() == 0)
+        return outcome;
+    outcome.opened = true;
+    outcome.status = decodeDib(file.data(), file.size(), &outcome.image);
+    return outcome;
+}
+
+void reportDibOutcome(const DibFileOutcome& outcome, const char* shownName)
+{
+    if (!outcome.opened) {
+        char text[256];
+        std::snprintf(text, sizeof text, tr("Failed to open DIB file %s.\n"), shownName ? shownName : "(null)");
+        reportImageError(text);
+    } else if (outcome.status != IMAGE_OK) {
+        reportImageError(imageStatusMessage(outcome.status));
+    }
+}
 
 int dibColorCount(const void* header)
 {

@@ -2,6 +2,7 @@
 #include "image/image_core.h"
 #include "image/image_internal.h"
 
+#include "platform/i18n.h"
 #include "platform/message_box.h"
 
 unsigned char imageErrorPopups = 1;
@@ -11,7 +12,7 @@ void setImageErrorPopups(unsigned char flag) { imageErrorPopups = flag; }
 void reportImageError(const char* text)
 {
     if (imageErrorPopups)
-        showMessageBox("Error", text);
+        showMessageBox(tr("Error"), tr(text));
 }
 
 const char* imageStatusMessage(ImageStatus status)

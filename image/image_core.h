@@ -40,6 +40,20 @@ const char* imageStatusMessage(ImageStatus status);
 // new malloc'd record with malloc'd pixels; otherwise *image is untouched.
 ImageStatus decodeDib(const unsigned char* data, std::size_t size, ImageRGB** image);
 
+// A bitmap file decoded as loadDibImage decodes it, but without any message:
+// what went wrong is kept in the outcome, and reportDibOutcome shows the box
+// loadDibImage would have shown.  A caller can so decode on another thread
+// and report on its own, in its own order.
+struct DibFileOutcome {
+    ImageRGB* image;     // the picture (malloc'd, the caller's) on success, else null
+    bool opened;         // false: the file could not be opened or is empty
+    ImageStatus status;  // how the decode ended, when opened
+};
+DibFileOutcome decodeDibFile(const char* path);
+// The box loadDibImage shows for this outcome, naming the file shownName
+// ("Failed to open DIB file ..."); nothing for a decoded picture.
+void reportDibOutcome(const DibFileOutcome& outcome, const char* shownName);
+
 // ---- Uncompressed 8- and 24-bit BMP (the sky reader) -------------------------
 
 // How decodeBmp ended; bmpStatusMessage gives the line readBmp prints.

@@ -7,6 +7,7 @@
 #include "image/image_internal.h"
 
 #include "platform/file_map.h"
+#include "platform/i18n.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -278,7 +279,7 @@ RgbFile* openRgbFile(const void* fileName, bool wide)
     if (!file->valid()) {
         delete file;
         char text[256];
-        std::snprintf(text, sizeof text, "Failed to open image file %s.\n", fileName ? name.c_str() : "(null)");
+        std::snprintf(text, sizeof text, tr("Failed to open image file %s.\n"), fileName ? name.c_str() : "(null)");
         reportImageError(text);
         return nullptr;
     }

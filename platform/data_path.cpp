@@ -9,8 +9,14 @@
 
 namespace {
 
-// The folder of the running executable, without a trailing '/'; empty when
-// /proc is not available.
+bool isRegularFile(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+}  // namespace
+
 std::string executableFolder()
 {
     char buffer[PATH_MAX];
@@ -21,14 +27,6 @@ std::string executableFolder()
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
-
-bool isRegularFile(const std::string& path)
-{
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-}  // namespace
 
 std::vector<std::string> dataSearchFolders()
 {

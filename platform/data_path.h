@@ -5,6 +5,10 @@
 #include <string_view>
 #include <vector>
 
+// The folder of the running executable (from /proc/self/exe), without a
+// trailing '/'; empty when it cannot be told.
+std::string executableFolder();
+
 // The folders searched for data files, in order: the working directory
 // (""), the installed data folder beside the executable
 // (<bindir>/../share/solar-system), and the executable's own folder (a build

@@ -3,6 +3,8 @@
 // program relies on the "C" locale.
 #include "platform/message_box.h"
 
+#include "platform/i18n.h"
+
 #include <gtk/gtk.h>
 #ifdef GDK_WINDOWING_X11
 #include <gdk/gdkx.h>
@@ -85,7 +87,8 @@ void showMessageBox(const char* caption, const char* text)
     // GTK wants UTF-8; stray bytes (a file name, say) become U+FFFD.
     gchar* title = g_utf8_make_valid(caption, -1);
     gchar* body = g_utf8_make_valid(text, -1);
-    GtkWidget* dialog = gtk_dialog_new_with_buttons(title, nullptr, GTK_DIALOG_MODAL, "OK", GTK_RESPONSE_OK, nullptr);
+    GtkWidget* dialog =
+        gtk_dialog_new_with_buttons(title, nullptr, GTK_DIALOG_MODAL, tr("OK"), GTK_RESPONSE_OK, nullptr);
     // The caption is drawn by GTK itself, so it shows even where no window
     // manager decorates the box.
     GtkWidget* titleBar = gtk_header_bar_new();

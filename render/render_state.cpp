@@ -3,7 +3,7 @@
 #include <GL/glu.h>
 
 #include "app/viewer_state.h"
-#include "image/texture_set.h"
+#include "render/texture_set.h"
 #include "render/render.h"
 
 bool initRenderState()

@@ -6,12 +6,11 @@
 # Every project header is included by its folder ("image/image.h"), so an
 # include names its layer.  The layers, lowest first:
 #   platform      platform/                       desktop services
-#   image         image/ but texture_set.*        picture decoders
+#   image         image/                          picture decoders
 #   model         model/                          OBJ/MTL/PPM library
 #   sky           sky/                            positions of a date (libnova)
 #   viewer_state  app/viewer_state.*, date_view.* the viewer's globals
-#   texture_set   image/texture_set.*             pictures as GL textures
-#   render        render/                         scene rendering
+#   render        render/                         textures and scene rendering
 #   viewer        app/ but viewer_state.*, main   the GLUT callbacks
 #   app           app/main.cpp                    the executable
 #   tools         tools/                          programs beside the viewer
@@ -25,17 +24,15 @@ declare -A ALLOWED=(
   [model]="model"
   [sky]="sky platform"
   [viewer_state]="viewer_state sky"
-  [texture_set]="texture_set image platform viewer_state"
-  [render]="render texture_set image platform sky viewer_state"
-  [viewer]="viewer render texture_set image platform sky viewer_state"
-  [app]="app viewer render texture_set image platform sky viewer_state"
+  [render]="render image platform sky viewer_state"
+  [viewer]="viewer render image platform sky viewer_state"
+  [app]="app viewer render image platform sky viewer_state"
   [tools]="tools model image platform"
 )
 
 layer_of() {
   case $1 in
     platform/*) echo platform ;;
-    image/texture_set.*) echo texture_set ;;
     image/*) echo image ;;
     model/*) echo model ;;
     sky/*) echo sky ;;
@@ -76,9 +73,9 @@ self_test() {
   local tmp status=0
   tmp=$(mktemp -d)
   trap 'rm -rf "$tmp"' RETURN
-  mkdir -p "$tmp/image" "$tmp/app" "$tmp/platform"
+  mkdir -p "$tmp/image" "$tmp/app" "$tmp/platform" "$tmp/render"
   printf '#include "platform/file_map.h"\n#include "image/image.h"\n' > "$tmp/image/dib.cpp"
-  printf '#include "image/image.h"\n#include "app/viewer_state.h"\n' > "$tmp/image/texture_set.cpp"
+  printf '#include "image/image.h"\n#include "app/viewer_state.h"\n' > "$tmp/render/texture_set.cpp"
   : > "$tmp/app/viewer_state.h"
   : > "$tmp/platform/file_map.h"
   : > "$tmp/image/image.h"

@@ -5,11 +5,11 @@
 set -euo pipefail
 want=(g++ cmake make pkg-config freeglut3-dev libglu1-mesa-dev libgtk-3-dev libpng-dev fonts-nanum
       libfreetype-dev libfontconfig-dev
-      nlohmann-json3-dev libnova-dev)
+      nlohmann-json3-dev libnova-dev gettext)
 if [ "${1:-run}" = test ]; then
   want+=(libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick
          libstb-dev apitrace clang-14 libclang-rt-14-dev clang-format procps gdb
-         dpkg-dev file desktop-file-utils man-db lintian appstream xdg-user-dirs)
+         dpkg-dev file desktop-file-utils man-db lintian appstream xdg-user-dirs locales)
 fi
 missing=()
 for p in "${want[@]}"; do

@@ -16,6 +16,13 @@ esac
 scripts/install-deps.sh test
 jobs=$(nproc)
 
+# The language tests run the viewer under English and Korean locales.
+for want in en_US.UTF-8 ko_KR.UTF-8; do
+  if ! locale -a 2>/dev/null | grep -qix "${want/UTF-8/utf8}"; then
+    localedef -i "${want%%.*}" -c -f UTF-8 "$want"
+  fi
+done
+
 # A private X server for the tests that open windows.
 n=90
 while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done

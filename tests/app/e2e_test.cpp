@@ -11,6 +11,7 @@
 #include "tests/support/files.h"
 #include "tests/support/x_session.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -26,6 +27,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #define STB_IMAGE_IMPLEMENTATION
@@ -74,8 +76,9 @@ protected:
         ASSERT_NE(x, nullptr);
         viewer = fork();
         if (viewer == 0) {
-            if (chdir(VIEWER_WORKDIR) != 0)
+            if (chdir(workDir().c_str()) != 0)
                 _exit(126);
+            prepareChild();
             // In a sanitizer build the leak report at exit would replace the
             // exit status under test (and the GL driver, unloaded by then,
             // cannot be named in it); the unit tests check for leaks.
@@ -97,6 +100,10 @@ protected:
 
     // How the viewer is started; no arguments of its own.
     virtual std::vector<std::string> command() { return {VIEWER_BINARY}; }
+    // Where it runs (the build folder, beside its pictures).
+    virtual std::string workDir() { return VIEWER_WORKDIR; }
+    // Runs in the child before the viewer starts (environment, output).
+    virtual void prepareChild() {}
 
     void TearDown() override
     {
@@ -814,6 +821,160 @@ TEST_F(Viewer, DateModeKeyShowsTheDateAndGivesThePictureBack)
     xdotool("key d");
     waitForStillPicture();
     EXPECT_EQ(difference(before, capture()), 0.0);
+}
+
+// The language of the texts: the Mars box's caption, from the real binary,
+// under each way of choosing it.
+struct LanguageCase {
+    const char* name;
+    std::vector<std::string> args;
+    // Variables to set; LANGUAGE, LC_ALL, LC_MESSAGES and LANG are unset first.
+    std::vector<std::pair<std::string, std::string>> environment;
+    const char* marsCaption;
+};
+
+class ViewerLanguage : public Viewer, public ::testing::WithParamInterface<LanguageCase> {
+protected:
+    std::vector<std::string> command() override
+    {
+        std::vector<std::string> args{VIEWER_BINARY};
+        args.insert(args.end(), GetParam().args.begin(), GetParam().args.end());
+        return args;
+    }
+    void prepareChild() override
+    {
+        for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+            unsetenv(name);
+        for (const auto& [name, value] : GetParam().environment)
+            setenv(name.c_str(), value.c_str(), 1);
+    }
+
+    // Chooses Mars and returns whether its box shows `caption`.
+    void expectMarsCaption(const std::string& caption)
+    {
+        chooseFromMenu(4);
+        const Window box = findWindow("^" + caption + "$", 10s);
+        EXPECT_NE(box, 0u) << "no box captioned " << caption;
+        if (box == 0) {
+            screenshot((std::string("failure-language-") + GetParam().name + ".png").c_str());
+            return;
+        }
+        screenshot((std::string("language-") + GetParam().name + ".png").c_str());
+        xdotool("key Return");
+        EXPECT_TRUE(windowGone("^" + caption + "$", box, 5000ms));
+    }
+};
+
+TEST_P(ViewerLanguage, MarsBoxIsCaptionedInTheChosenLanguage)
+{
+    expectMarsCaption(GetParam().marsCaption);
+    pressEsc();
+    EXPECT_EQ(exitStatus(), 255);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ViewerLanguage,
+    ::testing::Values(LanguageCase{"KoreanByOption", {"--lang", "ko"}, {{"LC_ALL", "C.UTF-8"}}, "화성"},
+                      LanguageCase{"EnglishByOption", {"--lang", "en"}, {{"LC_ALL", "C.UTF-8"}}, "Mars"},
+                      LanguageCase{"AutoUnderEnglishLocale", {"--lang", "auto"}, {{"LANG", "en_US.UTF-8"}}, "Mars"},
+                      LanguageCase{"AutoUnderKoreanLocale", {"--lang", "auto"}, {{"LANG", "ko_KR.UTF-8"}}, "화성"},
+                      LanguageCase{"AutoUnderCLocale", {"--lang", "auto"}, {{"LC_ALL", "C"}}, "화성"},
+                      LanguageCase{"NoOptionUnderEnglishLocale", {}, {{"LANG", "en_US.UTF-8"}}, "화성"}),
+    [](const ::testing::TestParamInfo<LanguageCase>& info) { return std::string(info.param.name); });
+
+// Catalogs are found beside the executable only: a working directory full
+// of catalogs that would rename Mars changes nothing.
+class ViewerAmongPlantedCatalogs : public Viewer {
+protected:
+    static void SetUpTestSuite()
+    {
+        Viewer::SetUpTestSuite();
+        planted = new TempDir;
+        const std::filesystem::path po = planted->path / "planted.po";
+        writeFile(po, "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n"
+                      "msgid \"화성\"\nmsgstr \"PLANTED\"\n\n"
+                      "msgid \"Mars\"\nmsgstr \"PLANTED\"\n");
+        for (const char* folder : {"locale/ko/LC_MESSAGES", "locale/en/LC_MESSAGES", "ko/LC_MESSAGES", "en/LC_MESSAGES",
+                                   "share/locale/ko/LC_MESSAGES", "share/locale/en/LC_MESSAGES",
+                                   "../share/locale/ko/LC_MESSAGES", "../share/locale/en/LC_MESSAGES", "."}) {
+            const std::filesystem::path dir = planted->path / "work" / folder;
+            std::filesystem::create_directories(dir);
+            ASSERT_EQ(run("msgfmt -o '" + (dir / "solar-system.mo").string() + "' '" + po.string() + "'").status, 0);
+        }
+    }
+    static void TearDownTestSuite()
+    {
+        delete planted;
+        planted = nullptr;
+        Viewer::TearDownTestSuite();
+    }
+    std::string workDir() override { return (planted->path / "work").string(); }
+
+    void expectMars(const char* caption)
+    {
+        chooseFromMenu(4);
+        const Window box = findWindow(std::string("^") + caption + "$", 10s);
+        ASSERT_NE(box, 0u) << "no box captioned " << caption;
+        EXPECT_EQ(findWindow("^PLANTED$", 100ms), 0u);
+        xdotool("key Return");
+        EXPECT_TRUE(windowGone(std::string("^") + caption + "$", box, 5000ms));
+        pressEsc();
+        EXPECT_EQ(exitStatus(), 255);
+    }
+
+    static TempDir* planted;
+};
+TempDir* ViewerAmongPlantedCatalogs::planted = nullptr;
+
+TEST_F(ViewerAmongPlantedCatalogs, KeepsTodaysTexts) { expectMars("화성"); }
+
+class EnglishViewerAmongPlantedCatalogs : public ViewerAmongPlantedCatalogs {
+protected:
+    std::vector<std::string> command() override { return {VIEWER_BINARY, "--lang", "en"}; }
+};
+
+TEST_F(EnglishViewerAmongPlantedCatalogs, KeepsItsOwnCatalog) { expectMars("Mars"); }
+
+// A viewer whose catalogs are missing (a copy of the binary alone) shows
+// today's texts, whatever language is asked for, and says nothing about it.
+class ViewerWithoutCatalogs : public Viewer {
+protected:
+    static void SetUpTestSuite()
+    {
+        Viewer::SetUpTestSuite();
+        copy = new TempDir;
+        std::filesystem::copy_file(VIEWER_BINARY, copy->path / "solar-system");
+        std::filesystem::permissions(copy->path / "solar-system", std::filesystem::perms::owner_all);
+    }
+    static void TearDownTestSuite()
+    {
+        delete copy;
+        copy = nullptr;
+        Viewer::TearDownTestSuite();
+    }
+    std::vector<std::string> command() override { return {(copy->path / "solar-system").string(), "--lang", "en"}; }
+    void prepareChild() override
+    {
+        // Its output, to be read after it ends.
+        const int out = open((copy->path / "output").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(out, 1);
+        dup2(out, 2);
+        close(out);
+    }
+    static TempDir* copy;
+};
+TempDir* ViewerWithoutCatalogs::copy = nullptr;
+
+TEST_F(ViewerWithoutCatalogs, ShowsTodaysTextsWithoutAMessage)
+{
+    chooseFromMenu(4);
+    const Window box = findWindow("^화성$", 10s);
+    ASSERT_NE(box, 0u) << "no box captioned 화성";
+    xdotool("key Return");
+    EXPECT_TRUE(windowGone("^화성$", box, 5000ms));
+    pressEsc();
+    EXPECT_EQ(exitStatus(), 255);
+    EXPECT_EQ(readFile(copy->path / "output"), "");
 }
 
 }  // namespace

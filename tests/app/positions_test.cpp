@@ -127,7 +127,7 @@ TEST(Positions, BadDatesExitWith2AndOneLineNamingThem)
         EXPECT_EQ(out.text.find('\n'), out.text.size() - 1) << out.text;
     }
     // Out of range says so.
-    EXPECT_NE(viewer("--positions 1799-12-31", true).text.find("1800 to 2200"), std::string::npos);
+    EXPECT_NE(viewer("--lang en --positions 1799-12-31", true).text.find("1800 to 2200"), std::string::npos);
 }
 
 }  // namespace

@@ -316,6 +316,24 @@ TEST_F(Installed, DesktopEntryValidatesAndManualPageRendersCleanly)
     EXPECT_TRUE(fs::is_regular_file(prefix / "share/icons/hicolor/256x256/apps/solar-system.png"));
     out = run("file -b " + quoted(prefix / "share/icons/hicolor/256x256/apps/solar-system.png"));
     EXPECT_NE(out.text.find("PNG image data, 256 x 256, 8-bit/color RGBA"), std::string::npos) << out.text;
+    // The desktop starts the viewer in the desktop's language.
+    EXPECT_NE(readFile(prefix / "share/applications/solar-system.desktop").find("\nExec=solar-system --lang auto\n"),
+              std::string::npos);
+}
+
+TEST_F(Installed, ViewerFindsItsCatalogsBesideItself)
+{
+    for (const char* language : {"ko", "en"})
+        EXPECT_TRUE(fs::is_regular_file(prefix / "share/locale" / language / "LC_MESSAGES/solar-system.mo"))
+            << language;
+    // --help needs no display and speaks the language chosen.
+    const std::string viewer = quoted(prefix / "bin/solar-system");
+    CommandOutput out = run("cd / && env -u DISPLAY " + viewer + " --lang en --help");
+    EXPECT_EQ(out.status, 0);
+    EXPECT_TRUE(out.text.starts_with("Usage: solar-system")) << out.text;
+    out = run("cd / && env -u DISPLAY " + viewer + " --help");
+    EXPECT_EQ(out.status, 0);
+    EXPECT_TRUE(out.text.starts_with("사용법: solar-system")) << out.text;
 }
 
 // The text of every `<tag ...>text</tag>` element of an XML document.
@@ -409,7 +427,8 @@ TEST(DebianPackage, CarriesItsDependsAndFilesAndRunsWhereverExtracted)
          {"./usr/bin/solar-system", "./usr/bin/objtool", "./usr/share/applications/solar-system.desktop",
           "./usr/share/icons/hicolor/256x256/apps/solar-system.png", "./usr/share/man/man6/solar-system.6.gz",
           "./usr/share/metainfo/solar-system.metainfo.xml", "./usr/share/doc/solar-system/copyright",
-          "./usr/share/solar-system/image/Sun.bmp", "./usr/share/solar-system/image/space2.bmp"})
+          "./usr/share/solar-system/image/Sun.bmp", "./usr/share/solar-system/image/space2.bmp",
+          "./usr/share/locale/ko/LC_MESSAGES/solar-system.mo", "./usr/share/locale/en/LC_MESSAGES/solar-system.mo"})
         EXPECT_NE(out.text.find(file), std::string::npos) << file << " missing from the package";
 
     const fs::path root = dir / "root";

@@ -6,7 +6,7 @@
 
 #include "app/viewer_state.h"
 #include "image/image.h"
-#include "image/texture_set.h"
+#include "render/texture_set.h"
 #include "tests/support/apitrace.h"
 #include "tests/support/pin_libraries.h"
 
@@ -162,6 +162,69 @@ TEST_F(TextureSet, MissingMoonIsPassedOverOnceAndNamedOnceByTheSecondPass)
     EXPECT_EQ(printed, "");
     expectSlotsTextured(SLOT_MOON);
     EXPECT_TRUE(glIsList(SLOT_MOON + 1));  // compiled, without an image
+}
+
+TEST_F(TextureSet, BrokenPicturesAreNamedByBothPassesInTodaysOrder)
+{
+    // An empty Mars counts as a file that does not open, a Jupiter of
+    // garbage as one that does not decode; the Moon is missing.  Each pass
+    // reports in slot order: the first passes over the missing Moon quietly.
+    writeFile(dir.path / "image" / "Mars.bmp", "");
+    writeFile(dir.path / "image" / "Jupiter.bmp", std::string(600, 'x'));
+    fs::remove(dir.path / "image" / "Moon.bmp");
+    load();
+    EXPECT_EQ(boxes.texts, (std::vector<std::string>{
+                               "Failed to open DIB file image/Mars.bmp.\n",
+                               "Unknown DIB file format.",
+                               "Failed to open DIB file .\\Image\\Moon.bmp.\n",
+                               "Failed to open DIB file ./image/Mars.bmp.\n",
+                               "Unknown DIB file format.",
+                           }));
+    EXPECT_EQ(printed, "");
+    for (int slot : {SLOT_MOON, SLOT_MARS, SLOT_JUPITER}) {
+        glBindTexture(GL_TEXTURE_2D, textureIds[slot]);
+        EXPECT_EQ(texLevel(GL_TEXTURE_WIDTH), 0) << slot;
+        EXPECT_EQ(textureListImages[slot], nullptr) << slot;
+    }
+    glBindTexture(GL_TEXTURE_2D, textureIds[SLOT_SATURN]);
+    EXPECT_EQ(texLevel(GL_TEXTURE_WIDTH), 512);
+    EXPECT_NE(textureListImages[SLOT_SATURN], nullptr);
+}
+
+TEST_F(TextureSet, EachPictureIsDecodedOnceForBothPasses)
+{
+    testing::internal::CaptureStdout();
+    loadTextures();
+    // Spoil Mars in place between the passes: the second pass must not read
+    // it again, and takes over the picture the first one decoded.
+    writeFile(dir.path / "image" / "Mars.bmp", std::string(600, 'x'));
+    compileTextureLists();
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(boxes.texts.empty());
+    ASSERT_NE(textureListImages[SLOT_MARS], nullptr);
+    EXPECT_EQ(textureListImages[SLOT_MARS]->width, 512);
+    glBindTexture(GL_TEXTURE_2D, textureIds[SLOT_MARS]);
+    Bytes uploaded(512 * 256 * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, uploaded.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    const ImageRGB* mars = textureListImages[SLOT_MARS];
+    EXPECT_EQ(uploaded, Bytes(mars->pixels, mars->pixels + uploaded.size()));
+}
+
+TEST_F(TextureSet, DecodingAheadShowsNothingUntilTheFirstPass)
+{
+    fs::remove(dir.path / "image" / "Moon.bmp");
+    writeFile(dir.path / "image" / "Jupiter.bmp", std::string(600, 'x'));
+    startDecodingTextures();
+    usleep(200000);  // time enough to decode everything
+    EXPECT_TRUE(boxes.texts.empty());
+    load();
+    EXPECT_EQ(boxes.texts,
+              (std::vector<std::string>{"Unknown DIB file format.", "Failed to open DIB file .\\Image\\Moon.bmp.\n",
+                                        "Unknown DIB file format."}));
+    glBindTexture(GL_TEXTURE_2D, textureIds[SLOT_EARTH]);
+    EXPECT_EQ(texLevel(GL_TEXTURE_WIDTH), 512);
 }
 
 TEST_F(TextureSet, MissingSkyPrintsOneLineAndLeavesTheSkyWithoutAnImage)

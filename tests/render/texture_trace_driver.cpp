@@ -5,7 +5,7 @@
 
 #include <unistd.h>
 
-#include "image/texture_set.h"
+#include "render/texture_set.h"
 #include "platform/message_box.h"
 
 int main(int argc, char** argv)
