@@ -251,9 +251,12 @@ void glmReadMTL(GlmMesh* model, const char* name);
 // Writes materialTable to file `name` in the directory of objPath: an
 // eight-line comment header, an empty line, then per entry (entry 0
 // included) "newmtl", "Ka", "Kd", "Ks" with "%f" numbers, "Ns" back on the
-// 0..1000 scale (65 -> 507.812500) and an empty line.  Ends the process with
-// status 1 when the file cannot be opened for writing.
-void glmWriteMTL(GlmMesh* model, const char* objPath, const char* name);
+// 0..1000 scale (65 -> 507.812500), with MODE_KEEP_ALL in `mode` the entry's
+// keptStatements (one per line), and an empty line.  Every write is checked:
+// ends the process with status 1 when the file cannot be opened for
+// writing, or when writing or closing it fails:
+//   glmWriteMTL() failed: can't write file "PATH": REASON.
+void glmWriteMTL(GlmMesh* model, const char* objPath, const char* name, unsigned mode = MODE_PLAIN);
 
 // ---- OBJ writer ----
 
@@ -272,8 +275,21 @@ void glmWriteMTL(GlmMesh* model, const char* objPath, const char* name);
 // counts; then each group from the head: "g NAME", with MODE_MATERIAL
 // "usemtl NAME", and its faces as "f v/t/n" (texture with smooth or flat
 // normals; flat writes the face's facet normal at all three corners),
-// "f v/t", "f v//n" or "f v".  Numbers use "%f" and "%d".  Checks model;
-// ends the process with status 1 when `path` cannot be opened for writing.
+// "f v/t", "f v//n" or "f v".  Numbers use "%f" and "%d".
+// With MODE_KEEP_ALL it also writes what the model keeps: each vertex's
+// colour after its position ("v x y z r g b") when the model has colours;
+// before a face, "o NAME" when the face's object differs from the last one
+// written and "s N" ("s off" for 0) when its smoothing group does, in the
+// order the faces are written; after the groups the lines ("l v v ...", or
+// "l v/t ..." with MODE_TEXTURE when every corner has a texture coordinate)
+// and the points ("p v", one a line); and the material library's kept
+// statements.  Without it the text is exactly as described above.
+// Checks model.  The file is written in place; every write is checked, and
+// the process ends with status 1 when `path` cannot be opened for writing,
+//   glmWriteOBJ() failed: can't open file "PATH" to write.
+// or when writing or closing it fails (a full disk, a file size limit):
+//   glmWriteOBJ() failed: can't write file "PATH": REASON.
+// glmSaveOBJ (glm_core.h) replaces files safely and returns failures.
 void glmWriteOBJ(GlmMesh* model, const char* path, unsigned mode);
 
 // ---- Normals and geometry operations ----
