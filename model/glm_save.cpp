@@ -31,9 +31,8 @@ bool report(GlmWriteError* error, GlmWriteErrorKind kind, int systemError, const
     if (error) {
         error->kind = kind;
         error->systemError = systemError;
-        std::snprintf(error->message, sizeof error->message, "%s() failed: can't %s file \"%s\": %s.\n",
-                      target.writer, verb, target.path.c_str(),
-                      systemError ? std::strerror(systemError) : "out of memory");
+        std::snprintf(error->message, sizeof error->message, "%s() failed: can't %s file \"%s\": %s.\n", target.writer,
+                      verb, target.path.c_str(), systemError ? std::strerror(systemError) : "out of memory");
     }
     return false;
 }

@@ -115,8 +115,27 @@ void reportWarnings(const std::vector<std::string>& warnings, const std::string&
     }
 }
 
+// The library's warnings while a capture runs: handed over by its message
+// handler, so they arrive as the texts it would print.
+std::vector<std::string>* handedMessages = nullptr;
+
+void collectMessage(FILE*, const char* text, void*)
+{
+    if (!handedMessages)
+        return;
+    std::string message = text;
+    std::size_t start = 0;
+    for (std::size_t lf; (lf = message.find('\n', start)) != std::string::npos; start = lf + 1)
+        handedMessages->push_back(withoutLineBreak(message.substr(start, lf - start)));
+    if (start < message.size())
+        handedMessages->push_back(withoutLineBreak(message.substr(start)));
+}
+
 int beginCapture()
 {
+    handedMessages = new std::vector<std::string>;
+    glmSetMessageHandler(collectMessage, nullptr);
+    // Anything still printed directly goes to a file and is read back too.
     std::fflush(stdout);
     std::fflush(stderr);
     captureFile = std::tmpfile();
@@ -131,7 +150,10 @@ int beginCapture()
 
 std::vector<std::string> endCapture(int token)
 {
-    std::vector<std::string> lines;
+    glmSetMessageHandler(nullptr, nullptr);
+    std::vector<std::string> lines = std::move(*handedMessages);
+    delete handedMessages;
+    handedMessages = nullptr;
     if (token < 0 || !captureFile)
         return lines;
     std::fflush(stdout);
@@ -193,7 +215,16 @@ void progressEnd()
     progressThread.join();
 }
 
-GlmMesh* loadModel(const std::string& path, std::vector<std::string>* warnings)
+namespace {
+
+void countSkipped(const char* keyword, std::size_t length, unsigned long count, void* context)
+{
+    static_cast<std::vector<SkippedStatement>*>(context)->push_back({std::string(keyword, length), count});
+}
+
+}  // namespace
+
+GlmMesh* loadModel(const std::string& path, std::vector<std::string>* warnings, std::vector<SkippedStatement>* skipped)
 {
     struct stat info;
     if (::stat(path.c_str(), &info) != 0) {
@@ -210,6 +241,10 @@ GlmMesh* loadModel(const std::string& path, std::vector<std::string>* warnings)
     }
     GlmReadOptions options;
     options.loadMaterials = loadMaterialsOrDefault;
+    if (skipped) {
+        options.countSkipped = countSkipped;
+        options.skipContext = skipped;
+    }
     GlmReadError error{};
     GlmMesh* model = nullptr;
     progressBegin("reading " + path);
