@@ -4,8 +4,10 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 #include <cstring>
+#include <png.h>
 
 #include "tests/tools/objtool/support.h"
 
@@ -25,6 +27,34 @@ bool load(const std::string& path, Picture* picture)
 }
 
 bool differs(const unsigned char* a, const unsigned char* b) { return std::memcmp(a, b, 3) != 0; }
+
+// A PNG file through libpng, top row first like the PPM pictures.
+bool loadPng(const std::string& path, Picture* picture)
+{
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str()))
+        return false;
+    image.format = PNG_FORMAT_RGB;
+    picture->width = static_cast<int>(image.width);
+    picture->height = static_cast<int>(image.height);
+    picture->pixels = static_cast<unsigned char*>(std::malloc(PNG_IMAGE_SIZE(image)));
+    return png_image_finish_read(&image, nullptr, picture->pixels, 0, nullptr) != 0;
+}
+
+// Red, green and blue each above or below the middle: 'r', 'g', 'b', 'y'
+// (yellow), 'k' (dark) and so on, enough to tell the test models' colours.
+char colourOf(const unsigned char* p)
+{
+    const bool r = p[0] > 128, g = p[1] > 128, b = p[2] > 128;
+    return r && g && !b    ? 'y'
+           : r && !g && !b ? 'r'
+           : !r && g && !b ? 'g'
+           : !r && !g && b ? 'b'
+           : r && g && b   ? 'w'
+                           : 'k';
+}
 
 class ObjtoolView : public testing::Test {
 protected:
@@ -154,7 +184,9 @@ TEST_F(ObjtoolView, KeysAndMouseDriveTheWindow)
         waitObjtool(pid, 0);
         FAIL() << "no window; " << readFile(dir.file("err"));
     }
-    EXPECT_NE(waitForTitle(window, "smooth, lit, smoothing 90 deg"), "");
+    // A model with materials starts in the material drawing.
+    EXPECT_NE(waitForTitle(window, "material, lit, smoothing 90 deg").find("material, lit, smoothing 90 deg"),
+              std::string::npos);
     shell("xdotool windowfocus --sync " + window);
     std::string before = grab(window, dir.file("before.ppm"));
 
@@ -176,6 +208,82 @@ TEST_F(ObjtoolView, KeysAndMouseDriveTheWindow)
 
     shell("xdotool key q");
     EXPECT_EQ(waitObjtool(pid, 10), 0) << readFile(dir.file("err"));
+}
+
+TEST_F(ObjtoolView, ATexturedMultiMaterialModelShowsItsTextureAndColours)
+{
+    // Three quads: a PNG texture (green left, yellow right), plain red, and
+    // blue with a texture that does not exist.
+    for (const char* name : {"textured.obj", "textured.mtl", "checker texture.png"})
+        std::filesystem::copy(testDataDir() / "models" / name, dir.path / name);
+    RunResult r = runObjtool(
+        {"view", dir.file("textured.obj"), "--snapshot", dir.file("shot.png"), "--size", "400x200", "--unlit"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "objtool: warning: textured.obj: texture \"" + dir.file("nowhere.jpg") +
+                         "\": No such file or directory; drawn without it\n");
+    EXPECT_EQ(readFile(dir.file("shot.png")).substr(0, 4), "\x89PNG");
+    Picture p;
+    ASSERT_TRUE(loadPng(dir.file("shot.png"), &p));
+    ASSERT_EQ(p.width, 400);
+    ASSERT_EQ(p.height, 200);
+    // The quads span x = -3..3: find that span on the middle row, then
+    // sample each quad's parts.
+    int left = 0, right = p.width - 1;
+    while (left < p.width && !differs(p.at(left, 100), p.at(0, 0)))
+        left++;
+    while (right > 0 && !differs(p.at(right, 100), p.at(0, 0)))
+        right--;
+    ASSERT_LT(left, right);
+    auto sample = [&](float x) { return colourOf(p.at(static_cast<int>(left + (x + 3) / 6 * (right - left)), 100)); };
+    EXPECT_EQ(sample(-2.6f), 'g');
+    EXPECT_EQ(sample(-1.4f), 'y');
+    EXPECT_EQ(sample(-0.5f), 'r');
+    EXPECT_EQ(sample(0.5f), 'r');
+    EXPECT_EQ(sample(2.0f), 'b');
+    EXPECT_EQ(colourOf(p.at(5, 5)), 'k');
+
+    // The same frame as PPM.
+    r = runObjtool(
+        {"view", dir.file("textured.obj"), "--snapshot", dir.file("shot.ppm"), "--size", "400x200", "--unlit"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    Picture ppm;
+    ASSERT_TRUE(load(dir.file("shot.ppm"), &ppm));
+    EXPECT_EQ(std::memcmp(ppm.pixels, p.pixels, 400 * 200 * 3), 0);
+}
+
+TEST_F(ObjtoolView, LinesPointsAndVertexColoursAreDrawn)
+{
+    // A triangle coloured red, green and blue at its corners, a line and a
+    // point beside it.
+    writeFile(dir.file("coloured.obj"), "v -1 -1 0 1 0 0\nv 1 -1 0 0 1 0\nv 0 1 0 0 0 1\nv -1 1 0 1 1 1\n"
+                                        "v 1 1 0 1 1 1\nv 1.2 0 0 1 1 0\nf 1 2 3\nl 4 5\np 6\n");
+    RunResult r =
+        runObjtool({"view", dir.file("coloured.obj"), "--snapshot", dir.file("c.ppm"), "--size", "200x200", "--unlit"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    Picture p;
+    ASSERT_TRUE(load(dir.file("c.ppm"), &p));
+    int counts[128] = {};
+    for (int y = 0; y < p.height; y++)
+        for (int x = 0; x < p.width; x++)
+            counts[static_cast<unsigned char>(colourOf(p.at(x, y)))]++;
+    // Each corner's colour fills its own part of the triangle; the white
+    // line and the yellow point show.
+    EXPECT_GT(counts['r'], 300);
+    EXPECT_GT(counts['g'], 300);
+    EXPECT_GT(counts['b'], 300);
+    EXPECT_GT(counts['w'], 100);
+    EXPECT_GT(counts['y'], 4);
+
+    // A model of lines and points alone is not an empty picture.
+    std::filesystem::copy(testDataDir() / "models" / "lines_and_points.obj", dir.path / "lp.obj");
+    r = runObjtool({"view", dir.file("lp.obj"), "--snapshot", dir.file("lp.ppm"), "--size", "100x100"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    Picture lp;
+    ASSERT_TRUE(load(dir.file("lp.ppm"), &lp));
+    int drawn = 0;
+    for (int i = 0; i < lp.width * lp.height; i++)
+        drawn += differs(lp.pixels + 3 * i, lp.pixels);
+    EXPECT_GT(drawn, 100);
 }
 
 }  // namespace
