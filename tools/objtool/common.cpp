@@ -30,6 +30,10 @@ FILE* captureFile = nullptr;
 int savedStdout = -1;
 int savedStderr = -1;
 
+// The library's warnings while a capture runs: handed over by its message
+// handler, so they arrive as the texts it would print.
+std::vector<std::string>* handedMessages = nullptr;
+
 std::mutex progressMutex;
 std::condition_variable progressWake;
 std::thread progressThread;
@@ -69,9 +73,12 @@ bool loadMaterialsOrDefault(GlmMesh* model, const char* name, void*, GlmReadErro
         return true;
     else
         why = "cannot be read";
-    // Printed on standard output, which is being captured, so the warning
-    // takes its place among the library's own.
-    std::printf("material library \"%s\": %s; using the default material\n", path.c_str(), why.c_str());
+    // Among the library's own warnings, in the order they come.
+    std::string warning = "material library \"" + path + "\": " + why + "; using the default material";
+    if (handedMessages)
+        handedMessages->push_back(warning);
+    else
+        std::printf("%s\n", warning.c_str());
     glmParseMTL(model, "", 0);
     return true;
 }
@@ -114,10 +121,6 @@ void reportWarnings(const std::vector<std::string>& warnings, const std::string&
         warn(prefix + (n > 1 ? line + " (" + std::to_string(n) + " times)" : line));
     }
 }
-
-// The library's warnings while a capture runs: handed over by its message
-// handler, so they arrive as the texts it would print.
-std::vector<std::string>* handedMessages = nullptr;
 
 void collectMessage(FILE*, const char* text, void*)
 {

@@ -641,9 +641,13 @@ int commandView(int argc, char** argv)
     if (model->vertexCount > 0) {
         showWarnings(captureOutput([] {
             unitize(model);
-            glmFaceNormals(model);
-            if (!model->normals)
-                glmVertexNormals(model, smoothingAngle(smoothAngle));
+            // Lines and points alone need no normals (and every vertex would
+            // be one "without a triangle").
+            if (model->faceCount > 0) {
+                glmFaceNormals(model);
+                if (!model->normals)
+                    glmVertexNormals(model, smoothingAngle(smoothAngle));
+            }
         }));
         float radius = 0.0f;
         for (unsigned i = 1; i <= model->vertexCount; i++) {
