@@ -243,8 +243,11 @@ char* glmDirectoryOf(const char* path);
 // specular 0 0 0 1, emission 0 0 0 1, exponent 65.  "Ka", "Kd", "Ks" set
 // red, green, blue of the current entry (numbers missing on the line keep
 // their values); "Ns" is read on the file's 0..1000 scale and stored on
-// OpenGL's 0..128 (/ 1000 then * 128, in float); every other key is skipped
-// to the end of its line.  Keys before the first "newmtl" set "default".
+// OpenGL's 0..128 (/ 1000 then * 128, in float); every other statement
+// (and a colour key with no number, "Kd spectral ...") changes nothing and
+// is kept, as it stands in the file, in the entry's keptStatements.  Any
+// line beginning with "n" ("norm" too) starts an entry named by its first
+// word.  Keys before the first "newmtl" belong to "default".
 // Ends the process with status 1 when the file cannot be opened:
 //   glmReadMTL() failed: can't open material file "PATH".
 void glmReadMTL(GlmMesh* model, const char* name);
