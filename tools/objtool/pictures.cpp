@@ -164,7 +164,8 @@ bool loadPicture(const std::string& path, Picture* picture, std::string* why)
     }
     if (startsWith(data, "\x01\xDA", 2) || startsWith(data, "\xDA\x01", 2)) {
         ImageRGB* image = nullptr;
-        return fromImage(decodeRgb(bytes, data.size(), &image), image, picture, why);
+        ImageStatus status = decodeRgb(bytes, data.size(), &image);
+        return fromImage(status, image, picture, why);
     }
     if (startsWith(data, "BM", 2) || data.size() >= 4) {
         ImageRGB* image = nullptr;

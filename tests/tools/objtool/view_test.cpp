@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <png.h>
+#include <vector>
 
 #include "tests/tools/objtool/support.h"
 
@@ -284,6 +285,107 @@ TEST_F(ObjtoolView, LinesPointsAndVertexColoursAreDrawn)
     for (int i = 0; i < lp.width * lp.height; i++)
         drawn += differs(lp.pixels + 3 * i, lp.pixels);
     EXPECT_GT(drawn, 100);
+}
+
+// Solid 4 x 4 pictures of one colour in each format view reads.
+void writeBmp(const std::string& path, const unsigned char rgb[3])
+{
+    std::string file = "BM";
+    auto le32 = [&](unsigned v) {
+        for (int i = 0; i < 4; i++)
+            file += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    auto le16 = [&](unsigned v) {
+        file += static_cast<char>(v & 0xFF);
+        file += static_cast<char>(v >> 8);
+    };
+    le32(54 + 48), le32(0), le32(54);
+    le32(40), le32(4), le32(4), le16(1), le16(24), le32(0), le32(48), le32(2835), le32(2835), le32(0), le32(0);
+    for (int i = 0; i < 16; i++)
+        file += {static_cast<char>(rgb[2]), static_cast<char>(rgb[1]), static_cast<char>(rgb[0])};
+    writeFile(path, file);
+}
+
+void writePpm(const std::string& path, const unsigned char rgb[3])
+{
+    std::string file = "P6\n4 4\n255\n";
+    for (int i = 0; i < 16; i++)
+        file.append(reinterpret_cast<const char*>(rgb), 3);
+    writeFile(path, file);
+}
+
+void writePngFile(const std::string& path, const unsigned char rgb[3])
+{
+    std::vector<unsigned char> pixels;
+    for (int i = 0; i < 16; i++)
+        pixels.insert(pixels.end(), rgb, rgb + 3);
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = image.height = 4;
+    image.format = PNG_FORMAT_RGB;
+    png_image_write_to_file(&image, path.c_str(), 0, pixels.data(), 0, nullptr);
+}
+
+// A verbatim SGI picture: the 512-byte header, then the red, green and
+// blue planes.
+void writeSgi(const std::string& path, const unsigned char rgb[3])
+{
+    std::string file(512, '\0');
+    const unsigned char header[] = {0x01, 0xDA, 0, 1, 0, 3, 0, 4, 0, 4, 0, 3, 0, 0, 0, 0, 0, 0, 0, 255};
+    file.replace(0, sizeof header, reinterpret_cast<const char*>(header), sizeof header);
+    for (int c = 0; c < 3; c++)
+        file.append(16, static_cast<char>(rgb[c]));
+    writeFile(path, file);
+}
+
+TEST_F(ObjtoolView, TexturesInEveryFormatViewReads)
+{
+    struct Format {
+        const char* file;
+        unsigned char rgb[3];
+        char colour;
+    } formats[] = {
+        {"red.bmp", {255, 0, 0}, 'r'},      {"green.ppm", {0, 255, 0}, 'g'},     {"blue.png", {0, 0, 255}, 'b'},
+        {"yellow.jpg", {255, 255, 0}, 'y'}, {"magenta.rgb", {255, 0, 255}, 'm'},
+    };
+    writeBmp(dir.file("red.bmp"), formats[0].rgb);
+    writePpm(dir.file("green.ppm"), formats[1].rgb);
+    writePngFile(dir.file("blue.png"), formats[2].rgb);
+    if (std::system(("convert -size 4x4 xc:yellow " + dir.file("yellow.jpg") + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "ImageMagick's convert is missing";
+    writeSgi(dir.file("magenta.rgb"), formats[4].rgb);
+    // Five white quads side by side, each textured with one picture.
+    std::string obj = "mtllib five.mtl\nvt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n", mtl;
+    for (int i = 0; i < 5; i++) {
+        const float x = i * 2.2f;
+        obj += "v " + std::to_string(x) + " 0 0\nv " + std::to_string(x + 2) + " 0 0\nv " + std::to_string(x + 2) +
+               " 2 0\nv " + std::to_string(x) + " 2 0\n";
+        obj += "g q" + std::to_string(i) + "\nusemtl t" + std::to_string(i) + "\nf " + std::to_string(4 * i + 1) +
+               "/1 " + std::to_string(4 * i + 2) + "/2 " + std::to_string(4 * i + 3) + "/3 " +
+               std::to_string(4 * i + 4) + "/4\n";
+        mtl += "newmtl t" + std::to_string(i) + "\nKd 1 1 1\nKa 1 1 1\nmap_Kd " + formats[i].file + "\n";
+    }
+    writeFile(dir.file("five.obj"), obj);
+    writeFile(dir.file("five.mtl"), mtl);
+    RunResult r =
+        runObjtool({"view", dir.file("five.obj"), "--snapshot", dir.file("five.ppm"), "--size", "500x120", "--unlit"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    Picture p;
+    ASSERT_TRUE(load(dir.file("five.ppm"), &p));
+    const int row = p.height / 2;
+    int left = 0, right = p.width - 1;
+    while (left < p.width && !differs(p.at(left, row), p.at(0, 0)))
+        left++;
+    while (right > 0 && !differs(p.at(right, row), p.at(0, 0)))
+        right--;
+    ASSERT_LT(left, right);
+    for (int i = 0; i < 5; i++) {
+        const float centre = (i * 2.2f + 1.0f) / 10.8f;
+        EXPECT_EQ(colourOf(p.at(static_cast<int>(left + centre * (right - left)), row)), formats[i].colour)
+            << formats[i].file;
+    }
 }
 
 }  // namespace
