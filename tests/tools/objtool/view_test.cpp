@@ -53,6 +53,7 @@ char colourOf(const unsigned char* p)
            : r && !g && !b ? 'r'
            : !r && g && !b ? 'g'
            : !r && !g && b ? 'b'
+           : r && !g && b  ? 'm'
            : r && g && b   ? 'w'
                            : 'k';
 }
@@ -383,8 +384,9 @@ TEST_F(ObjtoolView, TexturesInEveryFormatViewReads)
     ASSERT_LT(left, right);
     for (int i = 0; i < 5; i++) {
         const float centre = (i * 2.2f + 1.0f) / 10.8f;
-        EXPECT_EQ(colourOf(p.at(static_cast<int>(left + centre * (right - left)), row)), formats[i].colour)
-            << formats[i].file;
+        const unsigned char* pixel = p.at(static_cast<int>(left + centre * (right - left)), row);
+        EXPECT_EQ(colourOf(pixel), formats[i].colour)
+            << formats[i].file << ": " << int(pixel[0]) << " " << int(pixel[1]) << " " << int(pixel[2]);
     }
 }
 
