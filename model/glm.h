@@ -243,17 +243,23 @@ char* glmDirectoryOf(const char* path);
 // specular 0 0 0 1, emission 0 0 0 1, exponent 65.  "Ka", "Kd", "Ks" set
 // red, green, blue of the current entry (numbers missing on the line keep
 // their values); "Ns" is read on the file's 0..1000 scale and stored on
-// OpenGL's 0..128 (/ 1000 then * 128, in float); every other key is skipped
-// to the end of its line.  Keys before the first "newmtl" set "default".
+// OpenGL's 0..128 (/ 1000 then * 128, in float); every other statement
+// (and a colour key with no number, "Kd spectral ...") changes nothing and
+// is kept, as it stands in the file, in the entry's keptStatements.  Any
+// line beginning with "n" ("norm" too) starts an entry named by its first
+// word.  Keys before the first "newmtl" belong to "default".
 // Ends the process with status 1 when the file cannot be opened:
 //   glmReadMTL() failed: can't open material file "PATH".
 void glmReadMTL(GlmMesh* model, const char* name);
 // Writes materialTable to file `name` in the directory of objPath: an
 // eight-line comment header, an empty line, then per entry (entry 0
 // included) "newmtl", "Ka", "Kd", "Ks" with "%f" numbers, "Ns" back on the
-// 0..1000 scale (65 -> 507.812500) and an empty line.  Ends the process with
-// status 1 when the file cannot be opened for writing.
-void glmWriteMTL(GlmMesh* model, const char* objPath, const char* name);
+// 0..1000 scale (65 -> 507.812500), with MODE_KEEP_ALL in `mode` the entry's
+// keptStatements (one per line), and an empty line.  Every write is checked:
+// ends the process with status 1 when the file cannot be opened for
+// writing, or when writing or closing it fails:
+//   glmWriteMTL() failed: can't write file "PATH": REASON.
+void glmWriteMTL(GlmMesh* model, const char* objPath, const char* name, unsigned mode = MODE_PLAIN);
 
 // ---- OBJ writer ----
 
@@ -272,8 +278,21 @@ void glmWriteMTL(GlmMesh* model, const char* objPath, const char* name);
 // counts; then each group from the head: "g NAME", with MODE_MATERIAL
 // "usemtl NAME", and its faces as "f v/t/n" (texture with smooth or flat
 // normals; flat writes the face's facet normal at all three corners),
-// "f v/t", "f v//n" or "f v".  Numbers use "%f" and "%d".  Checks model;
-// ends the process with status 1 when `path` cannot be opened for writing.
+// "f v/t", "f v//n" or "f v".  Numbers use "%f" and "%d".
+// With MODE_KEEP_ALL it also writes what the model keeps: each vertex's
+// colour after its position ("v x y z r g b") when the model has colours;
+// before a face, "o NAME" when the face's object differs from the last one
+// written and "s N" ("s off" for 0) when its smoothing group does, in the
+// order the faces are written; after the groups the lines ("l v v ...", or
+// "l v/t ..." with MODE_TEXTURE when every corner has a texture coordinate)
+// and the points ("p v", one a line); and the material library's kept
+// statements.  Without it the text is exactly as described above.
+// Checks model.  The file is written in place; every write is checked, and
+// the process ends with status 1 when `path` cannot be opened for writing,
+//   glmWriteOBJ() failed: can't open file "PATH" to write.
+// or when writing or closing it fails (a full disk, a file size limit):
+//   glmWriteOBJ() failed: can't write file "PATH": REASON.
+// glmSaveOBJ (glm_core.h) replaces files safely and returns failures.
 void glmWriteOBJ(GlmMesh* model, const char* path, unsigned mode);
 
 // ---- Normals and geometry operations ----

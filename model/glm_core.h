@@ -91,3 +91,57 @@ struct GlmPpmError {
 // 2^28 pixels in all are refused, whatever their shape, and the raster is
 // checked against `size` before anything is allocated.
 unsigned char* glmParsePPM(const unsigned char* data, std::size_t size, int* width, int* height, GlmPpmError* error);
+
+// ---- Writing without process exits ----
+
+// Why glmSaveOBJ failed.
+enum GlmWriteErrorKind {
+    GLM_WRITE_OK = 0,
+    GLM_WRITE_CANT_OPEN,     // a file (or its temporary file) cannot be created or opened
+    GLM_WRITE_FAILED,        // writing, flushing to disk or closing failed (a full disk, a size limit)
+    GLM_WRITE_CANT_REPLACE,  // the finished file cannot be renamed into place
+    GLM_WRITE_NO_MEMORY,     // memory for the paths cannot be had
+};
+
+// What went wrong.  `message` is one complete line (with its line break)
+// naming the file and the system's reason, for instance
+//   glmWriteOBJ() failed: can't write file "out/car.obj": No space left on device.
+// The OBJ file's failures begin "glmWriteOBJ() failed", the material
+// library's "glmWriteMTL() failed".  `systemError` is the errno behind it
+// (0 when there is none).
+struct GlmWriteError {
+    GlmWriteErrorKind kind;
+    int systemError;
+    char message[600];
+};
+
+struct GlmWriteOptions {
+    // The material library to write beside the OBJ file and name on its
+    // "mtllib" line instead of model->materialLibrary; only its last path
+    // component is used.  Null keeps the model's.
+    const char* materialLibrary = nullptr;
+    // Flush both files to the disk (fsync) before they replace the old
+    // ones, and the folder after the renames.  Only a caller that does not
+    // need the files to survive a crash turns this off.
+    bool sync = true;
+};
+
+// Writes `model` to `path` as glmWriteOBJ does (the same text for the same
+// mode, the same warnings for requests the model cannot meet, the material
+// library beside it with MODE_MATERIAL), but safely and without ending the
+// process:
+// - the OBJ text and the material library are each written to a new
+//   temporary file in the target's folder, flushed to disk and closed, and
+//   only when both are complete renamed into place, the library first and
+//   the OBJ file last; the folder is synced after the renames.  A failure
+//   before that removes the temporary files and leaves both old files as
+//   they were; an existing file is never left half-written.
+// - a replaced file keeps its permission bits (and, where allowed, its
+//   owner); a new file gets 0666 less the umask.  A symbolic link is
+//   followed: the file it points to is replaced, the link stays.
+// - a target that exists and is not a regular file (a device such as
+//   /dev/null, a FIFO) is written directly, never renamed over; its
+//   failures are reported the same way.
+// `options` may be null for the defaults.  Returns true on success; false
+// with `error` (may be null) filled.  Checks model.
+bool glmSaveOBJ(GlmMesh* model, const char* path, unsigned mode, const GlmWriteOptions* options, GlmWriteError* error);

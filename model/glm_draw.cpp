@@ -76,7 +76,7 @@ unsigned glmCompileList(GlmMesh* model, unsigned mode)
     if (list == 0) {
         // No name (no context, or called between glBegin and glEnd): drawing
         // now would put the model on screen instead of into a list.
-        std::fputs("glmCompileList(): no display list name available.\n", stderr);
+        glmMessage(stderr, "glmCompileList(): no display list name available.\n");
         return 0;
     }
     glNewList(list, GL_COMPILE);

@@ -217,7 +217,7 @@ void glmVertexNormals(GlmMesh* model, float angle)
         CornerLink* begin = links.get() + first[v];
         CornerLink* end = links.get() + first[v + 1];
         if (begin == end) {
-            std::fputs("glmVertexNormals(): vertex w/o a triangle\n", stderr);
+            glmMessage(stderr, "glmVertexNormals(): vertex w/o a triangle\n");
             continue;
         }
         const float* reference = facetOf(begin->faceIndex);
@@ -278,6 +278,9 @@ void glmPlanarUVs(GlmMesh* model)
             std::copy_n(f.vertexRefs, 3, f.uvRefs);
         }
     }
+    // Lines take their vertices' new coordinates, as the faces do.
+    if (model->lineUvRefs)
+        std::copy_n(model->lineVertexRefs, model->lineRefCount, model->lineUvRefs);
 }
 
 void glmSphereUVs(GlmMesh* model)
@@ -313,4 +316,7 @@ void glmSphereUVs(GlmMesh* model)
             std::copy_n(f.normalRefs, 3, f.uvRefs);
         }
     }
+    // The old coordinates are gone and lines have no normals to map from.
+    std::free(model->lineUvRefs);
+    model->lineUvRefs = nullptr;
 }

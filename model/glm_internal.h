@@ -91,6 +91,40 @@ void glmMessage(FILE* stream, const char* format, ...) __attribute__((format(pri
 // material without materials, colour with material.  Returns the mode left.
 unsigned glmAdjustMode(const GlmMesh* model, unsigned mode, const char* const warnings[7]);
 
+// ---- Writing ----
+
+// A text file being written.  Every write is checked: the first one that
+// fails keeps its errno in `error`, and the writes after it are skipped, so
+// a writer runs to its end and its caller looks once.
+struct GlmSink {
+    FILE* file;
+    int error = 0;  // errno of the first failed write; 0 while all went well
+    void print(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    void text(const char* text);
+};
+
+// Flushes `file`, with `sync` also to the disk (fsync; a device or FIFO
+// that cannot be synced is not a failure), and closes it.  Returns the
+// errno of the first failure, `error` when that is already set, or 0.
+int glmFinishFile(FILE* file, int error, bool sync);
+
 // The first seven comment lines of a written OBJ or MTL file; `kind` is
 // "OBJ" or "MTL".
-void glmWriteHeader(FILE* file, const char* kind);
+void glmWriteHeader(GlmSink& sink, const char* kind);
+
+// The whole material library text: header, then every entry (with
+// MODE_KEEP_ALL in `mode` each entry's kept statements after its modelled
+// ones).
+void glmWriteMTLText(const GlmMesh* model, GlmSink& sink, unsigned mode);
+
+// The whole OBJ text for a mode already adjusted by glmAdjustMode;
+// `library` (or null) is the name the "mtllib" line gives.
+void glmWriteOBJText(const GlmMesh* model, GlmSink& sink, unsigned mode, const char* library);
+
+// The warnings glmWriteOBJ and glmSaveOBJ print when dropping a request.
+extern const char* const GLM_WRITE_WARNINGS[7];
+
+// The file name a "mtllib" name is written under beside the OBJ file: its
+// last component ("a/b/car.mtl" gives "car.mtl"), or null, after a warning,
+// when that names no file ("", "." or "..").
+const char* glmLibraryFileName(const char* name);

@@ -141,7 +141,7 @@ unsigned glmFindMaterial(GlmMesh* model, const char* name)
     for (unsigned i = 0; i < model->materialCount; i++)
         if (model->materialTable[i].name && std::strcmp(model->materialTable[i].name, name) == 0)
             return i;
-    std::printf("glmFindMaterial():  can't find material \"%s\".\n", name);
+    glmMessage(stdout, "glmFindMaterial():  can't find material \"%s\".\n", name);
     return 0;
 }
 
@@ -186,7 +186,7 @@ namespace {
 void drop(unsigned& mode, unsigned flag, bool unmet, const char* warning)
 {
     if ((mode & flag) && unmet) {
-        std::fputs(warning, stdout);
+        glmMessage(stdout, "%s", warning);
         mode &= ~flag;
     }
 }

@@ -16,6 +16,7 @@
 
 #include "model/glm.h"
 #include "model/glm_core.h"
+#include "model/glm_internal.h"
 
 namespace {
 
@@ -136,7 +137,7 @@ unsigned char* glmLoadPPM(const char* path, int* width, int* height)
 {
     std::unique_ptr<FILE, FileCloser> file(std::fopen(path, "rb"));
     if (!file) {
-        std::perror(path);
+        glmMessage(stderr, "%s: %s\n", path, std::strerror(errno));
         return nullptr;
     }
     GlmPpmError error = {};
@@ -161,6 +162,6 @@ unsigned char* glmLoadPPM(const char* path, int* width, int* height)
         pixels = glmParsePPM(reinterpret_cast<const unsigned char*>(text.data()), text.size(), width, height, &error);
     }
     if (!pixels)
-        std::fprintf(stderr, "%s: %s\n", path, error.message);
+        glmMessage(stderr, "%s: %s\n", path, error.message);
     return pixels;
 }

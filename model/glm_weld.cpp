@@ -180,10 +180,26 @@ void glmMergeVertices(GlmMesh* model, float epsilon)
         for (unsigned& ref : model->faces[f].vertexRefs)
             ref = newNumber[ref];
     }
-    float* vertices = glmAllocArray<float>(3 * (size_t{kept} + 1), "vertices");
-    vertices[0] = vertices[1] = vertices[2] = 0.0f;
-    for (unsigned j = 1; j <= kept; ++j)
-        std::memcpy(&vertices[3 * j], &old[3 * keptFrom[j]], 3 * sizeof(float));
+    // Lines and points are renumbered as the faces are.
+    for (unsigned r = 0; model->lineVertexRefs && r < model->lineRefCount; ++r)
+        model->lineVertexRefs[r] = newNumber[model->lineVertexRefs[r]];
+    for (unsigned r = 0; model->pointVertexRefs && r < model->pointCount; ++r)
+        model->pointVertexRefs[r] = newNumber[model->pointVertexRefs[r]];
+    // Positions and colours: each kept vertex keeps those of the vertex
+    // that created it.
+    auto keep = [&](const float* from, const char* what) {
+        float* to = glmAllocArray<float>(3 * (size_t{kept} + 1), what);
+        to[0] = to[1] = to[2] = 0.0f;
+        for (unsigned j = 1; j <= kept; ++j)
+            std::memcpy(&to[3 * j], &from[3 * keptFrom[j]], 3 * sizeof(float));
+        return to;
+    };
+    float* vertices = keep(old, "vertices");
+    if (model->colors) {
+        float* colors = keep(model->colors, "vertex colours");
+        std::free(model->colors);
+        model->colors = colors;
+    }
     std::free(model->vertices);
     model->vertices = vertices;
     model->vertexCount = kept;

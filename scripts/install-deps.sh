@@ -3,7 +3,7 @@
 #   install-deps.sh run    what building and running the viewer needs
 #   install-deps.sh test   that, plus what the test suite needs
 set -euo pipefail
-want=(g++ cmake make pkg-config freeglut3-dev libglu1-mesa-dev libgtk-3-dev libpng-dev fonts-nanum
+want=(g++ cmake make pkg-config freeglut3-dev libglu1-mesa-dev libgtk-3-dev libpng-dev libjpeg62-turbo-dev fonts-nanum
       libfreetype-dev libfontconfig-dev
       nlohmann-json3-dev libnova-dev gettext)
 if [ "${1:-run}" = test ]; then

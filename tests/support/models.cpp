@@ -248,3 +248,38 @@ bool loadMtlTexts(GlmMesh* model, const char* name, void* context, GlmReadError*
     glmParseMTL(model, text.data(), text.size());
     return true;
 }
+
+std::string objTextWithoutGroups(const std::string& text)
+{
+    std::string result, block;
+    bool blockHasFaces = false;
+    auto endBlock = [&] {
+        if (blockHasFaces)
+            result += block;
+        block.clear();
+        blockHasFaces = false;
+    };
+    bool inGroups = false;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\n', start);
+        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start + 1);
+        start = end == std::string::npos ? text.size() : end + 1;
+        if (line.rfind("# ", 0) == 0 && line.find(" groups\n") != std::string::npos)
+            continue;
+        if (line.rfind("g ", 0) == 0) {
+            endBlock();
+            inGroups = true;
+            continue;
+        }
+        if (!inGroups || line.rfind("l ", 0) == 0 || line.rfind("p ", 0) == 0 || line.rfind("# ", 0) == 0) {
+            endBlock();
+            inGroups = inGroups && line.rfind("# ", 0) != 0 && line.rfind("l ", 0) != 0 && line.rfind("p ", 0) != 0;
+            result += line;
+            continue;
+        }
+        blockHasFaces = blockHasFaces || line.rfind("f ", 0) == 0;
+        block += line;
+    }
+    endBlock();
+    return result;
+}

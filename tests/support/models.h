@@ -32,6 +32,13 @@ struct MtlTexts {
 // fails as a file that cannot be opened does.
 bool loadMtlTexts(GlmMesh* model, const char* name, void* context, GlmReadError* error);
 
+// A written OBJ text without its group structure: the "g" lines, the
+// group count and the groups without faces dropped.  Reading a written
+// file back adds the reader's own "default" group and keeps the blank after
+// "g" in the names, so a text written again differs from the first only in
+// those.
+std::string objTextWithoutGroups(const std::string& text);
+
 // Runs `body` with standard output captured; returns what it printed.
 template <class Body>
 std::string captureStdout(Body body);

@@ -30,6 +30,10 @@ FILE* captureFile = nullptr;
 int savedStdout = -1;
 int savedStderr = -1;
 
+// The library's warnings while a capture runs: handed over by its message
+// handler, so they arrive as the texts it would print.
+std::vector<std::string>* handedMessages = nullptr;
+
 std::mutex progressMutex;
 std::condition_variable progressWake;
 std::thread progressThread;
@@ -69,9 +73,12 @@ bool loadMaterialsOrDefault(GlmMesh* model, const char* name, void*, GlmReadErro
         return true;
     else
         why = "cannot be read";
-    // Printed on standard output, which is being captured, so the warning
-    // takes its place among the library's own.
-    std::printf("material library \"%s\": %s; using the default material\n", path.c_str(), why.c_str());
+    // Among the library's own warnings, in the order they come.
+    std::string warning = "material library \"" + path + "\": " + why + "; using the default material";
+    if (handedMessages)
+        handedMessages->push_back(warning);
+    else
+        std::printf("%s\n", warning.c_str());
     glmParseMTL(model, "", 0);
     return true;
 }
@@ -115,8 +122,23 @@ void reportWarnings(const std::vector<std::string>& warnings, const std::string&
     }
 }
 
+void collectMessage(FILE*, const char* text, void*)
+{
+    if (!handedMessages)
+        return;
+    std::string message = text;
+    std::size_t start = 0;
+    for (std::size_t lf; (lf = message.find('\n', start)) != std::string::npos; start = lf + 1)
+        handedMessages->push_back(withoutLineBreak(message.substr(start, lf - start)));
+    if (start < message.size())
+        handedMessages->push_back(withoutLineBreak(message.substr(start)));
+}
+
 int beginCapture()
 {
+    handedMessages = new std::vector<std::string>;
+    glmSetMessageHandler(collectMessage, nullptr);
+    // Anything still printed directly goes to a file and is read back too.
     std::fflush(stdout);
     std::fflush(stderr);
     captureFile = std::tmpfile();
@@ -131,7 +153,10 @@ int beginCapture()
 
 std::vector<std::string> endCapture(int token)
 {
-    std::vector<std::string> lines;
+    glmSetMessageHandler(nullptr, nullptr);
+    std::vector<std::string> lines = std::move(*handedMessages);
+    delete handedMessages;
+    handedMessages = nullptr;
     if (token < 0 || !captureFile)
         return lines;
     std::fflush(stdout);
@@ -193,7 +218,16 @@ void progressEnd()
     progressThread.join();
 }
 
-GlmMesh* loadModel(const std::string& path, std::vector<std::string>* warnings)
+namespace {
+
+void countSkipped(const char* keyword, std::size_t length, unsigned long count, void* context)
+{
+    static_cast<std::vector<SkippedStatement>*>(context)->push_back({std::string(keyword, length), count});
+}
+
+}  // namespace
+
+GlmMesh* loadModel(const std::string& path, std::vector<std::string>* warnings, std::vector<SkippedStatement>* skipped)
 {
     struct stat info;
     if (::stat(path.c_str(), &info) != 0) {
@@ -210,6 +244,10 @@ GlmMesh* loadModel(const std::string& path, std::vector<std::string>* warnings)
     }
     GlmReadOptions options;
     options.loadMaterials = loadMaterialsOrDefault;
+    if (skipped) {
+        options.countSkipped = countSkipped;
+        options.skipContext = skipped;
+    }
     GlmReadError error{};
     GlmMesh* model = nullptr;
     progressBegin("reading " + path);

@@ -1,7 +1,6 @@
 // objtool convert: read a model, apply operations in the order given, write
 // it with the chosen modes.
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -89,100 +88,93 @@ std::string directoryOf(const std::string& path)
 // The writer puts the material library beside the output under the last
 // component of its name.  When that is the very library the input was read
 // with (same folder, same name) and the output is another file, writing
-// would overwrite the input's library with the subset of it the library
-// understands; the output then gets a library named after itself instead.
-bool protectInputLibrary(GlmMesh* model, const std::string& inPath, const OutputFile& out,
-                         std::vector<std::string>* warnings)
+// would overwrite the input's library; the output then gets a library named
+// after itself instead, which `library` receives.
+void protectInputLibrary(const GlmMesh* model, const std::string& inPath, const std::string& outPath,
+                         std::string* library, std::vector<std::string>* warnings)
 {
-    const char* library = model->materialLibrary;
-    const char* slash = std::strrchr(library, '/');
-    std::string name = slash ? slash + 1 : library;
-    if (name.empty() || name == "." || name == "..")
-        return true;
-    std::string source = directoryOf(inPath) + library;
-    std::string outDirectory = directoryOf(out.finalPath);
-    if (!sameFile(outDirectory + name, source) || sameFile(out.finalPath, inPath))
-        return true;
-    std::string stem = baseName(out.finalPath);
+    const char* name = model->materialLibrary;
+    const char* slash = std::strrchr(name, '/');
+    std::string base = slash ? slash + 1 : name;
+    if (base.empty() || base == "." || base == "..")
+        return;
+    std::string source = directoryOf(inPath) + name;
+    std::string outDirectory = directoryOf(outPath);
+    if (!sameFile(outDirectory + base, source) || sameFile(outPath, inPath))
+        return;
+    std::string stem = baseName(outPath);
     std::size_t dot = stem.rfind('.');
     if (dot != std::string::npos && dot > 0)
         stem.erase(dot);
     std::string replacement = stem + ".mtl";
     if (sameFile(outDirectory + replacement, source))
         replacement = stem + ".out.mtl";
-    char* copy = static_cast<char*>(std::malloc(replacement.size() + 1));
-    if (!copy) {
-        fail("out of memory");
-        return false;
-    }
-    std::memcpy(copy, replacement.c_str(), replacement.size() + 1);
-    std::free(model->materialLibrary);
-    model->materialLibrary = copy;
+    *library = replacement;
     warnings->push_back("material library written as \"" + replacement + "\" so that \"" + source +
                         "\" is not overwritten");
-    return true;
 }
 
-// Writes the model in a child process: the library ends the process when a
-// file cannot be opened, and that must end only the child, so objtool can
-// say what failed.  The file is written under a temporary name and renamed
-// into place when complete.
-bool writeModel(GlmMesh* model, const std::string& inPath, OutputFile& out, unsigned mode,
+// Writes the model and its material library with the library's safe
+// writer: both files appear complete or not at all.
+bool writeModel(GlmMesh* model, const std::string& inPath, const std::string& outPath, unsigned mode,
                 std::vector<std::string>* warnings)
 {
-    if ((mode & MODE_MATERIAL) && model->materialLibrary && model->materialTable &&
-        !protectInputLibrary(model, inPath, out, warnings)) {
-        outputAbandon(&out);
-        return false;
-    }
-    std::fflush(stdout);
-    std::fflush(stderr);
-    FILE* log = std::tmpfile();
-    pid_t child = ::fork();
-    if (child == 0) {
-        if (log) {
-            ::dup2(::fileno(log), 1);
-            ::dup2(::fileno(log), 2);
-        }
-        glmWriteOBJ(model, out.tempPath.c_str(), mode);
-        std::fflush(stdout);
-        std::fflush(stderr);
-        ::_exit(0);
-    }
-    int status = 0;
-    bool ok = child > 0;
-    if (ok) {
-        while (::waitpid(child, &status, 0) < 0) {
-            if (errno != EINTR) {
-                ok = false;
-                break;
-            }
-        }
-    }
-    std::vector<std::string> lines;
-    if (log) {
-        std::rewind(log);
-        char buffer[1024];
-        while (std::fgets(buffer, sizeof buffer, log)) {
-            std::string line = buffer;
-            while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-                line.pop_back();
-            lines.push_back(line);
-        }
-        std::fclose(log);
-    }
-    if (!ok || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        // The writer's own complaint names the file it could not open.
-        std::string why = lines.empty() ? std::string("the writer stopped") : lines.back();
-        for (auto line = lines.rbegin(); line != lines.rend(); ++line)
-            if (line->find("failed") != std::string::npos)
-                why = *line;
-        fail(out.finalPath + ": cannot write: " + why);
-        outputAbandon(&out);
-        return false;
-    }
+    std::string library;
+    if ((mode & MODE_MATERIAL) && model->materialLibrary && model->materialTable)
+        protectInputLibrary(model, inPath, outPath, &library, warnings);
+    GlmWriteOptions options;
+    options.materialLibrary = library.empty() ? nullptr : library.c_str();
+    GlmWriteError error{};
+    bool ok = false;
+    std::vector<std::string> lines =
+        captureOutput([&] { ok = glmSaveOBJ(model, outPath.c_str(), mode, &options, &error); });
     warnings->insert(warnings->end(), lines.begin(), lines.end());
-    return outputCommit(&out);
+    if (!ok) {
+        std::string why = error.message;
+        while (!why.empty() && why.back() == '\n')
+            why.pop_back();
+        fail(outPath + ": cannot write: " + why);
+    }
+    return ok;
+}
+
+// One warning naming what the reader met and nothing can keep.
+void reportSkipped(const std::string& inPath, const std::vector<SkippedStatement>& skipped,
+                   std::vector<std::string>* warnings)
+{
+    if (skipped.empty())
+        return;
+    unsigned long total = 0;
+    std::string kinds;
+    for (const SkippedStatement& s : skipped) {
+        total += s.count;
+        kinds += (kinds.empty() ? "" : ", ") + s.keyword + " (" + std::to_string(s.count) + ")";
+    }
+    warnings->push_back(baseName(inPath) + ": " + std::to_string(total) + (total == 1 ? " statement" : " statements") +
+                        " not kept in the output: " + kinds);
+}
+
+// The output must be a file in a folder that exists: checked before any
+// work is done.
+bool outputPathUsable(const std::string& outPath)
+{
+    struct stat info;
+    if (::stat(outPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        fail(outPath + ": is a directory");
+        return false;
+    }
+    std::string directory = directoryOf(outPath);
+    if (directory.empty())
+        return true;
+    if (::stat(directory.c_str(), &info) != 0) {
+        fail(outPath + ": cannot write: " + std::strerror(errno));
+        return false;
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        fail(outPath + ": cannot write: " + std::strerror(ENOTDIR));
+        return false;
+    }
+    return true;
 }
 
 // Runs one operation; false after a message when the model cannot take it.
@@ -239,10 +231,15 @@ int commandConvert(int argc, char** argv)
     std::vector<Operation> operations;
     unsigned mode = 0;
     bool modeGiven = false;
+    bool keepAll = true;
     for (int i = 0; i < argc; i++) {
         const char* arg = argv[i];
         if (arg[0] != '-' || arg[1] == '\0') {
             files.push_back(arg);
+            continue;
+        }
+        if (!std::strcmp(arg, "--modelled-only")) {
+            keepAll = false;
             continue;
         }
         if (!std::strcmp(arg, "--mode")) {
@@ -293,15 +290,15 @@ int commandConvert(int argc, char** argv)
 
     // The output's folder is tried first, so a wrong output path fails
     // before any work is done.
-    OutputFile out;
-    if (!outputBegin(outPath, &out))
+    if (!outputPathUsable(outPath))
         return EXIT_FAILED;
     std::vector<std::string> warnings;
-    GlmMesh* model = loadModel(inPath, &warnings);
-    if (!model) {
-        outputAbandon(&out);
+    std::vector<SkippedStatement> skipped;
+    GlmMesh* model = loadModel(inPath, &warnings, &skipped);
+    if (!model)
         return EXIT_FAILED;
-    }
+    if (keepAll)
+        reportSkipped(inPath, skipped, &warnings);
     bool ok = true;
     for (const Operation& op : operations) {
         progressBegin(std::string("applying ") + op.option);
@@ -312,10 +309,9 @@ int commandConvert(int argc, char** argv)
     }
     if (ok) {
         progressBegin("writing " + outPath);
-        ok = writeModel(model, inPath, out, modeGiven ? mode : defaultMode(model), &warnings);
+        unsigned writeMode = (modeGiven ? mode : defaultMode(model)) | (keepAll ? MODE_KEEP_ALL : 0);
+        ok = writeModel(model, inPath, outPath, writeMode, &warnings);
         progressEnd();
-    } else {
-        outputAbandon(&out);
     }
     reportWarnings(warnings, "");
     glmDestroy(model);

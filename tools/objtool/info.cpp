@@ -1,9 +1,11 @@
 // objtool info: what a model holds, as text or as one JSON object.
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <vector>
 
 #include "tools/objtool/objtool.h"
@@ -37,6 +39,30 @@ const char* materialName(const GlmMesh* model, unsigned index)
     return model->materialTable[index].name ? model->materialTable[index].name : "";
 }
 
+// Object names in the order they first appear, each once.
+std::vector<std::string> objectNames(const GlmMesh* model)
+{
+    std::vector<std::string> names;
+    for (unsigned i = 0; model->objectRuns && i < model->objectRunCount; i++) {
+        std::string name = model->objectRuns[i].name ? model->objectRuns[i].name : "";
+        if (std::find(names.begin(), names.end(), name) == names.end())
+            names.push_back(name);
+    }
+    return names;
+}
+
+// The distinct smoothing groups other than 0 ("s off").
+std::vector<unsigned> smoothingGroups(const GlmMesh* model)
+{
+    std::set<unsigned> groups;
+    for (unsigned i = 0; model->smoothingRuns && i < model->smoothingRunCount; i++)
+        if (model->smoothingRuns[i].group)
+            groups.insert(model->smoothingRuns[i].group);
+    return {groups.begin(), groups.end()};
+}
+
+unsigned colourCount(const GlmMesh* model) { return model->colors ? model->vertexCount : 0; }
+
 nlohmann::json describe(const std::string& path, const GlmMesh* model, const std::vector<std::string>& warnings)
 {
     nlohmann::json out;
@@ -48,6 +74,13 @@ nlohmann::json describe(const std::string& path, const GlmMesh* model, const std
     out["triangles"] = model->faceCount;
     out["groupCount"] = model->groupCount;
     out["materialCount"] = model->materialCount;
+    out["objectCount"] = objectNames(model).size();
+    out["objects"] = objectNames(model);
+    out["smoothingGroupCount"] = smoothingGroups(model).size();
+    out["smoothingGroups"] = smoothingGroups(model);
+    out["lines"] = model->lineCount;
+    out["points"] = model->pointCount;
+    out["vertexColors"] = colourCount(model);
     out["materialLibrary"] = model->materialLibrary ? nlohmann::json(model->materialLibrary) : nlohmann::json(nullptr);
     float min[3], max[3];
     if (boundingBox(model, min, max)) {
@@ -86,6 +119,11 @@ void printText(const std::string& path, const GlmMesh* model, const std::vector<
     std::printf("triangles:           %u\n", model->faceCount);
     std::printf("groups:              %u\n", model->groupCount);
     std::printf("materials:           %u\n", model->materialCount);
+    std::printf("objects:             %zu\n", objectNames(model).size());
+    std::printf("smoothing groups:    %zu\n", smoothingGroups(model).size());
+    std::printf("lines:               %u\n", model->lineCount);
+    std::printf("points:              %u\n", model->pointCount);
+    std::printf("vertex colours:      %u\n", colourCount(model));
     std::printf("material library:    %s\n", model->materialLibrary ? model->materialLibrary : "none");
     float min[3], max[3];
     if (boundingBox(model, min, max)) {

@@ -25,9 +25,10 @@ void reportWarnings(const std::vector<std::string>& warnings, const std::string&
 // Called once at start: remembers where messages and the progress line go.
 void initMessages();
 
-// Runs `work` with the process's standard output and standard error sent to
-// a temporary file; returns the lines written meanwhile, without their line
-// breaks.  The library prints its warnings there.
+// Runs `work` with the library's message handler collecting its warnings
+// (and, for anything still printed directly, the process's standard output
+// and standard error sent to a temporary file); returns the lines, without
+// their line breaks.
 template <class Work>
 std::vector<std::string> captureOutput(Work work);
 int beginCapture();
@@ -46,11 +47,19 @@ std::vector<std::string> captureOutput(Work work)
 void progressBegin(const std::string& label);
 void progressEnd();
 
+// A statement kind the reader skipped without keeping it, with its count.
+struct SkippedStatement {
+    std::string keyword;
+    unsigned long count;
+};
+
 // Reads the OBJ file at `path`.  Returns the model, or null after printing
 // objtool's own message.  The library's warnings (and objtool's own, such as
-// a material library that cannot be read) go into `warnings`.  A material
+// a material library that cannot be read) go into `warnings`; the kinds of
+// statement the reader skipped into `skipped` (may be null).  A material
 // library that is missing or unreadable leaves only the default material.
-GlmMesh* loadModel(const std::string& path, std::vector<std::string>* warnings);
+GlmMesh* loadModel(const std::string& path, std::vector<std::string>* warnings,
+                   std::vector<SkippedStatement>* skipped = nullptr);
 
 // Bounding box of vertices 1..vertexCount; false when there are none.
 bool boundingBox(const GlmMesh* model, float min[3], float max[3]);
@@ -79,6 +88,17 @@ bool outputBegin(const std::string& path, OutputFile* out);
 bool outputCommit(OutputFile* out);
 // Removes the temporary file.
 void outputAbandon(OutputFile* out);
+
+// An RGB picture, rows bottom first (as OpenGL takes them), unpadded.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<unsigned char> pixels;
+};
+// Reads a BMP, SGI, PPM, PNG or JPEG picture, known by its first bytes;
+// false with `why` set when it cannot be read or decoded.
+bool loadPicture(const std::string& path, Picture* picture, std::string* why);
+// The picture as a PNG file's bytes; false when libpng refuses.
+bool encodePng(const Picture& picture, std::string* png);
 
 // Parses a number argument; false when `text` is not entirely a finite number.
 bool parseFloat(const char* text, float* value);

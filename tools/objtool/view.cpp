@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 #include <string>
 #include <vector>
 
@@ -41,10 +42,14 @@ int dragX = 0, dragY = 0;
 GLuint modelList = 0;
 bool listStale = true;
 GLuint checkerTexture = 0;
+// The texture of each material's "map_Kd" picture, by material index; 0
+// where there is none or it could not be read.
+std::vector<GLuint> materialTextures;
 
 // --snapshot: the picture is written from the first frame, then the main
 // loop ends.
 bool snapshot = false;
+bool snapshotPng = false;  // a name ending in ".png" gets PNG, any other PPM
 OutputFile snapshotFile;
 bool snapshotWritten = false;
 
@@ -87,10 +92,200 @@ void recomputeNormals()
     listStale = true;
 }
 
+// The picture file a material's "map_Kd" statement names (the last one
+// wins), past its options; "" when it has none.  The name is the rest of
+// the line, so names with spaces work.
+std::string diffuseMapOf(const GlmMtlEntry& material)
+{
+    if (!material.keptStatements)
+        return "";
+    // Options and the number of values each takes; -o, -s and -t take one
+    // to three numbers.
+    static const std::pair<const char*, int> OPTIONS[] = {
+        {"-blendu", 1}, {"-blendv", 1}, {"-cc", 1}, {"-clamp", 1}, {"-texres", 1}, {"-imfchan", 1}, {"-type", 1},
+        {"-bm", 1},     {"-boost", 1},  {"-mm", 2}, {"-o", -3},    {"-s", -3},     {"-t", -3},
+    };
+    std::string found;
+    std::string text = material.keptStatements;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find('\n', start);
+        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        start = end == std::string::npos ? text.size() + 1 : end + 1;
+        if (line.size() < 7 || strncasecmp(line.c_str(), "map_kd", 6) != 0 || (line[6] != ' ' && line[6] != '\t'))
+            continue;
+        std::size_t p = 6;
+        auto skipBlanks = [&] {
+            while (p < line.size() && (line[p] == ' ' || line[p] == '\t'))
+                p++;
+        };
+        auto word = [&] {
+            skipBlanks();
+            std::size_t from = p;
+            while (p < line.size() && line[p] != ' ' && line[p] != '\t')
+                p++;
+            return line.substr(from, p - from);
+        };
+        for (bool option = true; option;) {
+            skipBlanks();
+            std::size_t mark = p;
+            std::string w = word();
+            option = false;
+            for (const auto& [name, values] : OPTIONS) {
+                if (w != name)
+                    continue;
+                option = true;
+                for (int k = 0; k < std::abs(values); k++) {
+                    std::size_t before = p;
+                    std::string value = word();
+                    float number;
+                    if (values < 0 && k > 0 && !parseFloat(value.c_str(), &number)) {
+                        p = before;  // fewer numbers than three
+                        break;
+                    }
+                }
+            }
+            if (!option)
+                p = mark;
+        }
+        skipBlanks();
+        std::string name = line.substr(p);
+        while (!name.empty() && (name.back() == ' ' || name.back() == '\t' || name.back() == '\r'))
+            name.pop_back();
+        if (!name.empty())
+            found = name;
+    }
+    return found;
+}
+
+// Loads every material's diffuse map as a texture; a picture that cannot be
+// read is one warning, and its material is drawn without it.
+void loadMaterialTextures()
+{
+    materialTextures.assign(model->materialTable ? model->materialCount : 0, 0);
+    char* directory = glmDirectoryOf(model->sourcePath ? model->sourcePath : "");
+    const std::string folder = directory ? directory : "";
+    std::free(directory);
+    for (unsigned i = 0; i < materialTextures.size(); i++) {
+        std::string file = diffuseMapOf(model->materialTable[i]);
+        if (file.empty())
+            continue;
+        std::string path = file[0] == '/' ? file : folder + file;
+        Picture picture;
+        std::string why;
+        if (!loadPicture(path, &picture, &why)) {
+            warn(modelName + ": texture \"" + path + "\": " + why + "; drawn without it");
+            continue;
+        }
+        GLuint name = 0;
+        glGenTextures(1, &name);
+        glBindTexture(GL_TEXTURE_2D, name);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+        // Mipmaps scale any size to powers of two, which every GL takes.
+        gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGB, picture.width, picture.height, GL_RGB, GL_UNSIGNED_BYTE,
+                          picture.pixels.data());
+        materialTextures[i] = name;
+    }
+}
+
+// The material mode: each group with its material, its diffuse map where it
+// has one and the model has texture coordinates, and the vertex colours
+// where the model has them.
+void drawWithMaterials()
+{
+    const bool colours = model->colors != nullptr;
+    if (colours)
+        glEnable(GL_COLOR_MATERIAL);
+    else
+        glDisable(GL_COLOR_MATERIAL);
+    for (const GlmFaceGroup* group = model->groupList; group; group = group->next) {
+        GLuint texture = 0;
+        if (model->materialTable && group->materialIndex < model->materialCount) {
+            const GlmMtlEntry& m = model->materialTable[group->materialIndex];
+            glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, m.ambientColor);
+            glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, m.diffuseColor);
+            glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, m.specularColor);
+            glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, m.specularExponent);
+            glColor3fv(m.diffuseColor);
+            if (model->uvs && group->materialIndex < materialTextures.size())
+                texture = materialTextures[group->materialIndex];
+        }
+        if (texture) {
+            glEnable(GL_TEXTURE_2D);
+            glBindTexture(GL_TEXTURE_2D, texture);
+        } else {
+            glDisable(GL_TEXTURE_2D);
+        }
+        glBegin(GL_TRIANGLES);
+        for (unsigned i = 0; i < group->faceCount; i++) {
+            const GlmFace& f = model->faces[group->faceList[i]];
+            if (model->facetnorms && f.facetnormRef)
+                glNormal3fv(&model->facetnorms[3 * f.facetnormRef]);
+            for (int k = 0; k < 3; k++) {
+                if (model->normals && f.normalRefs[k])
+                    glNormal3fv(&model->normals[3 * f.normalRefs[k]]);
+                if (texture)
+                    glTexCoord2fv(&model->uvs[2 * f.uvRefs[k]]);
+                if (colours)
+                    glColor3fv(&model->colors[3 * f.vertexRefs[k]]);
+                glVertex3fv(&model->vertices[3 * f.vertexRefs[k]]);
+            }
+        }
+        glEnd();
+    }
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_COLOR_MATERIAL);
+}
+
+// Lines and points, unlit, in their vertex colours or a light grey.
+void drawLinesAndPoints()
+{
+    if ((!model->lineCount || !model->lineVertexRefs) && (!model->pointCount || !model->pointVertexRefs))
+        return;
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_POINT_BIT | GL_LINE_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glLineWidth(2.0f);
+    glPointSize(5.0f);
+    glColor3f(0.95f, 0.95f, 0.85f);
+    auto vertex = [](unsigned v) {
+        if (v == 0 || v > model->vertexCount)
+            return;
+        if (model->colors)
+            glColor3fv(&model->colors[3 * v]);
+        glVertex3fv(&model->vertices[3 * v]);
+    };
+    for (unsigned i = 0; model->lines && model->lineVertexRefs && i < model->lineCount; i++) {
+        glBegin(GL_LINE_STRIP);
+        for (unsigned k = 0; k < model->lines[i].count; k++)
+            vertex(model->lineVertexRefs[model->lines[i].first + k]);
+        glEnd();
+    }
+    if (model->pointVertexRefs && model->pointCount) {
+        glBegin(GL_POINTS);
+        for (unsigned i = 0; i < model->pointCount; i++)
+            vertex(model->pointVertexRefs[i]);
+        glEnd();
+    }
+    glPopAttrib();
+}
+
 void rebuildList()
 {
     if (modelList)
         glDeleteLists(modelList, 1);
+    if (drawMode == DRAW_MATERIAL) {
+        modelList = glGenLists(1);
+        glNewList(modelList, GL_COMPILE);
+        drawWithMaterials();
+        glEndList();
+        listStale = false;
+        return;
+    }
     if (drawMode == DRAW_TEXTURE && !model->uvs && model->vertexCount > 0) {
         // Without texture coordinates of its own the model gets a planar
         // projection, so the texture mode still shows something.
@@ -138,6 +333,7 @@ void initState()
     glEnable(GL_LIGHT0);
     glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
     makeCheckerTexture();
+    loadMaterialTextures();
 }
 
 void display()
@@ -177,7 +373,7 @@ void display()
     } else {
         glDisable(GL_TEXTURE_2D);
     }
-    if (drawMode != DRAW_COLOR) {
+    if (drawMode != DRAW_COLOR && drawMode != DRAW_MATERIAL) {
         // The material mode's list sets its own; the others use a plain grey.
         glDisable(GL_COLOR_MATERIAL);
         const GLfloat diffuse[] = {0.8f, 0.8f, 0.8f, 1.0f}, ambient[] = {0.2f, 0.2f, 0.2f, 1.0f},
@@ -190,6 +386,7 @@ void display()
     }
     if (modelList)
         glCallList(modelList);
+    drawLinesAndPoints();
 
     if (snapshot && !snapshotWritten) {
         glFinish();
@@ -197,12 +394,23 @@ void display()
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadBuffer(GL_BACK);
         glReadPixels(0, 0, windowWidth, windowHeight, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
-        // OpenGL gives the bottom row first; PPM wants the top row first.
-        std::string picture = "P6\n" + std::to_string(windowWidth) + " " + std::to_string(windowHeight) + "\n255\n";
-        const std::size_t stride = static_cast<std::size_t>(windowWidth) * 3;
-        for (int y = windowHeight - 1; y >= 0; y--)
-            picture.append(reinterpret_cast<const char*>(rows.data()) + y * stride, stride);
+        std::string picture;
         bool ok = true;
+        if (snapshotPng) {
+            Picture frame;
+            frame.width = windowWidth;
+            frame.height = windowHeight;
+            frame.pixels = std::move(rows);
+            ok = encodePng(frame, &picture);
+            if (!ok)
+                errno = ENOMEM;
+        } else {
+            // OpenGL gives the bottom row first; PPM wants the top row first.
+            picture = "P6\n" + std::to_string(windowWidth) + " " + std::to_string(windowHeight) + "\n255\n";
+            const std::size_t stride = static_cast<std::size_t>(windowWidth) * 3;
+            for (int y = windowHeight - 1; y >= 0; y--)
+                picture.append(reinterpret_cast<const char*>(rows.data()) + y * stride, stride);
+        }
         for (std::size_t done = 0; ok && done < picture.size();) {
             ssize_t n = ::write(snapshotFile.fd, picture.data() + done, picture.size() - done);
             if (n < 0 && errno == EINTR)
@@ -372,6 +580,7 @@ int commandView(int argc, char** argv)
 {
     const char* path = nullptr;
     const char* snapshotPath = nullptr;
+    bool modeGiven = false;
     for (int i = 0; i < argc; i++) {
         const char* arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -385,6 +594,7 @@ int commandView(int argc, char** argv)
             }
             i++;
         } else if (!std::strcmp(arg, "--mode") && value) {
+            modeGiven = true;
             if (!parseDrawMode(value)) {
                 fail(std::string("view: --mode wants flat, smooth, texture, color or material, not \"") + value + "\"");
                 return EXIT_USAGE;
@@ -424,13 +634,20 @@ int commandView(int argc, char** argv)
         return EXIT_FAILED;
     modelName = baseName(path);
     showWarnings(warnings);
+    // A model with materials of its own, or colours, is shown with them.
+    if (!modeGiven && ((model->materialTable && model->materialCount > 1) || model->colors))
+        drawMode = DRAW_MATERIAL;
 
     if (model->vertexCount > 0) {
         showWarnings(captureOutput([] {
             unitize(model);
-            glmFaceNormals(model);
-            if (!model->normals)
-                glmVertexNormals(model, smoothingAngle(smoothAngle));
+            // Lines and points alone need no normals (and every vertex would
+            // be one "without a triangle").
+            if (model->faceCount > 0) {
+                glmFaceNormals(model);
+                if (!model->normals)
+                    glmVertexNormals(model, smoothingAngle(smoothAngle));
+            }
         }));
         float radius = 0.0f;
         for (unsigned i = 1; i <= model->vertexCount; i++) {
@@ -445,6 +662,8 @@ int commandView(int argc, char** argv)
 
     if (snapshotPath) {
         snapshot = true;
+        const std::string name = snapshotPath;
+        snapshotPng = name.size() >= 4 && strcasecmp(name.c_str() + name.size() - 4, ".png") == 0;
         if (!outputBegin(snapshotPath, &snapshotFile)) {
             glmDestroy(model);
             return EXIT_FAILED;

@@ -88,13 +88,6 @@ void faceNormal(const GlmMesh* m, const GlmFace& f, float n[3])
 }
 
 // One "objtool: ..." line on standard error and nothing else.
-void expectOneMessage(const RunResult& r, const std::string& fragment)
-{
-    EXPECT_EQ(r.err.rfind("objtool: ", 0), 0u) << r.err;
-    EXPECT_NE(r.err.find(fragment), std::string::npos) << r.err;
-    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-}
-
 TEST(ObjtoolInfo, CubeWithGroupsAndMaterials)
 {
     TempDir dir;

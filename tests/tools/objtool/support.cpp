@@ -1,5 +1,9 @@
 #include "tests/tools/objtool/support.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -119,4 +123,11 @@ std::string torusObj(int rings, int sides)
         }
     }
     return obj.str();
+}
+
+void expectOneMessage(const RunResult& r, const std::string& fragment)
+{
+    EXPECT_EQ(r.err.rfind("objtool: ", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find(fragment), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
 }

@@ -27,6 +27,9 @@ int startObjtool(const std::vector<std::string>& args, const std::string& outPat
 // not end normally or in time (it is then killed).
 int waitObjtool(int pid, double seconds);
 
+// Expects one line "objtool: ..." on standard error holding `fragment`.
+void expectOneMessage(const RunResult& r, const std::string& fragment);
+
 // Reads a model with the library (null when it refuses it).
 GlmMesh* readBack(const std::string& path);
 
