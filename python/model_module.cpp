@@ -786,11 +786,18 @@ they keep the old values, and the attribute gives the new ones.)");
             },
             "|max| + |min| of each axis (x from 2 to 4 gives 6); zeros without positions.")
         .def(
-            "save", [](Mesh& self, const py::object& path, unsigned mode) { saveMesh(self.model, path, mode); },
-            py::arg("path"), py::arg("mode") = MODE_SMOOTH | MODE_TEXTURE | MODE_MATERIAL,
+            "save",
+            [](Mesh& self, const py::object& path, std::optional<unsigned> mode) {
+                const GlmMesh* g = self.model;
+                const unsigned everything = (g->normals ? MODE_SMOOTH : 0) | (g->uvs ? MODE_TEXTURE : 0) |
+                                            (g->materialTable ? MODE_MATERIAL : 0) | MODE_KEEP_ALL;
+                saveMesh(self.model, path, mode ? *mode : everything);
+            },
+            py::arg("path"), py::arg("mode") = py::none(),
             "Writes the model as OBJ (and its material library beside it with MODE_MATERIAL).  mode combines "
-            "the MODE_* flags; what the model cannot give is dropped with a ModelWarning.  The files are "
-            "replaced whole or not at all; a failure raises ModelError.");
+            "the MODE_* flags; None writes all the model has (normals, texture coordinates, materials and "
+            "MODE_KEEP_ALL); what the model cannot give is dropped with a ModelWarning.  A failure raises "
+            "ModelError.");
 
     m.def("load_obj", &loadObj, py::arg("path"), py::arg("threads") = 0,
           R"(Reads the OBJ file at path (str or os.PathLike) and the material library it names.

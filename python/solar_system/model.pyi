@@ -134,8 +134,8 @@ class Mesh:
         """One texture coordinate per normal; needs normals (ValueError without)."""
     def extents(self) -> tuple[float, float, float]:
         """|max| + |min| of each axis."""
-    def save(self, path: _Path, mode: int = ...) -> None:
-        """Writes OBJ (and MTL with MODE_MATERIAL); raises ModelError on failure."""
+    def save(self, path: _Path, mode: Optional[int] = None) -> None:
+        """Writes OBJ (and MTL with MODE_MATERIAL); None writes all the model has. Raises ModelError."""
 
 def load_obj(path: _Path, threads: int = 0) -> Mesh:
     """Reads an OBJ file and its material library; raises ModelError."""
