@@ -68,4 +68,5 @@ set(CPACK_DEBIAN_DEV_DESCRIPTION [[Solar System's OBJ/MTL model library and pict
 Static libraries, headers, a CMake package (find_package(SolarSystem)) and
 pkg-config files for the OBJ/MTL model library with its raw PPM reader, and
 for the Windows-bitmap and SGI RGB picture decoders.]])
+include(cmake/python-package.cmake)
 include(CPack)
