@@ -386,15 +386,21 @@ bool loadMaterialsFromPython(GlmMesh* model, const char* name, void* context, Gl
         try {
             py::object result = loader->callable(text(name));
             if (!result.is_none()) {
-                if (py::isinstance<py::str>(result))
+                if (py::isinstance<py::str>(result)) {
                     textOfLibrary = result.cast<std::string>();
-                else
-                    textOfLibrary = std::string(py::bytes(result));
+                } else if (PyObject_CheckBuffer(result.ptr())) {
+                    py::buffer_info info = py::reinterpret_borrow<py::buffer>(result).request();
+                    if (info.itemsize != 1 || info.ndim != 1 || info.strides[0] != 1)
+                        throw py::type_error("");
+                    textOfLibrary.assign(static_cast<const char*>(info.ptr), static_cast<std::size_t>(info.size));
+                } else {
+                    throw py::type_error("");
+                }
                 found = true;
             }
         } catch (py::error_already_set& e) {
             loader->failure.emplace(std::move(e));
-        } catch (const std::exception& e) {
+        } catch (const std::exception&) {
             // A result that is neither text nor bytes.
             PyErr_SetString(PyExc_TypeError, "load_materials must return str, bytes or None");
             loader->failure.emplace();
