@@ -31,6 +31,8 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -268,12 +270,33 @@ py::array_t<std::int32_t> corners(const Mesh& mesh, unsigned (GlmFace::*member)[
     py::array_t<std::int32_t> out({static_cast<py::ssize_t>(m->faceCount), py::ssize_t{3}});
     std::int32_t* o = out.mutable_data();
     const GlmFace* faces = m->faces;
-    for (std::size_t i = 0, n = m->faceCount; i < n; ++i) {
-        const unsigned* r = faces[i].*member;
-        o[3 * i + 0] = index(r[0]);
-        o[3 * i + 1] = index(r[1]);
-        o[3 * i + 2] = index(r[2]);
+    auto fill = [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            const unsigned* r = faces[i].*member;
+            o[3 * i + 0] = index(r[0]);
+            o[3 * i + 1] = index(r[1]);
+            o[3 * i + 2] = index(r[2]);
+        }
+    };
+    // Large arrays are filled on the reader's threads: the time goes into
+    // the first touch of the new pages as much as into the loop.  The GIL
+    // stays held, so no other Python thread changes the model meanwhile.
+    const std::size_t count = m->faceCount;
+    const std::size_t threads = count < (std::size_t{1} << 18) ? 1 : std::min(glmReaderThreads(), 8u);
+    std::vector<std::thread> helpers;
+    const std::size_t step = (count + threads - 1) / threads;
+    try {
+        for (std::size_t t = 1; t < threads; ++t)
+            helpers.emplace_back(fill, std::min(count, t * step), std::min(count, (t + 1) * step));
+    } catch (const std::system_error&) {
+        // No more threads to be had: this one fills the rest.
     }
+    const std::size_t done = (helpers.size() + 1) * step;
+    fill(0, std::min(count, step));
+    if (done < count)
+        fill(std::min(count, done), count);
+    for (std::thread& helper : helpers)
+        helper.join();
     return readOnly(out);
 }
 
