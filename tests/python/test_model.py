@@ -125,16 +125,18 @@ class TestReading:
         assert [line.tolist() for line in mesh.lines] == [[0, 1, 2]]
         assert mesh.points.tolist() == [1]
 
-    def test_threads_give_the_same_model(self, tmp_path):
+    def test_threads_give_the_same_model(self, tmp_path, cpp_model):
+        # Large enough for the reader's threads and for the index arrays'.
         rng = np.random.default_rng(7)
         lines = ["v %.6f %.6f %.6f" % tuple(p) for p in rng.random((60000, 3))]
-        lines += ["f %d %d %d" % tuple(t) for t in rng.integers(1, 60001, (120000, 3))]
+        lines += ["f %d %d %d" % tuple(t) for t in rng.integers(1, 60001, (300000, 3))]
         path = tmp_path / "large.obj"
         path.write_text("\n".join(lines) + "\n")
         one = model.load_obj(path, threads=1)
         four = model.load_obj(str(path), threads=4)
         assert np.array_equal(one.positions, four.positions)
         assert np.array_equal(one.triangles, four.triangles)
+        assert_same_as_cpp(four, cpp_model(path))
 
     def test_material_loader(self):
         seen = []
