@@ -129,4 +129,5 @@ texture coordinates, draws models with OpenGL, and reads raw PPM pictures.
 The picture decoders read Windows bitmaps (DIB/BMP) of any depth and SGI
 RGB pictures, and need neither OpenGL nor GLUT.]])
 
+include(cmake/python-package.cmake)
 include(CPack)

@@ -14,6 +14,7 @@
 #   viewer        app/ but viewer_state.*, main   the GLUT callbacks
 #   app           app/main.cpp                    the executable
 #   tools         tools/                          programs beside the viewer
+#   python        python/                         the Python package solar_system
 # tests/, bench/ and fuzz/ sit above everything and may include anything.
 set -euo pipefail
 
@@ -28,6 +29,7 @@ declare -A ALLOWED=(
   [viewer]="viewer render image platform sky viewer_state"
   [app]="app viewer render image platform sky viewer_state"
   [tools]="tools model image platform"
+  [python]="python model image"
 )
 
 layer_of() {
@@ -41,6 +43,7 @@ layer_of() {
     app/*) echo viewer ;;
     render/*) echo render ;;
     tools/*) echo tools ;;
+    python/*) echo python ;;
     *) echo top ;;
   esac
 }
@@ -64,7 +67,7 @@ check_tree() {
         bad=1
       fi
     done < <(grep -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$root/$file" || true)
-  done < <(cd "$root" && find platform image model sky app render tools -type f \
+  done < <(cd "$root" && find platform image model sky app render tools python -type f \
              \( -name '*.cpp' -o -name '*.h' \) 2>/dev/null | sort)
   return $bad
 }

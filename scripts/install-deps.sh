@@ -9,7 +9,8 @@ want=(g++ cmake make pkg-config freeglut3-dev libglu1-mesa-dev libgtk-3-dev libp
 if [ "${1:-run}" = test ]; then
   want+=(libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick
          libstb-dev apitrace clang-14 libclang-rt-14-dev clang-format procps gdb
-         dpkg-dev file desktop-file-utils man-db lintian appstream xdg-user-dirs locales)
+         dpkg-dev file desktop-file-utils man-db lintian appstream xdg-user-dirs locales
+         python3-dev pybind11-dev python3-pybind11 python3-numpy python3-pytest python3-tinyobjloader)
 fi
 missing=()
 for p in "${want[@]}"; do

@@ -30,7 +30,10 @@ struct Package {
     const char* name;
     fs::path deb() const { return fs::path(PACKAGE_DIR) / (std::string(name) + "_" + PROJECT_VERSION + "_amd64.deb"); }
 };
-const std::array<Package, 2> packages{{{"solar-system"}, {"libsolar-system-dev"}}};
+// The Python package is made when the build has the Python module.
+const std::vector<Package> packages =
+    PYTHON_PACKAGE ? std::vector<Package>{{"solar-system"}, {"libsolar-system-dev"}, {"python3-solar-system"}}
+                   : std::vector<Package>{{"solar-system"}, {"libsolar-system-dev"}};
 
 // The lines of `text` that start with `prefix`.
 std::vector<std::string> linesStartingWith(const std::string& text, const std::string& prefix)
@@ -216,7 +219,10 @@ TEST_F(Packages, InstallThenPurgeLeavesNothingOfOurs)
     EXPECT_NE(out.text.find("solar-system install ok installed"), std::string::npos) << out.text;
     EXPECT_NE(out.text.find("libsolar-system-dev install ok installed"), std::string::npos) << out.text;
 
-    out = run(dpkg + " --purge solar-system libsolar-system-dev");
+    std::string names;
+    for (const Package& package : packages)
+        names += std::string(" ") + package.name;
+    out = run(dpkg + " --purge" + names);
     ASSERT_EQ(out.status, 0) << out.text;
 
     // What may remain is dpkg's own bookkeeping: its locks, the backup of
