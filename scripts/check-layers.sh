@@ -5,7 +5,8 @@
 #
 # Every project header is included by its folder ("image/image.h"), so an
 # include names its layer.  The layers, lowest first:
-#   platform      platform/                       desktop services
+#   tuning        platform/memory_tuning.*        page and processor tuning (no GTK)
+#   platform      platform/ but memory_tuning.*   desktop services
 #   image         image/ but texture_set.*        picture decoders
 #   model         model/                          OBJ/MTL/PPM library
 #   viewer_state  app/viewer_state.*              the viewer's globals
@@ -19,19 +20,21 @@ set -euo pipefail
 
 # Which layers each layer may include (itself included).
 declare -A ALLOWED=(
-  [platform]="platform"
-  [image]="image platform"
-  [model]="model"
+  [tuning]="tuning"
+  [platform]="platform tuning"
+  [image]="image platform tuning"
+  [model]="model tuning"
   [viewer_state]="viewer_state"
-  [texture_set]="texture_set image platform viewer_state"
-  [render]="render texture_set image platform viewer_state"
-  [viewer]="viewer render texture_set image platform viewer_state"
-  [app]="app viewer render texture_set image platform viewer_state"
-  [tools]="tools model image platform"
+  [texture_set]="texture_set image platform viewer_state tuning"
+  [render]="render texture_set image platform viewer_state tuning"
+  [viewer]="viewer render texture_set image platform viewer_state tuning"
+  [app]="app viewer render texture_set image platform viewer_state tuning"
+  [tools]="tools model image platform tuning"
 )
 
 layer_of() {
   case $1 in
+    platform/memory_tuning.*) echo tuning ;;
     platform/*) echo platform ;;
     image/texture_set.*) echo texture_set ;;
     image/*) echo image ;;
