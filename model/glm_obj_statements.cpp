@@ -253,7 +253,7 @@ bool parseElements(const char*& p, const char* end, Chunk& ch, bool line)
             ch.uvsUsedAt = p;
         if (!vertexRefs.append(&vertex, 1))
             return false;
-        if ((withUv || out.lineUvRefs.size) &&
+        if (line && (withUv || out.lineUvRefs.size) &&
             ((out.lineUvRefs.size == 0 && !out.lineUvRefs.fill(vertexRefs.size - 1, 0)) ||
              !out.lineUvRefs.append(&uv, 1)))
             return false;
