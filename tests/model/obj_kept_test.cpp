@@ -238,6 +238,7 @@ TEST(GlmReadKept, ThreadedReadsKeepWhatOneThreadKeeps)
             GlmMesh* threaded = read(text, 2, chunk, &two);
             ASSERT_TRUE(threaded) << seed;
             EXPECT_EQ(modelDifference(single, threaded), "") << "seed " << seed << " chunk " << chunk;
+            EXPECT_TRUE(sameKeptStatements(single, threaded)) << "seed " << seed << " chunk " << chunk;
             EXPECT_EQ(one, two) << seed;
             glmDestroy(threaded);
         }
