@@ -108,8 +108,8 @@ void settle(Job& job)
 {
     GlmMesh* model = job.model;
     Values& whole = job.whole;
-    for (std::size_t i = 0; i < whole.faces.size && ((!job.uvs && job.uvsUsedAt) || (!job.normals && job.normalsUsedAt));
-         i++) {
+    for (std::size_t i = 0;
+         i < whole.faces.size && ((!job.uvs && job.uvsUsedAt) || (!job.normals && job.normalsUsedAt)); i++) {
         GlmFace& face = whole.faces.data[i];
         if (!job.uvs)
             face.uvRefs[0] = face.uvRefs[1] = face.uvRefs[2] = 0;
@@ -182,8 +182,9 @@ bool readModel(Job& job, const GlmReadOptions& options, Stage stage, GlmReadErro
     }
     reportFindings(job, unknownMaterials, bad.kind ? bad.at : job.textEnd);
     if (bad.kind) {
-        setError(error, GLM_READ_BAD_REFERENCE, "glmReadOBJ() failed: \"%s\" line %u: %s reference %ld is out of range.\n",
-                 pathText(job), lineOf(job, bad.at), bad.kind, bad.value);
+        setError(error, GLM_READ_BAD_REFERENCE,
+                 "glmReadOBJ() failed: \"%s\" line %u: %s reference %ld is out of range.\n", pathText(job),
+                 lineOf(job, bad.at), bad.kind, bad.value);
         return false;
     }
     settle(job);

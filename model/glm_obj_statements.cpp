@@ -323,7 +323,9 @@ void readStatements(const Job& job, Chunk& ch)
         ch.ended = Chunk::End::OutOfMemory;
         ch.what = text;
     };
-    auto emit = [&](Form form, const Refs& a, const Refs& b, const Refs& c, const char* at) __attribute__((always_inline)) {
+    auto emit = [&](Form form, const Refs& a, const Refs& b, const Refs& c, const char* at)
+        __attribute__((always_inline))
+    {
         if (Check && ch.ended != Chunk::End::Read) {
             ch.bad.at = at;
             return false;

@@ -48,11 +48,10 @@ const std::string SQUARE = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n";
 
 TEST(GlmReadKept, ObjectsAndSmoothingGroupsAreRunsWhereTheyChange)
 {
-    GlmMesh* m = read(SQUARE +
-                      "o  first part\r\ns 1\nf 1 2 3\nf 1 3 4\n"
-                      "s 1\nf 1 2 3\n"              // the same group: no new run
-                      "o second\ns off\ns 2\nf 1 2 3\n"  // the last before a face counts
-                      "s 0\nf 1 3 4\no second\nf 1 2 3\no third\n");
+    GlmMesh* m = read(SQUARE + "o  first part\r\ns 1\nf 1 2 3\nf 1 3 4\n"
+                               "s 1\nf 1 2 3\n"                   // the same group: no new run
+                               "o second\ns off\ns 2\nf 1 2 3\n"  // the last before a face counts
+                               "s 0\nf 1 3 4\no second\nf 1 2 3\no third\n");
     ASSERT_TRUE(m);
     ASSERT_EQ(m->objectRunCount, 3u);
     EXPECT_EQ(m->objectRuns[0].firstFace, 0u);
@@ -75,8 +74,8 @@ TEST(GlmReadKept, ObjectsAndSmoothingGroupsAreRunsWhereTheyChange)
 
 TEST(GlmReadKept, LinesAndPointsResolveLikeFaces)
 {
-    GlmMesh* m = read(SQUARE + "vt 0 0\nvt 1 0\nl 1 2 3\nl 1/1 2/2 -1/-1\np 4 -4 2\nl 4\nl\np\n" +
-                      "v 5 5 5\nl -1 1/2\n");
+    GlmMesh* m =
+        read(SQUARE + "vt 0 0\nvt 1 0\nl 1 2 3\nl 1/1 2/2 -1/-1\np 4 -4 2\nl 4\nl\np\n" + "v 5 5 5\nl -1 1/2\n");
     ASSERT_TRUE(m);
     ASSERT_EQ(m->lineCount, 4u);
     EXPECT_EQ(m->lines[0].first, 0u);
@@ -159,22 +158,20 @@ TEST(GlmReadKept, VertexColoursSitBesideThePositions)
 TEST(GlmReadKept, SkippedStatementsAreCountedOncePerKeywordInOrder)
 {
     Counts skipped;
-    GlmMesh* m = read(SQUARE +
-                          "# comment\n\ncstype bspline\ndeg 3\ncurv 0 1 1 2 3 4\nparm u 0 0 0 1 1 1\nend\n"
-                          "o kept\ns 1\nl 1 2\np 3\ncurv 0 1 1 2\nlod 3\nsurf 0 1 0 1 1 2\n\x01weird 1\nf 1 2 3\n"
-                          "usemtl none\nparm v 0 1\n",
+    GlmMesh* m = read(SQUARE + "# comment\n\ncstype bspline\ndeg 3\ncurv 0 1 1 2 3 4\nparm u 0 0 0 1 1 1\nend\n"
+                               "o kept\ns 1\nl 1 2\np 3\ncurv 0 1 1 2\nlod 3\nsurf 0 1 0 1 1 2\n\x01weird 1\nf 1 2 3\n"
+                               "usemtl none\nparm v 0 1\n",
                       1, 0, &skipped);
     ASSERT_TRUE(m);
-    const Counts expected = {{"cstype", 1}, {"deg", 1}, {"curv", 2}, {"parm", 2}, {"end", 1},
-                             {"lod", 1},    {"surf", 1}, {"\x01weird", 1}};
+    const Counts expected = {{"cstype", 1}, {"deg", 1}, {"curv", 2}, {"parm", 2},
+                             {"end", 1},    {"lod", 1}, {"surf", 1}, {"\x01weird", 1}};
     EXPECT_EQ(skipped, expected);
     glmDestroy(m);
     // The same counts when the text is read in pieces on two threads.
     Counts threaded;
-    m = read(SQUARE +
-                 "# comment\n\ncstype bspline\ndeg 3\ncurv 0 1 1 2 3 4\nparm u 0 0 0 1 1 1\nend\n"
-                 "o kept\ns 1\nl 1 2\np 3\ncurv 0 1 1 2\nlod 3\nsurf 0 1 0 1 1 2\n\x01weird 1\nf 1 2 3\n"
-                 "usemtl none\nparm v 0 1\n",
+    m = read(SQUARE + "# comment\n\ncstype bspline\ndeg 3\ncurv 0 1 1 2 3 4\nparm u 0 0 0 1 1 1\nend\n"
+                      "o kept\ns 1\nl 1 2\np 3\ncurv 0 1 1 2\nlod 3\nsurf 0 1 0 1 1 2\n\x01weird 1\nf 1 2 3\n"
+                      "usemtl none\nparm v 0 1\n",
              2, 12, &threaded);
     ASSERT_TRUE(m);
     EXPECT_EQ(threaded, expected);

@@ -44,7 +44,8 @@ inline bool soundModel(const GlmMesh* m)
         if (m->pointVertexRefs[i] < 1 || m->pointVertexRefs[i] > m->vertexCount)
             return false;
     for (unsigned i = 0; i < m->objectRunCount; ++i)
-        if (m->objectRuns[i].firstFace > m->faceCount || (i && m->objectRuns[i].firstFace <= m->objectRuns[i - 1].firstFace))
+        if (m->objectRuns[i].firstFace > m->faceCount ||
+            (i && m->objectRuns[i].firstFace <= m->objectRuns[i - 1].firstFace))
             return false;
     for (unsigned i = 0; i < m->smoothingRunCount; ++i)
         if (m->smoothingRuns[i].firstFace > m->faceCount ||
