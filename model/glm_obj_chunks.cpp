@@ -36,9 +36,8 @@ void Values::empty()
 
 namespace {
 
-// Runs `worker` on this thread and on up to threads - 1 more, and waits for
-// them all.  Each worker takes pieces of the job until none is left, so
-// fewer threads than asked for only make the job slower.
+// Runs `worker` on this thread and up to threads - 1 more, and waits for
+// them; fewer threads than asked for only make the job slower.
 template <class Worker>
 void runWorkers(Worker& worker, std::size_t threads)
 {
@@ -60,11 +59,9 @@ void splitChunks(Job& job)
 {
     job.chunks.clear();
     const std::size_t size = static_cast<std::size_t>(job.textEnd - job.text);
-    // Each thread holds a chunk's text and arrays, and a few more wait to be
-    // appended.  The arrays of a chunk may well outgrow its text (a line
-    // "f 1 2 3" of 8 bytes makes a 44-byte triangle), so chunks are small:
-    // 3 MiB / (threads + 1), at most 1 MiB, which also keeps all of it
-    // within a few MiB whatever the thread count.
+    // Each thread holds a chunk's text and arrays, a few more wait to be
+    // appended, and arrays may outgrow their text ("f 1 2 3", 8 bytes, makes
+    // a 44-byte triangle): 3 MiB / (threads + 1) a chunk, at most 1 MiB.
     const std::size_t chunkSize = job.chunkBytes
                                       ? job.chunkBytes
                                       : std::clamp<std::size_t>((std::size_t{3} << 20) / (std::size_t{job.threads} + 1),
@@ -92,16 +89,21 @@ void splitChunks(Job& job)
     }
 }
 
-// The model's arrays before any entry: bounded by what the text can hold
-// (a vertex per 2 bytes, "v" and a line feed; a normal or uv per 3; a
-// triangle per 2, each corner past the third of a face adding one), with
-// the spare entry 0 in front.  False when out of memory.
-bool startWhole(Values& v, std::size_t bytes)
+// The model's arrays before any entry, into `ch`: bounded by what the text
+// can hold (a vertex per 2 bytes, "v" and a line feed; a normal or uv per
+// 3; a triangle per 2, each corner past the third of a face adding one),
+// with the spare entry 0 in front.  False, the chunk failed, without memory.
+bool startWhole(Chunk& ch, std::size_t bytes)
 {
+    Values& v = ch.values;
     v.vertices.bound = 3 * (bytes / 2 + 2), v.normals.bound = 3 * (bytes / 3 + 2);
     v.uvs.bound = 2 * (bytes / 3 + 2), v.faces.bound = bytes / 2 + 2;
     const float zero[3] = {0, 0, 0};
-    return v.vertices.append(zero, 3) && v.normals.append(zero, 3) && v.uvs.append(zero, 2) && v.faces.reserve(1);
+    if (v.vertices.append(zero, 3) && v.normals.append(zero, 3) && v.uvs.append(zero, 2) && v.faces.reserve(1))
+        return true;
+    ch.ended = Chunk::End::OutOfMemory;
+    ch.what = "the arrays";
+    return false;
 }
 
 // Reads a chunk; running out of memory for its events is a failure of the
@@ -116,56 +118,49 @@ void readSafely(const Job& job, Chunk& ch)
     }
 }
 
-// Appends what `ch` read to the job, in file order: its values (taken over
-// whole when `adopt`, the one chunk of a text), its events with its face
-// offset, its line references with their offset, its skipped keywords.
-// False when an array cannot grow.
-bool append(Job& job, Chunk& ch, bool adopt)
+// Appends what a chunk read to the whole text's, in file order: its values,
+// its events with its face offset, its line references with their offset,
+// its skipped keywords, counts and findings.  False when an array cannot
+// grow.
+bool append(Chunk& whole, Chunk& ch)
 {
-    Values &whole = job.whole, &part = ch.values;
-    const std::size_t faceBase = adopt ? 0 : whole.faces.size;
+    Values &all = whole.values, &part = ch.values;
+    const std::size_t faceBase = all.faces.size;
     bool ok = true;
-    if (adopt) {
-        whole = part;
-        part = Values{};
-    } else {
-        // Colours and line texture references begun on either side cover both.
-        if (part.colors.size || whole.colors.size) {
-            ok = (whole.colors.size || whole.colors.fill(whole.vertices.size, 1.0f)) &&
-                 (part.colors.size ? whole.colors.append(part.colors.data, part.colors.size)
-                                   : whole.colors.fill(part.vertices.size, 1.0f));
-        }
-        if (part.lineUvRefs.size || whole.lineUvRefs.size) {
-            ok = ok && (whole.lineUvRefs.size || whole.lineUvRefs.fill(whole.lineVertexRefs.size, 0)) &&
-                 (part.lineUvRefs.size ? whole.lineUvRefs.append(part.lineUvRefs.data, part.lineUvRefs.size)
-                                       : whole.lineUvRefs.fill(part.lineVertexRefs.size, 0));
-        }
-        for (std::size_t i = 0; i < part.lines.size; i++)
-            part.lines.data[i].first += static_cast<unsigned>(whole.lineVertexRefs.size);
-        ok = ok && whole.vertices.append(part.vertices.data, part.vertices.size) &&
-             whole.normals.append(part.normals.data, part.normals.size) &&
-             whole.uvs.append(part.uvs.data, part.uvs.size) && whole.faces.append(part.faces.data, part.faces.size) &&
-             whole.lines.append(part.lines.data, part.lines.size) &&
-             whole.lineVertexRefs.append(part.lineVertexRefs.data, part.lineVertexRefs.size) &&
-             whole.pointRefs.append(part.pointRefs.data, part.pointRefs.size);
-        whole.maxVertex = std::max(whole.maxVertex, part.maxVertex);
-        whole.maxUv = std::max(whole.maxUv, part.maxUv);
-        whole.maxNormal = std::max(whole.maxNormal, part.maxNormal);
-    }
+    // Colours and line texture references begun on either side cover both.
+    if (part.colors.size || all.colors.size)
+        ok = (all.colors.size || all.colors.fill(all.vertices.size, 1.0f)) &&
+             (part.colors.size ? all.colors.append(part.colors.data, part.colors.size)
+                               : all.colors.fill(part.vertices.size, 1.0f));
+    if (part.lineUvRefs.size || all.lineUvRefs.size)
+        ok = ok && (all.lineUvRefs.size || all.lineUvRefs.fill(all.lineVertexRefs.size, 0)) &&
+             (part.lineUvRefs.size ? all.lineUvRefs.append(part.lineUvRefs.data, part.lineUvRefs.size)
+                                   : all.lineUvRefs.fill(part.lineVertexRefs.size, 0));
+    for (std::size_t i = 0; i < part.lines.size; i++)
+        part.lines.data[i].first += static_cast<unsigned>(all.lineVertexRefs.size);
+    ok = ok && all.vertices.append(part.vertices.data, part.vertices.size) &&
+         all.normals.append(part.normals.data, part.normals.size) && all.uvs.append(part.uvs.data, part.uvs.size) &&
+         all.faces.append(part.faces.data, part.faces.size) && all.lines.append(part.lines.data, part.lines.size) &&
+         all.lineVertexRefs.append(part.lineVertexRefs.data, part.lineVertexRefs.size) &&
+         all.pointRefs.append(part.pointRefs.data, part.pointRefs.size);
+    all.maxVertex = std::max(all.maxVertex, part.maxVertex);
+    all.maxUv = std::max(all.maxUv, part.maxUv);
+    all.maxNormal = std::max(all.maxNormal, part.maxNormal);
     for (Event event : ch.events) {
         event.face += faceBase;
-        job.events.push_back(event);
+        whole.events.push_back(event);
     }
     for (const auto& [keyword, count] : ch.skipped) {
-        auto seen = std::find_if(job.skipped.begin(), job.skipped.end(), [&](auto& s) { return s.first == keyword; });
-        if (seen == job.skipped.end())
-            job.skipped.emplace_back(keyword, count);
+        auto seen =
+            std::find_if(whole.skipped.begin(), whole.skipped.end(), [&](auto& s) { return s.first == keyword; });
+        if (seen == whole.skipped.end())
+            whole.skipped.emplace_back(keyword, count);
         else
             seen->second += count;
     }
-    job.uvsUsedAt = job.uvsUsedAt ? job.uvsUsedAt : ch.uvsUsedAt;
-    job.normalsUsedAt = job.normalsUsedAt ? job.normalsUsedAt : ch.normalsUsedAt;
-    job.vertices += ch.vertices, job.normals += ch.normals, job.uvs += ch.uvs;
+    whole.uvsUsedAt = whole.uvsUsedAt ? whole.uvsUsedAt : ch.uvsUsedAt;
+    whole.normalsUsedAt = whole.normalsUsedAt ? whole.normalsUsedAt : ch.normalsUsedAt;
+    whole.vertices += ch.vertices, whole.normals += ch.normals, whole.uvs += ch.uvs;
     return ok;
 }
 
@@ -175,14 +170,11 @@ const Chunk* readWhole(Job& job)
     Chunk& ch = job.chunks[0];
     ch.basesKnown = true;
     ch.releasesPages = job.mapped;
-    if (!startWhole(ch.values, static_cast<std::size_t>(job.textEnd - job.text))) {
-        ch.ended = Chunk::End::OutOfMemory;
-        ch.what = "the arrays";
-    } else {
+    if (startWhole(ch, static_cast<std::size_t>(job.textEnd - job.text)))
         readSafely(job, ch);
-    }
-    append(job, ch, true);
-    return ch.ended == Chunk::End::Read ? nullptr : &ch;
+    job.whole = std::move(ch);  // the chunk's arrays are the model's
+    ch.values = Values{};
+    return job.whole.ended == Chunk::End::Read ? nullptr : &job.whole;
 }
 
 // The chunks on job.threads threads.  Sets `split` when a statement ran
@@ -191,11 +183,8 @@ const Chunk* readChunks(Job& job, bool& split)
 {
     const std::size_t count = job.chunks.size();
     const std::size_t window = std::size_t{job.threads} + 2;  // chunks read but not yet appended, at most
-    if (!startWhole(job.whole, static_cast<std::size_t>(job.textEnd - job.text))) {
-        job.chunks[0].ended = Chunk::End::OutOfMemory;
-        job.chunks[0].what = "the arrays";
-        return &job.chunks[0];
-    }
+    if (!startWhole(job.whole, static_cast<std::size_t>(job.textEnd - job.text)))
+        return &job.whole;
     job.chunks[0].basesKnown = true;
     std::vector<char> done(count, 0);
     std::vector<Values> spare;  // arrays of appended chunks, kept for the next ones
@@ -225,10 +214,10 @@ const Chunk* readChunks(Job& job, bool& split)
                 ch = Chunk(begin, cut);
                 ch.values = values;
                 ch.basesKnown = true;
-                ch.vertexBase = job.vertices, ch.normalBase = job.normals, ch.uvBase = job.uvs;
+                ch.vertexBase = job.whole.vertices, ch.normalBase = job.whole.normals, ch.uvBase = job.whole.uvs;
                 readSafely(job, ch);
             }
-            if (!append(job, ch, false) && ch.ended == Chunk::End::Read) {
+            if (!append(job.whole, ch) && ch.ended == Chunk::End::Read) {
                 ch.ended = Chunk::End::OutOfMemory;
                 ch.what = "the arrays";
             }
@@ -282,10 +271,8 @@ const Chunk* readText(Job& job)
     if (!split)
         return failed;
     // A statement ran across a cut: read the text in one piece.
-    job.whole.release();
-    job.events.clear(), job.skipped.clear();
-    job.uvsUsedAt = job.normalsUsedAt = nullptr;
-    job.vertices = job.normals = job.uvs = 0;
+    job.whole.values.release();
+    job.whole = Chunk(nullptr, nullptr);
     job.threads = 1;
     splitChunks(job);
     return readWhole(job);

@@ -1,6 +1,6 @@
 // OBJ reader: what the "mtllib", "g", "usemtl", "o" and "s" statements make
 // of the model, from their events in file order once the text is read.
-#include <climits>
+#include <charconv>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -13,7 +13,7 @@ namespace glmobj {
 
 bool loadLibraries(Job& job, const GlmReadOptions& options, const char* upTo, GlmReadError* error)
 {
-    for (const Event& event : job.events) {
+    for (const Event& event : job.whole.events) {
         if (event.kind != EventKind::MaterialLibrary || event.position >= upTo)
             continue;
         std::string name(event.text);
@@ -35,7 +35,7 @@ bool buildGroups(Job& job, std::vector<const Event*>& unknownMaterials, GlmReadE
     auto forEachStretch = [&](auto&& stretch, auto&& onEvent) {
         GlmFaceGroup* group = glmEnsureGroup(model, "default");
         std::uint64_t from = 0;
-        for (const Event& event : job.events) {
+        for (const Event& event : job.whole.events) {
             if (event.kind == EventKind::Group) {
                 stretch(group, from, event.face);
                 from = event.face;
@@ -106,16 +106,13 @@ void record(std::vector<std::pair<std::uint64_t, Value>>& runs, std::uint64_t fa
         runs.emplace_back(face, value);
 }
 
-// "s 4" is group 4; "s off", "s 0" and anything that is not a number are 0.
+// "s 4" is group 4; "s off", "s 0" and a word that is no number (or too
+// large) are 0.
 unsigned smoothingGroup(std::string_view word)
 {
-    unsigned long long value = 0;
-    for (char c : word) {
-        if (c < '0' || c > '9')
-            return 0;
-        value = std::min<unsigned long long>(value * 10 + static_cast<unsigned>(c - '0'), UINT_MAX);
-    }
-    return static_cast<unsigned>(value);
+    unsigned group = 0;
+    auto [end, failed] = std::from_chars(word.data(), word.data() + word.size(), group);
+    return failed == std::errc() && end == word.data() + word.size() ? group : 0;
 }
 
 }  // namespace
@@ -124,7 +121,7 @@ void buildRuns(Job& job)
 {
     std::vector<std::pair<std::uint64_t, std::string_view>> objects;
     std::vector<std::pair<std::uint64_t, unsigned>> smoothing;
-    for (const Event& event : job.events) {
+    for (const Event& event : job.whole.events) {
         if (event.kind == EventKind::Object)
             record(objects, event.face, event.text, std::string_view{});
         else if (event.kind == EventKind::Smoothing)

@@ -1,9 +1,8 @@
-// OBJ reader: a read as a whole.  The text is read once (glm_obj_chunks.cpp);
-// then, in this order, the material libraries are loaded, an unknown "v"
-// keyword or too many entries refuse the text, the groups are built, the
-// references are checked against the totals, the findings are reported and
-// the arrays handed to the model.  glmReadOBJ and the stream passes end the
-// process where the core returns an error.
+// OBJ reader: a read as a whole.  The text is read once; then the material
+// libraries are loaded, an unknown "v" keyword or too many entries refuse
+// it, the groups are built, the references checked against the totals, the
+// findings reported and the arrays handed to the model.  glmReadOBJ and the
+// stream passes end the process where the core returns an error.
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -55,7 +54,7 @@ BadReference findBadReference(const Job& job)
 {
     Chunk ch(job.text, job.textEnd);
     ch.basesKnown = true;
-    const std::uint64_t totals[] = {job.vertices, job.uvs, job.normals};
+    const std::uint64_t totals[] = {job.whole.vertices, job.whole.uvs, job.whole.normals};
     ch.totals = totals;
     readChunk(job, ch);
     ch.values.release();
@@ -70,8 +69,8 @@ void reportFindings(const Job& job, const std::vector<const Event*>& unknownMate
     for (const Event* event : unknownMaterials)
         if (event->position < failedAt)
             glmMessage(stdout, "glmFindMaterial():  can't find material \"%s\".\n", std::string(event->text).c_str());
-    const char* uvAt = job.uvs ? nullptr : job.uvsUsedAt;
-    const char* normalAt = job.normals ? nullptr : job.normalsUsedAt;
+    const char* uvAt = job.whole.uvs ? nullptr : job.whole.uvsUsedAt;
+    const char* normalAt = job.whole.normals ? nullptr : job.whole.normalsUsedAt;
     const bool uvFirst = uvAt && (!normalAt || uvAt <= normalAt);
     const char* absentAt = uvFirst ? uvAt : normalAt;
     if (absentAt && absentAt < failedAt) {
@@ -83,9 +82,8 @@ void reportFindings(const Job& job, const std::vector<const Event*>& unknownMate
     }
 }
 
-// The array cut to size (a shrinking realloc keeps the block when it
-// fails), or copied into `into` when the caller allocated it; null when
-// empty and not `always`.
+// The array cut to size (a failed shrinking realloc keeps the block), or
+// copied into `into` that the caller allocated; null when empty but `always`.
 template <typename T>
 T* take(Growing<T>& array, T* into, bool always = false)
 {
@@ -107,22 +105,22 @@ T* take(Growing<T>& array, T* into, bool always = false)
 void settle(Job& job)
 {
     GlmMesh* model = job.model;
-    Values& whole = job.whole;
-    for (std::size_t i = 0;
-         i < whole.faces.size && ((!job.uvs && job.uvsUsedAt) || (!job.normals && job.normalsUsedAt)); i++) {
+    const Chunk& read = job.whole;
+    Values& whole = job.whole.values;
+    const bool noUvs = !read.uvs && read.uvsUsedAt, noNormals = !read.normals && read.normalsUsedAt;
+    for (std::size_t i = 0; i < whole.faces.size && (noUvs || noNormals); i++) {
         GlmFace& face = whole.faces.data[i];
-        if (!job.uvs)
+        if (noUvs)
             face.uvRefs[0] = face.uvRefs[1] = face.uvRefs[2] = 0;
-        if (!job.normals)
+        if (noNormals)
             face.normalRefs[0] = face.normalRefs[1] = face.normalRefs[2] = 0;
     }
-    if (!job.uvs)
-        whole.lineUvRefs.size = 0;
+    whole.lineUvRefs.size = read.uvs ? whole.lineUvRefs.size : 0;
     if (whole.colors.size)
         std::fill_n(whole.colors.data, 3, 0.0f);
     model->vertices = take(whole.vertices, model->vertices, true);
-    model->normals = job.normals ? take(whole.normals, model->normals) : nullptr;
-    model->uvs = job.uvs ? take(whole.uvs, model->uvs) : nullptr;
+    model->normals = read.normals ? take(whole.normals, model->normals) : nullptr;
+    model->uvs = read.uvs ? take(whole.uvs, model->uvs) : nullptr;
     model->faces = take(whole.faces, model->faces, true);
     model->colors = take(whole.colors, model->colors);
     model->lineCount = static_cast<unsigned>(whole.lines.size);
@@ -150,20 +148,21 @@ bool readModel(Job& job, const GlmReadOptions& options, Stage stage, GlmReadErro
         setError(error, GLM_READ_UNKNOWN_TOKEN, "glmFirstPass(): Unknown token \"%s\".\n", failed->what.c_str());
         return false;
     }
-    const std::uint64_t faces = job.whole.faces.size, limit = UINT_MAX - 1;
-    if (job.vertices > limit || job.normals > limit || job.uvs > limit || faces > limit) {
+    const std::uint64_t faces = job.whole.values.faces.size, limit = UINT_MAX - 1;
+    if (job.whole.vertices > limit || job.whole.normals > limit || job.whole.uvs > limit || faces > limit) {
         setError(error, GLM_READ_CANT_OPEN, "glmReadOBJ() failed: \"%s\" holds too many entries.\n", pathText(job));
         return false;
     }
-    if (stage == Stage::FillCounted && (job.vertices != model->vertexCount || job.normals != model->normalCount ||
-                                        job.uvs != model->uvCount || faces != model->faceCount)) {
+    if (stage == Stage::FillCounted &&
+        (job.whole.vertices != model->vertexCount || job.whole.normals != model->normalCount ||
+         job.whole.uvs != model->uvCount || faces != model->faceCount)) {
         setError(error, GLM_READ_CANT_OPEN,
                  "glmFillPass() failed: the stream does not hold the text the first pass counted.\n");
         return false;
     }
-    model->vertexCount = static_cast<unsigned>(job.vertices);
-    model->normalCount = static_cast<unsigned>(job.normals);
-    model->uvCount = static_cast<unsigned>(job.uvs);
+    model->vertexCount = static_cast<unsigned>(job.whole.vertices);
+    model->normalCount = static_cast<unsigned>(job.whole.normals);
+    model->uvCount = static_cast<unsigned>(job.whole.uvs);
     model->faceCount = static_cast<unsigned>(faces);
     std::vector<const Event*> unknownMaterials;
     if (!buildGroups(job, unknownMaterials, error))
@@ -173,11 +172,11 @@ bool readModel(Job& job, const GlmReadOptions& options, Stage stage, GlmReadErro
 
     // Every reference within its array, or the first that is not refuses
     // the text; the maxima tell whether there is one.
-    const Values& whole = job.whole;
+    const Values& whole = job.whole.values;
     BadReference bad;
-    if (whole.maxVertex > job.vertices || (job.uvs && whole.maxUv > job.uvs) ||
-        (job.normals && whole.maxNormal > job.normals)) {
-        job.whole.release();
+    if (whole.maxVertex > job.whole.vertices || (job.whole.uvs && whole.maxUv > job.whole.uvs) ||
+        (job.whole.normals && whole.maxNormal > job.whole.normals)) {
+        job.whole.values.release();
         bad = findBadReference(job);
     }
     reportFindings(job, unknownMaterials, bad.kind ? bad.at : job.textEnd);
@@ -190,7 +189,7 @@ bool readModel(Job& job, const GlmReadOptions& options, Stage stage, GlmReadErro
     settle(job);
     buildRuns(job);
     if (options.countSkipped)
-        for (const auto& [keyword, count] : job.skipped)
+        for (const auto& [keyword, count] : job.whole.skipped)
             options.countSkipped(keyword.data(), keyword.size(), count, options.skipContext);
     return true;
 }
@@ -208,7 +207,7 @@ bool run(Job& job, const GlmReadOptions& options, Stage stage, GlmReadError* err
                  pathText(job));
         ok = false;
     }
-    job.whole.release();
+    job.whole.values.release();
     return ok;
 }
 

@@ -1,15 +1,10 @@
-// Internal pieces of the OBJ reader, shared by its sources:
-// - glm_obj_statements.cpp: the statement loop over one chunk of text, one
-//   parse function per statement kind;
-// - glm_obj_chunks.cpp: cuts the text into chunks, reads them on threads and
-//   appends their results in file order;
-// - glm_obj_groups.cpp: groups, materials, object and smoothing runs built
-//   from the statements recorded as events;
-// - glm_obj_read.cpp: the read as a whole, its messages, files and streams.
-//
-// One reading: every chunk's values go into arrays numbered from the
-// chunk's start; the append adds the chunk's offsets in file order, so the
-// whole text's arrays come out as one front-to-back reading makes them.
+// Internal pieces of the OBJ reader: the statement loop over one chunk of
+// text (glm_obj_statements.cpp), chunks on threads appended in file order
+// (glm_obj_chunks.cpp), groups, materials and runs from the recorded
+// statements (glm_obj_groups.cpp), the read as a whole, its messages, files
+// and streams (glm_obj_read.cpp).  Each chunk's values go into arrays
+// numbered from the chunk's start; the append adds its offsets, so the
+// text's arrays come out as one front-to-back reading makes them.
 // References are checked against the totals once the text is read.
 #pragma once
 
@@ -34,11 +29,10 @@ template <typename T>
 struct Growing {
     T* data = nullptr;
     std::size_t size = 0, capacity = 0;  // in T
-    // Entries the array can come to at most, as far as the text tells
-    // (0: unknown).  Past 1 MiB the array moves into a block of that size:
-    // untouched, it costs address space only, and the array never has to
-    // grow again (growing a block of huge pages by remapping can bring in
-    // all of it).
+    // Entries the array can come to at most, as far as the text tells (0:
+    // unknown).  Past 1 MiB the array moves into a block of that size, which
+    // costs address space only and never has to grow (growing a block of
+    // huge pages by remapping can bring in all of it).
     std::size_t bound = 0;
     bool reserve(std::size_t needed)
     {
@@ -59,9 +53,8 @@ struct Growing {
             }
             // No such block to be had: grow as usual.
         }
-        // Past 1 MiB, ask for a block the allocator always maps on its own
-        // (glibc maps every request above 32 MiB, whatever its threshold
-        // has grown to): such a block grows by remapping, never by copying,
+        // Past 1 MiB, a block the allocator maps on its own (glibc maps every
+        // request above 32 MiB): it grows by remapping, never by copying,
         // and its unused tail costs address space, not memory.
         if (want * sizeof(T) > large)
             want = std::max(want, (std::size_t{33} << 20) / sizeof(T));
@@ -93,23 +86,20 @@ struct Growing {
     }
 };
 
-// The values of a chunk, or of the whole text.  Colours and the line
-// texture references start once the first entry that has one is read;
-// entries before it then get 1 1 1 and 0.
+// The values of a chunk or of the text.  Colours and line texture references
+// start at the first entry with one; the entries before get 1 1 1 and 0.
 struct Values {
     Growing<float> vertices, normals, uvs, colors;
     Growing<GlmFace> faces;
     Growing<GlmPolyline> lines;
     Growing<unsigned> lineVertexRefs, lineUvRefs, pointRefs;
-    // The largest reference of each kind, BAD for one that can name no
-    // entry: any above its total refuses the text.
+    // The largest reference of each kind: one above its total refuses the text.
     std::uint64_t maxVertex = 0, maxUv = 0, maxNormal = 0;
     void release();
     void empty();  // sizes and maxima 0, blocks kept for the next chunk
 };
 
-// A reference that can name no entry whatever the totals (0, counting back
-// past the first entry, or beyond 32 bits).
+// A reference that names no entry whatever the totals (0, before the first, past 32 bits).
 inline constexpr unsigned BAD = UINT32_MAX;
 
 // "g", "usemtl", "mtllib", "o" and "s" statements, in file order.
@@ -135,10 +125,9 @@ struct Chunk {
     const char* firstToken = nullptr;
     const char* stop = nullptr;  // where the reading stopped
     bool releasesPages = false;  // gives the text it has read back as it goes (a mapped file)
-    // Entries before the chunk, when known (the first chunk, or a chunk read
-    // again by the append): relative references then resolve to final
-    // numbers.  A chunk read without them stops at the first relative
-    // reference, and the append reads it again.
+    // Entries before the chunk, when known (the first chunk, or one read
+    // again by the append): relative references then resolve.  Without
+    // them the reading stops at the first relative reference.
     bool basesKnown = false;
     std::uint64_t vertexBase = 0, normalBase = 0, uvBase = 0;
     std::uint64_t vertices = 0, normals = 0, uvs = 0;  // read in the chunk
@@ -166,12 +155,9 @@ struct Job {
     std::size_t chunkBytes = 0;
     bool countSkipped = false;
     std::vector<Chunk> chunks;
-    Values whole;               // every chunk's values, appended in order
-    std::vector<Event> events;  // every chunk's events, faces counted from the text's start
-    std::vector<std::pair<std::string_view, unsigned long>> skipped;
-    const char* uvsUsedAt = nullptr;
-    const char* normalsUsedAt = nullptr;
-    std::uint64_t vertices = 0, normals = 0, uvs = 0;
+    // Every chunk appended in file order: the whole text's values, events
+    // (faces counted from the text's start), counts and findings.
+    Chunk whole{nullptr, nullptr};
     GlmMesh* model = nullptr;
 };
 
@@ -185,19 +171,17 @@ void readChunk(const Job& job, Chunk& ch);
 
 // ---- Chunks and threads (glm_obj_chunks.cpp) ----
 
-// Reads the whole text, in chunks on job.threads threads when it is large,
-// each appended to job.whole, job.events and the counts in file order.
-// Returns the chunk that ended the reading early (unknown token, out of
-// memory), or null.
+// Reads the text into job.whole, in chunks on job.threads threads when it is
+// large.  Returns the chunk that ended the reading early (unknown token, out
+// of memory), or null.
 const Chunk* readText(Job& job);
 
 // ---- Groups, materials and runs (glm_obj_groups.cpp) ----
 
 // The material libraries of the events before `upTo`, in file order.
 bool loadLibraries(Job& job, const GlmReadOptions& options, const char* upTo, GlmReadError* error);
-// Groups with their face lists and materials; returns the "usemtl"
-// events naming unknown materials.  False with `error` filled when a face
-// list cannot be allocated.
+// Groups with their face lists and materials, and the "usemtl" events naming
+// unknown materials; false with `error` filled when out of memory.
 bool buildGroups(Job& job, std::vector<const Event*>& unknownMaterials, GlmReadError* error);
 // The object and smoothing runs, from the events.
 void buildRuns(Job& job);

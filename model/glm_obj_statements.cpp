@@ -1,9 +1,7 @@
-// OBJ reader: the statement loop over one chunk of text.  Each statement
-// kind has its parse function; the loop tells them apart by the first
-// token and calls them.  Values go into the chunk's arrays, numbered from
-// the chunk's start; references are stored as final numbers (relative ones
-// counted back from the entries before them, when the chunk knows how many
-// came before it).
+// OBJ reader: the statement loop over one chunk of text, which tells the
+// statements apart by their first token and calls each kind's parse
+// function.  Values go into the chunk's arrays, numbered from its start;
+// references are stored as final numbers.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -101,40 +99,31 @@ GLM_HOT unsigned resolve(Chunk& ch, long raw)
     return out;
 }
 
-// Resolves each corner once as it is read (a fan's first corner serves all
-// its triangles); kinds the form does not carry are 0.
-template <bool Check>
-struct Resolve {
-    Chunk& ch;
-    template <Form F>
-    GLM_HOT Refs operator()(const Corner& c)
-    {
-        Refs r{resolve<0, Check>(ch, c.v), 0, 0};
-        if constexpr (hasUv(F))
-            r.t = resolve<1, Check>(ch, c.t);
-        if constexpr (hasNormal(F))
-            r.n = resolve<2, Check>(ch, c.n);
-        return r;
-    }
-};
+// A corner's references made final; kinds the form does not carry are 0.
+template <Form F, bool Check>
+GLM_HOT Refs refsOf(Chunk& ch, const Corner& c)
+{
+    return {resolve<0, Check>(ch, c.v), hasUv(F) ? resolve<1, Check>(ch, c.t) : 0u,
+            hasNormal(F) ? resolve<2, Check>(ch, c.n) : 0u};
+}
 
 // The corners after the first (`c`) of a face whose form is F, turned into
 // the fan (c0 c1 c2), (c0 c2 c3), ...: emit(F, c0, c1, c2, p) for every
 // triangle, each corner resolved once as it is read.  One instance per
 // form, so that reading a corner does not ask for the form again.
-template <Form F, class Emit, class Prepare>
-GLM_HOT bool fanOut(const char*& p, const char* end, Corner c, Emit& emit, Prepare& prepare)
+template <Form F, bool Check, class Emit>
+GLM_HOT bool fanOut(const char*& p, const char* end, Corner c, Emit& emit, Chunk& ch)
 {
-    auto c0 = prepare.template operator()<F>(c);
+    Refs c0 = refsOf<F, Check>(ch, c);
     readCorner(p, end, F, c);
-    auto c1 = prepare.template operator()<F>(c);
+    Refs c1 = refsOf<F, Check>(ch, c);
     readCorner(p, end, F, c);
-    auto c2 = prepare.template operator()<F>(c);
+    Refs c2 = refsOf<F, Check>(ch, c);
     if (!emit(F, c0, c1, c2, p))
         return false;
     while (readCorner(p, end, F, c) > 0) {
         c1 = c2;
-        c2 = prepare.template operator()<F>(c);
+        c2 = refsOf<F, Check>(ch, c);
         if (!emit(F, c0, c1, c2, p))
             return false;
     }
@@ -144,8 +133,8 @@ GLM_HOT bool fanOut(const char*& p, const char* end, Corner c, Emit& emit, Prepa
 // "f": a face line after its keyword.  Corners are read as scanf reads
 // them, so a face may go on on the next lines; the first corner decides the
 // form of all.  Calls emit for every triangle; stops when emit returns false.
-template <class Emit, class Prepare>
-GLM_HOT bool parseFace(const char*& p, const char* end, Emit&& emit, Prepare prepare)
+template <bool Check, class Emit>
+GLM_HOT bool parseFace(const char*& p, const char* end, Emit&& emit, Chunk& ch)
 {
     p = skipSpace(p, end);
     const char* a = p;
@@ -187,13 +176,13 @@ GLM_HOT bool parseFace(const char*& p, const char* end, Emit&& emit, Prepare pre
     }
     switch (form) {
     case Form::Vertex:
-        return fanOut<Form::Vertex>(p, end, c, emit, prepare);
+        return fanOut<Form::Vertex, Check>(p, end, c, emit, ch);
     case Form::VertexUv:
-        return fanOut<Form::VertexUv>(p, end, c, emit, prepare);
+        return fanOut<Form::VertexUv, Check>(p, end, c, emit, ch);
     case Form::VertexUvNormal:
-        return fanOut<Form::VertexUvNormal>(p, end, c, emit, prepare);
+        return fanOut<Form::VertexUvNormal, Check>(p, end, c, emit, ch);
     case Form::VertexNormal:
-        return fanOut<Form::VertexNormal>(p, end, c, emit, prepare);
+        return fanOut<Form::VertexNormal, Check>(p, end, c, emit, ch);
     }
     return true;
 }
@@ -294,17 +283,6 @@ void recordEvent(Chunk& ch, const char* keyword, const char*& p, const char* end
     ch.events.push_back({kind, keyword, rest, ch.values.faces.size});
 }
 
-// Counts a statement read past without keeping it.
-void countSkipped(Chunk& ch, std::string_view keyword)
-{
-    for (auto& seen : ch.skipped)
-        if (seen.first == keyword) {
-            seen.second++;
-            return;
-        }
-    ch.skipped.emplace_back(keyword, 1);
-}
-
 template <bool Check>
 void readStatements(const Job& job, Chunk& ch)
 {
@@ -392,7 +370,7 @@ void readStatements(const Job& job, Chunk& ch)
             skipLine(p, end);
             break;
         case 'f':
-            if (!parseFace(p, end, emit, Resolve<Check>{ch}) && ch.ended == Chunk::End::Read)
+            if (!parseFace<Check>(p, end, emit, ch) && ch.ended == Chunk::End::Read)
                 outOfMemory("the triangles", faces);
             break;
         case 'g':
@@ -420,8 +398,10 @@ void readStatements(const Job& job, Chunk& ch)
             }
             [[fallthrough]];
         default:  // every other keyword: read past, counted when asked
-            if (job.countSkipped)
-                countSkipped(ch, tok);
+            if (job.countSkipped) {
+                auto seen = std::find_if(ch.skipped.begin(), ch.skipped.end(), [&](auto& s) { return s.first == tok; });
+                seen == ch.skipped.end() ? (void)ch.skipped.emplace_back(tok, 1) : (void)seen->second++;
+            }
             skipLine(p, end);
             break;
         }
