@@ -293,6 +293,12 @@ void readStatements(const Job& job, Chunk& ch)
     auto& faces = out.faces;
     ch.firstToken = p;
 
+    // Where the reading stops: the text read is given back.
+    auto finish = [&] {
+        ch.stop = p;
+        if (ch.releasesPages)
+            tuning::releasePages(released, std::min(p, ch.end));
+    };
     // Names the array that could not grow, for the caller's message.
     auto outOfMemory = [&](const char* what, const auto& array) {
         char text[160];
@@ -300,6 +306,7 @@ void readStatements(const Job& job, Chunk& ch)
                       glmBytes(std::max<std::size_t>(array.capacity * 2, 4096), sizeof(*array.data)));
         ch.ended = Chunk::End::OutOfMemory;
         ch.what = text;
+        finish();
     };
     auto emit = [&](Form form, const Refs& a, const Refs& b, const Refs& c, const char* at)
         __attribute__((always_inline))
@@ -351,15 +358,15 @@ void readStatements(const Job& job, Chunk& ch)
         case 'v':
             if (second == '\0') {
                 if (!parseValues(p, end, out.vertices, ch.vertices, 3))
-                    outOfMemory("the vertices", out.vertices);
-                else if (((p < end && *p != '\n') || out.colors.size) && !parseColor(p, end, out)) [[unlikely]]
-                    outOfMemory("the vertex colours", out.colors);
+                    return outOfMemory("the vertices", out.vertices);
+                if (((p < end && *p != '\n') || out.colors.size) && !parseColor(p, end, out)) [[unlikely]]
+                    return outOfMemory("the vertex colours", out.colors);
             } else if (second == 'n') {
                 if (!parseValues(p, end, out.normals, ch.normals, 3))
-                    outOfMemory("the normals", out.normals);
+                    return outOfMemory("the normals", out.normals);
             } else if (second == 't') {
                 if (!parseValues(p, end, out.uvs, ch.uvs, 2))
-                    outOfMemory("the texture coordinates", out.uvs);
+                    return outOfMemory("the texture coordinates", out.uvs);
             } else {
                 ch.ended = Chunk::End::UnknownToken;  // refused: "vp" and the like
                 ch.errorAt = keyword;
@@ -370,8 +377,10 @@ void readStatements(const Job& job, Chunk& ch)
             skipLine(p, end);
             break;
         case 'f':
-            if (!parseFace<Check>(p, end, emit, ch) && ch.ended == Chunk::End::Read)
-                outOfMemory("the triangles", faces);
+            // A reading that needs its bases, or a checking one past its bad
+            // reference, stops here.
+            if (!parseFace<Check>(p, end, emit, ch) || ch.ended != Chunk::End::Read) [[unlikely]]
+                return ch.ended == Chunk::End::Read ? outOfMemory("the triangles", faces) : finish();
             break;
         case 'g':
         case 'u':
@@ -384,8 +393,8 @@ void readStatements(const Job& job, Chunk& ch)
         case 'l':
         case 'p':
             if (tok.size() == 1) {
-                if (!parseElements<Check>(p, end, ch, first == 'l') && ch.ended == Chunk::End::Read)
-                    outOfMemory(first == 'l' ? "the lines" : "the points", out.pointRefs);
+                if (!parseElements<Check>(p, end, ch, first == 'l') || ch.ended != Chunk::End::Read)
+                    return ch.ended == Chunk::End::Read ? outOfMemory("the lines and points", out.pointRefs) : finish();
                 skipLine(p, end);
                 break;
             }
@@ -405,12 +414,8 @@ void readStatements(const Job& job, Chunk& ch)
             skipLine(p, end);
             break;
         }
-        if (ch.ended != Chunk::End::Read) [[unlikely]]
-            break;
     }
-    ch.stop = p;
-    if (ch.releasesPages)
-        tuning::releasePages(released, std::min(p, ch.end));
+    finish();
 }
 
 }  // namespace
