@@ -208,11 +208,10 @@ const Chunk* readChunks(Job& job, bool& split)
                 break;
             }
             if (ch.ended == Chunk::End::NeedsBases) {
-                const char *begin = ch.begin, *cut = ch.end;
-                Values values = ch.values;
-                values.empty();
-                ch = Chunk(begin, cut);
-                ch.values = values;
+                Chunk again(ch.begin, ch.end);
+                again.values = ch.values;
+                again.values.empty();
+                ch = std::move(again);
                 ch.basesKnown = true;
                 ch.vertexBase = job.whole.vertices, ch.normalBase = job.whole.normals, ch.uvBase = job.whole.uvs;
                 readSafely(job, ch);

@@ -59,11 +59,7 @@ GLM_HOT int readCorner(const char*& p, const char* end, Form form, Corner& c)
 }
 
 // Text as the C string functions see it: up to the first zero byte.
-GLM_HOT std::string_view asCString(std::string_view text)
-{
-    std::size_t zero = text.find('\0');
-    return zero == std::string_view::npos ? text : text.substr(0, zero);
-}
+GLM_HOT std::string_view asCString(std::string_view text) { return text.substr(0, text.find('\0')); }
 
 // A corner's references as final numbers.
 struct Refs {
