@@ -208,13 +208,32 @@ void glmDestroy(GlmMesh* model);
 //   Unknown names print glmFindMaterial's message and use 0.
 // - "mtllib": the first word names a material library in the OBJ file's
 //   directory, read at once (glmReadMTL); a later line replaces it.
-// - anything else ("#", "o", "s", ...) is skipped to the end of its line.
-// The file is read in one pass into arrays that grow as they fill and are
-// cut to size at the end; large files are split at line starts and read by
-// several threads (glmReaderThreads of glm_core.h) with the same result.
-// Texts the single pass cannot take (relative references past the first
-// piece, refused files) are counted first and then filled.  The file is
-// mapped, not copied, and the pages already read are given back.
+// - "o": the rest of the line, leading blanks and line break dropped, names
+//   the object of the faces that follow; "s N" puts them in smoothing group
+//   N ("s off", "s 0" and a word that is no number are 0).  Both are kept
+//   as runs (objectRuns, smoothingRuns) starting at the first face read
+//   after the statement, only where the value changes; of several before
+//   the same face the last counts.  A run may start at faceCount.
+// - "l v1 v2 ..." (each "v" or "v/vt") and "p v1 v2 ...": the references
+//   on the rest of the line, up to the first word that is none, resolved
+//   and checked as face references are; kept in lines, lineVertexRefs,
+//   lineUvRefs (null when no line has a texture reference; 0 where an
+//   element has none) and pointVertexRefs.
+// - "v x y z r g b": a vertex line with six numbers or more carries a
+//   colour in its fourth to sixth.  colors is null when no vertex has one;
+//   otherwise every vertex has an entry, 1 1 1 for those without.
+// - anything else ("#" comments, "curv", "surf", "cstype", "parm", "deg",
+//   "end", ... and unknown keywords) is skipped to the end of its line;
+//   GlmReadOptions::countSkipped counts these statements but comments.
+//   Keywords are told by their first character as above ("mg" is read as
+//   "mtllib", "usemap" as "usemtl"); "o", "s", "l" and "p" only alone.
+// The file is read once, front to back, into arrays that grow as they fill
+// and are cut to size at the end; large files are cut into chunks at line
+// starts and read by several threads (glmReaderThreads of glm_core.h), each
+// chunk's values appended in file order, with the same result.  The file
+// is mapped, not copied, and the pages already read are given back.
+// Warnings go through glmMessage: the message handler when one is
+// installed (glmSetMessageHandler), else the streams named above.
 
 // Reads the OBJ file at `path` (and the material library it names) into a
 // new model that the caller owns (glmDestroy).  sourcePath is a copy of
@@ -222,12 +241,15 @@ void glmDestroy(GlmMesh* model);
 // null, placement is 0, 0, 0.  Ends the process with status 1 when the file
 // or its library cannot be opened or the file is refused (see above).
 GlmMesh* glmReadOBJ(const char* path);
-// The two passes over an open stream, each reading it from its current
-// position to its end.  glmFirstPass counts into a model whose sourcePath
-// is set: counts, groups with face lists of their final size (faceCount 0),
-// the material table.  The caller then allocates vertices, faces and, when
-// counted, normals and uvs, and rewinds; glmFillPass fills them from the
-// same text.  Both end the process on the failures glmReadOBJ ends it on.
+// The reading in two steps over an open stream, each taking it from its
+// current position to its end (both read the whole text as glmReadOBJ
+// does).  glmFirstPass counts into a model whose sourcePath is set: counts,
+// groups with face lists of their final size (faceCount 0), the material
+// table; it reports nothing about references.  The caller then allocates
+// vertices, faces and, when counted, normals and uvs, and rewinds;
+// glmFillPass fills them from the same text (and sets the kept lines,
+// points, colours and runs), printing what glmReadOBJ prints.  Both end the
+// process on the failures glmReadOBJ ends it on.
 void glmFirstPass(GlmMesh* model, FILE* file);
 void glmFillPass(GlmMesh* model, FILE* file);
 

@@ -38,16 +38,19 @@ using GlmMaterialLoader = bool (*)(GlmMesh* model, const char* name, void* conte
 using GlmSkipCounter = void (*)(const char* keyword, std::size_t length, unsigned long count, void* context);
 
 struct GlmReadOptions {
-    // Worker threads for the two passes; 0 uses glmReaderThreads().  Small
+    // Worker threads for the reading; 0 uses glmReaderThreads().  Small
     // texts are always read on the calling thread.
     unsigned threads = 0;
-    // Bytes per piece of work for the threads; 0 chooses (a few MiB).
+    // Bytes per chunk of text a thread reads at a time; 0 chooses (3 MiB
+    // shared among the threads, 128 KiB to 1 MiB each).
     std::size_t chunkBytes = 0;
     // Supplies the material libraries; null reads the file `name` in the
     // directory of the model's source path (glmDirectoryOf).
     GlmMaterialLoader loadMaterials = nullptr;
     void* loaderContext = nullptr;
-    // Told of the skipped statements; null (the default) counts nothing.
+    // Told of the skipped statements once the text has been read without
+    // failure, on the calling thread; nothing is told for a refused text.
+    // Null (the default) counts nothing and costs nothing.
     GlmSkipCounter countSkipped = nullptr;
     void* skipContext = nullptr;
 };
@@ -61,8 +64,10 @@ unsigned glmReaderThreads();
 // `sourcePath` (used for messages and to find material libraries; may be
 // null).  The text need not be zero-terminated and is not changed.  Returns
 // the model, which the caller releases with glmDestroy, or null with
-// `error` filled.  "glmFindMaterial" lines for unknown materials are printed
-// on standard output as the model is built.
+// `error` filled.  Once the text is read, "glmFindMaterial" lines for
+// unknown materials and the warning about references into arrays the text
+// never defines go through glmMessage (the message handler, or standard
+// output and standard error).
 GlmMesh* glmParseOBJ(const char* text, std::size_t size, const char* sourcePath, const GlmReadOptions* options,
                      GlmReadError* error);
 

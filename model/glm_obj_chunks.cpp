@@ -1,16 +1,13 @@
-// OBJ reader: chunks of the text and the threads that read them.  A large
-// text is cut at line starts into chunks that worker threads take one after
-// the other; a statement that runs across a cut is noticed by countPass.
+// OBJ reader: the text in chunks on threads, appended in file order.  A
+// large text is cut at line starts into chunks that worker threads read one
+// after the other, a few ahead of the append at most; a small one is one
+// chunk read straight into the model's arrays on this thread.
 #include <sched.h>
 
 #include <algorithm>
-#include <atomic>
 #include <condition_variable>
 #include <mutex>
-#include <cstdio>
-#include <cstring>
 #include <new>
-#include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -22,11 +19,25 @@ using namespace glmscan;
 
 namespace glmobj {
 
+void Values::release()
+{
+    std::free(vertices.data), std::free(normals.data), std::free(uvs.data), std::free(colors.data);
+    std::free(faces.data), std::free(lines.data), std::free(lineVertexRefs.data), std::free(lineUvRefs.data);
+    std::free(pointRefs.data);
+    *this = Values{};
+}
+
+void Values::empty()
+{
+    vertices.size = normals.size = uvs.size = colors.size = faces.size = lines.size = 0;
+    lineVertexRefs.size = lineUvRefs.size = pointRefs.size = 0;
+    maxVertex = maxUv = maxNormal = 0;
+}
+
 namespace {
 
-// Runs `worker` on this thread and on up to threads - 1 more, and waits for
-// them all.  Each worker takes pieces of the job until none is left, so
-// fewer threads than asked for only make the job slower.
+// Runs `worker` on this thread and up to threads - 1 more, and waits for
+// them; fewer threads than asked for only make the job slower.
 template <class Worker>
 void runWorkers(Worker& worker, std::size_t threads)
 {
@@ -42,36 +53,15 @@ void runWorkers(Worker& worker, std::size_t threads)
         t.join();
 }
 
-}  // namespace
-
-// Runs work(chunk) for every chunk on up to job.threads threads.
-void forEachChunk(Job& job, void (*work)(Job&, Chunk&))
-{
-    std::atomic<std::size_t> next{0};
-    auto worker = [&] {
-        for (std::size_t i; (i = next.fetch_add(1)) < job.chunks.size();) {
-            // An exception must not leave a thread: the chunk says it failed.
-            try {
-                work(job, job.chunks[i]);
-            } catch (const std::bad_alloc&) {
-                job.chunks[i].outOfMemory = true;
-            }
-        }
-    };
-    runWorkers(worker, std::min<std::size_t>(job.threads, job.chunks.size()));
-}
-
 // Chunk boundaries: line starts whose first character is a letter or "#",
 // so that no number line continuing a face is cut off its face.
 void splitChunks(Job& job)
 {
     job.chunks.clear();
     const std::size_t size = static_cast<std::size_t>(job.textEnd - job.text);
-    // Each thread holds a chunk's text and arrays, and a few more wait to be
-    // appended.  The arrays of a chunk may well outgrow its text (a line
-    // "f 1 2 3" of 8 bytes makes a 44-byte triangle), so chunks are small:
-    // 3 MiB / (threads + 1), at most 1 MiB, which also keeps all of it
-    // within a few MiB whatever the thread count.
+    // Each thread holds a chunk's text and arrays, a few more wait to be
+    // appended, and arrays may outgrow their text ("f 1 2 3", 8 bytes, makes
+    // a 44-byte triangle): 3 MiB / (threads + 1) a chunk, at most 1 MiB.
     const std::size_t chunkSize = job.chunkBytes
                                       ? job.chunkBytes
                                       : std::clamp<std::size_t>((std::size_t{3} << 20) / (std::size_t{job.threads} + 1),
@@ -99,83 +89,145 @@ void splitChunks(Job& job)
     }
 }
 
-// The counting pass: true when the chunks read consistently (every chunk
-// stopped where the next one starts, up to the first failure).
-bool countPass(Job& job)
+// The model's arrays before any entry, into `ch`: bounded by what the text
+// can hold (a vertex per 2 bytes, "v" and a line feed; a normal or uv per
+// 3; a triangle per 2, each corner past the third of a face adding one),
+// with the spare entry 0 in front.  False, the chunk failed, without memory.
+bool startWhole(Chunk& ch, std::size_t bytes)
 {
-    forEachChunk(job, countChunk);
-    for (std::size_t i = 1; i < job.chunks.size(); i++) {
-        if (job.chunks[i - 1].errorAt)
-            break;
-        if (job.chunks[i - 1].outOfMemory || job.chunks[i - 1].stop != job.chunks[i].firstToken)
-            return false;
+    Values& v = ch.values;
+    v.vertices.bound = 3 * (bytes / 2 + 2), v.normals.bound = 3 * (bytes / 3 + 2);
+    v.uvs.bound = 2 * (bytes / 3 + 2), v.faces.bound = bytes / 2 + 2;
+    const float zero[3] = {0, 0, 0};
+    if (v.vertices.append(zero, 3) && v.normals.append(zero, 3) && v.uvs.append(zero, 2) && v.faces.reserve(1))
+        return true;
+    ch.ended = Chunk::End::OutOfMemory;
+    ch.what = "the arrays";
+    return false;
+}
+
+// Reads a chunk; running out of memory for its events is a failure of the
+// chunk, not an exception leaving a thread.
+void readSafely(const Job& job, Chunk& ch)
+{
+    try {
+        readChunk(job, ch);
+    } catch (const std::bad_alloc&) {
+        ch.ended = Chunk::End::OutOfMemory;
+        ch.what = "the reader's bookkeeping";
     }
-    return true;
 }
 
-// The chunk holding the first failure, or chunks.size().
-std::size_t firstFailedChunk(const Job& job)
+// Appends what a chunk read to the whole text's, in file order: its values,
+// its events with its face offset, its line references with their offset,
+// its skipped keywords, counts and findings.  False when an array cannot
+// grow.
+bool append(Chunk& whole, Chunk& ch)
 {
-    for (std::size_t i = 0; i < job.chunks.size(); i++)
-        if (job.chunks[i].errorAt)
-            return i;
-    return job.chunks.size();
+    Values &all = whole.values, &part = ch.values;
+    const std::size_t faceBase = all.faces.size;
+    bool ok = true;
+    // Colours and line texture references begun on either side cover both.
+    if (part.colors.size || all.colors.size)
+        ok = (all.colors.size || all.colors.fill(all.vertices.size, 1.0f)) &&
+             (part.colors.size ? all.colors.append(part.colors.data, part.colors.size)
+                               : all.colors.fill(part.vertices.size, 1.0f));
+    if (part.lineUvRefs.size || all.lineUvRefs.size)
+        ok = ok && (all.lineUvRefs.size || all.lineUvRefs.fill(all.lineVertexRefs.size, 0)) &&
+             (part.lineUvRefs.size ? all.lineUvRefs.append(part.lineUvRefs.data, part.lineUvRefs.size)
+                                   : all.lineUvRefs.fill(part.lineVertexRefs.size, 0));
+    for (std::size_t i = 0; i < part.lines.size; i++)
+        part.lines.data[i].first += static_cast<unsigned>(all.lineVertexRefs.size);
+    ok = ok && all.vertices.append(part.vertices.data, part.vertices.size) &&
+         all.normals.append(part.normals.data, part.normals.size) && all.uvs.append(part.uvs.data, part.uvs.size) &&
+         all.faces.append(part.faces.data, part.faces.size) && all.lines.append(part.lines.data, part.lines.size) &&
+         all.lineVertexRefs.append(part.lineVertexRefs.data, part.lineVertexRefs.size) &&
+         all.pointRefs.append(part.pointRefs.data, part.pointRefs.size);
+    all.maxVertex = std::max(all.maxVertex, part.maxVertex);
+    all.maxUv = std::max(all.maxUv, part.maxUv);
+    all.maxNormal = std::max(all.maxNormal, part.maxNormal);
+    for (Event event : ch.events) {
+        event.face += faceBase;
+        whole.events.push_back(event);
+    }
+    for (const auto& [keyword, count] : ch.skipped) {
+        auto seen =
+            std::find_if(whole.skipped.begin(), whole.skipped.end(), [&](auto& s) { return s.first == keyword; });
+        if (seen == whole.skipped.end())
+            whole.skipped.emplace_back(keyword, count);
+        else
+            seen->second += count;
+    }
+    whole.uvsUsedAt = whole.uvsUsedAt ? whole.uvsUsedAt : ch.uvsUsedAt;
+    whole.normalsUsedAt = whole.normalsUsedAt ? whole.normalsUsedAt : ch.normalsUsedAt;
+    whole.vertices += ch.vertices, whole.normals += ch.normals, whole.uvs += ch.uvs;
+    return ok;
 }
 
-OnePass readChunksInOnePass(Job& job)
+// The text as one chunk on this thread.
+const Chunk* readWhole(Job& job)
+{
+    Chunk& ch = job.chunks[0];
+    ch.basesKnown = true;
+    ch.releasesPages = job.mapped;
+    if (startWhole(ch, static_cast<std::size_t>(job.textEnd - job.text)))
+        readSafely(job, ch);
+    job.whole = std::move(ch);  // the chunk's arrays are the model's
+    ch.values = Values{};
+    return job.whole.ended == Chunk::End::Read ? nullptr : &job.whole;
+}
+
+// The chunks on job.threads threads.  Sets `split` when a statement ran
+// across a cut (a chunk did not start where the one before it stopped).
+const Chunk* readChunks(Job& job, bool& split)
 {
     const std::size_t count = job.chunks.size();
     const std::size_t window = std::size_t{job.threads} + 2;  // chunks read but not yet appended, at most
-    ValueArrays whole;
-    whole.boundBy(static_cast<std::size_t>(job.textEnd - job.text));
-    if (!whole.startModelArrays()) {
-        job.chunks[0].errorText = "the arrays";
-        return OnePass::OutOfMemory;
-    }
-    std::vector<ValueArrays> parts(count);
-    std::vector<OnePass> results(count, OnePass::Read);
+    if (!startWhole(job.whole, static_cast<std::size_t>(job.textEnd - job.text)))
+        return &job.whole;
+    job.chunks[0].basesKnown = true;
     std::vector<char> done(count, 0);
-    std::vector<ValueArrays> spare;  // arrays of appended chunks, kept for the next ones
+    std::vector<Values> spare;  // arrays of appended chunks, kept for the next ones
     std::mutex lock;
     std::condition_variable moved;
     std::size_t next = 0, appended = 0;
-    OnePass outcome = OnePass::Read;
+    const Chunk* failed = nullptr;
     // The text of appended chunks is given back in file order, DROP_STEP at
     // a time, rather than chunk by chunk: each release interrupts the other
     // threads to flush their address translations.
-    const bool dropping = job.dropPages;
-    job.dropPages = false;
-    const char* droppedTo = job.text;
+    const char* releasedTo = job.text;
 
-    // Appends the chunks that are done, in order (under the lock).
+    // Appends the chunks that are done, in order (under the lock).  A chunk
+    // that met a relative reference is read again, now that the entries
+    // before it are known.
     auto appendDone = [&] {
-        for (; appended < count && done[appended]; appended++) {
-            ValueArrays& part = parts[appended];
-            if (outcome == OnePass::Read && results[appended] != OnePass::Read)
-                outcome = results[appended];
-            // A relative reference in a later chunk needs the entries before the chunk.
-            if (outcome == OnePass::Read && appended > 0 && part.relative)
-                outcome = OnePass::NeedsTwoPasses;
-            if (outcome == OnePass::Read && (!whole.vertices.append(part.vertices.data, part.vertices.size) ||
-                                             !whole.normals.append(part.normals.data, part.normals.size) ||
-                                             !whole.uvs.append(part.uvs.data, part.uvs.size) ||
-                                             !whole.faces.append(part.faces.data, part.faces.size))) {
-                job.chunks[appended].errorText = "the arrays";
-                outcome = OnePass::OutOfMemory;
+        for (; appended < count && done[appended] && !failed && !split; appended++) {
+            Chunk& ch = job.chunks[appended];
+            if (appended > 0 && job.chunks[appended - 1].stop != ch.firstToken) {
+                split = true;
+                break;
             }
-            whole.badVertex |= part.badVertex, whole.badNormal |= part.badNormal, whole.badUv |= part.badUv;
-            whole.maxVertex = std::max(whole.maxVertex, part.maxVertex);
-            whole.maxUv = std::max(whole.maxUv, part.maxUv);
-            whole.maxNormal = std::max(whole.maxNormal, part.maxNormal);
-            part.vertices.size = part.normals.size = part.uvs.size = part.faces.size = 0;
-            part.badVertex = part.badNormal = part.badUv = part.relative = false;
-            part.maxVertex = part.maxUv = part.maxNormal = 0;
-            spare.push_back(part);
-            part = ValueArrays{};
-            const char* readTo = job.chunks[appended].end;
-            if (dropping && static_cast<std::size_t>(readTo - droppedTo) >= DROP_STEP) {
-                releasePages(droppedTo, readTo);
-                droppedTo = readTo;
+            if (ch.ended == Chunk::End::NeedsBases) {
+                Chunk again(ch.begin, ch.end);
+                again.values = ch.values;
+                again.values.empty();
+                ch = std::move(again);
+                ch.basesKnown = true;
+                ch.vertexBase = job.whole.vertices, ch.normalBase = job.whole.normals, ch.uvBase = job.whole.uvs;
+                readSafely(job, ch);
+            }
+            if (!append(job.whole, ch) && ch.ended == Chunk::End::Read) {
+                ch.ended = Chunk::End::OutOfMemory;
+                ch.what = "the arrays";
+            }
+            if (ch.ended != Chunk::End::Read)
+                failed = &ch;
+            ch.values.empty();
+            spare.push_back(ch.values);
+            ch.values = Values{};
+            if (job.mapped && static_cast<std::size_t>(ch.end - releasedTo) >= DROP_STEP) {
+                tuning::releasePages(releasedTo, ch.end);
+                releasedTo = ch.end;
             }
         }
         moved.notify_all();
@@ -183,88 +235,47 @@ OnePass readChunksInOnePass(Job& job)
     auto worker = [&] {
         std::unique_lock<std::mutex> guard(lock);
         for (;;) {
-            moved.wait(guard, [&] { return outcome != OnePass::Read || next >= count || next < appended + window; });
-            if (outcome != OnePass::Read || next >= count)
+            moved.wait(guard, [&] { return failed || split || next >= count || next < appended + window; });
+            if (failed || split || next >= count)
                 return;
-            std::size_t i = next++;
-            ValueArrays part;
+            Chunk& ch = job.chunks[next++];
             if (!spare.empty()) {
-                part = spare.back();
+                ch.values = spare.back();
                 spare.pop_back();
             }
             guard.unlock();
-            OnePass result;
-            try {
-                result = readValues(job, job.chunks[i], part);
-            } catch (const std::bad_alloc&) {
-                job.chunks[i].errorText = "the reader's bookkeeping";
-                result = OnePass::OutOfMemory;
-            }
+            readSafely(job, ch);
             guard.lock();
-            parts[i] = part;
-            results[i] = result;
-            done[i] = 1;
+            done[&ch - job.chunks.data()] = 1;
             appendDone();
         }
     };
     runWorkers(worker, std::min<std::size_t>(job.threads, count));
-    job.dropPages = dropping;
-    for (ValueArrays& part : parts)
-        part.release();
-    for (ValueArrays& part : spare)
-        part.release();
-
-    if (outcome == OnePass::Read)
-        for (std::size_t i = 1; i < count; i++)
-            if (job.chunks[i - 1].stop != job.chunks[i].firstToken)
-                outcome = OnePass::NeedsTwoPasses;
-    if (outcome == OnePass::Read)
-        outcome = settleValues(job, whole);
-    whole.release();
-    return outcome;
-}
-
-namespace {
-
-// The processors a cgroup v2 CPU quota allows ("cpu.max" holds the quota
-// and the period in microseconds, or "max"), the tightest along the path
-// from the process's cgroup up to the root; 0 without a quota.
-unsigned cgroupQuotaCpus()
-{
-    std::string path;
-    if (FILE* file = std::fopen("/proc/self/cgroup", "r")) {
-        char line[512];
-        while (std::fgets(line, sizeof line, file))
-            if (std::strncmp(line, "0::", 3) == 0) {
-                path = line + 3;
-                while (!path.empty() && (path.back() == '\n' || path.back() == '/'))
-                    path.pop_back();
-            }
-        std::fclose(file);
-    }
-    unsigned best = 0;
-    for (;;) {
-        std::string file = "/sys/fs/cgroup" + path + "/cpu.max";
-        if (FILE* f = std::fopen(file.c_str(), "r")) {
-            char quota[32] = "";
-            unsigned long long period = 0;
-            if (std::fscanf(f, "%31s %llu", quota, &period) == 2 && std::strcmp(quota, "max") != 0 && period > 0) {
-                unsigned long long q = std::strtoull(quota, nullptr, 10);
-                auto cpus = static_cast<unsigned>(std::max(1ull, (q + period - 1) / period));
-                if (best == 0 || cpus < best)
-                    best = cpus;
-            }
-            std::fclose(f);
-        }
-        if (path.empty())
-            break;
-        std::size_t slash = path.rfind('/');
-        path.erase(slash == std::string::npos ? 0 : slash);
-    }
-    return best;
+    for (Chunk& ch : job.chunks)
+        ch.values.release();
+    for (Values& values : spare)
+        values.release();
+    return failed;
 }
 
 }  // namespace
+
+const Chunk* readText(Job& job)
+{
+    splitChunks(job);
+    if (job.chunks.size() == 1)
+        return readWhole(job);
+    bool split = false;
+    const Chunk* failed = readChunks(job, split);
+    if (!split)
+        return failed;
+    // A statement ran across a cut: read the text in one piece.
+    job.whole.values.release();
+    job.whole = Chunk(nullptr, nullptr);
+    job.threads = 1;
+    splitChunks(job);
+    return readWhole(job);
+}
 
 }  // namespace glmobj
 
@@ -276,7 +287,7 @@ unsigned glmReaderThreads()
         cpus = static_cast<unsigned>(CPU_COUNT(&set));
     if (cpus == 0)
         cpus = std::max(1u, std::thread::hardware_concurrency());
-    unsigned quota = glmobj::cgroupQuotaCpus();
+    unsigned quota = tuning::cgroupQuotaCpus();
     if (quota != 0 && quota < cpus)
         cpus = quota;
     return cpus;

@@ -1,9 +1,7 @@
-// OBJ reader: groups, materials and the sizes of the arrays, worked out
-// between the counting and the filling pass from the chunks' counts and
-// events.
-#include <climits>
+// OBJ reader: what the "mtllib", "g", "usemtl", "o" and "s" statements make
+// of the model, from their events in file order once the text is read.
+#include <charconv>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -13,148 +11,71 @@
 
 namespace glmobj {
 
-// Material libraries in file order, then the first unknown token.
-bool loadLibraries(Job& job, const GlmReadOptions& options, GlmReadError* error)
+bool loadLibraries(Job& job, const GlmReadOptions& options, const char* upTo, GlmReadError* error)
 {
-    std::size_t failed = firstFailedChunk(job);
-    for (std::size_t i = 0; i < job.chunks.size() && i <= failed; i++) {
-        for (const Event& event : job.chunks[i].events) {
-            if (event.kind != EventKind::MaterialLibrary)
-                continue;
-            std::string name(event.text);
-            std::free(job.model->materialLibrary);
-            job.model->materialLibrary = glmCopyText(name.c_str());
-            GlmMaterialLoader load = options.loadMaterials ? options.loadMaterials : glmLoadMTL;
-            if (!load(job.model, name.c_str(), options.loaderContext, error))
-                return false;
-        }
-    }
-    if (failed < job.chunks.size()) {
-        setError(error, GLM_READ_UNKNOWN_TOKEN, "glmFirstPass(): Unknown token \"%s\".\n",
-                 job.chunks[failed].errorText.c_str());
-        return false;
+    for (const Event& event : job.whole.events) {
+        if (event.kind != EventKind::MaterialLibrary || event.position >= upTo)
+            continue;
+        std::string name(event.text);
+        std::free(job.model->materialLibrary);
+        job.model->materialLibrary = glmCopyText(name.c_str());
+        GlmMaterialLoader load = options.loadMaterials ? options.loadMaterials : glmLoadMTL;
+        if (!load(job.model, name.c_str(), options.loaderContext, error))
+            return false;
     }
     return true;
 }
 
-// Totals and each chunk's first entry numbers.
-bool sumCounts(Job& job, GlmReadError* error)
-{
-    std::uint64_t v = 0, n = 0, t = 0, f = 0;
-    for (Chunk& ch : job.chunks) {
-        ch.vertexBase = v, ch.normalBase = n, ch.uvBase = t, ch.faceBase = f;
-        v += ch.vertices, n += ch.normals, t += ch.uvs, f += ch.faces;
-    }
-    const std::uint64_t limit = UINT_MAX - 1;
-    if (v > limit || n > limit || t > limit || f > limit) {
-        setError(error, GLM_READ_CANT_OPEN, "glmReadOBJ() failed: \"%s\" holds too many entries.\n", pathText(job));
-        return false;
-    }
-    GlmMesh* model = job.model;
-    model->vertexCount = static_cast<unsigned>(v);
-    model->normalCount = static_cast<unsigned>(n);
-    model->uvCount = static_cast<unsigned>(t);
-    model->faceCount = static_cast<unsigned>(f);
-    return true;
-}
-
-namespace {
-
-// Step one of placeGroups: gives every chunk its segments (the group of the
-// faces before its first group line, then one per group line) and returns
-// the faces of every segment, all chunks in order.  False when `create` is
-// off and a group does not exist.
-bool findSegmentGroups(Job& job, bool create, std::vector<std::uint64_t>& stretch)
+bool buildGroups(Job& job, std::vector<const Event*>& unknownMaterials, GlmReadError* error)
 {
     GlmMesh* model = job.model;
-    GlmFaceGroup* current = create ? glmEnsureGroup(model, "default") : glmGroupByName(model, "default");
-    if (!current)
-        return false;
     std::string name;
-    for (Chunk& ch : job.chunks) {
-        ch.segments.assign(1, Segment{current, nullptr});
-        std::uint64_t before = 0;
-        for (const Event& event : ch.events) {
-            if (event.kind != EventKind::Group)
-                continue;
-            stretch.push_back(event.facesBefore - before);
-            before = event.facesBefore;
-            name.assign(event.text);
-            current = create ? glmEnsureGroup(model, name.c_str()) : glmGroupByName(model, name.c_str());
-            if (!current)
-                return false;
-            ch.segments.push_back(Segment{current, nullptr});
-        }
-        stretch.push_back(ch.faces - before);
-    }
-    return true;
-}
-
-// Step two: sums each group's faces, allocates the face lists when
-// `create`, and points every segment at its first slot in its group's list.
-bool reserveFaceSlots(Job& job, bool create, const std::vector<std::uint64_t>& stretch, GlmReadError* error)
-{
-    GlmMesh* model = job.model;
-    for (GlmFaceGroup* g = model->groupList; g; g = g->next)
-        g->faceCount = 0;
-    std::size_t s = 0;
-    for (Chunk& ch : job.chunks)
-        for (Segment& seg : ch.segments)
-            seg.group->faceCount += static_cast<unsigned>(stretch[s++]);
-    if (create) {
-        for (GlmFaceGroup* g = model->groupList; g; g = g->next) {
-            std::free(g->faceList);
-            g->faceList = nullptr;
-            if (!g->faceCount)
-                continue;
-            g->faceList = static_cast<unsigned*>(std::malloc(sizeof(unsigned) * g->faceCount));
-            if (!g->faceList) {
-                setError(error, GLM_READ_NO_MEMORY,
-                         "glmReadOBJ() failed: out of memory: can't allocate the face list of group \"%s\" (%zu "
-                         "bytes).\n",
-                         g->name, sizeof(unsigned) * g->faceCount);
-                return false;
-            }
-        }
-    }
-    for (GlmFaceGroup* g = model->groupList; g; g = g->next)
-        g->faceCount = 0;
-    s = 0;
-    for (Chunk& ch : job.chunks)
-        for (Segment& seg : ch.segments) {
-            seg.next = seg.group->faceList + seg.group->faceCount;
-            seg.group->faceCount += static_cast<unsigned>(stretch[s++]);
-        }
-    return true;
-}
-
-}  // namespace
-
-bool placeGroups(Job& job, bool create, GlmReadError* error)
-{
-    std::vector<std::uint64_t> stretch;  // faces per segment, all chunks in order
-    if (!findSegmentGroups(job, create, stretch)) {
-        setError(error, GLM_READ_CANT_OPEN,
-                 "glmFillPass() failed: the stream does not hold the text the first pass counted.\n");
-        return false;
-    }
-    return reserveFaceSlots(job, create, stretch, error);
-}
-
-// The material of every group: the one current at its last group or
-// "usemtl" line.  Returns the "usemtl" lines naming unknown materials.
-std::vector<const Event*> assignMaterials(Job& job)
-{
-    GlmMesh* model = job.model;
-    std::vector<const Event*> unknown;
-    unsigned material = 0;
-    std::string name;
-    for (Chunk& ch : job.chunks) {
-        std::size_t segment = 0;
-        GlmFaceGroup* group = ch.segments[0].group;
-        for (const Event& event : ch.events) {
+    // Walks the stretches of faces between group lines: faces [from, to)
+    // belong to `group`; each "g" starts a stretch, the text's end ends one.
+    auto forEachStretch = [&](auto&& stretch, auto&& onEvent) {
+        GlmFaceGroup* group = glmEnsureGroup(model, "default");
+        std::uint64_t from = 0;
+        for (const Event& event : job.whole.events) {
             if (event.kind == EventKind::Group) {
-                group = ch.segments[++segment].group;
+                stretch(group, from, event.face);
+                from = event.face;
+                name.assign(event.text);
+                group = glmEnsureGroup(model, name.c_str());
+            }
+            onEvent(group, event);
+        }
+        stretch(group, from, model->faceCount);
+    };
+    auto ignore = [](GlmFaceGroup*, const Event&) {};
+
+    // Each group's faces, then its list (unless the first of the stream
+    // passes made it), then the lists filled in file order.
+    for (GlmFaceGroup* g = model->groupList; g; g = g->next)
+        g->faceCount = 0;
+    forEachStretch([](GlmFaceGroup* g, std::uint64_t from, std::uint64_t to) { g->faceCount += unsigned(to - from); },
+                   ignore);
+    for (GlmFaceGroup* g = model->groupList; g; g = g->next) {
+        if (g->faceList || !g->faceCount)
+            continue;
+        g->faceList = static_cast<unsigned*>(std::malloc(sizeof(unsigned) * g->faceCount));
+        if (!g->faceList) {
+            setError(error, GLM_READ_NO_MEMORY,
+                     "glmReadOBJ() failed: out of memory: can't allocate the face list of group \"%s\" (%zu bytes).\n",
+                     g->name, sizeof(unsigned) * g->faceCount);
+            return false;
+        }
+    }
+    for (GlmFaceGroup* g = model->groupList; g; g = g->next)
+        g->faceCount = 0;
+    // A group's material is the one current at its last "g" or "usemtl" line.
+    unsigned material = 0;
+    forEachStretch(
+        [](GlmFaceGroup* g, std::uint64_t from, std::uint64_t to) {
+            for (auto face = static_cast<unsigned>(from); face < to; face++)
+                g->faceList[g->faceCount++] = face;
+        },
+        [&](GlmFaceGroup* group, const Event& event) {
+            if (event.kind == EventKind::Group) {
                 group->materialIndex = material;
             } else if (event.kind == EventKind::UseMaterial) {
                 name.assign(event.text);
@@ -164,12 +85,60 @@ std::vector<const Event*> assignMaterials(Job& job)
                     if (model->materialTable[i].name && name == model->materialTable[i].name)
                         material = i, found = true;
                 if (!found)
-                    unknown.push_back(&event);
+                    unknownMaterials.push_back(&event);
                 group->materialIndex = material;
             }
-        }
+        });
+    return true;
+}
+
+namespace {
+
+// A run list changes only where its value does: a statement before the same
+// face as the last one replaces it, and one that repeats the value in
+// force (`initial` before the first) is no change.
+template <class Value>
+void record(std::vector<std::pair<std::uint64_t, Value>>& runs, std::uint64_t face, Value value, Value initial)
+{
+    if (!runs.empty() && runs.back().first == face)
+        runs.pop_back();
+    if (value != (runs.empty() ? initial : runs.back().second))
+        runs.emplace_back(face, value);
+}
+
+// "s 4" is group 4; "s off", "s 0" and a word that is no number (or too
+// large) are 0.
+unsigned smoothingGroup(std::string_view word)
+{
+    unsigned group = 0;
+    auto [end, failed] = std::from_chars(word.data(), word.data() + word.size(), group);
+    return failed == std::errc() && end == word.data() + word.size() ? group : 0;
+}
+
+}  // namespace
+
+void buildRuns(Job& job)
+{
+    std::vector<std::pair<std::uint64_t, std::string_view>> objects;
+    std::vector<std::pair<std::uint64_t, unsigned>> smoothing;
+    for (const Event& event : job.whole.events) {
+        if (event.kind == EventKind::Object)
+            record(objects, event.face, event.text, std::string_view{});
+        else if (event.kind == EventKind::Smoothing)
+            record(smoothing, event.face, smoothingGroup(event.text), 0u);
     }
-    return unknown;
+    GlmMesh* model = job.model;
+    if (!objects.empty()) {
+        model->objectRuns = glmAllocArray<GlmObjectRun>(objects.size(), "the object runs");
+        for (const auto& [face, name] : objects)
+            model->objectRuns[model->objectRunCount++] = {static_cast<unsigned>(face),
+                                                          glmCopyText(name.data(), name.size())};
+    }
+    if (!smoothing.empty()) {
+        model->smoothingRuns = glmAllocArray<GlmSmoothingRun>(smoothing.size(), "the smoothing runs");
+        for (const auto& [face, group] : smoothing)
+            model->smoothingRuns[model->smoothingRunCount++] = {static_cast<unsigned>(face), group};
+    }
 }
 
 }  // namespace glmobj

@@ -1,18 +1,20 @@
-// OBJ reader: reading files and text.  glmParseOBJ and glmLoadOBJ run the
-// two passes (see glm_obj_reader.h); glmReadOBJ and the stream passes end
-// the process where those return an error.
+// OBJ reader: a read as a whole.  The text is read once; then the material
+// libraries are loaded, an unknown "v" keyword or too many entries refuse
+// it, the groups are built, the references checked against the totals, the
+// findings reported and the arrays handed to the model.  glmReadOBJ and the
+// stream passes end the process where the core returns an error.
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <new>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "model/glm.h"
@@ -22,10 +24,6 @@
 
 namespace glmobj {
 
-unsigned lineOf(const Job& job, const char* at) { return 1 + static_cast<unsigned>(std::count(job.text, at, '\n')); }
-
-void setError(GlmReadError* error, GlmReadErrorKind kind, const char* format, ...)
-    __attribute__((format(printf, 3, 4)));
 void setError(GlmReadError* error, GlmReadErrorKind kind, const char* format, ...)
 {
     error->kind = kind;
@@ -43,184 +41,174 @@ using namespace glmobj;
 
 namespace {
 
-// A C-allocated array of `count` + 1 entries of `width` floats with entry 0
-// zeroed, or null with `error` filled.
-float* allocateEntries(const Job& job, std::size_t count, std::size_t width, const char* what, GlmReadError* error)
-{
-    std::size_t bytes = glmBytes(glmBytes(count + 1, width), sizeof(float));
-    auto* entries = static_cast<float*>(std::malloc(bytes));
-    if (!entries) {
-        setError(error, GLM_READ_NO_MEMORY,
-                 "glmReadOBJ() failed: out of memory: can't allocate %s (%zu bytes) reading \"%s\".\n", what, bytes,
-                 pathText(job));
-        return nullptr;
-    }
-    std::fill_n(entries, width, 0.0f);
-    return entries;
-}
+// What a read makes: a whole model, only what glmFirstPass counts, or the
+// arrays glmFillPass fills in a model the first pass counted.
+enum class Stage { Whole, CountOnly, FillCounted };
 
-bool allocateArrays(const Job& job, GlmReadError* error)
-{
-    GlmMesh* model = job.model;
-    model->vertices = allocateEntries(job, model->vertexCount, 3, "the vertices", error);
-    if (!model->vertices)
-        return false;
-    if (model->normalCount) {
-        model->normals = allocateEntries(job, model->normalCount, 3, "the normals", error);
-        if (!model->normals)
-            return false;
-    }
-    if (model->uvCount) {
-        model->uvs = allocateEntries(job, model->uvCount, 2, "the texture coordinates", error);
-        if (!model->uvs)
-            return false;
-    }
-    std::size_t bytes = glmBytes(std::max(model->faceCount, 1u), sizeof(GlmFace));
-    model->faces = static_cast<GlmFace*>(std::malloc(bytes));
-    if (!model->faces) {
-        setError(error, GLM_READ_NO_MEMORY,
-                 "glmReadOBJ() failed: out of memory: can't allocate the triangles (%zu bytes) reading \"%s\".\n",
-                 bytes, pathText(job));
-        return false;
-    }
-    return true;
-}
+// The line of `at`, counted only for a message that names it.
+unsigned lineOf(const Job& job, const char* at) { return 1 + static_cast<unsigned>(std::count(job.text, at, '\n')); }
 
-// True (with `error` filled) when a worker ran out of memory for its
-// chunk's bookkeeping.
-bool chunksOutOfMemory(const Job& job, GlmReadError* error)
+// The first reference outside its array: the whole text read again in one
+// piece, each reference checked against the totals as it is read.
+BadReference findBadReference(const Job& job)
 {
-    for (const Chunk& ch : job.chunks)
-        if (ch.outOfMemory) {
-            setError(error, GLM_READ_NO_MEMORY,
-                     "glmReadOBJ() failed: out of memory: can't allocate the reader's bookkeeping for \"%s\".\n",
-                     pathText(job));
-            return true;
-        }
-    return false;
+    Chunk ch(job.text, job.textEnd);
+    ch.basesKnown = true;
+    const std::uint64_t totals[] = {job.whole.vertices, job.whole.uvs, job.whole.normals};
+    ch.totals = totals;
+    readChunk(job, ch);
+    ch.values.release();
+    return ch.bad;
 }
 
 // Prints what the reading found worth a word before `failedAt`: the
-// look-up message of every unknown material on standard output, and the
-// warning about references into arrays the file never defines on standard
-// error.
+// look-up message of every unknown material, and the warning about
+// references into arrays the file never defines.
 void reportFindings(const Job& job, const std::vector<const Event*>& unknownMaterials, const char* failedAt)
 {
     for (const Event* event : unknownMaterials)
         if (event->position < failedAt)
-            std::printf("glmFindMaterial():  can't find material \"%s\".\n", std::string(event->text).c_str());
-    for (const Chunk& ch : job.chunks)
-        if (ch.absentAt) {
-            if (ch.absentAt < failedAt) {
-                std::fflush(stdout);
-                std::fprintf(stderr,
-                             "glmReadOBJ() warning: \"%s\" line %u: the file defines no %s; references to "
-                             "them are read as absent.\n",
-                             pathText(job), lineOf(job, ch.absentAt), ch.absentKind);
-            }
-            break;
-        }
-}
-
-// The filling pass, then its findings up to the first failure.
-bool fillPass(Job& job, const std::vector<const Event*>& unknownMaterials, GlmReadError* error)
-{
-    forEachChunk(job, fillChunk);
-    std::size_t failed = firstFailedChunk(job);
-    const char* failedAt = failed < job.chunks.size() ? job.chunks[failed].errorAt : job.textEnd;
-    reportFindings(job, unknownMaterials, failedAt);
-    if (failed == job.chunks.size())
-        return true;
-    const Chunk& ch = job.chunks[failed];
-    setError(error, GLM_READ_BAD_REFERENCE, "glmReadOBJ() failed: \"%s\" line %u: %s is out of range.\n", pathText(job),
-             lineOf(job, ch.errorAt), ch.errorText.c_str());
-    return false;
-}
-
-// Puts the faces read in one pass into their groups' face lists: in each
-// chunk, the faces before its first group line go to its first segment,
-// and so on.
-void listFacesInOrder(Job& job)
-{
-    for (Chunk& ch : job.chunks) {
-        std::size_t segment = 0;
-        auto face = static_cast<unsigned>(ch.faceBase);
-        const auto last = static_cast<unsigned>(ch.faceBase + ch.faces);
-        for (const Event& event : ch.events) {
-            if (event.kind != EventKind::Group)
-                continue;
-            const auto stretchEnd = static_cast<unsigned>(ch.faceBase + event.facesBefore);
-            for (unsigned* slot = ch.segments[segment].next; face < stretchEnd;)
-                *slot++ = face++;
-            segment++;
-        }
-        for (unsigned* slot = ch.segments[segment].next; face < last;)
-            *slot++ = face++;
+            glmMessage(stdout, "glmFindMaterial():  can't find material \"%s\".\n", std::string(event->text).c_str());
+    const char* uvAt = job.whole.uvs ? nullptr : job.whole.uvsUsedAt;
+    const char* normalAt = job.whole.normals ? nullptr : job.whole.normalsUsedAt;
+    const bool uvFirst = uvAt && (!normalAt || uvAt <= normalAt);
+    const char* absentAt = uvFirst ? uvAt : normalAt;
+    if (absentAt && absentAt < failedAt) {
+        std::fflush(stdout);
+        glmMessage(stderr,
+                   "glmReadOBJ() warning: \"%s\" line %u: the file defines no %s; references to them are read as "
+                   "absent.\n",
+                   pathText(job), lineOf(job, absentAt), uvFirst ? "texture coordinates" : "normals");
     }
 }
 
-// The text in one pass, in one piece on this thread or in chunks on
-// several; `done` is false when it has to be read in two passes after all.
-bool readOnce(Job& job, const GlmReadOptions& options, GlmReadError* error, bool& done)
+// The array cut to size (a failed shrinking realloc keeps the block), or
+// copied into `into` that the caller allocated; null when empty but `always`.
+template <typename T>
+T* take(Growing<T>& array, T* into, bool always = false)
 {
-    done = false;
-    OnePass result = job.chunks.size() == 1 ? readInOnePass(job, job.chunks[0]) : readChunksInOnePass(job);
-    if (result == OnePass::NeedsTwoPasses) {
-        for (Chunk& ch : job.chunks)
-            ch = Chunk(ch.begin, ch.end);
-        return true;
+    T* data = array.data;
+    if (into) {
+        std::memcpy(into, data, array.size * sizeof(T));
+        return into;
     }
-    done = true;
-    if (result == OnePass::OutOfMemory) {
-        const char* what = "the arrays";
-        for (const Chunk& ch : job.chunks)
-            if (!ch.errorText.empty()) {
-                what = ch.errorText.c_str();
-                break;
-            }
+    if (!array.size && !always)
+        return nullptr;
+    if (auto* cut = static_cast<T*>(std::realloc(data, std::max<std::size_t>(array.size, 1) * sizeof(T))))
+        data = cut;
+    array.data = nullptr;
+    return data;
+}
+
+// Hands the values read to the model, references into arrays the file
+// never defines cleared.
+void settle(Job& job)
+{
+    GlmMesh* model = job.model;
+    const Chunk& read = job.whole;
+    Values& whole = job.whole.values;
+    const bool noUvs = !read.uvs && read.uvsUsedAt, noNormals = !read.normals && read.normalsUsedAt;
+    for (std::size_t i = 0; i < whole.faces.size && (noUvs || noNormals); i++) {
+        GlmFace& face = whole.faces.data[i];
+        if (noUvs)
+            face.uvRefs[0] = face.uvRefs[1] = face.uvRefs[2] = 0;
+        if (noNormals)
+            face.normalRefs[0] = face.normalRefs[1] = face.normalRefs[2] = 0;
+    }
+    whole.lineUvRefs.size = read.uvs ? whole.lineUvRefs.size : 0;
+    if (whole.colors.size)
+        std::fill_n(whole.colors.data, 3, 0.0f);
+    model->vertices = take(whole.vertices, model->vertices, true);
+    model->normals = read.normals ? take(whole.normals, model->normals) : nullptr;
+    model->uvs = read.uvs ? take(whole.uvs, model->uvs) : nullptr;
+    model->faces = take(whole.faces, model->faces, true);
+    model->colors = take(whole.colors, model->colors);
+    model->lineCount = static_cast<unsigned>(whole.lines.size);
+    model->lines = take(whole.lines, model->lines);
+    model->lineRefCount = static_cast<unsigned>(whole.lineVertexRefs.size);
+    model->lineVertexRefs = take(whole.lineVertexRefs, model->lineVertexRefs);
+    model->lineUvRefs = take(whole.lineUvRefs, model->lineUvRefs);
+    model->pointCount = static_cast<unsigned>(whole.pointRefs.size);
+    model->pointVertexRefs = take(whole.pointRefs, model->pointVertexRefs);
+}
+
+// The read of job.text into job.model; false with `error` filled.
+bool readModel(Job& job, const GlmReadOptions& options, Stage stage, GlmReadError* error)
+{
+    GlmMesh* model = job.model;
+    const Chunk* failed = readText(job);
+    if (failed && failed->ended == Chunk::End::OutOfMemory) {
         setError(error, GLM_READ_NO_MEMORY, "glmReadOBJ() failed: out of memory: can't allocate %s reading \"%s\".\n",
-                 what, pathText(job));
+                 failed->what.c_str(), pathText(job));
         return false;
     }
-    if (!loadLibraries(job, options, error) || !sumCounts(job, error) || !placeGroups(job, true, error))
+    if (!loadLibraries(job, options, failed ? failed->errorAt : job.textEnd, error))
         return false;
-    listFacesInOrder(job);
-    reportFindings(job, assignMaterials(job), job.textEnd);
+    if (failed) {
+        setError(error, GLM_READ_UNKNOWN_TOKEN, "glmFirstPass(): Unknown token \"%s\".\n", failed->what.c_str());
+        return false;
+    }
+    const std::uint64_t faces = job.whole.values.faces.size, limit = UINT_MAX - 1;
+    if (job.whole.vertices > limit || job.whole.normals > limit || job.whole.uvs > limit || faces > limit) {
+        setError(error, GLM_READ_CANT_OPEN, "glmReadOBJ() failed: \"%s\" holds too many entries.\n", pathText(job));
+        return false;
+    }
+    if (stage == Stage::FillCounted &&
+        (job.whole.vertices != model->vertexCount || job.whole.normals != model->normalCount ||
+         job.whole.uvs != model->uvCount || faces != model->faceCount)) {
+        setError(error, GLM_READ_CANT_OPEN,
+                 "glmFillPass() failed: the stream does not hold the text the first pass counted.\n");
+        return false;
+    }
+    model->vertexCount = static_cast<unsigned>(job.whole.vertices);
+    model->normalCount = static_cast<unsigned>(job.whole.normals);
+    model->uvCount = static_cast<unsigned>(job.whole.uvs);
+    model->faceCount = static_cast<unsigned>(faces);
+    std::vector<const Event*> unknownMaterials;
+    if (!buildGroups(job, unknownMaterials, error))
+        return false;
+    if (stage == Stage::CountOnly)
+        return true;
+
+    // Every reference within its array, or the first that is not refuses
+    // the text; the maxima tell whether there is one.
+    const Values& whole = job.whole.values;
+    BadReference bad;
+    if (whole.maxVertex > job.whole.vertices || (job.whole.uvs && whole.maxUv > job.whole.uvs) ||
+        (job.whole.normals && whole.maxNormal > job.whole.normals)) {
+        job.whole.values.release();
+        bad = findBadReference(job);
+    }
+    reportFindings(job, unknownMaterials, bad.kind ? bad.at : job.textEnd);
+    if (bad.kind) {
+        setError(error, GLM_READ_BAD_REFERENCE,
+                 "glmReadOBJ() failed: \"%s\" line %u: %s reference %ld is out of range.\n", pathText(job),
+                 lineOf(job, bad.at), bad.kind, bad.value);
+        return false;
+    }
+    settle(job);
+    buildRuns(job);
+    if (options.countSkipped)
+        for (const auto& [keyword, count] : job.whole.skipped)
+            options.countSkipped(keyword.data(), keyword.size(), count, options.skipContext);
     return true;
 }
 
-GlmMesh* newModel(const char* sourcePath)
+// readModel with the bookkeeping's own allocations checked; the values
+// not handed to the model are released on every path.
+bool run(Job& job, const GlmReadOptions& options, Stage stage, GlmReadError* error)
 {
-    auto* model = static_cast<GlmMesh*>(glmAllocate(sizeof(GlmMesh), "a model"));
-    std::memset(model, 0, sizeof(GlmMesh));
-    model->sourcePath = glmCopyText(sourcePath ? sourcePath : "");
-    return model;
-}
-
-// Both passes over the text into job.model; false with `error` filled.
-bool readText(Job& job, const GlmReadOptions& options, GlmReadError* error)
-{
-    splitChunks(job);
-    {
-        // One pass into growing arrays saves counting; the two passes are
-        // for texts it cannot take.
-        bool done;
-        bool ok = readOnce(job, options, error, done);
-        if (done)
-            return ok;
+    bool ok;
+    try {
+        ok = readModel(job, options, stage, error);
+    } catch (const std::bad_alloc&) {
+        setError(error, GLM_READ_NO_MEMORY,
+                 "glmReadOBJ() failed: out of memory: can't allocate the reader's bookkeeping for \"%s\".\n",
+                 pathText(job));
+        ok = false;
     }
-    if (!countPass(job) && !chunksOutOfMemory(job, error)) {
-        // A statement ran across a chunk boundary: read the text in one piece.
-        job.threads = 1;
-        splitChunks(job);
-        countPass(job);
-    }
-    if (chunksOutOfMemory(job, error))
-        return false;
-    if (!loadLibraries(job, options, error) || !sumCounts(job, error) || !placeGroups(job, true, error))
-        return false;
-    std::vector<const Event*> unknown = assignMaterials(job);
-    return allocateArrays(job, error) && fillPass(job, unknown, error);
+    job.whole.values.release();
+    return ok;
 }
 
 GlmMesh* parse(const char* text, std::size_t size, const char* sourcePath, const GlmReadOptions* options,
@@ -231,33 +219,20 @@ GlmMesh* parse(const char* text, std::size_t size, const char* sourcePath, const
         options = &defaults;
     error->kind = GLM_READ_OK;
     error->message[0] = '\0';
-    Job job{text, text + size, sourcePath, mapped, 1, options->chunkBytes, {}, newModel(sourcePath)};
+    auto* model = static_cast<GlmMesh*>(glmAllocate(sizeof(GlmMesh), "a model"));
+    std::memset(model, 0, sizeof(GlmMesh));
+    model->sourcePath = glmCopyText(sourcePath ? sourcePath : "");
+    Job job;
+    job.text = text, job.textEnd = text + size, job.sourcePath = sourcePath, job.mapped = mapped;
     job.threads = options->threads ? options->threads : glmReaderThreads();
-    bool ok;
-    try {
-        ok = readText(job, *options, error);
-    } catch (const std::bad_alloc&) {
-        // The chunk list, events or names outgrew the memory there is.
-        setError(error, GLM_READ_NO_MEMORY,
-                 "glmReadOBJ() failed: out of memory: can't allocate the reader's bookkeeping for \"%s\".\n",
-                 pathText(job));
-        ok = false;
-    }
-    if (!ok) {
-        glmDestroy(job.model);
+    job.chunkBytes = options->chunkBytes;
+    job.countSkipped = options->countSkipped != nullptr;
+    job.model = model;
+    if (!run(job, *options, Stage::Whole, error)) {
+        glmDestroy(model);
         return nullptr;
     }
-    return job.model;
-}
-
-// The rest of a stream, read into memory.
-std::string slurp(FILE* file)
-{
-    std::string text;
-    char buffer[1 << 16];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-        text.append(buffer, n);
-    return text;
+    return model;
 }
 
 [[noreturn]] void reportAndExit(const GlmReadError& error)
@@ -325,69 +300,35 @@ GlmMesh* glmReadOBJ(const char* path)
 
 namespace {
 
-// The counting pass over `text`, the rest of a stream, on this thread.
-Job countText(GlmMesh* model, const std::string& text)
+// The rest of a stream read on this thread into a model that has its
+// sourcePath: glmFirstPass's counts, or glmFillPass's arrays.
+void readStream(GlmMesh* model, FILE* file, Stage stage)
 {
-    Job job{text.data(), text.data() + text.size(), model->sourcePath, false, 1, 0, {}, model};
-    splitChunks(job);
-    countPass(job);
-    return job;
-}
-
-}  // namespace
-
-namespace {
-
-void streamFirstPass(GlmMesh* model, FILE* file)
-{
-    std::string text = slurp(file);
-    Job job = countText(model, text);
+    std::string text;
+    try {
+        char buffer[1 << 16];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+            text.append(buffer, n);
+    } catch (const std::bad_alloc&) {
+        glmOutOfMemory("the text of the stream", 0);
+    }
+    Job job;
+    job.text = text.data(), job.textEnd = text.data() + text.size(), job.sourcePath = model->sourcePath;
+    job.model = model;
+    // The fill pass keeps the material table the first pass read.
     GlmReadOptions options;
+    if (stage == Stage::FillCounted)
+        options.loadMaterials = [](GlmMesh*, const char*, void*, GlmReadError*) { return true; };
     GlmReadError error;
-    if (!loadLibraries(job, options, &error) || !sumCounts(job, &error) || !placeGroups(job, true, &error))
+    if (!run(job, options, stage, &error))
         reportAndExit(error);
-    for (GlmFaceGroup* g = model->groupList; g; g = g->next)
-        g->faceCount = 0;
-}
-
-void streamFillPass(GlmMesh* model, FILE* file)
-{
-    std::string text = slurp(file);
-    Job job = countText(model, text);
-    GlmReadError error;
-    const Chunk& ch = job.chunks[0];
-    if (ch.errorAt || ch.vertices != model->vertexCount || ch.normals != model->normalCount ||
-        ch.uvs != model->uvCount || ch.faces != model->faceCount) {
-        setError(&error, GLM_READ_CANT_OPEN,
-                 "glmFillPass() failed: the stream does not hold the text the first pass counted.\n");
-        reportAndExit(error);
-    }
-    if (!placeGroups(job, false, &error))
-        reportAndExit(error);
-    std::vector<const Event*> unknown = assignMaterials(job);
-    if (!fillPass(job, unknown, &error))
-        reportAndExit(error);
+    if (stage == Stage::CountOnly)
+        for (GlmFaceGroup* g = model->groupList; g; g = g->next)
+            g->faceCount = 0;
 }
 
 }  // namespace
 
-// The stream passes have no error to hand back: running out of memory for
-// the text or the bookkeeping ends the process, as the library's other
-// allocations do.
-void glmFirstPass(GlmMesh* model, FILE* file)
-{
-    try {
-        streamFirstPass(model, file);
-    } catch (const std::bad_alloc&) {
-        glmOutOfMemory("the text of the stream", 0);
-    }
-}
+void glmFirstPass(GlmMesh* model, FILE* file) { readStream(model, file, Stage::CountOnly); }
 
-void glmFillPass(GlmMesh* model, FILE* file)
-{
-    try {
-        streamFillPass(model, file);
-    } catch (const std::bad_alloc&) {
-        glmOutOfMemory("the text of the stream", 0);
-    }
-}
+void glmFillPass(GlmMesh* model, FILE* file) { readStream(model, file, Stage::FillCounted); }

@@ -1,12 +1,8 @@
-// OBJ reader: the statements of one chunk of text, read in one pass
-// (values into growing arrays, checked against the totals at the end), or
-// by the counting pass (sizes, groups, materials) and the filling pass
-// (numbers into arrays of the final size).
-#include <sys/mman.h>
-
+// OBJ reader: the statement loop over one chunk of text, which tells the
+// statements apart by their first token and calls each kind's parse
+// function.  Values go into the chunk's arrays, numbered from its start;
+// references are stored as final numbers.
 #include <algorithm>
-#include <climits>
-#include <cstdlib>
 #include <cstdint>
 #include <cstdio>
 #include <string_view>
@@ -14,6 +10,8 @@
 #include "model/glm_internal.h"
 #include "model/glm_obj_reader.h"
 #include "model/glm_scan.h"
+
+#define GLM_HOT inline __attribute__((always_inline))
 
 using namespace glmscan;
 
@@ -23,6 +21,8 @@ namespace {
 
 // The corner forms, decided by the first corner of a face line.
 enum class Form : unsigned char { Vertex, VertexUv, VertexUvNormal, VertexNormal };
+constexpr bool hasUv(Form f) { return f == Form::VertexUv || f == Form::VertexUvNormal; }
+constexpr bool hasNormal(Form f) { return f == Form::VertexNormal || f == Form::VertexUvNormal; }
 
 struct Corner {
     long v, t, n;
@@ -30,12 +30,12 @@ struct Corner {
 
 // One corner read with the form's conversion ("%d", "%d/%d", "%d/%d/%d" or
 // "%d//%d"); returns the count of numbers converted.  Numbers not converted
-// keep their previous values; without `Values` no number is stored; without
-// `SkipSpace` the corner is read as sscanf reads a token alone.
-template <bool Values = true, bool SkipSpace = true>
-inline __attribute__((always_inline)) int readCorner(const char*& p, const char* end, Form form, Corner& c)
+// keep their previous values; without `SkipSpace` the corner is read as
+// sscanf reads a token alone.
+template <bool SkipSpace = true>
+GLM_HOT int readCorner(const char*& p, const char* end, Form form, Corner& c)
 {
-    if (!scanLong<Values, SkipSpace>(p, end, c.v))
+    if (!scanLong<SkipSpace>(p, end, c.v))
         return 0;
     switch (form) {
     case Form::Vertex:
@@ -43,69 +43,94 @@ inline __attribute__((always_inline)) int readCorner(const char*& p, const char*
     case Form::VertexNormal:
         if (!matchChar(p, end, '/') || !matchChar(p, end, '/'))
             return 1;
-        return scanLong<Values, SkipSpace>(p, end, c.n) ? 2 : 1;
+        return scanLong<SkipSpace>(p, end, c.n) ? 2 : 1;
     case Form::VertexUv:
         if (!matchChar(p, end, '/'))
             return 1;
-        return scanLong<Values, SkipSpace>(p, end, c.t) ? 2 : 1;
+        return scanLong<SkipSpace>(p, end, c.t) ? 2 : 1;
     case Form::VertexUvNormal:
-        if (!matchChar(p, end, '/') || !scanLong<Values, SkipSpace>(p, end, c.t))
+        if (!matchChar(p, end, '/') || !scanLong<SkipSpace>(p, end, c.t))
             return 1;
         if (!matchChar(p, end, '/'))
             return 2;
-        return scanLong<Values, SkipSpace>(p, end, c.n) ? 3 : 2;
+        return scanLong<SkipSpace>(p, end, c.n) ? 3 : 2;
     }
     return 0;
 }
 
 // Text as the C string functions see it: up to the first zero byte.
-inline __attribute__((always_inline)) std::string_view asCString(std::string_view text)
-{
-    for (std::size_t i = 0; i < text.size(); i++)
-        if (text[i] == '\0')
-            return text.substr(0, i);
-    return text;
-}
+GLM_HOT std::string_view asCString(std::string_view text) { return text.substr(0, text.find('\0')); }
 
-// Hands a corner to the fan as it is read.
-struct AsRead {
-    template <Form F>
-    const Corner& operator()(const Corner& c) const
-    {
-        return c;
-    }
+// A corner's references as final numbers.
+struct Refs {
+    unsigned v, t, n;
 };
 
-// The corners after the first (`c`) of a face whose form is F, turned into
-// a fan: emit(F, c0, c1, c2, p) for every triangle, each corner passed
-// through prepare<F> once as it is read (so a corner shared by several
-// triangles is worked out once).  One instance per form, so that reading
-// a corner does not ask for the form again.
-template <bool Values, Form F, class Emit, class Prepare>
-inline __attribute__((always_inline)) bool fanOut(const char*& p, const char* end, Corner c, Emit& emit,
-                                                  Prepare& prepare)
+// A reference of kind K (0 vertex, 1 texture coordinate, 2 normal) made
+// final: a negative one counts back from the entries read so far (-1 is
+// the newest).  BAD when it can name no entry.  The largest is kept for the
+// range check; a checking reading (Check) notes the first one above its
+// total instead.
+template <int K, bool Check>
+GLM_HOT unsigned resolve(Chunk& ch, long raw)
 {
-    auto c0 = prepare.template operator()<F>(c);
-    readCorner<Values>(p, end, F, c);
-    auto c1 = prepare.template operator()<F>(c);
-    readCorner<Values>(p, end, F, c);
-    auto c2 = prepare.template operator()<F>(c);
+    long long r = raw;
+    if (raw < 0) [[unlikely]] {
+        const std::uint64_t before[] = {ch.vertexBase + ch.vertices, ch.uvBase + ch.uvs, ch.normalBase + ch.normals};
+        r = static_cast<long long>(before[K]) + 1 + raw;
+        if (!ch.basesKnown)
+            ch.ended = Chunk::End::NeedsBases;
+    }
+    const unsigned out = r < 1 || r >= BAD ? BAD : static_cast<unsigned>(r);
+    std::uint64_t& max = K == 0 ? ch.values.maxVertex : K == 1 ? ch.values.maxUv : ch.values.maxNormal;
+    max = std::max<std::uint64_t>(max, out);
+    if constexpr (Check) {
+        static constexpr const char* KINDS[] = {"vertex", "texture coordinate", "normal"};
+        // Texture and normal references of a file without such entries are absent.
+        if (!ch.bad.kind && (K == 0 || ch.totals[K]) && out > ch.totals[K]) {
+            ch.bad.kind = KINDS[K], ch.bad.value = raw;
+            ch.ended = Chunk::End::BadReference;
+        }
+    }
+    return out;
+}
+
+// A corner's references made final; kinds the form does not carry are 0.
+template <Form F, bool Check>
+GLM_HOT Refs refsOf(Chunk& ch, const Corner& c)
+{
+    return {resolve<0, Check>(ch, c.v), hasUv(F) ? resolve<1, Check>(ch, c.t) : 0u,
+            hasNormal(F) ? resolve<2, Check>(ch, c.n) : 0u};
+}
+
+// The corners after the first (`c`) of a face whose form is F, turned into
+// the fan (c0 c1 c2), (c0 c2 c3), ...: emit(F, c0, c1, c2, p) for every
+// triangle, each corner resolved once as it is read.  One instance per
+// form, so that reading a corner does not ask for the form again.
+template <Form F, bool Check, class Emit>
+GLM_HOT bool fanOut(const char*& p, const char* end, Corner c, Emit& emit, Chunk& ch)
+{
+    Refs c0 = refsOf<F, Check>(ch, c);
+    readCorner(p, end, F, c);
+    Refs c1 = refsOf<F, Check>(ch, c);
+    readCorner(p, end, F, c);
+    Refs c2 = refsOf<F, Check>(ch, c);
     if (!emit(F, c0, c1, c2, p))
         return false;
-    while (readCorner<Values>(p, end, F, c) > 0) {
+    while (readCorner(p, end, F, c) > 0) {
         c1 = c2;
-        c2 = prepare.template operator()<F>(c);
+        c2 = refsOf<F, Check>(ch, c);
         if (!emit(F, c0, c1, c2, p))
             return false;
     }
     return true;
 }
 
-// Reads a face line after its keyword and calls emit(form, c0, c1, c2, p)
-// for every triangle of the fan; stops early when emit returns false.
-// Without `Values` the corners after the first are only stepped over.
-template <bool Values, class Emit, class Prepare = AsRead>
-inline __attribute__((always_inline)) bool parseFace(const char*& p, const char* end, Emit&& emit, Prepare prepare = {})
+// "f": a face line after its keyword.  Corners are read as scanf reads
+// them, so a face may go on on the next lines; the first corner decides the
+// form of all.  Calls emit for every triangle; stops when emit returns false.
+template <bool Check, class Emit>
+GLM_HOT bool parseFace(const char*& p, const char* end, Emit&& emit, Chunk& ch)
 {
     p = skipSpace(p, end);
     const char* a = p;
@@ -114,7 +139,7 @@ inline __attribute__((always_inline)) bool parseFace(const char*& p, const char*
     // Most first corners are whole "v/t/n", "v/t" or "v" tokens: read in
     // place, such a token holds no "//" and its count of numbers is its form.
     const char* q = a;
-    int numbers = readCorner<true, false>(q, end, form, c);
+    int numbers = readCorner<false>(q, end, form, c);
     if (numbers > 0 && (q == end || isSpace(*q))) {
         form = numbers == 3 ? Form::VertexUvNormal : numbers == 2 ? Form::VertexUv : Form::Vertex;
         p = q;
@@ -147,327 +172,157 @@ inline __attribute__((always_inline)) bool parseFace(const char*& p, const char*
     }
     switch (form) {
     case Form::Vertex:
-        return fanOut<Values, Form::Vertex>(p, end, c, emit, prepare);
+        return fanOut<Form::Vertex, Check>(p, end, c, emit, ch);
     case Form::VertexUv:
-        return fanOut<Values, Form::VertexUv>(p, end, c, emit, prepare);
+        return fanOut<Form::VertexUv, Check>(p, end, c, emit, ch);
     case Form::VertexUvNormal:
-        return fanOut<Values, Form::VertexUvNormal>(p, end, c, emit, prepare);
+        return fanOut<Form::VertexUvNormal, Check>(p, end, c, emit, ch);
     case Form::VertexNormal:
-        return fanOut<Values, Form::VertexNormal>(p, end, c, emit, prepare);
+        return fanOut<Form::VertexNormal, Check>(p, end, c, emit, ch);
     }
     return true;
 }
 
-void dropPages(const Job& job, const char* from, const char* to)
+// "v", "vn", "vt": one entry of `width` numbers from this line only, 0
+// where the line has fewer; false when the array cannot grow.
+GLM_HOT bool parseValues(const char*& p, const char* end, Growing<float>& array, std::uint64_t& count, int width)
 {
-    if (job.dropPages)
-        releasePages(from, to);
+    if (!array.reserve(array.size + width))
+        return false;
+    float* dst = array.data + array.size;
+    array.size += width;
+    count++;
+    dst[0] = dst[1] = dst[width - 1] = 0;
+    scanFloats(p, end, dst, width);
+    return true;
 }
 
-}  // namespace
-
-void releasePages(const char* from, const char* to)
+// The colour of the vertex just read: three more numbers on its line
+// ("v x y z r g b"), or 1 1 1 for a vertex without them once the chunk has
+// colours.  The chunk's first colour gives the vertices before it 1 1 1.
+bool parseColor(const char*& p, const char* end, Values& out)
 {
-    const std::uintptr_t page = 4096;
-    std::uintptr_t a = (reinterpret_cast<std::uintptr_t>(from) + page - 1) & ~(page - 1);
-    std::uintptr_t b = reinterpret_cast<std::uintptr_t>(to) & ~(page - 1);
-    if (a < b)
-        ::madvise(reinterpret_cast<void*>(a), b - a, MADV_DONTNEED);
+    float rgb[3];
+    const bool given = scanFloats(p, end, rgb, 3) == 3;
+    if (!given && out.colors.size == 0)
+        return true;
+    if (!given)
+        rgb[0] = rgb[1] = rgb[2] = 1.0f;
+    if (out.colors.size == 0 && !out.colors.fill(out.vertices.size - 3, 1.0f))
+        return false;
+    return out.colors.append(rgb, 3);
 }
 
-namespace {
+// "l" (with `line`) and "p": vertex references on the rest of the line,
+// for "l" each with an optional "/texture" reference; a word that is no
+// reference ends the list.
+template <bool Check>
+bool parseElements(const char*& p, const char* end, Chunk& ch, bool line)
+{
+    Values& out = ch.values;
+    Growing<unsigned>& vertexRefs = line ? out.lineVertexRefs : out.pointRefs;
+    GlmPolyline polyline{static_cast<unsigned>(vertexRefs.size), 0};
+    for (long v, t;; polyline.count++) {
+        while (p < end && isSpace(*p) && *p != '\n')
+            p++;
+        if (!scanLong<false>(p, end, v))
+            break;
+        const unsigned vertex = resolve<0, Check>(ch, v);
+        const bool withUv = line && matchChar(p, end, '/') && scanLong<false>(p, end, t);
+        const unsigned uv = withUv ? resolve<1, Check>(ch, t) : 0;
+        if (Check && ch.ended != Chunk::End::Read) {
+            ch.bad.at = p;
+            return true;
+        }
+        if (withUv && !ch.uvsUsedAt)
+            ch.uvsUsedAt = p;
+        if (!vertexRefs.append(&vertex, 1))
+            return false;
+        if (line && (withUv || out.lineUvRefs.size) &&
+            ((out.lineUvRefs.size == 0 && !out.lineUvRefs.fill(vertexRefs.size - 1, 0)) ||
+             !out.lineUvRefs.append(&uv, 1)))
+            return false;
+    }
+    return !line || polyline.count == 0 || out.lines.append(&polyline, 1);
+}
 
-// A "g", "usemtl" or "mtllib" statement (told by the first letter of the
-// keyword at `keyword`) as an event of the chunk, at the face count so far;
-// `p` moves past its line.
+// A "g", "usemtl", "mtllib", "o" or "s" statement (told by the first letter
+// of the keyword at `keyword`) as an event at the chunk's face count; `p`
+// moves past its line.  Names and words end at a zero byte, as C strings do.
 void recordEvent(Chunk& ch, const char* keyword, const char*& p, const char* end)
 {
+    std::string_view rest = asCString(restOfLine(p, end));
+    EventKind kind = EventKind::MaterialLibrary;
     switch (*keyword) {
     case 'g':
-        ch.events.push_back({EventKind::Group, keyword, asCString(restOfLine(p, end)), ch.faces});
+        kind = EventKind::Group;
         break;
     case 'u':
-        ch.events.push_back({EventKind::UseMaterial, keyword, firstWord(asCString(restOfLine(p, end))), ch.faces});
+        kind = EventKind::UseMaterial;
+        rest = firstWord(rest);
         break;
-    default: {
-        std::string_view word = firstWord(asCString(restOfLine(p, end)));
-        if (!word.empty())
-            ch.events.push_back({EventKind::MaterialLibrary, keyword, word, ch.faces});
+    case 'o':
+        kind = EventKind::Object;
+        while (!rest.empty() && isSpace(rest[0]))
+            rest.remove_prefix(1);
+        break;
+    case 's':
+        kind = EventKind::Smoothing;
+        rest = firstWord(rest);
+        break;
+    default:
+        rest = firstWord(rest);
+        if (rest.empty())
+            return;  // "mtllib" naming nothing
         break;
     }
-    }
+    ch.events.push_back({kind, keyword, rest, ch.values.faces.size});
 }
 
-}  // namespace
-
-void countChunk(Job& job, Chunk& ch)
+template <bool Check>
+void readStatements(const Job& job, Chunk& ch)
 {
-    const char* p = ch.begin;
+    const char* p = skipSpace(ch.begin, job.textEnd);
     const char* end = job.textEnd;
-    p = skipSpace(p, end);
-    ch.firstToken = p;
-    for (;;) {
-        p = skipSpace(p, end);
-        if (p >= ch.end)
-            break;
-        const char* keyword = p;
-        std::string_view tok = token(p, end);
-        switch (tok[0]) {
-        case 'v': {
-            char second = tok.size() > 1 ? tok[1] : '\0';
-            if (second == '\0')
-                ch.vertices++;
-            else if (second == 'n')
-                ch.normals++;
-            else if (second == 't')
-                ch.uvs++;
-            else {
-                ch.errorAt = keyword;
-                ch.errorKind = GLM_READ_UNKNOWN_TOKEN;
-                ch.errorText = asCString(tok);
-                ch.stop = keyword;
-                return;
-            }
-            skipLine(p, end);
-            break;
-        }
-        case 'f':
-            parseFace<false>(p, end, [&](Form, const Corner&, const Corner&, const Corner&, const char*) {
-                ch.faces++;
-                return true;
-            });
-            break;
-        case 'g':
-        case 'u':
-        case 'm':
-            recordEvent(ch, keyword, p, end);
-            break;
-        default:  // comments and every other keyword
-            skipLine(p, end);
-            break;
-        }
-    }
-    ch.stop = p;
-    dropPages(job, ch.begin, std::min(p, ch.end));
-}
-
-namespace {
-
-// Resolves a reference as written (negative: relative to the entries read
-// so far) into 1 .. total; false when it falls outside.
-inline bool resolve(long raw, std::uint64_t readSoFar, std::uint64_t total, unsigned& out)
-{
-    long long r = raw < 0 ? static_cast<long long>(readSoFar) + 1 + raw : raw;
-    if (r < 1 || static_cast<unsigned long long>(r) > total)
-        return false;
-    out = static_cast<unsigned>(r);
-    return true;
-}
-
-}  // namespace
-
-void fillChunk(Job& job, Chunk& ch)
-{
-    GlmMesh* model = job.model;
-    const char* p = ch.begin;
-    const char* end = job.textEnd;
-    std::uint64_t vertexNumber = ch.vertexBase, normalNumber = ch.normalBase, uvNumber = ch.uvBase;
-    std::uint64_t faceIndex = ch.faceBase;
-    const std::uint64_t vertexCount = model->vertexCount, normalCount = model->normalCount, uvCount = model->uvCount;
-    Segment* segment = ch.segments.data();
-
-    auto fail = [&](const char* at, const char* kind, long value) {
-        ch.errorAt = at;
-        ch.errorKind = GLM_READ_BAD_REFERENCE;
-        char text[160];
-        std::snprintf(text, sizeof text, "%s reference %ld", kind, value);
-        ch.errorText = text;
-        return false;
-    };
-    auto noteAbsent = [&](const char* at, const char* kind) {
-        if (!ch.absentAt)
-            ch.absentAt = at, ch.absentKind = kind;
-    };
-    auto emit = [&](Form form, const Corner& a, const Corner& b, const Corner& c, const char* at) {
-        GlmFace& face = model->faces[faceIndex];
-        const Corner* corners[3] = {&a, &b, &c};
-        for (int k = 0; k < 3; k++) {
-            const Corner& corner = *corners[k];
-            if (!resolve(corner.v, vertexNumber, vertexCount, face.vertexRefs[k]))
-                return fail(at, "vertex", corner.v);
-            face.uvRefs[k] = 0;
-            face.normalRefs[k] = 0;
-            // A file without "vt" (or "vn") lines has nothing such a
-            // reference could name: it is read as absent, and noted once.
-            if (form == Form::VertexUv || form == Form::VertexUvNormal) {
-                if (uvCount == 0)
-                    noteAbsent(at, "texture coordinates");
-                else if (!resolve(corner.t, uvNumber, uvCount, face.uvRefs[k]))
-                    return fail(at, "texture coordinate", corner.t);
-            }
-            if (form == Form::VertexNormal || form == Form::VertexUvNormal) {
-                if (normalCount == 0)
-                    noteAbsent(at, "normals");
-                else if (!resolve(corner.n, normalNumber, normalCount, face.normalRefs[k]))
-                    return fail(at, "normal", corner.n);
-            }
-        }
-        face.facetnormRef = 0;
-        *segment->next++ = static_cast<unsigned>(faceIndex);
-        faceIndex++;
-        return true;
-    };
-
-    for (;;) {
-        p = skipSpace(p, end);
-        if (p >= ch.end)
-            break;
-        std::string_view tok = token(p, end);
-        switch (tok[0]) {
-        case 'v': {
-            char second = tok.size() > 1 ? tok[1] : '\0';
-            float values[3] = {0, 0, 0};
-            if (second == '\0') {
-                scanFloats(p, end, values, 3);
-                float* dst = model->vertices + 3 * ++vertexNumber;
-                dst[0] = values[0], dst[1] = values[1], dst[2] = values[2];
-            } else if (second == 'n') {
-                scanFloats(p, end, values, 3);
-                float* dst = model->normals + 3 * ++normalNumber;
-                dst[0] = values[0], dst[1] = values[1], dst[2] = values[2];
-            } else if (second == 't') {
-                scanFloats(p, end, values, 2);
-                float* dst = model->uvs + 2 * ++uvNumber;
-                dst[0] = values[0], dst[1] = values[1];
-            }
-            skipLine(p, end);
-            break;
-        }
-        case 'f':
-            if (!parseFace<true>(p, end, emit))
-                return;
-            break;
-        case 'g':
-            segment++;
-            skipLine(p, end);
-            break;
-        default:
-            skipLine(p, end);
-            break;
-        }
-    }
-    dropPages(job, ch.begin, std::min(p, ch.end));
-}
-
-// ---- The one-pass reading ----
-
-void preferHugePages(void* block, std::size_t bytes)
-{
-    const std::uintptr_t huge = std::uintptr_t{2} << 20;
-    std::uintptr_t a = (reinterpret_cast<std::uintptr_t>(block) + huge - 1) & ~(huge - 1);
-    std::uintptr_t b = (reinterpret_cast<std::uintptr_t>(block) + bytes) & ~(huge - 1);
-    if (a < b)
-        ::madvise(reinterpret_cast<void*>(a), b - a, MADV_HUGEPAGE);
-}
-
-namespace {
-
-// A reference as written, resolved against the entries read so far when
-// negative (`relative` then set); 0 (and `bad` set) when it cannot name an
-// entry.
-inline unsigned absolute(long raw, std::uint64_t readSoFar, bool& bad, bool& relative)
-{
-    long long r = raw;
-    if (raw < 0) [[unlikely]] {
-        relative = true;
-        r = static_cast<long long>(readSoFar) + 1 + raw;
-    }
-    if (r < 1 || r > static_cast<long long>(UINT32_MAX)) [[unlikely]] {
-        bad = true;
-        return 0;
-    }
-    return static_cast<unsigned>(r);
-}
-
-// A corner's references made absolute, for the one-pass reading.
-struct Refs {
-    unsigned v, t, n;
-};
-
-// Resolves each corner once as it is read (a fan's first corner serves all
-// its triangles), against the chunk's counts so far; kinds the form does
-// not carry are 0.
-struct Resolve {
-    Chunk& ch;
-    ValueArrays& out;
-    template <Form F>
-    Refs operator()(const Corner& c)
-    {
-        Refs r{absolute(c.v, ch.vertices, out.badVertex, out.relative), 0, 0};
-        out.maxVertex = std::max<std::uint64_t>(out.maxVertex, r.v);
-        if constexpr (F == Form::VertexUv || F == Form::VertexUvNormal) {
-            r.t = absolute(c.t, ch.uvs, out.badUv, out.relative);
-            out.maxUv = std::max<std::uint64_t>(out.maxUv, r.t);
-        }
-        if constexpr (F == Form::VertexNormal || F == Form::VertexUvNormal) {
-            r.n = absolute(c.n, ch.normals, out.badNormal, out.relative);
-            out.maxNormal = std::max<std::uint64_t>(out.maxNormal, r.n);
-        }
-        return r;
-    }
-};
-
-}  // namespace
-
-void ValueArrays::release()
-{
-    std::free(vertices.data), std::free(normals.data), std::free(uvs.data), std::free(faces.data);
-    *this = ValueArrays{};
-}
-
-bool ValueArrays::startModelArrays()
-{
-    if (!vertices.reserve(3) || !normals.reserve(3) || !uvs.reserve(2) || !faces.reserve(1))
-        return false;
-    std::fill_n(vertices.data, 3, 0.0f), std::fill_n(normals.data, 3, 0.0f), std::fill_n(uvs.data, 2, 0.0f);
-    vertices.size = normals.size = 3, uvs.size = 2;
-    return true;
-}
-
-OnePass readValues(Job& job, Chunk& ch, ValueArrays& out)
-{
-    const char* p = ch.begin;
-    const char* end = job.textEnd;
-    const char* dropped = ch.begin;
-    auto &vertices = out.vertices, &normals = out.normals, &uvs = out.uvs;
+    const char* released = ch.begin;
+    Values& out = ch.values;
     auto& faces = out.faces;
-    p = skipSpace(p, end);
     ch.firstToken = p;
 
+    // Where the reading stops: the text read is given back.
+    auto finish = [&] {
+        ch.stop = p;
+        if (ch.releasesPages)
+            tuning::releasePages(released, std::min(p, ch.end));
+    };
     // Names the array that could not grow, for the caller's message.
     auto outOfMemory = [&](const char* what, const auto& array) {
         char text[160];
         std::snprintf(text, sizeof text, "%s (%zu bytes)", what,
                       glmBytes(std::max<std::size_t>(array.capacity * 2, 4096), sizeof(*array.data)));
-        ch.errorText = text;
-        return OnePass::OutOfMemory;
+        ch.ended = Chunk::End::OutOfMemory;
+        ch.what = text;
+        finish();
     };
     auto emit = [&](Form form, const Refs& a, const Refs& b, const Refs& c, const char* at)
         __attribute__((always_inline))
     {
+        if (Check && ch.ended != Chunk::End::Read) {
+            ch.bad.at = at;
+            return false;
+        }
         if (faces.size == faces.capacity) [[unlikely]]
             if (!faces.reserve(faces.size + 1))
                 return false;
-        if ((form == Form::VertexUv || form == Form::VertexUvNormal) && !ch.absentAt)
-            ch.absentAt = at;
-        if ((form == Form::VertexNormal || form == Form::VertexUvNormal) && !ch.absentNormalAt)
-            ch.absentNormalAt = at;
+        if (hasUv(form) && !ch.uvsUsedAt)
+            ch.uvsUsedAt = at;
+        if (hasNormal(form) && !ch.normalsUsedAt)
+            ch.normalsUsedAt = at;
         GlmFace& face = faces.data[faces.size++];
         face.vertexRefs[0] = a.v, face.vertexRefs[1] = b.v, face.vertexRefs[2] = c.v;
         face.uvRefs[0] = a.t, face.uvRefs[1] = b.t, face.uvRefs[2] = c.t;
         face.normalRefs[0] = a.n, face.normalRefs[1] = b.n, face.normalRefs[2] = c.n;
         face.facetnormRef = 0;
-        ch.faces++;
         return true;
     };
 
@@ -475,152 +330,98 @@ OnePass readValues(Job& job, Chunk& ch, ValueArrays& out)
         p = skipSpace(p, end);
         if (p >= ch.end)
             break;
-        if (job.dropPages && static_cast<std::size_t>(p - dropped) >= DROP_STEP) {
-            dropPages(job, dropped, p);
-            dropped = p;
+        if (ch.releasesPages && static_cast<std::size_t>(p - released) >= DROP_STEP) {
+            tuning::releasePages(released, p);
+            released = p;
         }
         const char* keyword = p;
         // The statements most lines hold, "v", "vt", "vn" and "f" followed
         // by a blank, are told by their first characters; the others by
         // their whole first token.
-        char first, second;
+        std::string_view tok;
+        char first, second = '\0';
         if (end - p > 2 && isSpace(p[1]) && (*p == 'v' || *p == 'f')) [[likely]] {
-            first = *p, second = '\0';
-            p += 1;
+            first = *p++;
         } else if (end - p > 2 && *p == 'v' && (p[1] == 't' || p[1] == 'n') && isSpace(p[2])) {
             first = 'v', second = p[1];
             p += 2;
         } else {
-            std::string_view tok = token(p, end);
+            tok = token(p, end);
             first = tok[0];
             second = tok.size() > 1 ? tok[1] : '\0';
         }
         switch (first) {
-        case 'v': {
-            // Appends one entry of `width` values, zero where the line has
-            // fewer numbers; false when the array cannot grow.
-            auto append = [&](Growing<float> & array, std::uint64_t & count, int width) __attribute__((always_inline))
-            {
-                if (!array.reserve(array.size + width))
-                    return false;
-                float* dst = array.data + array.size;
-                array.size += width;
-                count++;
-                dst[0] = dst[1] = dst[width - 1] = 0;
-                scanFloats(p, end, dst, width);
-                return true;
-            };
+        case 'v':
             if (second == '\0') {
-                if (!append(vertices, ch.vertices, 3))
-                    return outOfMemory("the vertices", vertices);
+                if (!parseValues(p, end, out.vertices, ch.vertices, 3))
+                    return outOfMemory("the vertices", out.vertices);
+                if (((p < end && *p != '\n') || out.colors.size) && !parseColor(p, end, out)) [[unlikely]]
+                    return outOfMemory("the vertex colours", out.colors);
             } else if (second == 'n') {
-                if (!append(normals, ch.normals, 3))
-                    return outOfMemory("the normals", normals);
+                if (!parseValues(p, end, out.normals, ch.normals, 3))
+                    return outOfMemory("the normals", out.normals);
             } else if (second == 't') {
-                if (!append(uvs, ch.uvs, 2))
-                    return outOfMemory("the texture coordinates", uvs);
+                if (!parseValues(p, end, out.uvs, ch.uvs, 2))
+                    return outOfMemory("the texture coordinates", out.uvs);
             } else {
-                return OnePass::NeedsTwoPasses;  // refused: the two passes say why
+                ch.ended = Chunk::End::UnknownToken;  // refused: "vp" and the like
+                ch.errorAt = keyword;
+                ch.what = asCString(tok);
+                ch.stop = keyword;
+                return;
             }
             skipLine(p, end);
             break;
-        }
         case 'f':
-            if (!parseFace<true>(p, end, emit, Resolve{ch, out}))
-                return outOfMemory("the triangles", faces);
+            // A reading that needs its bases, or a checking one past its bad
+            // reference, stops here.
+            if (!parseFace<Check>(p, end, emit, ch) || ch.ended != Chunk::End::Read) [[unlikely]]
+                return ch.ended == Chunk::End::Read ? outOfMemory("the triangles", faces) : finish();
             break;
         case 'g':
         case 'u':
         case 'm':
             recordEvent(ch, keyword, p, end);
             break;
-        default:  // comments and every other keyword
+        case '#':
+            skipLine(p, end);
+            break;
+        case 'l':
+        case 'p':
+            if (tok.size() == 1) {
+                if (!parseElements<Check>(p, end, ch, first == 'l') || ch.ended != Chunk::End::Read)
+                    return ch.ended == Chunk::End::Read ? outOfMemory("the lines and points", out.pointRefs) : finish();
+                skipLine(p, end);
+                break;
+            }
+            [[fallthrough]];
+        case 'o':
+        case 's':
+            if (tok.size() == 1) {
+                recordEvent(ch, keyword, p, end);
+                break;
+            }
+            [[fallthrough]];
+        default:  // every other keyword: read past, counted when asked
+            if (job.countSkipped) {
+                auto seen = std::find_if(ch.skipped.begin(), ch.skipped.end(), [&](auto& s) { return s.first == tok; });
+                seen == ch.skipped.end() ? (void)ch.skipped.emplace_back(tok, 1) : (void)seen->second++;
+            }
             skipLine(p, end);
             break;
         }
     }
-    ch.stop = p;
-    dropPages(job, dropped, std::min(p, ch.end));
-    return OnePass::Read;
+    finish();
 }
 
-OnePass settleValues(Job& job, ValueArrays& whole)
+}  // namespace
+
+void readChunk(const Job& job, Chunk& ch)
 {
-    GlmMesh* model = job.model;
-    std::uint64_t v = 0, n = 0, t = 0, f = 0;
-    for (const Chunk& ch : job.chunks)
-        v += ch.vertices, n += ch.normals, t += ch.uvs, f += ch.faces;
-    // References are checked against the totals, which only the end of the
-    // text tells: one out of range sends the text to the two passes, which
-    // name the line.  Kinds the file has no array for are absent.
-    if (whole.badVertex || (whole.badUv && t) || (whole.badNormal && n) || v > UINT32_MAX - 1 || n > UINT32_MAX - 1 ||
-        t > UINT32_MAX - 1 || f > UINT32_MAX - 1)
-        return OnePass::NeedsTwoPasses;
-    const auto vertexCount = static_cast<unsigned>(v), normalCount = static_cast<unsigned>(n),
-               uvCount = static_cast<unsigned>(t);
-    GlmFace* faces = whole.faces.data;
-    const std::size_t faceCount = whole.faces.size;
-    // Faces of a form with texture (normal) references were seen where a
-    // chunk noted one; only then can there be references to clear.
-    bool uvFaces = false, normalFaces = false;
-    for (const Chunk& ch : job.chunks)
-        uvFaces |= ch.absentAt != nullptr, normalFaces |= ch.absentNormalAt != nullptr;
-    if ((uvCount == 0 && uvFaces) || (normalCount == 0 && normalFaces)) {
-        for (std::size_t i = 0; i < faceCount; i++) {
-            GlmFace& face = faces[i];
-            if (uvCount == 0)
-                face.uvRefs[0] = face.uvRefs[1] = face.uvRefs[2] = 0;
-            if (normalCount == 0)
-                face.normalRefs[0] = face.normalRefs[1] = face.normalRefs[2] = 0;
-        }
-    }
-    // The largest reference of each kind tells whether any is out of range.
-    if (whole.maxVertex > vertexCount || (uvCount && whole.maxUv > uvCount) ||
-        (normalCount && whole.maxNormal > normalCount))
-        return OnePass::NeedsTwoPasses;
-
-    // The warning names the first face that used a kind the file lacks.
-    for (Chunk& ch : job.chunks) {
-        const char* uvAt = uvCount == 0 ? ch.absentAt : nullptr;
-        const char* normalAt = normalCount == 0 ? ch.absentNormalAt : nullptr;
-        ch.absentAt = nullptr;
-        if (uvAt && (!normalAt || uvAt <= normalAt))
-            ch.absentAt = uvAt, ch.absentKind = "texture coordinates";
-        else if (normalAt)
-            ch.absentAt = normalAt, ch.absentKind = "normals";
-    }
-
-    // The arrays go to the model cut to size (a shrinking realloc keeps the
-    // block when it fails).
-    auto settle = [](auto& array) {
-        auto* data = array.data;
-        if (auto* cut =
-                static_cast<decltype(data)>(std::realloc(data, std::max<std::size_t>(array.size, 1) * sizeof(*data))))
-            data = cut;
-        array.data = nullptr;
-        return data;
-    };
-    model->vertices = settle(whole.vertices);
-    model->faces = settle(whole.faces);
-    model->normals = n ? settle(whole.normals) : nullptr;
-    model->uvs = t ? settle(whole.uvs) : nullptr;
-    whole.release();
-    return OnePass::Read;
-}
-
-OnePass readInOnePass(Job& job, Chunk& ch)
-{
-    ValueArrays whole;
-    whole.boundBy(static_cast<std::size_t>(job.textEnd - job.text));
-    if (!whole.startModelArrays()) {
-        ch.errorText = "the arrays";
-        return OnePass::OutOfMemory;
-    }
-    OnePass result = readValues(job, ch, whole);
-    if (result == OnePass::Read)
-        result = settleValues(job, whole);
-    whole.release();
-    return result;
+    if (ch.totals)
+        readStatements<true>(job, ch);
+    else
+        readStatements<false>(job, ch);
 }
 
 }  // namespace glmobj

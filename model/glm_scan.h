@@ -92,20 +92,6 @@ GLM_HOT const char* readDigits(const char* s, const char* end, std::uint64_t& va
     return s;
 }
 
-// The end of the run of digits at s.
-GLM_HOT const char* skipDigits(const char* s, const char* end)
-{
-    while (end - s >= 8) {
-        unsigned n = leadingDigits(load8(s));
-        s += n;
-        if (n < 8)
-            return s;
-    }
-    while (s < end && isDigit(*s))
-        s++;
-    return s;
-}
-
 GLM_HOT const char* skipSpace(const char* p, const char* end)
 {
     while (p < end && isSpace(*p))
@@ -157,9 +143,8 @@ inline std::string_view firstWord(std::string_view text)
 // "%ld": optional white space, an optional sign and decimal digits; values
 // beyond the range of long saturate as strtol does.  On failure the white
 // space and a lone sign stay consumed, as with the C library.  Without
-// `Values` only the characters are consumed and `out` is left alone;
-// without `SkipSpace` a blank ends the text as the end of a string would.
-template <bool Values = true, bool SkipSpace = true>
+// `SkipSpace` a blank ends the text as the end of a string would.
+template <bool SkipSpace = true>
 GLM_HOT bool scanLong(const char*& p, const char* end, long& out)
 {
     if constexpr (SkipSpace)
@@ -173,36 +158,30 @@ GLM_HOT bool scanLong(const char*& p, const char* end, long& out)
         return false;
     const char* start = p;
     std::uint64_t value = 0;
-    if constexpr (Values) {
-        // Up to seven digits, as most references are, come from one load.
-        unsigned n = end - p >= 8 ? leadingDigits(load8(p)) : 0;
-        if (n - 1 < 7) {
-            value = digitsValue(load8(p), n);
-            p += n;
-        } else {
-            p = readDigits(p, end, value);
-        }
+    // Up to seven digits, as most references are, come from one load.
+    unsigned n = end - p >= 8 ? leadingDigits(load8(p)) : 0;
+    if (n - 1 < 7) {
+        value = digitsValue(load8(p), n);
+        p += n;
     } else {
-        p = skipDigits(p, end);
+        p = readDigits(p, end, value);
     }
-    if constexpr (Values) {
-        constexpr std::uint64_t limit = static_cast<std::uint64_t>(std::numeric_limits<long>::max());
-        if (p - start > 18) {  // might not fit: redo with saturation
-            value = 0;
-            for (const char* d = start; d < p; d++) {
-                unsigned digit = static_cast<unsigned>(*d - '0');
-                if (value > (limit + 1 - digit) / 10) {
-                    value = limit + 2;  // beyond both limits
-                    break;
-                }
-                value = value * 10 + digit;
+    constexpr std::uint64_t limit = static_cast<std::uint64_t>(std::numeric_limits<long>::max());
+    if (p - start > 18) {  // might not fit: redo with saturation
+        value = 0;
+        for (const char* d = start; d < p; d++) {
+            unsigned digit = static_cast<unsigned>(*d - '0');
+            if (value > (limit + 1 - digit) / 10) {
+                value = limit + 2;  // beyond both limits
+                break;
             }
+            value = value * 10 + digit;
         }
-        if (negative)
-            out = value > limit + 1 ? std::numeric_limits<long>::min() : static_cast<long>(0 - value);
-        else
-            out = value > limit ? std::numeric_limits<long>::max() : static_cast<long>(value);
     }
+    if (negative)
+        out = value > limit + 1 ? std::numeric_limits<long>::min() : static_cast<long>(0 - value);
+    else
+        out = value > limit ? std::numeric_limits<long>::max() : static_cast<long>(value);
     return true;
 }
 

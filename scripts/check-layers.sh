@@ -5,7 +5,8 @@
 #
 # Every project header is included by its folder ("image/image.h"), so an
 # include names its layer.  The layers, lowest first:
-#   platform      platform/                       desktop services
+#   tuning        platform/memory_tuning.*        page and processor tuning (no GTK)
+#   platform      platform/ but memory_tuning.*   desktop services
 #   image         image/                          picture decoders
 #   model         model/                          OBJ/MTL/PPM library
 #   sky           sky/                            positions of a date (libnova)
@@ -20,20 +21,22 @@ set -euo pipefail
 
 # Which layers each layer may include (itself included).
 declare -A ALLOWED=(
-  [platform]="platform"
-  [image]="image platform"
-  [model]="model"
-  [sky]="sky platform"
+  [tuning]="tuning"
+  [platform]="platform tuning"
+  [image]="image platform tuning"
+  [model]="model tuning"
+  [sky]="sky platform tuning"
   [viewer_state]="viewer_state sky"
-  [render]="render image platform sky viewer_state"
-  [viewer]="viewer render image platform sky viewer_state"
-  [app]="app viewer render image platform sky viewer_state"
-  [tools]="tools model image platform"
-  [python]="python model image"
+  [render]="render image platform sky viewer_state tuning"
+  [viewer]="viewer render image platform sky viewer_state tuning"
+  [app]="app viewer render image platform sky viewer_state tuning"
+  [tools]="tools model image platform tuning"
+  [python]="python model image tuning"
 )
 
 layer_of() {
   case $1 in
+    platform/memory_tuning.*) echo tuning ;;
     platform/*) echo platform ;;
     image/*) echo image ;;
     model/*) echo model ;;

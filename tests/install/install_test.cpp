@@ -224,6 +224,18 @@ int main(int argc, char** argv)
 }
 )";
 
+// Reads an OBJ with the model library alone.
+const char* modelOnlySource = R"(#include <cstdio>
+#include "model/glm.h"
+int main(int, char** argv)
+{
+    GlmMesh* model = glmReadOBJ(argv[1]);
+    std::printf("%u %u\n", model->vertexCount, model->faceCount);
+    glmDestroy(model);
+    return 0;
+}
+)";
+
 void writeSamples(const fs::path& dir)
 {
     writeFile(dir / "tetra.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0 0 1\nf 1 3 2\nf 1 2 4\nf 1 4 3\nf 2 3 4\n");
@@ -237,6 +249,7 @@ TEST_F(Installed, ProgramsOfOtherPeopleFindThePackageAndLink)
     writeFile(project / "main.cpp", consumerSource);
     // The in-tree decoders-only program, built here against the package.
     fs::copy_file(DECODER_ONLY_SOURCE, project / "image_only.cpp");
+    writeFile(project / "model_only.cpp", modelOnlySource);
     writeFile(project / "CMakeLists.txt", R"(cmake_minimum_required(VERSION 3.16)
 project(Consumer CXX)
 find_package(SolarSystem 1.0 REQUIRED)
@@ -244,6 +257,8 @@ add_executable(consumer main.cpp)
 target_link_libraries(consumer PRIVATE SolarSystem::image SolarSystem::model)
 add_executable(image_only image_only.cpp)
 target_link_libraries(image_only PRIVATE SolarSystem::image)
+add_executable(model_only model_only.cpp)
+target_link_libraries(model_only PRIVATE SolarSystem::model)
 )");
     const fs::path build = project / "build";
     CommandOutput out = run("cmake -S " + quoted(project) + " -B " + quoted(build) +
@@ -261,6 +276,15 @@ target_link_libraries(image_only PRIVATE SolarSystem::image)
     ASSERT_EQ(out.status, 0) << out.text;
     EXPECT_EQ(out.text.find("libglut"), std::string::npos) << out.text;
     EXPECT_EQ(out.text.find("libGL"), std::string::npos) << out.text;
+
+    // The model library brings GL and threads, nothing of the desktop.
+    out = run(quoted(build / "model_only") + " " + quoted(project / "tetra.obj"));
+    EXPECT_EQ(out.text, "4 4\n");
+    out = run("ldd " + quoted(build / "model_only"));
+    ASSERT_EQ(out.status, 0) << out.text;
+    EXPECT_EQ(out.text.find("libgtk"), std::string::npos) << out.text;
+    EXPECT_EQ(out.text.find("libgdk"), std::string::npos) << out.text;
+    EXPECT_EQ(out.text.find("libglut"), std::string::npos) << out.text;
 
     // A version the package does not claim to serve is refused.
     writeFile(project / "v2" / "CMakeLists.txt",
@@ -282,6 +306,14 @@ TEST_F(Installed, ProgramsOfOtherPeopleBuildWithPkgConfig)
     const CommandOutput ran =
         run(quoted(project / "consumer") + " " + quoted(project / "tetra.obj") + " " + quoted(project / "flat.bmp"));
     EXPECT_EQ(ran.text, "16 16 4 4\n");
+
+    // The model library alone links with its own pkg-config line.
+    writeFile(project / "model_only.cpp", modelOnlySource);
+    const CommandOutput model =
+        run("c++ -o " + quoted(project / "model_only") + " " + quoted(project / "model_only.cpp") + " $(" + pc +
+            " --cflags --libs solar-system-model)");
+    ASSERT_EQ(model.status, 0) << model.text;
+    EXPECT_EQ(run(quoted(project / "model_only") + " " + quoted(project / "tetra.obj")).text, "4 4\n");
 }
 
 TEST_F(Installed, PublicHeadersCompileOnTheirOwn)

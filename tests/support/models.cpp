@@ -161,8 +161,8 @@ std::string randomObj(std::mt19937& rng, bool materials, bool bad)
     if (materials)
         out += "mtllib lib.mtl" + eol;
     unsigned v = 0, t = 0, n = 0;
-    // Half of the files use relative references, which the threads cannot
-    // resolve chunk by chunk.
+    // Half of the files use relative references, which a chunk read on a
+    // thread resolves only once the chunks before it are known.
     const bool relative = uniform(rng, 0, 1) == 0;
     int lines = uniform(rng, 5, 300);
     int badLine = bad ? uniform(rng, 0, lines - 1) : -1;

@@ -343,6 +343,10 @@ std::vector<ObjSample> objTexts()
         {"no_final_break.obj", "v 0 0 0\nv 0 1 0\nv 1 0 0\ng last\nf 1 2 3", ""},
         {"tabs_comments.obj",
          "# comment\n\n\tv\t0 0 0\nv 1 0 0  # trailing\nv 0 1 0\n\n# between\ns off\no thing\nf 1 2 3\n", ""},
+        {"kept.obj",
+         "o first\ns 1\nv 0 0 0 1 0 0\nv 1 0 0\nv 0 1 0 0 0 1\nvt 0 0\nvt 1 1\nf 1 2 3\ns off\nl 1/1 2/2 -1/-1\n"
+         "p 1 -2\no second\ncstype bspline\ncurv 0 1 1 2\nparm u 0 1\nend\nf -3 -2 -1\n",
+         ""},
         {"merge_me.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0.0000001 0 0\nv 1 0.0000001 0\nv 0 1 0\nf 1 2 3\nf 4 5 6\n",
          ""},
     };

@@ -51,7 +51,7 @@ bool sameModel(const GlmMesh* a, const GlmMesh* b)
 {
     if (a->vertexCount != b->vertexCount || a->normalCount != b->normalCount || a->uvCount != b->uvCount ||
         a->faceCount != b->faceCount || a->materialCount != b->materialCount || a->groupCount != b->groupCount ||
-        !sameText(a->materialLibrary, b->materialLibrary))
+        !sameText(a->materialLibrary, b->materialLibrary) || !sameKeptStatements(a, b))
         return false;
     if (!sameEntries(a->vertices, b->vertices, a->vertexCount, 3) ||
         !sameEntries(a->normals, b->normals, a->normalCount, 3) || !sameEntries(a->uvs, b->uvs, a->uvCount, 2))
