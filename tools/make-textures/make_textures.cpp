@@ -569,6 +569,19 @@ bool save8(const std::filesystem::path& dir, const char* name, const Canvas& c)
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::string(argv[1]) == "--help") {
+        std::printf("usage: make-textures FOLDER\n"
+                    "       make-textures --icon FILE.png [SIZE]\n"
+                    "\n"
+                    "Paints the viewer's pictures (Sun.bmp ... space2.bmp) into FOLDER, or its\n"
+                    "SIZE x SIZE icon (16 to 4096, default 256) into FILE.png.\n"
+                    "Exit status: 0 success, 1 a file could not be written, 2 usage.\n");
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::printf("make-textures %s\n", SOLAR_SYSTEM_VERSION);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     if (argc >= 3 && argc <= 4 && std::string(argv[1]) == "--icon") {
         const int size = argc == 4 ? std::atoi(argv[3]) : 256;
         if (size < 16 || size > 4096) {
@@ -581,8 +594,8 @@ int main(int argc, char** argv)
         }
         return 0;
     }
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <folder>\n       %s --icon <file.png> [size]\n", argv[0], argv[0]);
+    if (argc != 2 || argv[1][0] == '-') {
+        std::fprintf(stderr, "make-textures: usage: make-textures FOLDER | --icon FILE.png [SIZE] (see --help)\n");
         return 2;
     }
     const std::filesystem::path dir = argv[1];

@@ -43,6 +43,7 @@ const char USAGE[] = "usage: objtool COMMAND ...\n"
                      "      --snapshot renders one frame into a PNG (.png) or raw PPM picture\n"
                      "      and exits\n"
                      "  objtool help, objtool --help\n"
+                     "  objtool --version\n"
                      "\n"
                      "Exit status: 0 success, 1 a file could not be read or written, 2 usage.\n";
 
@@ -58,6 +59,10 @@ int main(int argc, char** argv)
     const char* command = argv[1];
     if (!std::strcmp(command, "help") || !std::strcmp(command, "--help") || !std::strcmp(command, "-h")) {
         std::fputs(USAGE, stdout);
+        return std::fflush(stdout) == 0 ? EXIT_OK : EXIT_FAILED;
+    }
+    if (!std::strcmp(command, "--version")) {
+        std::printf("objtool %s\n", SOLAR_SYSTEM_VERSION);
         return std::fflush(stdout) == 0 ? EXIT_OK : EXIT_FAILED;
     }
     if (!std::strcmp(command, "info"))

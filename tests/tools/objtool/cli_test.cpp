@@ -453,6 +453,10 @@ TEST(ObjtoolHelp, HelpAndManPage)
     RunResult r = runObjtool({});
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("usage: objtool"), std::string::npos);
+    r = runObjtool({"--version"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("objtool ", 0), 0u) << r.out;
+    EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << r.out;
 
     if (std::system("command -v man >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "man is not installed";
