@@ -384,21 +384,4 @@ TEST_F(RenderFrames, DateModePutsEveryBodyOnItsTrueSide)
 
 }  // namespace
 
-// The window opens only when tests run, not when they are merely listed.
-class ViewerWindow : public ::testing::Environment {
-public:
-    ViewerWindow(int* argc, char** argv) : argc_(argc), argv_(argv) {}
-    void SetUp() override { openViewerWindow(argc_, argv_); }
-    void TearDown() override { closeViewerWindow(); }
-
-private:
-    int* argc_;
-    char** argv_;
-};
-
-int main(int argc, char** argv)
-{
-    ::testing::InitGoogleTest(&argc, argv);
-    ::testing::AddGlobalTestEnvironment(new ViewerWindow(&argc, argv));
-    return RUN_ALL_TESTS();
-}
+int main(int argc, char** argv) { return runTestsInViewerWindow(argc, argv); }

@@ -350,20 +350,4 @@ TEST_F(Text, ACloseUpShowsTheBodysNameAsATitle)
 
 }  // namespace
 
-class ViewerWindow : public ::testing::Environment {
-public:
-    ViewerWindow(int* argc, char** argv) : argc_(argc), argv_(argv) {}
-    void SetUp() override { openViewerWindow(argc_, argv_); }
-    void TearDown() override { closeViewerWindow(); }
-
-private:
-    int* argc_;
-    char** argv_;
-};
-
-int main(int argc, char** argv)
-{
-    ::testing::InitGoogleTest(&argc, argv);
-    ::testing::AddGlobalTestEnvironment(new ViewerWindow(&argc, argv));
-    return RUN_ALL_TESTS();
-}
+int main(int argc, char** argv) { return runTestsInViewerWindow(argc, argv); }

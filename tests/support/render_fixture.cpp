@@ -1,5 +1,7 @@
 #include "tests/support/render_fixture.h"
 
+#include <gtest/gtest.h>
+
 #include <GL/freeglut.h>
 
 #include <cstdlib>
@@ -147,4 +149,28 @@ void saveShot(const Frame& frame, const std::string& name)
     // PNG rows run top to bottom; GL's run bottom to top.
     stbi_flip_vertically_on_write(1);
     stbi_write_png(path.c_str(), frame.width, frame.height, 3, frame.rgb.data(), frame.width * 3);
+}
+
+namespace {
+
+class ViewerWindow : public ::testing::Environment {
+public:
+    ViewerWindow(int* argc, char** argv) : argc_(argc), argv_(argv) {}
+    void SetUp() override { openViewerWindow(argc_, argv_); }
+    void TearDown() override { closeViewerWindow(); }
+
+private:
+    int* argc_;
+    char** argv_;
+};
+
+}  // namespace
+
+int runTestsInViewerWindow(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    static int storedArgc;
+    storedArgc = argc;
+    ::testing::AddGlobalTestEnvironment(new ViewerWindow(&storedArgc, argv));
+    return RUN_ALL_TESTS();
 }

@@ -29,6 +29,10 @@ void openViewerWindow(int* argc, char** argv);
 // frame buffers outlives the run.
 void closeViewerWindow();
 
+// A test program's main: runs every test with the viewer's window open
+// (opened only when tests run, not when they are merely listed).
+int runTestsInViewerWindow(int argc, char** argv);
+
 // Puts the flat test colours into every slot texture and the sky texture,
 // with the texture state the scene is drawn under.
 void installTestTextures();
