@@ -150,13 +150,13 @@ bool append(Chunk& whole, Chunk& ch)
         event.face += faceBase;
         whole.events.push_back(event);
     }
-    for (const auto& [keyword, count] : ch.skipped) {
+    for (const auto& entry : ch.skipped) {
         auto seen =
-            std::find_if(whole.skipped.begin(), whole.skipped.end(), [&](auto& s) { return s.first == keyword; });
+            std::find_if(whole.skipped.begin(), whole.skipped.end(), [&](auto& s) { return s.first == entry.first; });
         if (seen == whole.skipped.end())
-            whole.skipped.emplace_back(keyword, count);
+            whole.skipped.push_back(entry);
         else
-            seen->second += count;
+            seen->second += entry.second;
     }
     whole.uvsUsedAt = whole.uvsUsedAt ? whole.uvsUsedAt : ch.uvsUsedAt;
     whole.normalsUsedAt = whole.normalsUsedAt ? whole.normalsUsedAt : ch.normalsUsedAt;
