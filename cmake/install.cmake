@@ -1,9 +1,11 @@
 # What `cmake --install` puts where, and the Debian package cpack makes of it.
 #
-# Two components: `viewer` (the program and objtool, the pictures, desktop
-# entry, AppStream metadata, icon and manual pages) and `dev` (the model library and the picture decoders, their
-# headers, a CMake package and pkg-config files for programs of other
-# people).  `cpack -G DEB` makes one package of each.
+# Components: `viewer` (the program and objtool, the pictures, desktop
+# entry, AppStream metadata, icon and manual pages), `dev` (the model
+# library and the picture decoders, their headers, a CMake package and
+# pkg-config files for programs of other people) and, when the Python module
+# is built, `python` (cmake/python-package.cmake).  `cpack -G DEB` makes one
+# package of each.
 
 install(TARGETS solar-system RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT viewer)
 
@@ -51,7 +53,8 @@ if(CMAKE_STRIP)
     endforeach()
   endif()" COMPONENT viewer)
   install(CODE "if(CMAKE_INSTALL_DO_STRIP)
-    foreach(library $<TARGET_FILE_NAME:platform> $<TARGET_FILE_NAME:image> $<TARGET_FILE_NAME:model>)
+    foreach(library $<TARGET_FILE_NAME:platform> $<TARGET_FILE_NAME:platform_tuning> $<TARGET_FILE_NAME:image>
+                    $<TARGET_FILE_NAME:model>)
       execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-debug --remove-section=.comment --remove-section=.note
         --enable-deterministic-archives
         \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/\${library}\" COMMAND_ERROR_IS_FATAL ANY)

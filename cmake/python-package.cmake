@@ -11,6 +11,17 @@ install(FILES python/solar_system/__init__.py python/solar_system/__init__.pyi p
               python/solar_system/image.pyi python/solar_system/py.typed
         DESTINATION ${SOLAR_PYTHON_INSTALL_DIR}/solar_system COMPONENT python)
 
+# As for the programs: a stripping install also drops the compiler's notes.
+if(CMAKE_STRIP)
+  install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+    foreach(module $<TARGET_FILE_NAME:python_model> $<TARGET_FILE_NAME:python_image>)
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${SOLAR_PYTHON_INSTALL_DIR}/solar_system/\${module}\"
+        COMMAND_ERROR_IS_FATAL ANY)
+    endforeach()
+  endif()" COMPONENT python)
+endif()
+
 # Built for one interpreter version: the extension's file names carry it.
 solar_debian_package(python NAME python3-solar-system SECTION python SHLIBDEPS
   DEPENDS "python3 (>= ${SOLAR_PYTHON_VERSION}~), python3 (<< ${SOLAR_PYTHON_NEXT_VERSION}), python3-numpy"
