@@ -84,6 +84,19 @@ protected:
         printed = testing::internal::GetCapturedStdout();
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     }
+    // The slot's texture holds exactly the picture its display list kept:
+    // the one decode both passes share.
+    void expectTextureHoldsListImage(int slot)
+    {
+        const ImageRGB* image = textureListImages[slot];
+        ASSERT_NE(image, nullptr);
+        glBindTexture(GL_TEXTURE_2D, textureIds[slot]);
+        Bytes uploaded(static_cast<size_t>(image->width) * image->height * 3);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, uploaded.data());
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        EXPECT_EQ(uploaded, Bytes(image->pixels, image->pixels + uploaded.size()));
+    }
     void expectSlotsTextured(int except)
     {
         for (int slot = 0; slot < TEXTURE_SLOT_COUNT; ++slot) {
@@ -145,13 +158,7 @@ TEST_F(TextureSet, AllPicturesPresentGiveEveryTextureItsImageAndTheDrawingState)
 
     expectSlotsTextured(-1);
     // The texture holds exactly the decoded picture.
-    glBindTexture(GL_TEXTURE_2D, textureIds[SLOT_EARTH]);
-    Bytes uploaded(512 * 256 * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, uploaded.data());
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    const ImageRGB* earth = textureListImages[SLOT_EARTH];
-    EXPECT_EQ(uploaded, Bytes(earth->pixels, earth->pixels + uploaded.size()));
+    expectTextureHoldsListImage(SLOT_EARTH);
 }
 
 TEST_F(TextureSet, MissingMoonIsPassedOverOnceAndNamedOnceByTheSecondPass)
@@ -203,13 +210,7 @@ TEST_F(TextureSet, EachPictureIsDecodedOnceForBothPasses)
     EXPECT_TRUE(boxes.texts.empty());
     ASSERT_NE(textureListImages[SLOT_MARS], nullptr);
     EXPECT_EQ(textureListImages[SLOT_MARS]->width, 512);
-    glBindTexture(GL_TEXTURE_2D, textureIds[SLOT_MARS]);
-    Bytes uploaded(512 * 256 * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, uploaded.data());
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    const ImageRGB* mars = textureListImages[SLOT_MARS];
-    EXPECT_EQ(uploaded, Bytes(mars->pixels, mars->pixels + uploaded.size()));
+    expectTextureHoldsListImage(SLOT_MARS);
 }
 
 TEST_F(TextureSet, DecodingAheadShowsNothingUntilTheFirstPass)
