@@ -1,6 +1,6 @@
 // objtool: the model library as a command.  Shared pieces of the
-// subcommands: loading a model with its warnings captured, safe output
-// files, the progress line and messages.
+// subcommands: the option parser, loading a model with its warnings
+// captured, safe output files, pictures, the progress line and messages.
 #pragma once
 
 #include <functional>
