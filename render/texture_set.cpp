@@ -51,8 +51,8 @@ const ScenePicture scenePictures[] = {
     {SLOT_B3, "image\\b3.bmp", ".\\Image\\b3.bmp"},
 };
 
-// The slot's file in the first pass (or, with list, the second); null for
-// a slot nothing names.
+// The slot's file in the first pass (or, with list, the second); "" for a
+// slot nothing names, which reads as a missing file.
 const char* slotFile(int slot, bool list)
 {
     if (const BodyRow* body = bodyForSlot(slot))
@@ -60,7 +60,7 @@ const char* slotFile(int slot, bool list)
     for (const ScenePicture& picture : scenePictures)
         if (picture.slot == slot)
             return list ? picture.listFile : picture.file;
-    return nullptr;
+    return "";
 }
 
 const char* const skyFile = ".\\Image\\space2.bmp";
