@@ -1,11 +1,11 @@
 // What is drawn over the scene: names beside the bodies (or a close-up's
 // title), the status line, the help panel and the short notice.
+#include "app/overlay.h"
+
 #include <GL/glut.h>
 
 #include <algorithm>
 #include <string>
-
-#include "app/overlay.h"
 
 #include "app/controls.h"
 #include "app/status_line.h"
