@@ -18,7 +18,7 @@
 #   python        python/                         the Python package solar_system
 # tests/, bench/ and fuzz/ sit above everything and may include anything.
 # Nothing in render/ includes from app/: the renderer sees the viewer's
-# state only through state/.
+# state only through state/, which includes no GL, GLUT or GTK header.
 set -euo pipefail
 
 # Which layers each layer may include (itself included).
@@ -72,6 +72,13 @@ check_tree() {
         bad=1
       fi
     done < <(grep -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$root/$file" || true)
+    # The viewer state is plain data: no GL, GLU, GLUT or GTK header.
+    if [ "$from" = state ]; then
+      while IFS= read -r line; do
+        echo "$file: $line: a GL, GLUT or GTK header in the viewer state"
+        bad=1
+      done < <(grep -oE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<(GL|gtk|gdk)/[^>]*>' "$root/$file" || true)
+    fi
   done < <(cd "$root" && find platform image model sky state app render tools python -type f \
              \( -name '*.cpp' -o -name '*.h' \) 2>/dev/null | sort)
   return $bad
@@ -109,6 +116,13 @@ self_test() {
   planted image/dib.cpp state/viewer_state.h "image -> state"
   planted render/texture_set.cpp app/controls.h "render -> app"
   planted state/viewer_state.h render/render.h "state -> render"
+  cp "$tmp/state/viewer_state.h" "$tmp/state/viewer_state.h.kept"
+  printf '#include <GL/glu.h>\n' >> "$tmp/state/viewer_state.h"
+  if check_tree "$tmp" >/dev/null; then
+    echo "self-test: a GL header in the viewer state passed"
+    status=1
+  fi
+  mv "$tmp/state/viewer_state.h.kept" "$tmp/state/viewer_state.h"
   [ $status -eq 0 ] && echo "self-test: planted upward includes refused"
   return $status
 }
