@@ -14,6 +14,8 @@
 
 #include "tests/support/files.h"
 #include "tests/support/png_jpeg.h"
+#include "tests/support/samples.h"
+#include "tests/support/workout.h"
 
 namespace {
 
@@ -276,4 +278,18 @@ TEST(PictureCodecs, OtherFilesAreNamedForWhatTheyAreNot)
     writeFileBytes(dir.file("b.bmp"), bmp);
     EXPECT_EQ(readPicture(dir.file("b.bmp").c_str(), 3, &picture, message), PICTURE_UNKNOWN_FORMAT);
     EXPECT_EQ(std::string(message), dir.file("b.bmp") + ": not a PNG or JPEG picture");
+}
+
+// The fuzzers' seeds are valid pictures, every one of them decoded, and
+// every cut of one refused by the fuzzers' own checks.
+TEST(PictureCodecs, EverySeedDecodesAndEveryCutOfOnePassesTheFuzzChecks)
+{
+    for (const auto& [samples, workout] :
+         {std::pair{pngSamples(), &workoutPng}, std::pair{jpegSamples(), &workoutJpeg}})
+        for (const SampleFile& f : samples) {
+            Decoded d(f.bytes, 4);
+            EXPECT_EQ(d.status, PICTURE_OK) << f.name << ": " << d.message;
+            for (std::size_t cut = 0; cut <= f.bytes.size(); cut += 7)
+                ASSERT_EQ(workout(f.bytes.data(), cut), nullptr) << f.name << " cut at " << cut;
+        }
 }
