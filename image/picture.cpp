@@ -185,6 +185,10 @@ PictureStatus decodePng(const unsigned char* data, std::size_t size, int channel
         return say(message, status, "damaged PNG data: %s", state.text);
     }
     png_set_read_fn(png, &state, pngRead);
+    // A chunk claiming more bytes than the file holds is cut short anyway:
+    // libpng must not allocate for the claim first.  Compressed text and
+    // colour profiles may expand beyond the file, by a few MiB at most.
+    png_set_chunk_malloc_max(png, size + (8u << 20));
     png_read_info(png, info);
     const png_uint_32 width = png_get_image_width(png, info);
     const png_uint_32 height = png_get_image_height(png, info);

@@ -56,6 +56,7 @@ int atomicFileBegin(const char* path, AtomicFileMode mode, AtomicFile* file)
     file->temp.clear();
     file->fd = -1;
     file->mode = mode;
+    file->inPlace = false;
     struct stat info;
     if (::lstat(path, &info) == 0 && S_ISLNK(info.st_mode)) {
         // Replace the file the link points to, not the link.
@@ -67,9 +68,10 @@ int atomicFileBegin(const char* path, AtomicFileMode mode, AtomicFile* file)
     const bool exists = ::stat(file->path.c_str(), &info) == 0;
     if (exists && mode == ATOMIC_CREATE_NEW)
         return EEXIST;
+    file->inPlace = exists && !S_ISREG(info.st_mode);
     if (exists && S_ISDIR(info.st_mode))
         return EISDIR;
-    if (exists && !S_ISREG(info.st_mode)) {
+    if (file->inPlace) {
         file->fd = ::open(file->path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
         return file->fd >= 0 ? 0 : errno;
     }

@@ -20,6 +20,7 @@ struct AtomicFile {
     std::string temp;  // the temporary file beside it; empty when `path` is written in place
     int fd = -1;       // open for writing; a caller that closes it itself (fdopen, fclose) sets it to -1
     AtomicFileMode mode = ATOMIC_REPLACE;
+    bool inPlace = false;  // the target is no regular file and is opened (or failed to open) in place
 };
 
 // Opens a temporary file ".NAME.XXXXXX" beside `path` for writing: created
