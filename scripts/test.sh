@@ -38,6 +38,8 @@ if [ "$mode" = full ]; then
   scripts/check-format.sh || status=1
   scripts/check-layers.sh || status=1
   scripts/check-layers.sh --self-test || status=1
+  scripts/check-writers.sh || status=1
+  scripts/check-writers.sh --self-test || status=1
 fi
 cmake -S . -B build >/dev/null
 cmake --build build -j"$jobs"
