@@ -164,6 +164,17 @@ PictureStatus decodePng(const unsigned char* data, std::size_t size, int channel
             return say(message, PICTURE_CORRUPT, "damaged PNG data: %llu x %llu pixels cannot come from %zu bytes",
                        static_cast<unsigned long long>(width), static_cast<unsigned long long>(height), size);
     }
+    // Every chunk must lie within the file: libpng allocates a text chunk's
+    // claimed length before reading it, so a claim past the end is refused
+    // here, as the file cut short it is.
+    for (std::size_t at = 8; at + 8 <= size;) {
+        const std::uint64_t length = bigEndian32(data + at);
+        if (length > size - at - 8 || size - at - 8 - length < 4)
+            return say(message, PICTURE_CORRUPT, "damaged PNG data: a chunk runs past the end of the file");
+        if (std::memcmp(data + at + 4, "IEND", 4) == 0)
+            break;
+        at += 12 + static_cast<std::size_t>(length);
+    }
     PngState state{};
     state.data = data;
     state.size = size;
