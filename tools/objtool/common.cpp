@@ -17,6 +17,7 @@
 
 #include "model/glm_core.h"
 #include "platform/atomic_file.h"
+#include "platform/win_path.h"
 #include "tools/objtool/objtool.h"
 
 namespace {
@@ -64,7 +65,8 @@ bool loadMaterialsOrDefault(GlmMesh* model, const char* name, void*, GlmReadErro
     std::free(directory);
     std::string why;
     struct stat info;
-    if (::stat(path.c_str(), &info) != 0)
+    // Found as glmLoadMTL finds it: ".\\Car.MTL" written on Windows is car.mtl.
+    if (::stat(resolveWindowsPath(path).c_str(), &info) != 0)
         why = std::strerror(errno);
     else if (S_ISDIR(info.st_mode))
         why = "is a directory";

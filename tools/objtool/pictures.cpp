@@ -12,6 +12,7 @@
 #include "image/image_core.h"
 #include "image/picture.h"
 #include "model/glm_core.h"
+#include "platform/win_path.h"
 #include "tools/objtool/objtool.h"
 
 namespace {
@@ -67,7 +68,9 @@ bool fromCodec(const std::string& data, Picture* picture, std::string* why)
 
 bool loadPicture(const std::string& path, Picture* picture, std::string* why)
 {
-    std::ifstream file(path, std::ios::binary);
+    // A name written the Windows way (".\\Tex.JPG" for tex.jpg) is found
+    // as the viewer finds its own pictures.
+    std::ifstream file(resolveWindowsPath(path), std::ios::binary);
     if (!file) {
         *why = std::strerror(errno);
         return false;
