@@ -155,11 +155,11 @@ PictureStatus decodePng(const unsigned char* data, std::size_t size, int channel
     if (size >= 26 && std::memcmp(data + 12, "IHDR", 4) == 0) {
         const std::uint64_t width = bigEndian32(data + 16), height = bigEndian32(data + 20);
         const int depth = data[24], colourType = data[25];
-        const int channels = colourType == 2 ? 3 : colourType == 4 ? 2 : colourType == 6 ? 4 : 1;
+        const int samples = colourType == 2 ? 3 : colourType == 4 ? 2 : colourType == 6 ? 4 : 1;
         if (width * height > static_cast<std::uint64_t>(IMAGE_MAX_PIXELS))
             return say(message, PICTURE_TOO_LARGE, "PNG picture of %llu x %llu pixels is too large",
                        static_cast<unsigned long long>(width), static_cast<unsigned long long>(height));
-        const std::uint64_t packed = (width * channels * depth + 7) / 8;
+        const std::uint64_t packed = (width * samples * depth + 7) / 8;
         if ((packed + 1) * height > DEFLATE_MAX_RATIO * size + 65536)
             return say(message, PICTURE_CORRUPT, "damaged PNG data: %llu x %llu pixels cannot come from %zu bytes",
                        static_cast<unsigned long long>(width), static_cast<unsigned long long>(height), size);
@@ -186,19 +186,17 @@ PictureStatus decodePng(const unsigned char* data, std::size_t size, int channel
     }
     unsigned char* volatile pixels = nullptr;
     png_bytep* volatile rows = nullptr;
-    volatile PictureStatus status = PICTURE_CORRUPT;
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_read_struct(&png, &info, nullptr);
         std::free(rows);
         std::free(pixels);
         if (state.noMemory)
             return say(message, PICTURE_NO_MEMORY, "out of memory decoding a PNG picture");
-        return say(message, status, "damaged PNG data: %s", state.text);
+        return say(message, PICTURE_CORRUPT, "damaged PNG data: %s", state.text);
     }
     png_set_read_fn(png, &state, pngRead);
-    // A chunk claiming more bytes than the file holds is cut short anyway:
-    // libpng must not allocate for the claim first.  Compressed text and
-    // colour profiles may expand beyond the file, by a few MiB at most.
+    // Compressed text and colour profiles may expand beyond the file's
+    // size, by 8 MiB at most.
     png_set_chunk_malloc_max(png, size + (8u << 20));
     png_read_info(png, info);
     const png_uint_32 width = png_get_image_width(png, info);
