@@ -40,6 +40,18 @@ struct OptionRow {
     ApplyOption apply;      // null for --help and --version, which main's parse handles
 };
 
+// "ko|en|auto": the languages of po/LINGUAS and "auto", for --help.
+const char* languageChoices()
+{
+    static const std::string choices = [] {
+        std::string text;
+        for (const std::string& language : knownLanguages())
+            text += language + "|";
+        return text + "auto";
+    }();
+    return choices.c_str();
+}
+
 bool applyLanguage(ViewerOptions& options, const char* value, UsageError& error)
 {
     if (std::strcmp(value, "auto") == 0) {
@@ -47,7 +59,10 @@ bool applyLanguage(ViewerOptions& options, const char* value, UsageError& error)
         return true;
     }
     if (!isKnownLanguage(value)) {
-        error = {N_("unknown language '%s' (ko, en or auto)"), value, {}};
+        std::string list;
+        for (const std::string& language : knownLanguages())
+            list += (list.empty() ? "" : ", ") + language;
+        error = {N_("unknown language '%s' (%s or auto)"), value, list};
         return false;
     }
     options.language = value;
@@ -75,7 +90,7 @@ bool applyDate(ViewerOptions& options, const char* value, UsageError&)
 }
 
 const OptionRow optionTable[] = {
-    {"--lang", Value::Required, "ko|en|auto",
+    {"--lang", Value::Required, languageChoices(),
      N_("language of the texts: ko Korean (the default), en English, auto from the locale"), applyLanguage},
     {"--positions", Value::Optional, "WHEN",
      N_("print where each planet and the Moon is at WHEN (default now) and exit"), applyPositions},

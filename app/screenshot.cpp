@@ -1,9 +1,7 @@
 // F12: the window's picture as a PNG in the user's pictures folder.
 #include <GL/glut.h>
-#include <png.h>
 
 #include <cerrno>
-#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +12,8 @@
 
 #include "app/overlay.h"
 #include "app/screenshot.h"
+#include "image/picture.h"
+#include "platform/atomic_file.h"
 #include "platform/i18n.h"
 
 namespace {
@@ -41,44 +41,19 @@ std::string xdgPictures()
     return out;
 }
 
-// Opens a new file, never one that exists: a second shot within the same
-// second gets "-2", "-3", ... before the extension.
-FILE* createNew(const std::string& folder, const std::string& stem, std::string& path)
+// Writes the encoded picture as a new file, never over one that exists: a
+// second shot within the same second gets "-2", "-3", ... before the
+// extension.  The file appears only once it is whole.  0 or an errno value.
+int writeNew(const std::string& folder, const std::string& stem, const unsigned char* png, std::size_t size,
+             std::string& path)
 {
     for (int n = 1; n < 100; ++n) {
         path = folder + "/" + stem + (n == 1 ? "" : "-" + std::to_string(n)) + ".png";
-        if (FILE* file = std::fopen(path.c_str(), "wbx"))
-            return file;
-        if (errno != EEXIST)
-            return nullptr;
+        const int why = writeFileAtomically(path.c_str(), png, size, ATOMIC_CREATE_NEW, false);
+        if (why != EEXIST)
+            return why;
     }
-    return nullptr;
-}
-
-bool writePngTo(FILE* file, int width, int height, const unsigned char* rgb)
-{
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    if (!png)
-        return false;
-    png_infop info = png_create_info_struct(png);
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        return false;
-    }
-    std::vector<png_bytep> rows(static_cast<size_t>(height));
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    for (int r = 0; r < height; ++r)
-        rows[static_cast<size_t>(r)] = const_cast<png_bytep>(rgb + static_cast<size_t>(r) * width * 3);
-    png_set_rows(png, info, rows.data());
-    png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return true;
+    return EEXIST;
 }
 
 }  // namespace
@@ -104,11 +79,8 @@ std::string screenshotFolder()
 
 bool writePng(const std::string& path, int width, int height, const unsigned char* rgbTopFirst)
 {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    const bool written = writePngTo(file, width, height, rgbTopFirst);
-    return std::fclose(file) == 0 && written;
+    const PictureData picture{width, height, 3, const_cast<unsigned char*>(rgbTopFirst)};
+    return writePng(path.c_str(), picture, nullptr) == PICTURE_OK;
 }
 
 std::string takeScreenshot()
@@ -129,18 +101,15 @@ std::string takeScreenshot()
 
     const std::string folder = screenshotFolder();
     std::string path;
-    FILE* file = createNew(folder, stem, path);
-    bool written = file != nullptr;
-    const int openError = errno;
-    if (file) {
-        written = writePngTo(file, width, height, rgb.data());
-        written = std::fclose(file) == 0 && written;
-        if (!written)
-            std::remove(path.c_str());  // no half-written picture left behind
-    }
-    if (!written) {
+    unsigned char* png = nullptr;
+    std::size_t size = 0;
+    char message[PICTURE_MESSAGE_SIZE];
+    const PictureStatus encoded = encodePng(PictureData{width, height, 3, rgb.data()}, &png, &size, message);
+    const int why = encoded == PICTURE_OK ? writeNew(folder, stem, png, size, path) : 0;
+    std::free(png);
+    if (encoded != PICTURE_OK || why) {
         std::fprintf(stderr, "solar-system: cannot write a screenshot into %s: %s\n", folder.c_str(),
-                     file ? "write failed" : std::strerror(openError));
+                     encoded != PICTURE_OK ? message : std::strerror(why));
         showNotice(tr("Screenshot failed"));
         return "";
     }

@@ -10,6 +10,7 @@
 #include "model/glm_core.h"
 #include "model/glm_internal.h"
 #include "model/glm_scan.h"
+#include "platform/win_path.h"
 
 using namespace glmscan;
 
@@ -150,7 +151,9 @@ bool glmLoadMTL(GlmMesh* model, const char* name, void*, GlmReadError* error)
     bool ok;
     try {
         path = joinPath(model->sourcePath, name);
-        file = std::fopen(path.c_str(), "r");
+        // "mtllib .\Car.MTL" from Windows finds car.mtl; the model keeps the
+        // name as written.
+        file = std::fopen(resolveWindowsPath(path).c_str(), "r");
         ok = file != nullptr;
         if (file) {
             char buffer[1 << 14];

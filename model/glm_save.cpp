@@ -1,11 +1,6 @@
 // glmSaveOBJ: the OBJ writer without process exits, replacing the OBJ file
 // and its material library only once both are complete on disk.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,16 +9,17 @@
 
 #include "model/glm_core.h"
 #include "model/glm_internal.h"
+#include "platform/atomic_file.h"
 
 namespace {
 
-// One file being written: under a temporary name beside its target, or
-// directly into a target that is not a regular file.
+// One file being written, through platform/atomic_file.h: under a temporary
+// name beside its target, or directly into a target that is not a regular
+// file.
 struct Target {
     const char* writer;  // "glmWriteOBJ" or "glmWriteMTL", for messages
-    std::string path;    // the final path, symbolic links resolved
-    std::string temp;    // the temporary file; empty when written directly
-    FILE* file = nullptr;
+    AtomicFile file;     // file.path: the final path, symbolic links resolved
+    FILE* stream = nullptr;
 };
 
 bool report(GlmWriteError* error, GlmWriteErrorKind kind, int systemError, const Target& target, const char* verb)
@@ -32,104 +28,39 @@ bool report(GlmWriteError* error, GlmWriteErrorKind kind, int systemError, const
         error->kind = kind;
         error->systemError = systemError;
         std::snprintf(error->message, sizeof error->message, "%s() failed: can't %s file \"%s\": %s.\n", target.writer,
-                      verb, target.path.c_str(), systemError ? std::strerror(systemError) : "out of memory");
+                      verb, target.file.path.c_str(), systemError ? std::strerror(systemError) : "out of memory");
     }
     return false;
 }
 
-// A name no other file in the folder has: ".NAME.XXXXXX" beside the target.
-std::string temporaryName(const std::string& directory, const std::string& name, unsigned attempt)
-{
-    static unsigned long counter = 0;
-    unsigned long seed = static_cast<unsigned long>(::getpid()) * 2654435761ul ^
-                         static_cast<unsigned long>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-                         (++counter + attempt) * 0x9E3779B97F4A7C15ul;
-    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    std::string suffix;
-    for (int i = 0; i < 6; i++, seed /= 62)
-        suffix += letters[seed % 62];
-    return directory + "." + name + "." + suffix;
-}
-
 // Opens `target` for writing; false with `error` filled.
-bool open(Target& target, GlmWriteError* error)
+bool open(Target& target, const std::string& path, GlmWriteError* error)
 {
-    struct stat info;
-    if (::lstat(target.path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-        // Replace the file the link points to, not the link.
-        if (char* resolved = ::realpath(target.path.c_str(), nullptr)) {
-            target.path = resolved;
-            std::free(resolved);
-        }
-    }
-    const bool exists = ::stat(target.path.c_str(), &info) == 0;
-    if (exists && !S_ISREG(info.st_mode)) {
-        // A device or FIFO is written as it is; renaming over it would put a
-        // regular file in its place.  A folder fails here with EISDIR.
-        target.file = std::fopen(target.path.c_str(), "w");
-        return target.file ? true : report(error, GLM_WRITE_CANT_OPEN, errno, target, "open");
-    }
-    const std::size_t slash = target.path.rfind('/');
-    const std::string directory = slash == std::string::npos ? "" : target.path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? target.path : target.path.substr(slash + 1);
-    int fd = -1;
-    for (unsigned attempt = 0; fd < 0 && attempt < 100; attempt++) {
-        target.temp = temporaryName(directory, name, attempt);
-        // 0666: a new file gets it less the umask, as any created file does.
-        fd = ::open(target.temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (fd < 0) {
+    if (const int why = atomicFileBegin(path.c_str(), ATOMIC_REPLACE, &target.file))
+        return report(error, GLM_WRITE_CANT_OPEN, why, target, target.file.inPlace ? "open" : "create");
+    target.stream = ::fdopen(target.file.fd, "w");
+    if (!target.stream) {
         const int why = errno;
-        target.temp.clear();
-        return report(error, GLM_WRITE_CANT_OPEN, why, target, "create");
-    }
-    if (exists) {
-        // The replacement keeps the old file's permissions, and its owner
-        // when this process may give it (root may; others keep their own).
-        if (::fchown(fd, info.st_uid, info.st_gid) != 0) {
-            // Not allowed: the file stays ours, which the caller can change.
-        }
-        ::fchmod(fd, info.st_mode & 07777);
-    }
-    target.file = ::fdopen(fd, "w");
-    if (!target.file) {
-        const int why = errno;
-        ::close(fd);
-        ::unlink(target.temp.c_str());
-        target.temp.clear();
+        atomicFileAbandon(&target.file);
         return report(error, GLM_WRITE_NO_MEMORY, why, target, "create");
     }
+    target.file.fd = -1;  // the stream owns it now
     return true;
 }
 
 // Closes an unfinished file and removes its temporary file.
 void abandon(Target& target)
 {
-    if (target.file)
-        std::fclose(target.file);
-    target.file = nullptr;
-    if (!target.temp.empty())
-        ::unlink(target.temp.c_str());
-    target.temp.clear();
+    if (target.stream)
+        std::fclose(target.stream);
+    target.stream = nullptr;
+    atomicFileAbandon(&target.file);
 }
 
 std::string directoryOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? "." : path.substr(0, slash + 1);
-}
-
-void syncDirectory(const std::string& directory)
-{
-    int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    // The renames are done: a folder that cannot be synced changes nothing
-    // about the files now in place.
-    ::fsync(fd);
-    ::close(fd);
 }
 
 bool save(GlmMesh* model, const char* path, unsigned mode, const GlmWriteOptions& options, GlmWriteError* error)
@@ -141,11 +72,11 @@ bool save(GlmMesh* model, const char* path, unsigned mode, const GlmWriteOptions
 
     Target obj, mtl;
     obj.writer = "glmWriteOBJ";
-    obj.path = path;
     mtl.writer = "glmWriteMTL";
+    std::string mtlPath;
     if (library) {
         char* directory = glmDirectoryOf(path);
-        mtl.path = std::string(directory) + library;
+        mtlPath = std::string(directory) + library;
         std::free(directory);
     }
     // The library first, as glmWriteOBJ writes it; nothing is renamed before
@@ -154,18 +85,18 @@ bool save(GlmMesh* model, const char* path, unsigned mode, const GlmWriteOptions
     for (Target* target : order) {
         if (!target)
             continue;
-        if (!open(*target, error)) {
+        if (!open(*target, target == &mtl ? mtlPath : std::string(path), error)) {
             abandon(mtl);
             abandon(obj);
             return false;
         }
-        GlmSink sink{target->file};
+        GlmSink sink{target->stream};
         if (target == &mtl)
             glmWriteMTLText(model, sink, mode);
         else
             glmWriteOBJText(model, sink, mode, library);
-        const int why = glmFinishFile(target->file, sink.error, options.sync);
-        target->file = nullptr;
+        const int why = glmFinishFile(target->stream, sink.error, options.sync);
+        target->stream = nullptr;
         if (why) {
             report(error, GLM_WRITE_FAILED, why, *target, "write");
             abandon(mtl);
@@ -174,20 +105,22 @@ bool save(GlmMesh* model, const char* path, unsigned mode, const GlmWriteOptions
         }
     }
     for (Target* target : order) {
-        if (!target || target->temp.empty())
+        if (!target)
             continue;
-        if (::rename(target->temp.c_str(), target->path.c_str()) != 0) {
-            report(error, GLM_WRITE_CANT_REPLACE, errno, *target, "replace");
+        // The descriptor is closed (and synced) already: this renames.
+        if (const int why = atomicFileCommit(&target->file, false)) {
+            report(error, GLM_WRITE_CANT_REPLACE, why, *target, "replace");
             abandon(mtl);
             abandon(obj);
             return false;
         }
-        target->temp.clear();
     }
     if (options.sync) {
-        syncDirectory(directoryOf(obj.path));
-        if (library && directoryOf(mtl.path) != directoryOf(obj.path))
-            syncDirectory(directoryOf(mtl.path));
+        // The renames are done: a folder that cannot be synced changes
+        // nothing about the files now in place.
+        atomicFileSyncFolder(obj.file.path);
+        if (library && directoryOf(mtl.file.path) != directoryOf(obj.file.path))
+            atomicFileSyncFolder(mtl.file.path);
     }
     if (error) {
         error->kind = GLM_WRITE_OK;

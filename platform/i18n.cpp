@@ -15,6 +15,7 @@
 #include "platform/i18n.h"
 
 #include "platform/data_path.h"
+#include "platform/languages.h"
 
 #include <libintl.h>
 #include <locale.h>
@@ -22,6 +23,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 
 namespace {
@@ -42,13 +44,13 @@ bool catalogIn(const std::string& folder, const char* language)
 // The language code of a locale or LANGUAGE entry: "en" of "en_US.UTF-8".
 std::string_view languageCode(std::string_view name) { return name.substr(0, name.find_first_of("_.@")); }
 
+// The entry of po/LINGUAS a locale or LANGUAGE entry names, or null.
 const char* knownLanguage(std::string_view name)
 {
     const std::string_view code = languageCode(name);
-    if (code == "ko")
-        return "ko";
-    if (code == "en")
-        return "en";
+    for (const char* language : SOLAR_LANGUAGES)
+        if (code == language)
+            return language;
     return nullptr;
 }
 
@@ -78,7 +80,12 @@ const char* trContext(const char* context, const char* msgid)
 
 bool isKnownLanguage(const char* language)
 {
-    return language && (std::strcmp(language, "ko") == 0 || std::strcmp(language, "en") == 0);
+    return language && knownLanguage(language) && std::strcmp(knownLanguage(language), language) == 0;
+}
+
+std::vector<std::string> knownLanguages()
+{
+    return std::vector<std::string>(std::begin(SOLAR_LANGUAGES), std::end(SOLAR_LANGUAGES));
 }
 
 std::vector<std::string> catalogFolders()

@@ -22,8 +22,10 @@ const char* trContext(const char* context, const char* msgid);
 #define N_(text) text
 #define NC_(context, text) text
 
-// The languages there are catalogs for.
-bool isKnownLanguage(const char* language);  // "ko" or "en"
+// The languages there are catalogs for, as po/LINGUAS lists them, in its
+// order ("ko", "en"); the build compiles one catalog for each.
+std::vector<std::string> knownLanguages();
+bool isKnownLanguage(const char* language);  // one of knownLanguages()
 
 // Chooses the language of tr(): "ko" or "en".  The catalog
 // <folder>/<language>/LC_MESSAGES/solar-system.mo is taken from the first of

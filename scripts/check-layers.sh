@@ -5,8 +5,10 @@
 #
 # Every project header is included by its folder ("image/image.h"), so an
 # include names its layer.  The layers, lowest first:
-#   tuning        platform/memory_tuning.*        page and processor tuning (no GTK)
-#   platform      platform/ but memory_tuning.*   desktop services
+#   tuning        platform/memory_tuning.*,       the platform without GTK: page and
+#                 atomic_file.*, win_path.*       processor tuning, atomic file
+#                                                 replacement, Windows-style paths
+#   platform      platform/ but those             desktop services
 #   image         image/                          picture decoders
 #   model         model/                          OBJ/MTL/PPM library
 #   sky           sky/                            positions of a date (libnova)
@@ -38,7 +40,7 @@ declare -A ALLOWED=(
 
 layer_of() {
   case $1 in
-    platform/memory_tuning.*) echo tuning ;;
+    platform/memory_tuning.* | platform/atomic_file.* | platform/win_path.*) echo tuning ;;
     platform/*) echo platform ;;
     image/*) echo image ;;
     model/*) echo model ;;

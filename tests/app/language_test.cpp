@@ -10,7 +10,9 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -253,4 +255,31 @@ TEST(Options, UsageErrorsAreOneLineAndStatusTwo)
         EXPECT_EQ(std::count(p.err.begin(), p.err.end(), '\n'), 1) << p.err;
     }
     EXPECT_NE(parse({"--bogus"}).err.find("'--bogus'"), std::string::npos);
+}
+
+// po/LINGUAS is the one list of languages: the build made a catalog of each,
+// the viewer knows each, and --help and a refused --lang name each.
+TEST(Options, TheLanguagesAreThoseOfPoLinguas)
+{
+    std::vector<std::string> listed;
+    std::istringstream lines(readFile(SOLAR_LINGUAS));
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty() && line[0] != '#')
+            listed.push_back(line);
+    ASSERT_FALSE(listed.empty());
+    EXPECT_EQ(knownLanguages(), listed);
+    std::string choices, names;
+    for (const std::string& language : listed) {
+        EXPECT_TRUE(isKnownLanguage(language.c_str())) << language;
+        EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::path(SOLAR_LOCALE_DIR) / language /
+                                                     "LC_MESSAGES/solar-system.mo"))
+            << language;
+        choices += language + "|";
+        names += (names.empty() ? "" : ", ") + language;
+    }
+    EXPECT_FALSE(isKnownLanguage("fr"));
+    EXPECT_NE(parse({"--help"}).out.find("--lang " + choices + "auto"), std::string::npos);
+    const Parsed refused = parse({"--lang", "fr"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("'fr' (" + names + " "), std::string::npos) << refused.err;
 }

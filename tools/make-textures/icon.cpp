@@ -1,11 +1,9 @@
 #include "icon.h"
 
-#include <png.h>
-
 #include <cmath>
-#include <cstdio>
-#include <memory>
 #include <vector>
+
+#include "image/picture.h"
 
 namespace {
 
@@ -69,7 +67,7 @@ bool writeIcon(const std::filesystem::path& file, const Canvas& surface, int siz
     // Four by four samples a pixel smooth the edges into the alpha channel.
     constexpr int SS = 4;
     const double scale = 2.2 / (size / 2.0);
-    std::vector<png_byte> rgba(static_cast<std::size_t>(size) * size * 4);
+    std::vector<unsigned char> rgba(static_cast<std::size_t>(size) * size * 4);
     for (int py = 0; py < size; ++py) {
         for (int px = 0; px < size; ++px) {
             Rgba sum{0, 0, 0, 0};
@@ -81,38 +79,17 @@ bool writeIcon(const std::filesystem::path& file, const Canvas& surface, int siz
                     sum = {sum.r + s.r * s.a, sum.g + s.g * s.a, sum.b + s.b * s.a, sum.a + s.a};
                 }
             }
-            png_byte* out = &rgba[(static_cast<std::size_t>(py) * size + px) * 4];
+            unsigned char* out = &rgba[(static_cast<std::size_t>(py) * size + px) * 4];
             const double a = sum.a / (SS * SS);
             auto channel = [&](double premultiplied) {
-                return static_cast<png_byte>(sum.a > 0 ? std::lround(std::min(255.0, premultiplied / sum.a)) : 0);
+                return static_cast<unsigned char>(sum.a > 0 ? std::lround(std::min(255.0, premultiplied / sum.a)) : 0);
             };
             out[0] = channel(sum.r);
             out[1] = channel(sum.g);
             out[2] = channel(sum.b);
-            out[3] = static_cast<png_byte>(std::lround(a * 255));
+            out[3] = static_cast<unsigned char>(std::lround(a * 255));
         }
     }
 
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> fp(std::fopen(file.c_str(), "wb"), std::fclose);
-    if (!fp)
-        return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        return false;
-    }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    png_init_io(png, fp.get());
-    png_set_IHDR(png, info, size, size, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int row = 0; row < size; ++row)
-        png_write_row(png, &rgba[static_cast<std::size_t>(row) * size * 4]);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fflush(fp.get()) == 0;
+    return writePng(file.c_str(), PictureData{size, size, 4, rgba.data()}, nullptr) == PICTURE_OK;
 }

@@ -16,6 +16,8 @@
 #include <thread>
 
 #include "model/glm_core.h"
+#include "platform/atomic_file.h"
+#include "platform/win_path.h"
 #include "tools/objtool/objtool.h"
 
 namespace {
@@ -63,7 +65,8 @@ bool loadMaterialsOrDefault(GlmMesh* model, const char* name, void*, GlmReadErro
     std::free(directory);
     std::string why;
     struct stat info;
-    if (::stat(path.c_str(), &info) != 0)
+    // Found as glmLoadMTL finds it: ".\\Car.MTL" written on Windows is car.mtl.
+    if (::stat(resolveWindowsPath(path).c_str(), &info) != 0)
         why = std::strerror(errno);
     else if (S_ISDIR(info.st_mode))
         why = "is a directory";
@@ -304,75 +307,59 @@ void unitize(GlmMesh* model)
 // degrees and more stay hard"; the slightly smaller angle gives that.
 float smoothingAngle(float degrees) { return degrees * (1.0f - 1e-5f); }
 
+namespace {
+
+AtomicFile atomicOf(const OutputFile& out)
+{
+    AtomicFile file;
+    file.path = out.finalPath;
+    file.temp = out.tempPath;
+    file.fd = out.fd;
+    return file;
+}
+
+void keep(const AtomicFile& file, OutputFile* out)
+{
+    out->finalPath = file.path;
+    out->tempPath = file.temp;
+    out->fd = file.fd;
+}
+
+}  // namespace
+
 bool outputBegin(const std::string& path, OutputFile* out)
 {
-    std::string target = path;
-    struct stat info;
-    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-            target = resolved;
-            std::free(resolved);
-        }
-    }
-    if (::stat(target.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    AtomicFile file;
+    const int why = atomicFileBegin(path.c_str(), ATOMIC_REPLACE, &file);
+    if (why == EISDIR) {
         fail(path + ": is a directory");
         return false;
     }
-    std::size_t slash = target.rfind('/');
-    std::string directory = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-    std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temp = directory + "." + name + ".XXXXXX";
-    std::vector<char> buffer(temp.begin(), temp.end());
-    buffer.push_back('\0');
-    int fd = ::mkstemp(buffer.data());
-    if (fd < 0) {
-        fail(path + ": cannot write: " + std::strerror(errno));
+    if (why) {
+        fail(path + ": cannot write: " + std::strerror(why));
         return false;
     }
-    out->finalPath = target;
-    out->tempPath = buffer.data();
-    out->fd = fd;
+    keep(file, out);
     return true;
 }
 
 bool outputCommit(OutputFile* out)
 {
-    mode_t mode;
-    struct stat info;
-    if (::stat(out->finalPath.c_str(), &info) == 0) {
-        mode = info.st_mode & 07777;
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    ::fchmod(out->fd, mode);
-    bool ok = ::fsync(out->fd) == 0 || errno == EINVAL;
-    int saved = errno;
-    ok = ::close(out->fd) == 0 && ok;
-    out->fd = -1;
-    if (!ok) {
-        fail(out->finalPath + ": cannot write: " + std::strerror(saved));
-        outputAbandon(out);
+    AtomicFile file = atomicOf(*out);
+    const int why = atomicFileCommit(&file, true);
+    keep(file, out);
+    if (why) {
+        fail(out->finalPath + ": cannot write: " + std::strerror(why));
         return false;
     }
-    if (::rename(out->tempPath.c_str(), out->finalPath.c_str()) != 0) {
-        fail(out->finalPath + ": cannot write: " + std::strerror(errno));
-        outputAbandon(out);
-        return false;
-    }
-    out->tempPath.clear();
     return true;
 }
 
 void outputAbandon(OutputFile* out)
 {
-    if (out->fd >= 0)
-        ::close(out->fd);
-    out->fd = -1;
-    if (!out->tempPath.empty())
-        ::unlink(out->tempPath.c_str());
-    out->tempPath.clear();
+    AtomicFile file = atomicOf(*out);
+    atomicFileAbandon(&file);
+    keep(file, out);
 }
 
 bool parseFloat(const char* text, float* value)

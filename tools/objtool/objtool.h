@@ -81,11 +81,11 @@ struct OutputFile {
     std::string tempPath;
     int fd = -1;
 };
-// Creates the temporary file; false after a message when the folder cannot
-// take it, or when `path` names a folder.
+// Creates the temporary file (platform/atomic_file.h), with the usual
+// permissions or the replaced file's; false after a message when the folder
+// cannot take it, or when `path` names a folder.
 bool outputBegin(const std::string& path, OutputFile* out);
-// Gives the file the usual permissions (or the replaced file's) and renames
-// it into place; false after a message.
+// Syncs the file to disk and renames it into place; false after a message.
 bool outputCommit(OutputFile* out);
 // Removes the temporary file.
 void outputAbandon(OutputFile* out);
@@ -96,9 +96,11 @@ struct Picture {
     std::vector<unsigned char> pixels;
 };
 // Reads a BMP, SGI, PPM, PNG or JPEG picture, known by its first bytes;
-// false with `why` set when it cannot be read or decoded.
+// false with `why` set when it cannot be read or decoded.  PNG and JPEG go
+// through the picture codecs (image/picture.h).
 bool loadPicture(const std::string& path, Picture* picture, std::string* why);
-// The picture as a PNG file's bytes; false when libpng refuses.
+// The picture as a PNG file's bytes, through the picture codecs; false when
+// they refuse.
 bool encodePng(const Picture& picture, std::string* png);
 
 // Parses a number argument; false when `text` is not entirely a finite number.

@@ -1,24 +1,18 @@
 // Pictures for objtool view: texture files of any kind the viewer knows
-// (BMP and SGI through our decoders, PPM through the model library, PNG
-// through libpng, JPEG through libjpeg), and PNG snapshots.
-// jpeglib.h needs size_t and FILE declared before it.
-#include <cstddef>
-#include <cstdio>
-
-#include <jpeglib.h>
-#include <png.h>
-
+// (BMP and SGI through our decoders, PPM through the model library, PNG and
+// JPEG through the picture codecs), and PNG snapshots.
 #include <algorithm>
 #include <cerrno>
-#include <csetjmp>
-#include <cstdint>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 
 #include "image/image_core.h"
+#include "image/picture.h"
 #include "model/glm_core.h"
+#include "platform/win_path.h"
 #include "tools/objtool/objtool.h"
 
 namespace {
@@ -51,80 +45,22 @@ bool fromImage(ImageStatus status, ImageRGB* image, Picture* picture, std::strin
     return true;
 }
 
-bool decodePng(const std::string& data, Picture* picture, std::string* why)
+// A PNG or JPEG through the picture codecs, rows turned bottom first.
+bool fromCodec(const std::string& data, Picture* picture, std::string* why)
 {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_memory(&image, data.data(), data.size())) {
-        *why = image.message;
+    PictureData decoded{};
+    char message[PICTURE_MESSAGE_SIZE];
+    if (decodePicture(reinterpret_cast<const unsigned char*>(data.data()), data.size(), 3, &decoded, message) !=
+        PICTURE_OK) {
+        *why = message;
         return false;
     }
-    image.format = PNG_FORMAT_RGB;
-    if (static_cast<std::uint64_t>(image.width) * image.height > (1u << 28)) {
-        png_image_free(&image);
-        *why = "too large";
-        return false;
-    }
-    picture->width = static_cast<int>(image.width);
-    picture->height = static_cast<int>(image.height);
-    picture->pixels.resize(PNG_IMAGE_SIZE(image));
-    // A negative stride stores the rows bottom first, as OpenGL wants them.
-    if (!png_image_finish_read(&image, nullptr, picture->pixels.data(), -static_cast<png_int_32>(image.width * 3),
-                               nullptr)) {
-        *why = image.message;
-        png_image_free(&image);
-        return false;
-    }
-    return true;
-}
-
-struct JpegError {
-    jpeg_error_mgr manager;
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
-};
-
-void jpegFailed(j_common_ptr info)
-{
-    JpegError* error = reinterpret_cast<JpegError*>(info->err);
-    error->manager.format_message(info, error->message);
-    std::longjmp(error->jump, 1);
-}
-
-bool decodeJpeg(const std::string& data, Picture* picture, std::string* why)
-{
-    jpeg_decompress_struct info;
-    JpegError error;
-    info.err = jpeg_std_error(&error.manager);
-    error.manager.error_exit = jpegFailed;
-    std::vector<unsigned char>* pixels = &picture->pixels;
-    if (setjmp(error.jump)) {
-        jpeg_destroy_decompress(&info);
-        *why = error.message;
-        return false;
-    }
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(data.data()), data.size());
-    jpeg_read_header(&info, TRUE);
-    info.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&info);
-    if (static_cast<std::uint64_t>(info.output_width) * info.output_height > (1u << 28)) {
-        jpeg_destroy_decompress(&info);
-        *why = "too large";
-        return false;
-    }
-    picture->width = static_cast<int>(info.output_width);
-    picture->height = static_cast<int>(info.output_height);
-    pixels->resize(static_cast<std::size_t>(info.output_width) * info.output_height * 3);
-    while (info.output_scanline < info.output_height) {
-        // Bottom row first: the file's first row goes last.
-        JSAMPROW row = pixels->data() +
-                       static_cast<std::size_t>(info.output_height - 1 - info.output_scanline) * info.output_width * 3;
-        jpeg_read_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
+    picture->width = decoded.width;
+    picture->height = decoded.height;
+    picture->pixels.assign(decoded.pixels,
+                           decoded.pixels + static_cast<std::size_t>(decoded.width) * decoded.height * 3);
+    freePicture(&decoded);
+    flipRows(picture);
     return true;
 }
 
@@ -132,7 +68,9 @@ bool decodeJpeg(const std::string& data, Picture* picture, std::string* why)
 
 bool loadPicture(const std::string& path, Picture* picture, std::string* why)
 {
-    std::ifstream file(path, std::ios::binary);
+    // A name written the Windows way (".\\Tex.JPG" for tex.jpg) is found
+    // as the viewer finds its own pictures.
+    std::ifstream file(resolveWindowsPath(path), std::ios::binary);
     if (!file) {
         *why = std::strerror(errno);
         return false;
@@ -143,10 +81,8 @@ bool loadPicture(const std::string& path, Picture* picture, std::string* why)
         return false;
     }
     const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
-    if (startsWith(data, "\x89PNG", 4))
-        return decodePng(data, picture, why);
-    if (startsWith(data, "\xFF\xD8\xFF", 3))
-        return decodeJpeg(data, picture, why);
+    if (startsWith(data, "\x89PNG", 4) || startsWith(data, "\xFF\xD8\xFF", 3))
+        return fromCodec(data, picture, why);
     if (startsWith(data, "P6", 2)) {
         GlmPpmError error;
         int width = 0, height = 0;
@@ -179,19 +115,15 @@ bool loadPicture(const std::string& path, Picture* picture, std::string* why)
 
 bool encodePng(const Picture& picture, std::string* png)
 {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    image.width = static_cast<png_uint_32>(picture.width);
-    image.height = static_cast<png_uint_32>(picture.height);
-    image.format = PNG_FORMAT_RGB;
-    const png_int_32 stride = -static_cast<png_int_32>(picture.width * 3);  // bottom row first
-    png_alloc_size_t size = 0;
-    if (!png_image_write_to_memory(&image, nullptr, &size, 0, picture.pixels.data(), stride, nullptr))
+    // The codecs take rows top first.
+    Picture topFirst = picture;
+    flipRows(&topFirst);
+    unsigned char* bytes = nullptr;
+    std::size_t size = 0;
+    if (encodePng(PictureData{topFirst.width, topFirst.height, 3, topFirst.pixels.data()}, &bytes, &size, nullptr) !=
+        PICTURE_OK)
         return false;
-    png->resize(size);
-    if (!png_image_write_to_memory(&image, png->data(), &size, 0, picture.pixels.data(), stride, nullptr))
-        return false;
-    png->resize(size);
+    png->assign(reinterpret_cast<const char*>(bytes), size);
+    std::free(bytes);
     return true;
 }
