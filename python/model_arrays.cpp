@@ -130,14 +130,16 @@ py::array_t<std::int32_t> readOnly(py::array_t<std::int32_t> array)
     return array;
 }
 
-// Runs fill(begin, end, part) over [0, count) in parts, on as many threads
-// as the reader uses when the range is large: the time goes into the first
-// touch of new pages as much as into the loop.  The GIL stays held, so no
-// other Python thread changes the model meanwhile.
+constexpr std::size_t MAX_PARTS = 8;
+
+// Runs fill(begin, end, part) over [0, count) in parts, part < MAX_PARTS,
+// on as many threads as the reader uses when the range is large: the time
+// goes into the first touch of new pages as much as into the loop.  A part
+// may be called twice, for two ranges.  The GIL stays held, so no other
+// Python thread changes the model meanwhile.
 template <class Fill>
 void inParts(std::size_t count, Fill fill)
 {
-    constexpr std::size_t MAX_PARTS = 8;
     const std::size_t threads =
         count < (std::size_t{1} << 18) ? 1 : std::min<std::size_t>(glmReaderThreads(), MAX_PARTS);
     std::vector<std::thread> helpers;
@@ -177,7 +179,7 @@ py::array_t<std::int32_t> triangles(Mesh& mesh)
     py::array_t<std::int32_t> out({static_cast<py::ssize_t>(count), py::ssize_t{3}});
     std::int32_t* o = out.mutable_data();
     const GlmFace* faces = m->faces;
-    unsigned sameNormals[8] = {}, sameUvs[8] = {};  // per part: nonzero once a corner differs
+    unsigned normalsDiffer[MAX_PARTS] = {}, uvsDiffer[MAX_PARTS] = {};  // per part: nonzero once a corner differs
     inParts(count, [&](std::size_t begin, std::size_t end, std::size_t part) {
         unsigned normals = 0, uvs = 0;
         for (std::size_t i = begin; i < end; ++i) {
@@ -188,14 +190,14 @@ py::array_t<std::int32_t> triangles(Mesh& mesh)
                 uvs |= f.uvRefs[k] ^ f.vertexRefs[k];
             }
         }
-        sameNormals[part] = normals;
-        sameUvs[part] = uvs;
+        normalsDiffer[part] |= normals;
+        uvsDiffer[part] |= uvs;
     });
     readOnly(out);
     mesh.triangles = py::weakref(out);
     mesh.normalsFollowVertices =
-        std::all_of(std::begin(sameNormals), std::end(sameNormals), [](unsigned d) { return !d; });
-    mesh.uvsFollowVertices = std::all_of(std::begin(sameUvs), std::end(sameUvs), [](unsigned d) { return !d; });
+        std::all_of(std::begin(normalsDiffer), std::end(normalsDiffer), [](unsigned d) { return !d; });
+    mesh.uvsFollowVertices = std::all_of(std::begin(uvsDiffer), std::end(uvsDiffer), [](unsigned d) { return !d; });
     return out;
 }
 
