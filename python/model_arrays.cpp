@@ -322,9 +322,8 @@ std::string describe(const Mesh& mesh)
     return out;
 }
 
-}  // namespace
-
-void defineArrays(py::module_& m, py::class_<Mesh>& mesh)
+// The classes of what a Mesh lends as copies: groups, materials and runs.
+void defineRecords(py::module_& m)
 {
     py::class_<BufferOwner>(m, "_Buffer", "Holds the memory numpy views of a Mesh refer to.");
 
@@ -364,6 +363,13 @@ void defineArrays(py::module_& m, py::class_<Mesh>& mesh)
             return "SmoothingRun(first_face=" + std::to_string(r.firstFace) + ", group=" + std::to_string(r.group) +
                    ")";
         });
+}
+
+}  // namespace
+
+void defineArrays(py::module_& m, py::class_<Mesh>& mesh)
+{
+    defineRecords(m);
 
     mesh.def_property_readonly(
             "positions", [](py::object self) { return view(self, POSITIONS); },
