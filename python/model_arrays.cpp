@@ -20,6 +20,7 @@
 
 #include "model/glm.h"
 #include "model/glm_core.h"
+#include "platform/memory_tuning.h"
 #include "python/model_call.h"
 #include "python/model_module.h"
 
@@ -158,6 +159,26 @@ void inParts(std::size_t count, Fill fill)
         helper.join();
 }
 
+// An empty F x 3 int32 array.  A large one gets memory of its own on huge
+// pages: the first touch of fresh pages costs more than the loop that
+// fills them, one fault per 4 KiB otherwise.
+py::array_t<std::int32_t> cornerArray(std::size_t faces)
+{
+    constexpr std::size_t HUGE_PAGE = std::size_t{2} << 20;
+    const std::size_t bytes = faces * 3 * sizeof(std::int32_t);
+    const std::vector<py::ssize_t> shape{static_cast<py::ssize_t>(faces), 3};
+    if (bytes < 2 * HUGE_PAGE)
+        return py::array_t<std::int32_t>(shape);
+    const std::size_t rounded = (bytes + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);
+    void* block = std::aligned_alloc(HUGE_PAGE, rounded);
+    if (!block)
+        throw std::bad_alloc();
+    tuning::preferHugePages(block, rounded);
+    py::capsule owner(block, [](void* memory) { std::free(memory); });
+    return py::array_t<std::int32_t>(shape, {py::ssize_t{3 * sizeof(std::int32_t)}, py::ssize_t{sizeof(std::int32_t)}},
+                                     static_cast<std::int32_t*>(block), owner);
+}
+
 // F x 3 int32 of `value` everywhere, in one element's memory.
 py::array_t<std::int32_t> constantCorners(std::size_t faces, std::int32_t value)
 {
@@ -176,7 +197,7 @@ py::array_t<std::int32_t> triangles(Mesh& mesh)
     const GlmMesh* m = mesh.model;
     checkIndexable(m);
     const std::size_t count = m->faceCount;
-    py::array_t<std::int32_t> out({static_cast<py::ssize_t>(count), py::ssize_t{3}});
+    py::array_t<std::int32_t> out = cornerArray(count);
     std::int32_t* o = out.mutable_data();
     const GlmFace* faces = m->faces;
     unsigned normalsDiffer[MAX_PARTS] = {}, uvsDiffer[MAX_PARTS] = {};  // per part: nonzero once a corner differs
@@ -216,7 +237,7 @@ py::array_t<std::int32_t> corners(Mesh& mesh, unsigned (GlmFace::*member)[3], bo
         if (!earlier.is_none())
             return earlier.attr("view")();
     }
-    py::array_t<std::int32_t> out({static_cast<py::ssize_t>(count), py::ssize_t{3}});
+    py::array_t<std::int32_t> out = cornerArray(count);
     std::int32_t* o = out.mutable_data();
     const GlmFace* faces = m->faces;
     inParts(count, [&](std::size_t begin, std::size_t end, std::size_t) {

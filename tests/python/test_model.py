@@ -388,6 +388,24 @@ class TestIndexArrays:
         for array in kept:
             self.check(array, [[0, 1, 2], [1, 3, 2]])
 
+    def test_large_arrays_outlive_the_mesh(self):
+        # Past a few MiB the index arrays live in memory of their own.
+        n = 400_000
+        corners = np.arange(1, n + 1, dtype=np.int64)
+        faces = "".join("f %d/%d %d/%d %d/%d\n" % (a, a, a + 1, a + 1, a + 2, a + 2) for a in corners.tolist())
+        text = "v 0 0 0\nvt 0 0\n" * (n + 2) + faces
+        mesh = model.parse_obj(text)
+        triangles, uvs, normals = mesh.triangles, mesh.triangle_uvs, mesh.triangle_normals
+        del mesh
+        gc.collect()
+        expected = np.stack([corners - 1, corners, corners + 1], axis=1)
+        assert np.array_equal(triangles, expected) and np.array_equal(uvs, expected)
+        assert np.shares_memory(uvs, triangles) and not triangles.flags.writeable
+        assert normals.shape == (n, 3) and (normals == -1).all()
+        del triangles
+        gc.collect()
+        assert np.array_equal(uvs, expected)
+
     def test_different_or_missing_references_are_copied(self):
         mesh = cube()
         triangles = mesh.triangles
