@@ -20,6 +20,7 @@
 
 #include "model/glm.h"
 #include "model/glm_core.h"
+#include "platform/memory_tuning.h"
 #include "python/model_call.h"
 #include "python/model_module.h"
 
@@ -130,41 +131,123 @@ py::array_t<std::int32_t> readOnly(py::array_t<std::int32_t> array)
     return array;
 }
 
-// F x 3 corner references of the kind `member` selects.
-py::array_t<std::int32_t> corners(const Mesh& mesh, unsigned (GlmFace::*member)[3])
+constexpr std::size_t MAX_PARTS = 8;
+
+// Runs fill(begin, end, part) over [0, count) in parts, part < MAX_PARTS,
+// on as many threads as the reader uses when the range is large: the time
+// goes into the first touch of new pages as much as into the loop.  A part
+// may be called twice, for two ranges.  The GIL stays held, so no other
+// Python thread changes the model meanwhile.
+template <class Fill>
+void inParts(std::size_t count, Fill fill)
+{
+    const std::size_t threads =
+        count < (std::size_t{1} << 18) ? 1 : std::min<std::size_t>(glmReaderThreads(), MAX_PARTS);
+    std::vector<std::thread> helpers;
+    const std::size_t step = (count + threads - 1) / threads;
+    try {
+        for (std::size_t t = 1; t < threads; ++t)
+            helpers.emplace_back(fill, std::min(count, t * step), std::min(count, (t + 1) * step), t);
+    } catch (const std::system_error&) {
+        // No more threads to be had: this one fills the rest.
+    }
+    const std::size_t done = (helpers.size() + 1) * step;
+    fill(0, std::min(count, step), 0);
+    if (done < count)
+        fill(std::min(count, done), count, 0);
+    for (std::thread& helper : helpers)
+        helper.join();
+}
+
+// An empty F x 3 int32 array.  A large one gets memory of its own on huge
+// pages: the first touch of fresh pages costs more than the loop that
+// fills them, one fault per 4 KiB otherwise.
+py::array_t<std::int32_t> cornerArray(std::size_t faces)
+{
+    constexpr std::size_t HUGE_PAGE = std::size_t{2} << 20;
+    const std::size_t bytes = faces * 3 * sizeof(std::int32_t);
+    const std::vector<py::ssize_t> shape{static_cast<py::ssize_t>(faces), 3};
+    if (bytes < 2 * HUGE_PAGE)
+        return py::array_t<std::int32_t>(shape);
+    const std::size_t rounded = (bytes + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);
+    void* block = std::aligned_alloc(HUGE_PAGE, rounded);
+    if (!block)
+        throw std::bad_alloc();
+    tuning::preferHugePages(block, rounded);
+    py::capsule owner(block, [](void* memory) { std::free(memory); });
+    return py::array_t<std::int32_t>(shape, {py::ssize_t{3 * sizeof(std::int32_t)}, py::ssize_t{sizeof(std::int32_t)}},
+                                     static_cast<std::int32_t*>(block), owner);
+}
+
+// F x 3 int32 of `value` everywhere, in one element's memory.
+py::array_t<std::int32_t> constantCorners(std::size_t faces, std::int32_t value)
+{
+    py::array_t<std::int32_t> one(1);
+    *one.mutable_data() = value;
+    py::array_t<std::int32_t> out({static_cast<py::ssize_t>(faces), py::ssize_t{3}}, {py::ssize_t{0}, py::ssize_t{0}},
+                                  one.data(), one);
+    return readOnly(out);
+}
+
+// F x 3 positions indices, 0-based.  The same pass notes whether the normal
+// and uv references are the position references throughout (files written
+// "f 1/1/1 2/2/2 ..."), so that those arrays can share this one.
+py::array_t<std::int32_t> triangles(Mesh& mesh)
 {
     const GlmMesh* m = mesh.model;
     checkIndexable(m);
-    py::array_t<std::int32_t> out({static_cast<py::ssize_t>(m->faceCount), py::ssize_t{3}});
+    const std::size_t count = m->faceCount;
+    py::array_t<std::int32_t> out = cornerArray(count);
     std::int32_t* o = out.mutable_data();
     const GlmFace* faces = m->faces;
-    auto fill = [&](std::size_t begin, std::size_t end) {
+    unsigned normalsDiffer[MAX_PARTS] = {}, uvsDiffer[MAX_PARTS] = {};  // per part: nonzero once a corner differs
+    inParts(count, [&](std::size_t begin, std::size_t end, std::size_t part) {
+        unsigned normals = 0, uvs = 0;
+        for (std::size_t i = begin; i < end; ++i) {
+            const GlmFace& f = faces[i];
+            for (int k = 0; k < 3; ++k) {
+                o[3 * i + k] = index(f.vertexRefs[k]);
+                normals |= f.normalRefs[k] ^ f.vertexRefs[k];
+                uvs |= f.uvRefs[k] ^ f.vertexRefs[k];
+            }
+        }
+        normalsDiffer[part] |= normals;
+        uvsDiffer[part] |= uvs;
+    });
+    readOnly(out);
+    mesh.triangles = py::weakref(out);
+    mesh.normalsFollowVertices =
+        std::all_of(std::begin(normalsDiffer), std::end(normalsDiffer), [](unsigned d) { return !d; });
+    mesh.uvsFollowVertices = std::all_of(std::begin(uvsDiffer), std::end(uvsDiffer), [](unsigned d) { return !d; });
+    return out;
+}
+
+// F x 3 indices of the normals or uvs (`member`), -1 where a corner has
+// none: a constant array when the model has none of them, a view of the
+// triangles array when an earlier one found them equal, else a copy.
+py::array_t<std::int32_t> corners(Mesh& mesh, unsigned (GlmFace::*member)[3], bool present, bool followVertices)
+{
+    const GlmMesh* m = mesh.model;
+    checkIndexable(m);
+    const std::size_t count = m->faceCount;
+    if (!present)
+        return constantCorners(count, -1);
+    if (followVertices) {
+        py::object earlier = mesh.triangles ? mesh.triangles() : py::none();
+        if (!earlier.is_none())
+            return earlier.attr("view")();
+    }
+    py::array_t<std::int32_t> out = cornerArray(count);
+    std::int32_t* o = out.mutable_data();
+    const GlmFace* faces = m->faces;
+    inParts(count, [&](std::size_t begin, std::size_t end, std::size_t) {
         for (std::size_t i = begin; i < end; ++i) {
             const unsigned* r = faces[i].*member;
             o[3 * i + 0] = index(r[0]);
             o[3 * i + 1] = index(r[1]);
             o[3 * i + 2] = index(r[2]);
         }
-    };
-    // Large arrays are filled on the reader's threads: the time goes into
-    // the first touch of the new pages as much as into the loop.  The GIL
-    // stays held, so no other Python thread changes the model meanwhile.
-    const std::size_t count = m->faceCount;
-    const std::size_t threads = count < (std::size_t{1} << 18) ? 1 : std::min(glmReaderThreads(), 8u);
-    std::vector<std::thread> helpers;
-    const std::size_t step = (count + threads - 1) / threads;
-    try {
-        for (std::size_t t = 1; t < threads; ++t)
-            helpers.emplace_back(fill, std::min(count, t * step), std::min(count, (t + 1) * step));
-    } catch (const std::system_error&) {
-        // No more threads to be had: this one fills the rest.
-    }
-    const std::size_t done = (helpers.size() + 1) * step;
-    fill(0, std::min(count, step));
-    if (done < count)
-        fill(std::min(count, done), count);
-    for (std::thread& helper : helpers)
-        helper.join();
+    });
     return readOnly(out);
 }
 
@@ -260,9 +343,8 @@ std::string describe(const Mesh& mesh)
     return out;
 }
 
-}  // namespace
-
-void defineArrays(py::module_& m, py::class_<Mesh>& mesh)
+// The classes of what a Mesh lends as copies: groups, materials and runs.
+void defineRecords(py::module_& m)
 {
     py::class_<BufferOwner>(m, "_Buffer", "Holds the memory numpy views of a Mesh refer to.");
 
@@ -302,6 +384,13 @@ void defineArrays(py::module_& m, py::class_<Mesh>& mesh)
             return "SmoothingRun(first_face=" + std::to_string(r.firstFace) + ", group=" + std::to_string(r.group) +
                    ")";
         });
+}
+
+}  // namespace
+
+void defineArrays(py::module_& m, py::class_<Mesh>& mesh)
+{
+    defineRecords(m);
 
     mesh.def_property_readonly(
             "positions", [](py::object self) { return view(self, POSITIONS); },
@@ -319,14 +408,20 @@ void defineArrays(py::module_& m, py::class_<Mesh>& mesh)
             "facet_normals", [](py::object self) { return view(self, FACET_NORMALS); },
             "F x 3 float32 view of the facet normals (compute_facet_normals); 0 x 3 without.")
         .def_property_readonly(
-            "triangles", [](const Mesh& self) { return corners(self, &GlmFace::vertexRefs); },
+            "triangles", [](Mesh& self) { return triangles(self); },
             "F x 3 int32 indices into positions, in winding order (a read-only copy).")
         .def_property_readonly(
-            "triangle_normals", [](const Mesh& self) { return corners(self, &GlmFace::normalRefs); },
-            "F x 3 int32 indices into normals, -1 where a corner has none (a read-only copy).")
+            "triangle_normals",
+            [](Mesh& self) {
+                return corners(self, &GlmFace::normalRefs, self.model->normals, self.normalsFollowVertices);
+            },
+            "F x 3 int32 indices into normals, -1 where a corner has none (a read-only copy; it shares the "
+            "memory of triangles when the two are equal).")
         .def_property_readonly(
-            "triangle_uvs", [](const Mesh& self) { return corners(self, &GlmFace::uvRefs); },
-            "F x 3 int32 indices into uvs, -1 where a corner has none (a read-only copy).")
+            "triangle_uvs",
+            [](Mesh& self) { return corners(self, &GlmFace::uvRefs, self.model->uvs, self.uvsFollowVertices); },
+            "F x 3 int32 indices into uvs, -1 where a corner has none (a read-only copy; it shares the "
+            "memory of triangles when the two are equal).")
         .def_property_readonly(
             "triangle_facet_normals",
             [](const Mesh& self) {

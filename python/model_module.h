@@ -15,7 +15,9 @@
 // work on and free.  Views taken earlier keep the old data, and no view ever
 // points at freed memory.  Triangles, groups, lines and points are built on
 // each access (0-based indices, -1 for a missing reference) and are not
-// written back.
+// written back; the normal and uv index arrays share the memory of the
+// triangles array when they equal it, and of one element when they are all
+// -1.
 #pragma once
 
 #include <pybind11/pybind11.h>
@@ -49,6 +51,14 @@ struct Mesh {
     GlmMesh* model;
     BufferOwner* owners[FIELD_COUNT] = {};
 
+    // The triangles array last built (a weak reference) and what it found of
+    // the other corner references: the normal or uv references equal the
+    // position references throughout, so their arrays may share its memory.
+    // Forgotten by every change of the faces (facesChanged).
+    pybind11::weakref triangles;
+    bool normalsFollowVertices = false;
+    bool uvsFollowVertices = false;
+
     explicit Mesh(ModelPointer m) : model(m.release()) {}
     ~Mesh() { glmDestroy(model); }
     Mesh(const Mesh&) = delete;
@@ -61,6 +71,13 @@ struct Mesh {
     // Before the library replaces the buffer of `f`: views still using it
     // keep it, and the library gets a copy to read and free.
     void detach(Field f);
+
+    // Before an operation changes the faces' references.
+    void facesChanged()
+    {
+        triangles = pybind11::weakref();
+        normalsFollowVertices = uvsFollowVertices = false;
+    }
 };
 
 // The families of calls, each adding its own to the module and to Mesh.

@@ -38,13 +38,18 @@ void defineOperations(py::class_<Mesh>& mesh)
             },
             py::arg("factor"), "Multiplies every position by factor.")
         .def(
-            "reverse", [](Mesh& self) { callLibrary([&](Failure&) { glmFlipWinding(self.model); }); },
+            "reverse",
+            [](Mesh& self) {
+                self.facesChanged();
+                callLibrary([&](Failure&) { glmFlipWinding(self.model); });
+            },
             "Reverses every triangle's winding and negates the normals and facet normals (twice restores).")
         .def(
             "compute_facet_normals",
             [](Mesh& self) {
                 requireVertices(self);
                 self.detach(FACET_NORMALS);
+                self.facesChanged();
                 callLibrary([&](Failure&) { glmFaceNormals(self.model); });
             },
             "One unit normal per triangle into facet_normals (zero for a triangle without area).")
@@ -55,6 +60,7 @@ void defineOperations(py::class_<Mesh>& mesh)
                     throw py::value_error(
                         "compute_vertex_normals needs facet normals: call compute_facet_normals first");
                 self.detach(NORMALS);
+                self.facesChanged();
                 callLibrary([&](Failure&) { glmVertexNormals(self.model, angle); });
             },
             py::arg("angle") = 90.0f,
@@ -66,6 +72,7 @@ void defineOperations(py::class_<Mesh>& mesh)
                 requireVertices(self);
                 self.detach(POSITIONS);
                 self.detach(COLORS);
+                self.facesChanged();
                 callLibrary([&](Failure&) { glmMergeVertices(self.model, epsilon); });
             },
             py::arg("epsilon"),
@@ -76,6 +83,7 @@ void defineOperations(py::class_<Mesh>& mesh)
             [](Mesh& self) {
                 requireVertices(self);
                 self.detach(UVS);
+                self.facesChanged();
                 callLibrary([&](Failure&) { glmPlanarUVs(self.model); });
             },
             "One texture coordinate per position from its x and z, the largest extent mapped to 0..1.")
@@ -85,6 +93,7 @@ void defineOperations(py::class_<Mesh>& mesh)
                 if (!self.model->normals)
                     throw py::value_error("compute_sphere_uv needs normals: call compute_vertex_normals first");
                 self.detach(UVS);
+                self.facesChanged();
                 callLibrary([&](Failure&) { glmSphereUVs(self.model); });
             },
             "One texture coordinate per normal from its direction (poles on the x axis).")

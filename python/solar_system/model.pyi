@@ -86,10 +86,10 @@ class Mesh:
         """F x 3 indices into positions (read-only copy)."""
     @property
     def triangle_normals(self) -> npt.NDArray[np.int32]:
-        """F x 3 indices into normals, -1 for none (read-only copy)."""
+        """F x 3 indices into normals, -1 for none (read-only copy; shares triangles' memory when equal)."""
     @property
     def triangle_uvs(self) -> npt.NDArray[np.int32]:
-        """F x 3 indices into uvs, -1 for none (read-only copy)."""
+        """F x 3 indices into uvs, -1 for none (read-only copy; shares triangles' memory when equal)."""
     @property
     def triangle_facet_normals(self) -> npt.NDArray[np.int32]:
         """F indices into facet_normals, -1 for none (read-only copy)."""

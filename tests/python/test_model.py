@@ -341,6 +341,82 @@ class TestOperations:
         assert len(mesh.positions) == 3
 
 
+class TestIndexArrays:
+    """The normal and uv index arrays share memory where they can, and never
+    show references an operation has since changed."""
+
+    SHARED = "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nvt 0 0\nvt 1 0\nvt 0 1\nvt 1 1\n" \
+             "vn 0 0 1\nvn 0 0 1\nvn 0 0 1\nvn 0 0 1\nf 1/1/1 2/2/2 3/3/3\nf 2/2/2 4/4/4 3/3/3\n"
+
+    def check(self, array, expected):
+        assert array.dtype == np.int32 and not array.flags.writeable
+        assert array.tolist() == expected
+
+    def test_equal_references_share_the_triangles(self):
+        mesh = model.parse_obj(self.SHARED)
+        triangles = mesh.triangles
+        normals, uvs = mesh.triangle_normals, mesh.triangle_uvs
+        assert np.shares_memory(normals, triangles) and np.shares_memory(uvs, triangles)
+        for array in (triangles, normals, uvs):
+            self.check(array, [[0, 1, 2], [1, 3, 2]])
+        with pytest.raises(ValueError):
+            normals[0, 0] = 5
+        # A shared array outlives the mesh and the triangles array.
+        del mesh, triangles
+        gc.collect()
+        self.check(uvs, [[0, 1, 2], [1, 3, 2]])
+
+    def test_operations_end_the_sharing(self):
+        # Each operation on a mesh whose arrays were read before it gives
+        # what the same operations give a mesh read only at the end.
+        steps = [
+            lambda m: m.reverse(),
+            lambda m: m.weld(0.5),
+            lambda m: (m.compute_facet_normals(), m.compute_vertex_normals(90)),
+            lambda m: m.compute_sphere_uv(),
+            lambda m: m.compute_linear_uv(),
+        ]
+        seen = model.parse_obj(self.SHARED)
+        kept = seen.triangles, seen.triangle_normals, seen.triangle_uvs
+        for n, step in enumerate(steps, 1):
+            step(seen)
+            fresh = model.parse_obj(self.SHARED)
+            for earlier in steps[:n]:
+                earlier(fresh)
+            for name in ("triangle_normals", "triangle_uvs", "triangles"):
+                assert getattr(seen, name).tolist() == getattr(fresh, name).tolist(), (n, name)
+        for array in kept:
+            self.check(array, [[0, 1, 2], [1, 3, 2]])
+
+    def test_large_arrays_outlive_the_mesh(self):
+        # Past a few MiB the index arrays live in memory of their own.
+        n = 400_000
+        corners = np.arange(1, n + 1, dtype=np.int64)
+        faces = "".join("f %d/%d %d/%d %d/%d\n" % (a, a, a + 1, a + 1, a + 2, a + 2) for a in corners.tolist())
+        text = "v 0 0 0\nvt 0 0\n" * (n + 2) + faces
+        mesh = model.parse_obj(text)
+        triangles, uvs, normals = mesh.triangles, mesh.triangle_uvs, mesh.triangle_normals
+        del mesh
+        gc.collect()
+        expected = np.stack([corners - 1, corners, corners + 1], axis=1)
+        assert np.array_equal(triangles, expected) and np.array_equal(uvs, expected)
+        assert np.shares_memory(uvs, triangles) and not triangles.flags.writeable
+        assert normals.shape == (n, 3) and (normals == -1).all()
+        del triangles
+        gc.collect()
+        assert np.array_equal(uvs, expected)
+
+    def test_different_or_missing_references_are_copied(self):
+        mesh = cube()
+        triangles = mesh.triangles
+        assert not np.shares_memory(mesh.triangle_normals, triangles)
+        self.check(mesh.triangle_normals[:3], [[0, 0, 0], [0, 0, 0], [1, 1, 1]])
+        plain = model.parse_obj("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\nf 3 2 1\n")
+        plain.triangles
+        for array in (plain.triangle_normals, plain.triangle_uvs):
+            self.check(array, [[-1, -1, -1], [-1, -1, -1]])
+
+
 class TestWarnings:
     def test_library_warnings_become_python_warnings(self):
         code = """
