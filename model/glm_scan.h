@@ -283,7 +283,7 @@ GLM_HOT bool scanLong(const char*& p, const char* end, long& out)
                 _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s)), _mm_set1_epi8('0'));
             const auto digits = static_cast<unsigned>(
                 _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(offset, _mm_set1_epi8(9)), offset)));
-            const auto n = static_cast<unsigned>(std::countr_one(digits));
+            const auto n = static_cast<unsigned>(__builtin_ctz(~digits));  // ~digits: never 0
             if (n - 1 < 8) {
                 out = static_cast<long>(digitsValue(load8(s), n));
                 p = s + n;
@@ -480,8 +480,8 @@ GLM_HOT bool scanFloat(const char*& p, const char* end, float& out)
                 _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s)), _mm_set1_epi8('0'));
             const auto digits = static_cast<unsigned>(
                 _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(offset, _mm_set1_epi8(9)), offset)));
-            const auto whole = static_cast<unsigned>(std::countr_one(digits));
-            const auto fraction = static_cast<unsigned>(std::countr_one(digits >> (whole + 1)));
+            const auto whole = static_cast<unsigned>(__builtin_ctz(~digits));  // ~digits: never 0
+            const auto fraction = static_cast<unsigned>(__builtin_ctz(~(digits >> (whole + 1))));
             const unsigned stop = whole + 1 + fraction;
             if (whole - 1 < 8 && fraction - 1 < 8 && stop < 16 && s[whole] == '.' && (s[stop] | 0x20) != 'e') {
                 const std::uint64_t mantissa = digitsValue(load8(s), whole) * INTEGER_POWERS_OF_TEN[fraction] +
