@@ -193,7 +193,9 @@ __attribute__((target("avx2"), noinline)) inline const char* findNewlineAvx2(con
 
 // The first line feed in [p, end), or null.  The vector paths look at 16
 // bytes at a time, as many as most lines hold, in place; past them AVX2
-// takes 32 at a time.  The bytes after `end` are never read.
+// takes 32 at a time when it is the active path (the statement loop is one
+// for both vector paths: they differ in long lines only).  The bytes after
+// `end` are never read.
 template <Path P>
 GLM_HOT const char* findNewline(const char* p, const char* end)
 {
@@ -205,7 +207,7 @@ GLM_HOT const char* findNewline(const char* p, const char* end)
                 _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), lf)));
             if (bits)
                 return p + std::countr_zero(bits);
-            if constexpr (P == Path::Avx2)
+            if (P == Path::Avx2 || activePath() == Path::Avx2)
                 return findNewlineAvx2(p + 16, end);
         }
         for (; p < end; p++)
