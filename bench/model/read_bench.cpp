@@ -44,7 +44,7 @@ struct File {
 const File FILES[] = {
     {"sphere 105 MB v/vt/vn", [](const std::string& p) { return writeSphereFile(p, SphereForm::Triangles); }},
     {"sphere 38 MB v only", [](const std::string& p) { return writeSphereFile(p, SphereForm::Plain); }},
-    {"torus 88 MB quads", [](const std::string& p) { return writeTorusFile(p); }},
+    {"torus 107 MB quads", [](const std::string& p) { return writeTorusFile(p); }},
 };
 
 std::string filePath(int file)
