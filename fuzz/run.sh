@@ -26,7 +26,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$1 seconds=$2 work=$3
 shift 3
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(dib bmp sgi ppm png jpeg obj)
+[ ${#targets[@]} -gt 0 ] || targets=(dib bmp sgi ppm png jpeg obj obj_paths)
 testdata="$here/../tests/data"
 
 mkdir -p "$work/findings"
@@ -48,14 +48,15 @@ done
 for pass in "${passes[@]}"; do
   read -r name malloc_limit env_setting <<<"$pass"
   t=${name%%-*}
+  kind=${t%_paths}  # obj_paths takes the texts obj takes
   corpus="$work/corpus/$name"
   mkdir -p "$corpus"
-  cp -n "$seeds/$t"/* "$corpus"/ || true
+  cp -n "$seeds/$kind"/* "$corpus"/ || true
   # Inputs that once found a fault stay in every corpus.
-  find "$here/../tests/data/regressions" -name "$t-*" -exec cp -n {} "$corpus"/ \;
-  dict=$t
+  find "$here/../tests/data/regressions" -name "$kind-*" -exec cp -n {} "$corpus"/ \;
+  dict=$kind
   schedule=()
-  case $t in
+  case $kind in
     dib|bmp) max_len=20000 dict=bmp
              [ -d "$testdata/bmpsuite" ] && find "$testdata/bmpsuite" -name '*.bmp' -exec cp -n {} "$corpus"/ \; ;;
     sgi)     max_len=8192 ;;

@@ -77,7 +77,8 @@ void splitChunks(Job& job)
         if (static_cast<std::size_t>(job.textEnd - begin) > chunkSize + chunkSize / 2) {
             const char* p = begin + chunkSize;
             while (p < job.textEnd) {
-                skipLine(p, job.textEnd);
+                const char* lf = findNewlineAnyPath(p, job.textEnd);
+                p = lf ? lf + 1 : job.textEnd;
                 if (p < job.textEnd && (((*p | 0x20) >= 'a' && (*p | 0x20) <= 'z') || *p == '#')) {
                     cut = p;
                     break;

@@ -32,10 +32,10 @@ struct Corner {
 // "%d//%d"); returns the count of numbers converted.  Numbers not converted
 // keep their previous values; without `SkipSpace` the corner is read as
 // sscanf reads a token alone.
-template <bool SkipSpace = true>
+template <Path P, bool SkipSpace = true>
 GLM_HOT int readCorner(const char*& p, const char* end, Form form, Corner& c)
 {
-    if (!scanLong<SkipSpace>(p, end, c.v))
+    if (!scanLong<SkipSpace, P>(p, end, c.v))
         return 0;
     switch (form) {
     case Form::Vertex:
@@ -43,17 +43,17 @@ GLM_HOT int readCorner(const char*& p, const char* end, Form form, Corner& c)
     case Form::VertexNormal:
         if (!matchChar(p, end, '/') || !matchChar(p, end, '/'))
             return 1;
-        return scanLong<SkipSpace>(p, end, c.n) ? 2 : 1;
+        return scanLong<SkipSpace, P>(p, end, c.n) ? 2 : 1;
     case Form::VertexUv:
         if (!matchChar(p, end, '/'))
             return 1;
-        return scanLong<SkipSpace>(p, end, c.t) ? 2 : 1;
+        return scanLong<SkipSpace, P>(p, end, c.t) ? 2 : 1;
     case Form::VertexUvNormal:
-        if (!matchChar(p, end, '/') || !scanLong<SkipSpace>(p, end, c.t))
+        if (!matchChar(p, end, '/') || !scanLong<SkipSpace, P>(p, end, c.t))
             return 1;
         if (!matchChar(p, end, '/'))
             return 2;
-        return scanLong<SkipSpace>(p, end, c.n) ? 3 : 2;
+        return scanLong<SkipSpace, P>(p, end, c.n) ? 3 : 2;
     }
     return 0;
 }
@@ -107,17 +107,17 @@ GLM_HOT Refs refsOf(Chunk& ch, const Corner& c)
 // the fan (c0 c1 c2), (c0 c2 c3), ...: emit(F, c0, c1, c2, p) for every
 // triangle, each corner resolved once as it is read.  One instance per
 // form, so that reading a corner does not ask for the form again.
-template <Form F, bool Check, class Emit>
+template <Path P, Form F, bool Check, class Emit>
 GLM_HOT bool fanOut(const char*& p, const char* end, Corner c, Emit& emit, Chunk& ch)
 {
     Refs c0 = refsOf<F, Check>(ch, c);
-    readCorner(p, end, F, c);
+    readCorner<P>(p, end, F, c);
     Refs c1 = refsOf<F, Check>(ch, c);
-    readCorner(p, end, F, c);
+    readCorner<P>(p, end, F, c);
     Refs c2 = refsOf<F, Check>(ch, c);
     if (!emit(F, c0, c1, c2, p))
         return false;
-    while (readCorner(p, end, F, c) > 0) {
+    while (readCorner<P>(p, end, F, c) > 0) {
         c1 = c2;
         c2 = refsOf<F, Check>(ch, c);
         if (!emit(F, c0, c1, c2, p))
@@ -129,7 +129,7 @@ GLM_HOT bool fanOut(const char*& p, const char* end, Corner c, Emit& emit, Chunk
 // "f": a face line after its keyword.  Corners are read as scanf reads
 // them, so a face may go on on the next lines; the first corner decides the
 // form of all.  Calls emit for every triangle; stops when emit returns false.
-template <bool Check, class Emit>
+template <Path P, bool Check, class Emit>
 GLM_HOT bool parseFace(const char*& p, const char* end, Emit&& emit, Chunk& ch)
 {
     p = skipSpace(p, end);
@@ -139,7 +139,7 @@ GLM_HOT bool parseFace(const char*& p, const char* end, Emit&& emit, Chunk& ch)
     // Most first corners are whole "v/t/n", "v/t" or "v" tokens: read in
     // place, such a token holds no "//" and its count of numbers is its form.
     const char* q = a;
-    int numbers = readCorner<false>(q, end, form, c);
+    int numbers = readCorner<P, false>(q, end, form, c);
     if (numbers > 0 && (q == end || isSpace(*q))) {
         form = numbers == 3 ? Form::VertexUvNormal : numbers == 2 ? Form::VertexUv : Form::Vertex;
         p = q;
@@ -159,32 +159,33 @@ GLM_HOT bool parseFace(const char*& p, const char* end, Emit&& emit, Chunk& ch)
         q = a;
         if (doubleSlash) {
             form = Form::VertexNormal;
-            readCorner(q, b, form, c);
-        } else if (readCorner(q, b, Form::VertexUvNormal, c) == 3) {
+            readCorner<P>(q, b, form, c);
+        } else if (readCorner<P>(q, b, Form::VertexUvNormal, c) == 3) {
             form = Form::VertexUvNormal;
-        } else if (q = a, readCorner(q, b, Form::VertexUv, c) == 2) {
+        } else if (q = a, readCorner<P>(q, b, Form::VertexUv, c) == 2) {
             form = Form::VertexUv;
         } else {
             q = a;
             form = Form::Vertex;
-            readCorner(q, b, form, c);
+            readCorner<P>(q, b, form, c);
         }
     }
     switch (form) {
     case Form::Vertex:
-        return fanOut<Form::Vertex, Check>(p, end, c, emit, ch);
+        return fanOut<P, Form::Vertex, Check>(p, end, c, emit, ch);
     case Form::VertexUv:
-        return fanOut<Form::VertexUv, Check>(p, end, c, emit, ch);
+        return fanOut<P, Form::VertexUv, Check>(p, end, c, emit, ch);
     case Form::VertexUvNormal:
-        return fanOut<Form::VertexUvNormal, Check>(p, end, c, emit, ch);
+        return fanOut<P, Form::VertexUvNormal, Check>(p, end, c, emit, ch);
     case Form::VertexNormal:
-        return fanOut<Form::VertexNormal, Check>(p, end, c, emit, ch);
+        return fanOut<P, Form::VertexNormal, Check>(p, end, c, emit, ch);
     }
     return true;
 }
 
 // "v", "vn", "vt": one entry of `width` numbers from this line only, 0
 // where the line has fewer; false when the array cannot grow.
+template <Path P>
 GLM_HOT bool parseValues(const char*& p, const char* end, Growing<float>& array, std::uint64_t& count, int width)
 {
     if (!array.reserve(array.size + width))
@@ -193,17 +194,18 @@ GLM_HOT bool parseValues(const char*& p, const char* end, Growing<float>& array,
     array.size += width;
     count++;
     dst[0] = dst[1] = dst[width - 1] = 0;
-    scanFloats(p, end, dst, width);
+    scanFloats<P>(p, end, dst, width);
     return true;
 }
 
 // The colour of the vertex just read: three more numbers on its line
 // ("v x y z r g b"), or 1 1 1 for a vertex without them once the chunk has
 // colours.  The chunk's first colour gives the vertices before it 1 1 1.
+template <Path P>
 bool parseColor(const char*& p, const char* end, Values& out)
 {
     float rgb[3];
-    const bool given = scanFloats(p, end, rgb, 3) == 3;
+    const bool given = scanFloats<P>(p, end, rgb, 3) == 3;
     if (!given && out.colors.size == 0)
         return true;
     if (!given)
@@ -249,9 +251,10 @@ bool parseElements(const char*& p, const char* end, Chunk& ch, bool line)
 // A "g", "usemtl", "mtllib", "o" or "s" statement (told by the first letter
 // of the keyword at `keyword`) as an event at the chunk's face count; `p`
 // moves past its line.  Names and words end at a zero byte, as C strings do.
+template <Path P>
 void recordEvent(Chunk& ch, const char* keyword, const char*& p, const char* end)
 {
-    std::string_view rest = asCString(restOfLine(p, end));
+    std::string_view rest = asCString(restOfLine<P>(p, end));
     EventKind kind = EventKind::MaterialLibrary;
     switch (*keyword) {
     case 'g':
@@ -279,7 +282,7 @@ void recordEvent(Chunk& ch, const char* keyword, const char*& p, const char* end
     ch.events.push_back({kind, keyword, rest, ch.values.faces.size});
 }
 
-template <bool Check>
+template <bool Check, Path P>
 void readStatements(const Job& job, Chunk& ch)
 {
     const char* p = skipSpace(ch.begin, job.textEnd);
@@ -353,15 +356,15 @@ void readStatements(const Job& job, Chunk& ch)
         switch (first) {
         case 'v':
             if (second == '\0') {
-                if (!parseValues(p, end, out.vertices, ch.vertices, 3))
+                if (!parseValues<P>(p, end, out.vertices, ch.vertices, 3))
                     return outOfMemory("the vertices", out.vertices);
-                if (((p < end && *p != '\n') || out.colors.size) && !parseColor(p, end, out)) [[unlikely]]
+                if (((p < end && *p != '\n') || out.colors.size) && !parseColor<P>(p, end, out)) [[unlikely]]
                     return outOfMemory("the vertex colours", out.colors);
             } else if (second == 'n') {
-                if (!parseValues(p, end, out.normals, ch.normals, 3))
+                if (!parseValues<P>(p, end, out.normals, ch.normals, 3))
                     return outOfMemory("the normals", out.normals);
             } else if (second == 't') {
-                if (!parseValues(p, end, out.uvs, ch.uvs, 2))
+                if (!parseValues<P>(p, end, out.uvs, ch.uvs, 2))
                     return outOfMemory("the texture coordinates", out.uvs);
             } else {
                 ch.ended = Chunk::End::UnknownToken;  // refused: "vp" and the like
@@ -370,35 +373,35 @@ void readStatements(const Job& job, Chunk& ch)
                 ch.stop = keyword;
                 return;
             }
-            skipLine(p, end);
+            skipLine<P>(p, end);
             break;
         case 'f':
             // A reading that needs its bases, or a checking one past its bad
             // reference, stops here.
-            if (!parseFace<Check>(p, end, emit, ch) || ch.ended != Chunk::End::Read) [[unlikely]]
+            if (!parseFace<P, Check>(p, end, emit, ch) || ch.ended != Chunk::End::Read) [[unlikely]]
                 return ch.ended == Chunk::End::Read ? outOfMemory("the triangles", faces) : finish();
             break;
         case 'g':
         case 'u':
         case 'm':
-            recordEvent(ch, keyword, p, end);
+            recordEvent<P>(ch, keyword, p, end);
             break;
         case '#':
-            skipLine(p, end);
+            skipLine<P>(p, end);
             break;
         case 'l':
         case 'p':
             if (tok.size() == 1) {
                 if (!parseElements<Check>(p, end, ch, first == 'l') || ch.ended != Chunk::End::Read)
                     return ch.ended == Chunk::End::Read ? outOfMemory("the lines and points", out.pointRefs) : finish();
-                skipLine(p, end);
+                skipLine<P>(p, end);
                 break;
             }
             [[fallthrough]];
         case 'o':
         case 's':
             if (tok.size() == 1) {
-                recordEvent(ch, keyword, p, end);
+                recordEvent<P>(ch, keyword, p, end);
                 break;
             }
             [[fallthrough]];
@@ -407,11 +410,23 @@ void readStatements(const Job& job, Chunk& ch)
                 auto seen = std::find_if(ch.skipped.begin(), ch.skipped.end(), [&](auto& s) { return s.first == tok; });
                 seen == ch.skipped.end() ? (void)ch.skipped.emplace_back(tok, 1) : (void)seen->second++;
             }
-            skipLine(p, end);
+            skipLine<P>(p, end);
             break;
         }
     }
     finish();
+}
+
+// The statement loop on the path the readers take, chosen once a chunk.
+// The SSE2 loop serves AVX2 too: its line search asks for AVX2 past the
+// first 16 bytes of a line.
+template <bool Check>
+void readOnPath(const Job& job, Chunk& ch)
+{
+    if (activePath() == Path::Scalar)
+        readStatements<Check, Path::Scalar>(job, ch);
+    else
+        readStatements<Check, Path::Sse2>(job, ch);
 }
 
 }  // namespace
@@ -419,9 +434,9 @@ void readStatements(const Job& job, Chunk& ch)
 void readChunk(const Job& job, Chunk& ch)
 {
     if (ch.totals)
-        readStatements<true>(job, ch);
+        readOnPath<true>(job, ch);
     else
-        readStatements<false>(job, ch);
+        readOnPath<false>(job, ch);
 }
 
 }  // namespace glmobj

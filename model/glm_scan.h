@@ -2,8 +2,16 @@
 // memory exactly as the C library's formatted input reads a stream: the same
 // characters make a token or a number, the same characters are consumed when
 // a conversion fails, and floats are correctly rounded as strtof rounds them.
+//
+// The hot scanners come in paths: a scalar one for every processor, and on
+// x86-64 one with SSE2 vectors (16 bytes at a time) and one that also
+// searches long lines with AVX2 (32 bytes at a time) when the processor has
+// it.  Every path gives the same results; activePath() says which one the
+// readers take, and usePath() makes them take another (the tests and the
+// fuzzers compare them).
 #pragma once
 
+#include <atomic>
 #include <bit>
 #include <charconv>
 #include <cstdint>
@@ -13,9 +21,64 @@
 #include <string>
 #include <string_view>
 
+#if defined(__x86_64__) && defined(__SSE2__)
+#include <immintrin.h>
+#define GLM_SCAN_X86 1
+#else
+#define GLM_SCAN_X86 0
+#endif
+
 namespace glmscan {
 
 #define GLM_HOT inline __attribute__((always_inline))
+
+enum class Path : unsigned char { Scalar, Sse2, Avx2 };
+
+// Whether this processor can take `path`.
+inline bool pathAvailable(Path path)
+{
+    switch (path) {
+    case Path::Scalar:
+        return true;
+    case Path::Sse2:
+        return GLM_SCAN_X86;
+    case Path::Avx2:
+#if GLM_SCAN_X86
+        return __builtin_cpu_supports("avx2");
+#else
+        return false;
+#endif
+    }
+    return false;
+}
+
+// The path usePath chose, or -1: the widest there is.
+inline std::atomic<int> chosenPath{-1};
+
+// The path the readers take.
+inline Path activePath()
+{
+    int chosen = chosenPath.load(std::memory_order_relaxed);
+    if (chosen >= 0)
+        return static_cast<Path>(chosen);
+    static const Path best = pathAvailable(Path::Avx2)   ? Path::Avx2
+                             : pathAvailable(Path::Sse2) ? Path::Sse2
+                                                         : Path::Scalar;
+    return best;
+}
+
+// Makes the readers take `path` from their next chunk on; false, and
+// nothing changes, when the processor cannot take it.
+inline bool usePath(Path path)
+{
+    if (!pathAvailable(path))
+        return false;
+    chosenPath.store(static_cast<int>(path), std::memory_order_relaxed);
+    return true;
+}
+
+// Back to the widest path the processor has.
+inline void useBestPath() { chosenPath.store(-1, std::memory_order_relaxed); }
 
 // White space as isspace() sees it in the C locale.
 inline bool isSpace(char c)
@@ -109,24 +172,87 @@ GLM_HOT std::string_view token(const char*& p, const char* end)
     return {start, static_cast<std::size_t>(p - start)};
 }
 
+#if GLM_SCAN_X86
+// The first line feed in [p, end), 32 bytes at a time, or null.  Out of
+// line: only a function of its own may use AVX2 instructions.
+__attribute__((target("avx2"), noinline)) inline const char* findNewlineAvx2(const char* p, const char* end)
+{
+    const __m256i lf = _mm256_set1_epi8('\n');
+    for (; end - p >= 32; p += 32) {
+        auto bits = static_cast<unsigned>(
+            _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), lf)));
+        if (bits)
+            return p + std::countr_zero(bits);
+    }
+    for (; p < end; p++)
+        if (*p == '\n')
+            return p;
+    return nullptr;
+}
+#endif
+
+// The first line feed in [p, end), or null.  The vector paths look at 16
+// bytes at a time, as many as most lines hold, in place; past them AVX2
+// takes 32 at a time when it is the active path (the statement loop is one
+// for both vector paths: they differ in long lines only).  The bytes after
+// `end` are never read.
+template <Path P>
+GLM_HOT const char* findNewline(const char* p, const char* end)
+{
+#if GLM_SCAN_X86
+    if constexpr (P != Path::Scalar) {
+        const __m128i lf = _mm_set1_epi8('\n');
+        for (; end - p >= 16; p += 16) {
+            auto bits = static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), lf)));
+            if (bits)
+                return p + std::countr_zero(bits);
+            if (P == Path::Avx2 || activePath() == Path::Avx2)
+                return findNewlineAvx2(p + 16, end);
+        }
+        for (; p < end; p++)
+            if (*p == '\n')
+                return p;
+        return nullptr;
+    }
+#endif
+    return static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+}
+
+// findNewline on the active path.
+inline const char* findNewlineAnyPath(const char* p, const char* end)
+{
+    switch (activePath()) {
+    case Path::Avx2:
+        return findNewline<Path::Avx2>(p, end);
+    case Path::Sse2:
+        return findNewline<Path::Sse2>(p, end);
+    case Path::Scalar:
+        break;
+    }
+    return findNewline<Path::Scalar>(p, end);
+}
+
 // Moves p past the next line feed (or to the end).
+template <Path P = Path::Scalar>
 GLM_HOT void skipLine(const char*& p, const char* end)
 {
     if (p < end && *p == '\n') {
         p++;
         return;
     }
-    const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
-    p = lf ? static_cast<const char*>(lf) + 1 : end;
+    const char* lf = findNewline<P>(p, end);
+    p = lf ? lf + 1 : end;
 }
 
 // The rest of the current line without its line break ("\n" or "\r\n");
 // p moves past the line feed.
+template <Path P = Path::Scalar>
 inline std::string_view restOfLine(const char*& p, const char* end)
 {
     const char* start = p;
-    const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
-    const char* stop = lf ? static_cast<const char*>(lf) : end;
+    const char* lf = findNewline<P>(p, end);
+    const char* stop = lf ? lf : end;
     p = lf ? stop + 1 : end;
     if (stop > start && stop[-1] == '\r')
         stop--;
@@ -144,9 +270,30 @@ inline std::string_view firstWord(std::string_view text)
 // beyond the range of long saturate as strtol does.  On failure the white
 // space and a lone sign stay consumed, as with the C library.  Without
 // `SkipSpace` a blank ends the text as the end of a string would.
-template <bool SkipSpace = true>
+template <bool SkipSpace = true, Path P = Path::Scalar>
 GLM_HOT bool scanLong(const char*& p, const char* end, long& out)
 {
+#if GLM_SCAN_X86
+    // The vector paths read most references, one blank at most and 1 to 8
+    // digits, from one 16-byte load; the rest take the scalar reading.
+    if constexpr (P != Path::Scalar) {
+        if (end - p >= 17) [[likely]] {
+            const char* s = p;
+            if constexpr (SkipSpace)
+                s += *s == ' ';
+            const __m128i offset =
+                _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s)), _mm_set1_epi8('0'));
+            const auto digits = static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(offset, _mm_set1_epi8(9)), offset)));
+            const auto n = static_cast<unsigned>(__builtin_ctz(~digits));  // ~digits: never 0
+            if (n - 1 < 8) {
+                out = static_cast<long>(digitsValue(load8(s), n));
+                p = s + n;
+                return true;
+            }
+        }
+    }
+#endif
     if constexpr (SkipSpace)
         p = skipSpace(p, end);
     bool negative = false;
@@ -274,11 +421,82 @@ inline bool scanFloatSpecial(const char*& p, const char* s, const char* end, boo
     return false;
 }
 
+// 10^0 .. 10^10, every one an exact float.
+inline constexpr float FLOAT_POWERS_OF_TEN[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+
+// The float nearest mantissa * 10^exponent, `count` the number of digits of
+// the mantissa as written (past 19 it may have wrapped), [start, stop) the
+// number's text for the exact conversion of the rare hard cases.
+GLM_HOT float convertDecimal(std::uint64_t mantissa, long count, int exponent, const char* start, const char* stop)
+{
+    float value;
+    if (count > 19) {
+        value = convertSlow(start, stop, false);  // the mantissa may have wrapped
+    } else if (mantissa <= (std::uint64_t{1} << 24) && exponent >= -10 && exponent <= 10) {
+        // Both the mantissa and 10^|exponent| are exact floats: one
+        // correctly rounded division or product is the value strtof gives.
+        const float m = static_cast<float>(mantissa);
+        value = exponent < 0 ? m / FLOAT_POWERS_OF_TEN[-exponent] : m * FLOAT_POWERS_OF_TEN[exponent];
+    } else if (mantissa == 0) {
+        value = 0.0f;
+    } else if (mantissa <= (std::uint64_t{1} << 53) && exponent >= -22 && exponent <= 22) {
+        // The mantissa is an exact double.  A product with an exact power of
+        // ten, or with the double nearest a negative power (a multiply is
+        // far cheaper than a divide), is within 2 units in the last place
+        // of the double of the true value x.  Rounding to float can only
+        // differ between x and d when a point halfway between two floats
+        // lies between them; those points end in the 29 bits 1 << 28 in
+        // double form (the result is a normal float here: at least 1e-22,
+        // at most 2^53 * 1e22), so a d within 16 units of one takes the
+        // exact conversion instead.
+        double d = static_cast<double>(mantissa);
+        d *= POWERS_OF_TEN_AROUND[22 + exponent];
+        std::uint64_t low = std::bit_cast<std::uint64_t>(d) & ((std::uint64_t{1} << 29) - 1);
+        if (low - ((std::uint64_t{1} << 28) - 16) <= 32)
+            value = convertSlow(start, stop, false);
+        else
+            value = static_cast<float>(d);
+    } else {
+        value = convertSlow(start, stop, false);
+    }
+    return value;
+}
+
 // "%f" on text that has no white space before the number: consumes what the
 // C library consumes and gives the value strtof gives.  False when the text
 // does not start a number.
+template <Path P = Path::Scalar>
 GLM_HOT bool scanFloat(const char*& p, const char* end, float& out)
 {
+#if GLM_SCAN_X86
+    // The vector paths read most numbers, an optional sign, 1 to 8 digits, a
+    // point and 1 to 8 digits with no exponent, from one 16-byte load: the
+    // digits' mask tells where the point and the end are.  Any other text,
+    // and the last bytes of the text, take the scalar reading.
+    if constexpr (P != Path::Scalar) {
+        if (end - p >= 18) [[likely]] {
+            const char* s = p;
+            const bool negative = *s == '-';
+            s += (*s == '-') | (*s == '+');
+            const __m128i offset =
+                _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s)), _mm_set1_epi8('0'));
+            const auto digits = static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(offset, _mm_set1_epi8(9)), offset)));
+            const auto whole = static_cast<unsigned>(__builtin_ctz(~digits));  // ~digits: never 0
+            const auto fraction = static_cast<unsigned>(__builtin_ctz(~(digits >> (whole + 1))));
+            const unsigned stop = whole + 1 + fraction;
+            if (whole - 1 < 8 && fraction - 1 < 8 && stop < 16 && s[whole] == '.' && (s[stop] | 0x20) != 'e') {
+                const std::uint64_t mantissa = digitsValue(load8(s), whole) * INTEGER_POWERS_OF_TEN[fraction] +
+                                               digitsValue(load8(s + whole + 1), fraction);
+                const float value = convertDecimal(mantissa, static_cast<long>(whole + fraction),
+                                                   -static_cast<int>(fraction), s, s + stop);
+                out = negative ? -value : value;
+                p = s + stop;
+                return true;
+            }
+        }
+    }
+#endif
     const char* s = p;
     if (s >= end)
         return false;
@@ -327,31 +545,7 @@ GLM_HOT bool scanFloat(const char*& p, const char* end, float& out)
                 written = written * 10 + (*s - '0');
         exponent += expNegative ? -written : written;
     }
-    float value;
-    if (count > 19) {
-        value = convertSlow(start, s, false);  // the mantissa may have wrapped
-    } else if (mantissa == 0) {
-        value = 0.0f;
-    } else if (mantissa <= (std::uint64_t{1} << 53) && exponent >= -22 && exponent <= 22) {
-        // The mantissa is an exact double.  A product with an exact power of
-        // ten, or with the double nearest a negative power (a multiply is
-        // far cheaper than a divide), is within 2 units in the last place
-        // of the double of the true value x.  Rounding to float can only
-        // differ between x and d when a point halfway between two floats
-        // lies between them; those points end in the 29 bits 1 << 28 in
-        // double form (the result is a normal float here: at least 1e-22,
-        // at most 2^53 * 1e22), so a d within 16 units of one takes the
-        // exact conversion instead.
-        double d = static_cast<double>(mantissa);
-        d *= POWERS_OF_TEN_AROUND[22 + exponent];
-        std::uint64_t low = std::bit_cast<std::uint64_t>(d) & ((std::uint64_t{1} << 29) - 1);
-        if (low - ((std::uint64_t{1} << 28) - 16) <= 32)
-            value = convertSlow(start, s, false);
-        else
-            value = static_cast<float>(d);
-    } else {
-        value = convertSlow(start, s, false);
-    }
+    const float value = convertDecimal(mantissa, count, exponent, start, s);
     out = negative ? -value : value;
     p = s;
     return true;
@@ -360,12 +554,17 @@ GLM_HOT bool scanFloat(const char*& p, const char* end, float& out)
 // "%f %f ..." on the rest of one line: reads up to `count` numbers into
 // `values` and returns how many were read; p stays on the line.  Blanks
 // are skipped but never the line feed, and no number holds one.
+template <Path P = Path::Scalar>
 GLM_HOT int scanFloats(const char*& p, const char* end, float* values, int count)
 {
     for (int i = 0; i < count; i++) {
-        while (p < end && isSpace(*p) && *p != '\n')
+        // One space before a number, as most texts have, without a loop.
+        if (P != Path::Scalar && end - p > 1 && *p == ' ' && static_cast<unsigned char>(p[1]) > ' ')
             p++;
-        if (!scanFloat(p, end, values[i]))
+        else
+            while (p < end && isSpace(*p) && *p != '\n')
+                p++;
+        if (!scanFloat<P>(p, end, values[i]))
             return i;
     }
     return count;

@@ -6,7 +6,9 @@
 // earlier load left behind.  After the runs a table gives, per file and
 // loader, the best time (and CPU time, steadier on a busy machine), MB/s,
 // the peak memory growth and the ratio to fast_obj; glmLoadOBJ's peak is
-// also checked against its arrays + 32 MiB.
+// also checked against its arrays + 32 MiB.  Figures differ from machine to
+// machine (page faults cost little on some and much on others), so the table
+// names the processor and gives each load's thread count and page faults.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -17,6 +19,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <algorithm>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -40,7 +44,7 @@ struct File {
 const File FILES[] = {
     {"sphere 105 MB v/vt/vn", [](const std::string& p) { return writeSphereFile(p, SphereForm::Triangles); }},
     {"sphere 38 MB v only", [](const std::string& p) { return writeSphereFile(p, SphereForm::Plain); }},
-    {"torus 88 MB quads", [](const std::string& p) { return writeTorusFile(p); }},
+    {"torus 107 MB quads", [](const std::string& p) { return writeTorusFile(p); }},
 };
 
 std::string filePath(int file)
@@ -58,7 +62,28 @@ struct Report {
     long long peakGrowth;
     long long arrays;
     double cpuSeconds;  // user and system time of all the child's threads
+    long faults;        // page faults of the load (minor and major)
 };
+
+long faultsNow()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_minflt + usage.ru_majflt;
+}
+
+// The processor's name as the system gives it ("model name" in /proc/cpuinfo).
+std::string processorName()
+{
+    std::ifstream info("/proc/cpuinfo");
+    for (std::string line; std::getline(info, line);)
+        if (line.rfind("model name", 0) == 0) {
+            std::size_t colon = line.find(':');
+            if (colon != std::string::npos)
+                return line.substr(line.find_first_not_of(" \t", colon + 1));
+        }
+    return "unknown processor";
+}
 
 double cpuNow()
 {
@@ -99,13 +124,18 @@ Report loadGlm(const char* path, unsigned threads)
     GlmReadError error;
     long long before = peakBytes();
     double cpu = cpuNow();
+    long faults = faultsNow();
     auto start = std::chrono::steady_clock::now();
     GlmMesh* model = glmLoadOBJ(path, &options, &error);
     auto stop = std::chrono::steady_clock::now();
     if (!model)
-        return {false, 0, 0, 0, 0};
-    return {true, std::chrono::duration<double>(stop - start).count(), peakBytes() - before, arrayBytes(model),
-            cpuNow() - cpu};
+        return {false, 0, 0, 0, 0, 0};
+    return {true,
+            std::chrono::duration<double>(stop - start).count(),
+            peakBytes() - before,
+            arrayBytes(model),
+            cpuNow() - cpu,
+            faultsNow() - faults};
 }
 
 Report loadReference(const char* path)
@@ -113,13 +143,18 @@ Report loadReference(const char* path)
     std::string error;
     long long before = peakBytes();
     double cpu = cpuNow();
+    long faults = faultsNow();
     auto start = std::chrono::steady_clock::now();
     GlmMesh* model = oracleReadOBJ(path, &error);
     auto stop = std::chrono::steady_clock::now();
     if (!model)
-        return {false, 0, 0, 0, 0};
-    return {true, std::chrono::duration<double>(stop - start).count(), peakBytes() - before, arrayBytes(model),
-            cpuNow() - cpu};
+        return {false, 0, 0, 0, 0, 0};
+    return {true,
+            std::chrono::duration<double>(stop - start).count(),
+            peakBytes() - before,
+            arrayBytes(model),
+            cpuNow() - cpu,
+            faultsNow() - faults};
 }
 
 #ifdef MODEL_BENCH_FAST_OBJ
@@ -127,29 +162,36 @@ Report loadFastObj(const char* path)
 {
     long long before = peakBytes();
     double cpu = cpuNow();
+    long faults = faultsNow();
     auto start = std::chrono::steady_clock::now();
     fastObjMesh* mesh = fast_obj_read(path);
     auto stop = std::chrono::steady_clock::now();
     if (!mesh)
-        return {false, 0, 0, 0, 0};
-    return {true, std::chrono::duration<double>(stop - start).count(), peakBytes() - before, 0, cpuNow() - cpu};
+        return {false, 0, 0, 0, 0, 0};
+    return {true,
+            std::chrono::duration<double>(stop - start).count(),
+            peakBytes() - before,
+            0,
+            cpuNow() - cpu,
+            faultsNow() - faults};
 }
 #endif
 
 enum Loader { GLM_ONE, GLM_TWO, FAST_OBJ, REFERENCE, LOADERS };
 const char* const LOADER_NAMES[] = {"glmLoadOBJ 1 thread", "glmLoadOBJ 2 threads", "fast_obj 1 thread",
                                     "reference (stdio)"};
+const unsigned LOADER_THREADS[] = {1, 2, 1, 1};
 
 // Runs one load in a child process and hands back its report.
 Report inChild(Loader loader, const std::string& path)
 {
     int fds[2];
     if (::pipe(fds) != 0)
-        return {false, 0, 0, 0, 0};
+        return {false, 0, 0, 0, 0, 0};
     pid_t child = ::fork();
     if (child == 0) {
         ::close(fds[0]);
-        Report r{false, 0, 0, 0, 0};
+        Report r{false, 0, 0, 0, 0, 0};
         switch (loader) {
         case GLM_ONE:
             r = loadGlm(path.c_str(), 1);
@@ -172,7 +214,7 @@ Report inChild(Loader loader, const std::string& path)
         ::_exit(written == sizeof r ? 0 : 1);
     }
     ::close(fds[1]);
-    Report r{false, 0, 0, 0, 0};
+    Report r{false, 0, 0, 0, 0, 0};
     if (child < 0 || ::read(fds[0], &r, sizeof r) != sizeof r)
         r.ok = false;
     ::close(fds[0]);
@@ -181,10 +223,19 @@ Report inChild(Loader loader, const std::string& path)
     return r;
 }
 
-// Best time and largest peak per file and loader, for the table.
+// Best and median time, largest peak and fewest faults per file and
+// loader, for the table.
 struct Best {
     double seconds = 0, cpuSeconds = 0;
     long long peak = 0, arrays = 0;
+    long faults = -1;
+    std::vector<double> all;  // every run's time
+    double median() const
+    {
+        std::vector<double> sorted = all;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted.empty() ? 0 : sorted[sorted.size() / 2];
+    }
 };
 std::map<std::pair<int, int>, Best> results;
 
@@ -208,11 +259,16 @@ void BM_Load(benchmark::State& state)
         if (best.cpuSeconds == 0 || r.cpuSeconds < best.cpuSeconds)
             best.cpuSeconds = r.cpuSeconds;
         best.peak = std::max(best.peak, r.peakGrowth);
+        best.all.push_back(r.seconds);
+        if (best.faults < 0 || r.faults < best.faults)
+            best.faults = r.faults;
         best.arrays = r.arrays;
     }
     state.counters["MB/s"] = megabytes / best.seconds;
     state.counters["cpu_ms"] = best.cpuSeconds * 1e3;
     state.counters["peak_MiB"] = static_cast<double>(best.peak) / (1 << 20);
+    state.counters["threads"] = LOADER_THREADS[loader];
+    state.counters["faults"] = static_cast<double>(best.faults);
 }
 
 void registerLoads()
@@ -234,8 +290,10 @@ void registerLoads()
 // Prints the table; false when glmLoadOBJ went over its memory bound.
 bool printTable()
 {
-    std::printf("\n%-24s %-22s %9s %8s %8s %10s %13s %9s %9s\n", "file", "loader", "time ms", "cpu ms", "MB/s",
-                "peak MiB", "arrays+32MiB", "/fast_obj", "cpu /f_o");
+    std::printf("\nprocessor: %s, %u CPUs for this process (glmReaderThreads)\n", processorName().c_str(),
+                glmReaderThreads());
+    std::printf("%-24s %-22s %7s %9s %9s %8s %8s %8s %10s %13s %9s %9s %9s\n", "file", "loader", "threads", "time ms",
+                "median", "cpu ms", "faults", "MB/s", "peak MiB", "arrays+32MiB", "/fast_obj", "median/fo", "cpu /f_o");
     bool over = false;
     for (int file = 0; file < 3; file++) {
         auto fast = results.find({file, FAST_OBJ});
@@ -245,7 +303,7 @@ bool printTable()
             if (found == results.end() || found->second.seconds == 0)
                 continue;
             const Best& b = found->second;
-            char limit[32] = "-", ratio[32] = "-", cpuRatio[32] = "-";
+            char limit[32] = "-", ratio[32] = "-", cpuRatio[32] = "-", median[32] = "-";
             if (loader == GLM_ONE || loader == GLM_TWO) {
                 bool fits = b.peak <= b.arrays + (32ll << 20);
                 over |= !fits;
@@ -254,11 +312,13 @@ bool printTable()
             }
             if (fast != results.end() && fast->second.seconds > 0) {
                 std::snprintf(ratio, sizeof ratio, "%.2fx", b.seconds / fast->second.seconds);
+                std::snprintf(median, sizeof median, "%.2fx", b.median() / fast->second.median());
                 std::snprintf(cpuRatio, sizeof cpuRatio, "%.2fx", b.cpuSeconds / fast->second.cpuSeconds);
             }
-            std::printf("%-24s %-22s %9.1f %8.1f %8.0f %10.1f %13s %9s %9s\n", FILES[file].label, LOADER_NAMES[loader],
-                        b.seconds * 1e3, b.cpuSeconds * 1e3, megabytes / b.seconds,
-                        static_cast<double>(b.peak) / (1 << 20), limit, ratio, cpuRatio);
+            std::printf("%-24s %-22s %7u %9.1f %9.1f %8.1f %8ld %8.0f %10.1f %13s %9s %9s %9s\n", FILES[file].label,
+                        LOADER_NAMES[loader], LOADER_THREADS[loader], b.seconds * 1e3, b.median() * 1e3,
+                        b.cpuSeconds * 1e3, b.faults, megabytes / b.seconds, static_cast<double>(b.peak) / (1 << 20),
+                        limit, ratio, median, cpuRatio);
         }
     }
     if (over)
