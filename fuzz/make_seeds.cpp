@@ -1,5 +1,5 @@
 // Writes the generated seed files of the fuzz targets:
-//   fuzz_seeds DIR   creates DIR/dib, DIR/bmp, DIR/sgi, DIR/ppm and DIR/obj.
+//   fuzz_seeds DIR   creates DIR/dib, DIR/bmp, DIR/sgi, DIR/ppm, DIR/png, DIR/jpeg and DIR/obj.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -32,6 +32,7 @@ int main(int argc, char** argv)
     fs::path root = argv[1];
     bool ok = writeAll(root / "dib", dibSamples()) && writeAll(root / "bmp", bmpSamples()) &&
               writeAll(root / "sgi", sgiSamples()) && writeAll(root / "ppm", ppmSamples()) &&
+              writeAll(root / "png", pngSamples()) && writeAll(root / "jpeg", jpegSamples()) &&
               writeAll(root / "obj", objSamples());
     if (!ok)
         std::perror(argv[1]);

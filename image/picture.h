@@ -37,8 +37,7 @@ constexpr std::size_t PICTURE_MESSAGE_SIZE = 256;
 // alpha.  On PICTURE_OK *picture holds the pixels; otherwise it is left
 // empty (null pixels) and `message` (PICTURE_MESSAGE_SIZE bytes, may be null)
 // holds one line without a newline.
-PictureStatus decodePng(const unsigned char* data, std::size_t size, int channels, PictureData* picture,
-                        char* message);
+PictureStatus decodePng(const unsigned char* data, std::size_t size, int channels, PictureData* picture, char* message);
 PictureStatus decodeJpeg(const unsigned char* data, std::size_t size, int channels, PictureData* picture,
                          char* message);
 // Either of the two, chosen by the data's first bytes.

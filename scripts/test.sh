@@ -57,11 +57,11 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS="suppr
 cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
   -DSOLAR_FUZZ=ON -DSOLAR_TESTS=OFF -DSOLAR_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_C_FLAGS_DEBUG="-O1 -g" -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" >/dev/null
-cmake --build build-fuzz -j"$jobs" --target fuzz_dib fuzz_bmp fuzz_sgi fuzz_ppm fuzz_obj fuzz_seeds
+cmake --build build-fuzz -j"$jobs" --target fuzz_dib fuzz_bmp fuzz_sgi fuzz_ppm fuzz_png fuzz_jpeg fuzz_obj fuzz_seeds
 fuzz_status=0
 fuzz/run.sh build-fuzz 60 build-fuzz/work dib bmp sgi > build-fuzz/run-images.txt 2>&1 &
 fuzz_images=$!
-fuzz/run.sh build-fuzz 60 build-fuzz/work ppm obj > build-fuzz/run-models.txt 2>&1 || fuzz_status=1
+fuzz/run.sh build-fuzz 60 build-fuzz/work ppm png jpeg obj > build-fuzz/run-models.txt 2>&1 || fuzz_status=1
 wait "$fuzz_images" || fuzz_status=1
 cat build-fuzz/run-images.txt build-fuzz/run-models.txt
 [ $fuzz_status -eq 0 ] || status=1

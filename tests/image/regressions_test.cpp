@@ -1,5 +1,6 @@
 // Replays every picture the fuzzers found a fault with (tests/data/
-// regressions, named after the target: dib-, bmp-, sgi-) exactly as the fuzz
+// regressions, named after the target: dib-, bmp-, sgi-, png-,
+// jpeg-) exactly as the fuzz
 // target runs it.  A fault that comes back shows as a failed check here, or
 // as a sanitizer report or a time-out in the sanitizer build.
 #include <gtest/gtest.h>
@@ -26,6 +27,10 @@ TEST(Regressions, EverySavedInputRunsCleanly)
             problem = workoutBmp(bytes.data(), bytes.size());
         else if (target == "sgi")
             problem = workoutSgi(bytes.data(), bytes.size());
+        else if (target == "png")
+            problem = workoutPng(bytes.data(), bytes.size());
+        else if (target == "jpeg")
+            problem = workoutJpeg(bytes.data(), bytes.size());
         else if (target == "ppm" || target == "obj")
             continue;  // the model tests replay these
         else

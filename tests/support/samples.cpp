@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "tests/support/files.h"
+#include "tests/support/png_jpeg.h"
 
 namespace {
 
@@ -350,6 +351,58 @@ std::vector<ObjSample> objTexts()
         {"merge_me.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0.0000001 0 0\nv 1 0.0000001 0\nv 0 1 0\nf 1 2 3\nf 4 5 6\n",
          ""},
     };
+}
+
+namespace {
+
+// Values 0..max in a pattern over `count` samples.
+std::vector<std::uint16_t> samplesUpTo(std::size_t count, unsigned max)
+{
+    std::vector<std::uint16_t> values(count);
+    for (std::size_t i = 0; i < count; i++)
+        values[i] = static_cast<std::uint16_t>((i * 2654435761u >> 7) % (max + 1));
+    return values;
+}
+
+}  // namespace
+
+std::vector<SampleFile> pngSamples()
+{
+    // libpng's colour types: 0 grey, 2 RGB, 3 palette, 4 grey + alpha, 6 RGBA.
+    struct Kind {
+        const char* name;
+        int colourType, depth, channels;
+        bool interlaced;
+    } kinds[] = {
+        {"rgb8.png", 2, 8, 3, false},           {"rgba8.png", 6, 8, 4, false},   {"grey8.png", 0, 8, 1, false},
+        {"grey1.png", 0, 1, 1, false},          {"grey2.png", 0, 2, 1, false},   {"greyalpha8.png", 4, 8, 2, false},
+        {"rgb16.png", 2, 16, 3, false},         {"rgba16.png", 6, 16, 4, false}, {"palette4.png", 3, 4, 1, false},
+        {"rgb8-interlaced.png", 2, 8, 3, true},
+    };
+    std::vector<SampleFile> out;
+    for (const Kind& k : kinds) {
+        PngSpec spec{.width = 5, .height = 3, .colourType = k.colourType, .depth = k.depth, .interlaced = k.interlaced};
+        spec.samples = samplesUpTo(std::size_t(15) * k.channels, k.colourType == 3 ? 5 : (1u << k.depth) - 1);
+        if (k.colourType == 3) {
+            spec.palette = {0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 0, 90, 90, 90};
+            spec.transparency = {0, 128};
+        }
+        out.push_back({k.name, buildPng(spec)});
+    }
+    return out;
+}
+
+std::vector<SampleFile> jpegSamples()
+{
+    Bytes colour(std::size_t(19) * 11 * 3), grey(std::size_t(9) * 17);
+    for (std::size_t i = 0; i < colour.size(); i++)
+        colour[i] = static_cast<unsigned char>(i * 13 + i / 57 * 40);
+    for (std::size_t i = 0; i < grey.size(); i++)
+        grey[i] = static_cast<unsigned char>(i * 5);
+    return {{"colour.jpg", buildJpeg(19, 11, 3, colour)},
+            {"colour-progressive.jpg", buildJpeg(19, 11, 3, colour, true)},
+            {"grey.jpg", buildJpeg(9, 17, 1, grey)},
+            {"grey-progressive.jpg", buildJpeg(9, 17, 1, grey, true)}};
 }
 
 std::vector<SampleFile> objSamples()

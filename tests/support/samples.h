@@ -23,6 +23,11 @@ std::vector<SampleFile> bmpSamples();
 std::vector<SampleFile> sgiSamples();
 // Raw PPM pictures with the header on one, two and three lines and comments.
 std::vector<SampleFile> ppmSamples();
+// PNG pictures: RGB, RGBA, grey with and without alpha, palette with
+// transparency, 1, 2, 4 and 16 bits, interlaced.
+std::vector<SampleFile> pngSamples();
+// JPEG pictures: colour, grey, progressive, with odd sizes.
+std::vector<SampleFile> jpegSamples();
 // OBJ files, each followed by a NUL byte and the text of the material library
 // its "mtllib" line names (empty when it names none): the fuzzers' input form.
 std::vector<SampleFile> objSamples();

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "image/image_core.h"
+#include "image/picture.h"
 #include "model/glm.h"
 #include "model/glm_core.h"
 #include "tests/support/model_checks.h"
@@ -146,6 +147,46 @@ const char* workoutSgi(const unsigned char* data, std::size_t size)
         return checkAndFree(image);
     return image ? "a refused SGI picture handed out a picture" : nullptr;
 }
+
+namespace {
+
+// One decode of a PNG or JPEG core in 3 and in 4 channels: a picture within
+// the bounds in a block of its full size, or a refusal with one line of
+// message and no pixels.
+const char* workoutPicture(PictureStatus (*decode)(const unsigned char*, std::size_t, int, PictureData*, char*),
+                           const unsigned char* data, std::size_t size)
+{
+    for (int channels : {3, 4}) {
+        PictureData picture{};
+        char message[PICTURE_MESSAGE_SIZE] = "";
+        const PictureStatus status = decode(data, size, channels, &picture, message);
+        if (status != PICTURE_OK) {
+            if (picture.pixels)
+                return "a refused picture handed out pixels";
+            if (!message[0] || std::strchr(message, '\n'))
+                return "a refusal without a one-line message";
+            continue;
+        }
+        const char* problem = nullptr;
+        if (picture.width <= 0 || picture.height <= 0 ||
+            std::int64_t{picture.width} * picture.height > IMAGE_MAX_PIXELS || picture.channels != channels)
+            problem = "picture size outside the bounds";
+        else if (!picture.pixels)
+            problem = "picture without pixels";
+        else if (malloc_usable_size(picture.pixels) <
+                 std::size_t(picture.width) * std::size_t(picture.height) * std::size_t(channels))
+            problem = "pixel block smaller than width x height x channels";
+        freePicture(&picture);
+        if (problem)
+            return problem;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+const char* workoutPng(const unsigned char* data, std::size_t size) { return workoutPicture(decodePng, data, size); }
+const char* workoutJpeg(const unsigned char* data, std::size_t size) { return workoutPicture(decodeJpeg, data, size); }
 
 const char* workoutPpm(const unsigned char* data, std::size_t size)
 {

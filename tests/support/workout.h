@@ -12,6 +12,10 @@ const char* workoutDib(const unsigned char* data, std::size_t size);
 const char* workoutBmp(const unsigned char* data, std::size_t size);
 const char* workoutSgi(const unsigned char* data, std::size_t size);
 const char* workoutPpm(const unsigned char* data, std::size_t size);
+// The PNG and JPEG cores, each asked for 3 and for 4 channels; a refusal
+// must hand out no pixels and say why in one line.
+const char* workoutPng(const unsigned char* data, std::size_t size);
+const char* workoutJpeg(const unsigned char* data, std::size_t size);
 
 // Whether decodeDib takes the input for an RLE4 or RLE8 bitmap: the one kind
 // of picture input that may claim a large picture in a few bytes, which the
