@@ -417,8 +417,10 @@ std::vector<unsigned long> readPng(const std::string& path, int* width = nullptr
 }
 
 // The first frame of the viewer before names, orbits, help and the time
-// controls existed.
+// controls existed, with the pictures the build makes from the real maps.
 std::vector<unsigned long> goldenFirstFrame() { return readPng(testDataDir() / "viewer" / "first-frame.png"); }
+// The same frame with every body painted (make-textures --painted).
+std::vector<unsigned long> paintedFirstFrame() { return readPng(testDataDir() / "viewer" / "first-frame-painted.png"); }
 
 // Counts the pixels that differ; a size mismatch counts as all of them.
 size_t differing(const std::vector<unsigned long>& a, const std::vector<unsigned long>& b)
@@ -469,6 +471,40 @@ TEST_F(ViewerControls, FirstFrameEqualsTheGoldenPicture)
 {
     const Picture golden = goldenFirstFrame();
     ASSERT_EQ(golden.size(), 900u * 800u) << "tests/data/viewer/first-frame.png unreadable";
+    EXPECT_EQ(differing(capture(), golden), 0u);
+    pressEsc();
+    EXPECT_EQ(exitStatus(), 255);
+}
+
+// The painted fallback: started among pictures make-textures painted
+// without maps, the viewer shows the first frame it showed before the
+// bodies had real maps.
+class ViewerAmongPaintedPictures : public ViewerControls {
+protected:
+    static void SetUpTestSuite()
+    {
+        ViewerControls::SetUpTestSuite();
+        painted = new TempDir;
+        const CommandOutput out =
+            run("'" MAKE_TEXTURES "' '" + (painted->path / "image").string() + "' --painted 2>&1");
+        ASSERT_EQ(out.status, 0) << out.text;
+    }
+    static void TearDownTestSuite()
+    {
+        delete painted;
+        painted = nullptr;
+        ViewerControls::TearDownTestSuite();
+    }
+    // Pictures in the working directory come before those of the build.
+    std::string workDir() override { return painted->path.string(); }
+    static TempDir* painted;
+};
+TempDir* ViewerAmongPaintedPictures::painted = nullptr;
+
+TEST_F(ViewerAmongPaintedPictures, FirstFrameEqualsThePaintedGoldenPicture)
+{
+    const Picture golden = paintedFirstFrame();
+    ASSERT_EQ(golden.size(), 900u * 800u) << "tests/data/viewer/first-frame-painted.png unreadable";
     EXPECT_EQ(differing(capture(), golden), 0u);
     pressEsc();
     EXPECT_EQ(exitStatus(), 255);
