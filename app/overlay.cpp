@@ -25,6 +25,7 @@ constexpr int TITLE_SIZE = 28;
 constexpr int STATUS_SIZE = 16;
 constexpr int HELP_SIZE = 17;
 constexpr int HELP_TITLE_SIZE = 22;
+constexpr int CREDIT_SIZE = 13;
 constexpr int PAD = 4;
 
 constexpr float WHITE[3] = {1.0f, 1.0f, 1.0f};
@@ -131,11 +132,23 @@ void drawHelp(int width, int height)
         inputWidth = std::max(inputWidth, textWidth(tr(controls[i].input), HELP_SIZE));
         helpWidth = std::max(helpWidth, textWidth(tr(controls[i].help), HELP_SIZE));
     }
-    const int gap = 24, margin = 18;
+    // Below the controls, the credits of the bodies' maps in smaller type.
+    const std::string creditTitle = tr("Map credits");
+    const std::vector<std::pair<std::string, std::string>> credits = mapCreditLines();
+    int bodyWidth = 0, creditWidth = 0;
+    for (const auto& [body, credit] : credits) {
+        bodyWidth = std::max(bodyWidth, textWidth(body, CREDIT_SIZE));
+        creditWidth = std::max(creditWidth, textWidth(credit, CREDIT_SIZE));
+    }
+    const int gap = 24, margin = 18, creditGap = 12;
     const int row = textLineHeight(HELP_SIZE) + 3;
+    const int creditRow = textLineHeight(CREDIT_SIZE) + 1;
     const int titleHeight = textLineHeight(HELP_TITLE_SIZE) + 10;
-    const int panelWidth = std::max(inputWidth + gap + helpWidth, textWidth(title, HELP_TITLE_SIZE)) + 2 * margin;
-    const int panelHeight = titleHeight + CONTROL_COUNT * row + 2 * margin;
+    const int creditsHeight = credits.empty() ? 0 : creditGap + row + static_cast<int>(credits.size()) * creditRow;
+    const int panelWidth =
+        std::max({inputWidth + gap + helpWidth, textWidth(title, HELP_TITLE_SIZE), bodyWidth + gap + creditWidth}) +
+        2 * margin;
+    const int panelHeight = titleHeight + CONTROL_COUNT * row + creditsHeight + 2 * margin;
     const int left = std::max(0, (width - panelWidth) / 2);
     const int top = std::max(0, (height - panelHeight) / 2);
     drawBacking(left, top, panelWidth, panelHeight, 0.88f);
@@ -145,9 +158,30 @@ void drawHelp(int width, int height)
         drawText(tr(controls[i].input), left + margin, y, HELP_SIZE, KEY_COLOUR);
         drawText(tr(controls[i].help), left + margin + inputWidth + gap, y, HELP_SIZE, WHITE);
     }
+    if (credits.empty())
+        return;
+    y += creditGap;
+    drawText(creditTitle, left + margin, y, HELP_SIZE, WHITE);
+    y += row;
+    for (const auto& [body, credit] : credits) {
+        drawText(body, left + margin, y, CREDIT_SIZE, KEY_COLOUR);
+        drawText(credit, left + margin + bodyWidth + gap, y, CREDIT_SIZE, WHITE);
+        y += creditRow;
+    }
 }
 
 }  // namespace
+
+std::vector<std::pair<std::string, std::string>> mapCreditLines()
+{
+    std::vector<std::pair<std::string, std::string>> lines;
+    for (int slot = 0; slot < TEXTURE_SLOT_COUNT; ++slot) {
+        const BodyRow* body = bodyForSlot(slot);
+        if (body && body->mapCredit && *body->mapCredit)
+            lines.emplace_back(tr(body->name), tr(body->mapCredit));
+    }
+    return lines;
+}
 
 void showNotice(const std::string& text)
 {

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 // The short notice shown in the window ("" for none), e.g. after a
 // screenshot; it goes away by itself after two seconds.
@@ -13,6 +15,11 @@ void showNotice(const std::string& text);
 // frame; registered as the renderer's frameOverlay.  Issues no OpenGL call
 // when there is nothing to show.
 void drawOverlays();
+
+// The credits the help panel lists below the controls: for each body whose
+// picture is made from a real map, its name and its map's credit (author
+// and licence), both in the chosen language, Sun to Pluto.
+std::vector<std::pair<std::string, std::string>> mapCreditLines();
 
 // Draws the frame again without the notice and reads it back from the back
 // buffer: width x height RGB pixels, top row first (for screenshots).

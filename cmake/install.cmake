@@ -1,7 +1,8 @@
 # What `cmake --install` puts where, and the Debian package cpack makes of it.
 #
-# Components: `viewer` (the program and objtool, the pictures, desktop
-# entry, AppStream metadata, icon and manual pages), `dev` (the model
+# Components: `viewer` (the program and objtool, desktop entry, AppStream
+# metadata, icon and manual pages), `data` (the pictures, the same on every
+# architecture), `dev` (the model
 # library and the picture decoders, their headers, a CMake package and
 # pkg-config files for programs of other people) and, when the Python module
 # is built, `python` (cmake/python-package.cmake).  `cpack -G DEB` makes one
@@ -109,7 +110,7 @@ endfunction()
 # dpkg-shlibdeps; the fact boxes and the names in the window are Korean and
 # need a Hangul font.  xdg-user-dir names the folder screenshots go to.
 solar_debian_package(viewer NAME solar-system SECTION science SHLIBDEPS
-  DEPENDS "fonts-nanum | fonts-noto-cjk"
+  DEPENDS "solar-system-data (= ${PROJECT_VERSION}), fonts-nanum | fonts-noto-cjk"
   DESCRIPTION [[animated 3-D model of the solar system
 A window with the sun, nine textured planets, the Moon and Saturn's ring,
 seen from a camera that walks through the scene with the arrow keys; the
@@ -120,6 +121,17 @@ The package also holds objtool, which reads, checks, converts and shows
 Wavefront OBJ models from the command line.]])
 
 set(CPACK_DEBIAN_VIEWER_PACKAGE_RECOMMENDS "xdg-user-dirs")
+
+# The pictures: the Sun, the planets and the Moon made from real maps, and
+# the painted ones.  They are the same on every architecture, and too large
+# to sit in the program's package.
+solar_debian_package(data NAME solar-system-data SECTION science
+  DESCRIPTION [[pictures of the Solar System viewer
+The surfaces of the Sun, the planets and the Moon that the solar-system
+viewer wraps round its bodies, made from real maps of spacecraft and
+telescope data (from the stellarium-data and xplanet-images packages), with
+the sky, the figure and the ball it draws beside them.]])
+set(CPACK_DEBIAN_DATA_PACKAGE_ARCHITECTURE all)
 
 solar_debian_package(dev NAME libsolar-system-dev SECTION libdevel
   DEPENDS "libgtk-3-dev, libgl-dev"

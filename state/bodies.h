@@ -74,8 +74,10 @@ struct BodyRow {
     const char* factText;
 
     // Its picture as the texture set's two passes name it (Windows paths,
-    // resolved case-insensitively), and the credit of the map it shows
-    // ("" while the picture is the tree's own painting).
+    // resolved case-insensitively), and the credit of the real map the
+    // build makes it from (tools/make-textures): the map's author, then its
+    // licence in parentheses, as the help panel, the README and the
+    // packages' copyright file give them.
     const char* picture;
     const char* listPicture;
     const char* mapCredit;

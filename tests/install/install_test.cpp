@@ -135,9 +135,9 @@ ViewerRun runViewer(const fs::path& viewer, const fs::path& workdir)
     return result;
 }
 
-// The painted sun is orange: strong red, some green, little blue.  Drawn
-// untextured it is a flat grey-white.
-bool looksLikeTexturedSun(Rgb c) { return c.r > 150 && c.r > c.g + 40 && c.g > c.b + 20; }
+// The sun's map is a warm yellow-white: strong red and green, less blue.
+// Drawn untextured it is a flat grey-white.
+bool looksLikeTexturedSun(Rgb c) { return c.r > 150 && c.r >= c.g && c.g > c.b + 40; }
 
 fs::path tempRoot;
 fs::path prefix;
@@ -449,23 +449,34 @@ TEST(DebianPackage, CarriesItsDependsAndFilesAndRunsWhereverExtracted)
     ASSERT_EQ(out.status, 0) << out.text;
     const fs::path deb = dir / ("solar-system_" + std::string(PROJECT_VERSION) + "_amd64.deb");
     ASSERT_TRUE(fs::exists(deb)) << out.text;
+    // The pictures, the same on every architecture, have a package of their own.
+    const fs::path data = dir / ("solar-system-data_" + std::string(PROJECT_VERSION) + "_all.deb");
+    ASSERT_TRUE(fs::exists(data)) << out.text;
 
     out = run("dpkg-deb --field " + quoted(deb) + " Depends");
     for (const char* dependency : {"libglut3.12", "libgtk-3-0", "fonts-nanum | fonts-noto-cjk", "libc6", "libfreetype6",
-                                   "libfontconfig1", "libpng16-16"})
+                                   "libfontconfig1", "libpng16-16", "solar-system-data (= " PROJECT_VERSION ")"})
         EXPECT_NE(out.text.find(dependency), std::string::npos) << dependency << " missing from: " << out.text;
     out = run("dpkg-deb --contents " + quoted(deb));
     for (const char* file :
          {"./usr/bin/solar-system", "./usr/bin/objtool", "./usr/share/applications/solar-system.desktop",
           "./usr/share/icons/hicolor/256x256/apps/solar-system.png", "./usr/share/man/man6/solar-system.6.gz",
           "./usr/share/metainfo/solar-system.metainfo.xml", "./usr/share/doc/solar-system/copyright",
-          "./usr/share/solar-system/image/Sun.bmp", "./usr/share/solar-system/image/space2.bmp",
           "./usr/share/locale/ko/LC_MESSAGES/solar-system.mo", "./usr/share/locale/en/LC_MESSAGES/solar-system.mo"})
         EXPECT_NE(out.text.find(file), std::string::npos) << file << " missing from the package";
+    EXPECT_EQ(out.text.find("/usr/share/solar-system/image/"), std::string::npos)
+        << "pictures in the program's package";
+    out = run("dpkg-deb --contents " + quoted(data));
+    for (const char* file :
+         {"./usr/share/solar-system/image/Sun.bmp", "./usr/share/solar-system/image/earth.bmp",
+          "./usr/share/solar-system/image/space2.bmp", "./usr/share/doc/solar-system-data/copyright"})
+        EXPECT_NE(out.text.find(file), std::string::npos) << file << " missing from the data package";
 
     const fs::path root = dir / "root";
-    out = run("dpkg-deb -x " + quoted(deb) + " " + quoted(root));
-    ASSERT_EQ(out.status, 0) << out.text;
+    for (const fs::path& package : {deb, data}) {
+        out = run("dpkg-deb -x " + quoted(package) + " " + quoted(root));
+        ASSERT_EQ(out.status, 0) << out.text;
+    }
     const ViewerRun result = runViewer(root / "usr/bin/solar-system", dir);
     ASSERT_TRUE(result.window);
     EXPECT_FALSE(result.errorBox);

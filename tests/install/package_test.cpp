@@ -28,12 +28,20 @@ bool haveProgram(const std::string& name) { return run("command -v " + name).sta
 
 struct Package {
     const char* name;
-    fs::path deb() const { return fs::path(PACKAGE_DIR) / (std::string(name) + "_" + PROJECT_VERSION + "_amd64.deb"); }
+    const char* architecture = "amd64";
+    fs::path deb() const
+    {
+        return fs::path(PACKAGE_DIR) / (std::string(name) + "_" + PROJECT_VERSION + "_" + architecture + ".deb");
+    }
 };
-// The Python package is made when the build has the Python module.
+// The pictures are the same on every architecture.  The Python package is
+// made when the build has the Python module.
 const std::vector<Package> packages =
-    PYTHON_PACKAGE ? std::vector<Package>{{"solar-system"}, {"libsolar-system-dev"}, {"python3-solar-system"}}
-                   : std::vector<Package>{{"solar-system"}, {"libsolar-system-dev"}};
+    PYTHON_PACKAGE ? std::vector<Package>{{"solar-system"},
+                                          {"solar-system-data", "all"},
+                                          {"libsolar-system-dev"},
+                                          {"python3-solar-system"}}
+                   : std::vector<Package>{{"solar-system"}, {"solar-system-data", "all"}, {"libsolar-system-dev"}};
 
 // The lines of `text` that start with `prefix`.
 std::vector<std::string> linesStartingWith(const std::string& text, const std::string& prefix)
@@ -213,11 +221,13 @@ TEST_F(Packages, InstallThenPurgeLeavesNothingOfOurs)
     CommandOutput out = run(dpkg + " --install" + debs);
     ASSERT_EQ(out.status, 0) << out.text;
     for (const char* file : {"usr/bin/solar-system", "usr/share/metainfo/solar-system.metainfo.xml",
-                             "usr/share/doc/solar-system/copyright", "usr/include/solar-system/model/glm.h"})
+                             "usr/share/doc/solar-system/copyright", "usr/include/solar-system/model/glm.h",
+                             "usr/share/solar-system/image/earth.bmp", "usr/share/doc/solar-system-data/copyright"})
         EXPECT_TRUE(fs::exists(root / file)) << file << " was not installed";
     out = run("dpkg-query --admindir=" + quoted(root / "var/lib/dpkg") + " -W -f='${Package} ${Status}\\n'");
     EXPECT_NE(out.text.find("solar-system install ok installed"), std::string::npos) << out.text;
     EXPECT_NE(out.text.find("libsolar-system-dev install ok installed"), std::string::npos) << out.text;
+    EXPECT_NE(out.text.find("solar-system-data install ok installed"), std::string::npos) << out.text;
 
     std::string names;
     for (const Package& package : packages)

@@ -25,10 +25,11 @@ namespace {
 struct SlotSize {
     int width, height;
 };
-// What make-textures paints for each slot.
+// What make-textures makes for each slot: the Earth and the Moon from maps
+// of 2048 x 1024 and more, the other bodies from maps of 512 x 256.
 const SlotSize slotSizes[TEXTURE_SLOT_COUNT] = {
-    {512, 256}, {512, 256}, {512, 256}, {512, 256}, {512, 256}, {512, 256}, {512, 256}, {512, 256}, {512, 256},
-    {512, 256}, {512, 256}, {256, 256}, {512, 256}, {256, 256}, {256, 256}, {256, 256}, {512, 128},
+    {512, 256}, {512, 256}, {512, 256}, {2048, 1024}, {2048, 1024}, {512, 256}, {512, 256}, {512, 256}, {512, 256},
+    {512, 256}, {512, 256}, {256, 256}, {512, 256},   {256, 256},   {256, 256}, {256, 256}, {512, 128},
 };
 
 GLint texLevel(GLenum what)
@@ -225,7 +226,7 @@ TEST_F(TextureSet, DecodingAheadShowsNothingUntilTheFirstPass)
               (std::vector<std::string>{"Unknown DIB file format.", "Failed to open DIB file .\\Image\\Moon.bmp.\n",
                                         "Unknown DIB file format."}));
     glBindTexture(GL_TEXTURE_2D, textureIds[SLOT_EARTH]);
-    EXPECT_EQ(texLevel(GL_TEXTURE_WIDTH), 512);
+    EXPECT_EQ(texLevel(GL_TEXTURE_WIDTH), slotSizes[SLOT_EARTH].width);
 }
 
 TEST_F(TextureSet, MissingSkyPrintsOneLineAndLeavesTheSkyWithoutAnImage)

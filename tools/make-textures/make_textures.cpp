@@ -1,21 +1,29 @@
-// Paints the viewer's pictures: the 17 slot textures and the sky; or the
+// Makes the viewer's pictures: the 17 slot textures and the sky; or the
 // application icon.
-//   make-textures <folder>
-//   make-textures --icon <file.png> [size]
-// Every picture is painted procedurally from fixed seeds, so each run writes
-// the same files.  Bodies are 512 x 256 maps wrapped round a sphere (bottom
-// row at the south pole), the sky is 1024 x 1024, the figure's pictures are
-// 8-bit palettised.
+//   make-textures FOLDER [--maps-root DIR | --painted]
+//   make-textures --icon FILE.png [SIZE]
+// The bodies' pictures (slots 0 to 10) come from real maps that Debian
+// packages ship (maps.h), scaled and mirrored; a body whose map is missing
+// is painted instead, and one line says which.  Everything else is painted
+// procedurally from fixed seeds.  Either way each run writes the same files.
+// Painted bodies are 512 x 256 maps wrapped round a sphere (bottom row at
+// the south pole), the sky is 1024 x 1024, the figure's pictures are 8-bit
+// palettised.
 
 #include "bmp_writer.h"
 #include "icon.h"
+#include "maps.h"
 #include "paint.h"
+
+#include "image/picture.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <system_error>
+#include <vector>
 
 namespace {
 
@@ -565,17 +573,68 @@ bool save8(const std::filesystem::path& dir, const char* name, const Canvas& c)
     return writeBmp8((dir / name).string(), c.width, c.height, p.indices, p.palette);
 }
 
+// The painted stand-ins of the bodies, by slot.
+Canvas (*const paintedBodies[BODY_MAP_COUNT])() = {
+    paintSun,     paintMercury, paintVenus,  paintEarth,   paintMoon,  paintMars,
+    paintJupiter, paintSaturn,  paintUranus, paintNeptune, paintPluto,
+};
+
+// How making one body's picture ended.
+enum class BodyOutcome { FROM_MAP, NO_MAP, FAILED };
+
+// Makes the picture of body `slot` from its map under `root`.  NO_MAP when
+// the map is not there (nothing written); FAILED, after one line on
+// standard error, when it is there but cannot be read, or the picture
+// cannot be written.
+BodyOutcome pictureFromMap(const std::filesystem::path& dir, const std::filesystem::path& root, int slot)
+{
+    const BodyMap& map = bodyMaps[slot];
+    const std::filesystem::path file = root / map.file;
+    std::error_code error;
+    if (!std::filesystem::exists(file, error))
+        return BodyOutcome::NO_MAP;
+    PictureData decoded{};
+    char message[PICTURE_MESSAGE_SIZE] = "";
+    if (readPicture(file.c_str(), 3, &decoded, message) != PICTURE_OK) {
+        std::fprintf(stderr, "make-textures: %s\n", message);
+        return BodyOutcome::FAILED;
+    }
+    const SlotPicture picture = slotPictureFromMap(decoded.pixels, decoded.width, decoded.height, decoded.channels);
+    freePicture(&decoded);
+    if (!writeBmp24((dir / map.picture).string(), picture.width, picture.height, picture.rgb)) {
+        std::fprintf(stderr, "make-textures: cannot write %s\n", (dir / map.picture).string().c_str());
+        return BodyOutcome::FAILED;
+    }
+    return BodyOutcome::FROM_MAP;
+}
+
+void printUsage(std::FILE* out)
+{
+    std::fprintf(out, "usage: make-textures FOLDER [--maps-root DIR | --painted]\n"
+                      "       make-textures --icon FILE.png [SIZE]\n"
+                      "\n"
+                      "Makes the viewer's pictures (Sun.bmp ... space2.bmp) in FOLDER.  The pictures\n"
+                      "of the Sun, the planets and the Moon come from the maps that the Debian\n"
+                      "packages stellarium-data and xplanet-images install, looked for under DIR\n"
+                      "(default /), scaled and mirrored so that each reads as on a globe; a body\n"
+                      "whose map is missing is painted, and one line names those bodies.\n"
+                      "--painted paints every body.  The other pictures are always painted.\n"
+                      "--icon paints the SIZE x SIZE icon (16 to 4096, default 256) into FILE.png.\n"
+                      "Exit status: 0 success, 1 a map could not be read or a file written, 2 usage.\n");
+}
+
+int usageError(const char* what)
+{
+    std::fprintf(stderr, "make-textures: %s (see --help)\n", what);
+    return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     if (argc == 2 && std::string(argv[1]) == "--help") {
-        std::printf("usage: make-textures FOLDER\n"
-                    "       make-textures --icon FILE.png [SIZE]\n"
-                    "\n"
-                    "Paints the viewer's pictures (Sun.bmp ... space2.bmp) into FOLDER, or its\n"
-                    "SIZE x SIZE icon (16 to 4096, default 256) into FILE.png.\n"
-                    "Exit status: 0 success, 1 a file could not be written, 2 usage.\n");
+        printUsage(stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
     if (argc == 2 && std::string(argv[1]) == "--version") {
@@ -594,13 +653,53 @@ int main(int argc, char** argv)
         }
         return 0;
     }
-    if (argc != 2 || argv[1][0] == '-') {
-        std::fprintf(stderr, "make-textures: usage: make-textures FOLDER | --icon FILE.png [SIZE] (see --help)\n");
-        return 2;
+
+    const char* folder = nullptr;
+    const char* mapsRoot = nullptr;
+    bool allPainted = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--maps-root") {
+            if (i + 1 == argc || mapsRoot)
+                return usageError("--maps-root takes one folder");
+            mapsRoot = argv[++i];
+        } else if (arg == "--painted") {
+            allPainted = true;
+        } else if (!arg.empty() && arg[0] == '-') {
+            return usageError(("unknown option " + arg).c_str());
+        } else if (folder) {
+            return usageError("one FOLDER only");
+        } else {
+            folder = argv[i];
+        }
     }
-    const std::filesystem::path dir = argv[1];
+    if (!folder)
+        return usageError("usage: make-textures FOLDER [--maps-root DIR | --painted] | --icon FILE.png [SIZE]");
+    if (allPainted && mapsRoot)
+        return usageError("--painted and --maps-root exclude each other");
+    const std::filesystem::path dir = folder;
+    const std::filesystem::path root = mapsRoot ? mapsRoot : "/";
     std::error_code error;
     std::filesystem::create_directories(dir, error);
+
+    int failures = 0;
+    std::string fellBack, missingPackages;
+    for (int slot = 0; slot < BODY_MAP_COUNT; ++slot) {
+        const BodyOutcome outcome = allPainted ? BodyOutcome::NO_MAP : pictureFromMap(dir, root, slot);
+        if (outcome == BodyOutcome::FAILED)
+            ++failures;
+        if (outcome != BodyOutcome::NO_MAP)
+            continue;
+        if (!allPainted) {
+            fellBack += std::string(fellBack.empty() ? "" : ", ") + bodyMaps[slot].body;
+            if (missingPackages.find(bodyMaps[slot].package) == std::string::npos)
+                missingPackages += std::string(missingPackages.empty() ? "" : ", ") + bodyMaps[slot].package;
+        }
+        if (!save24(dir, bodyMaps[slot].picture, paintedBodies[slot]())) {
+            std::fprintf(stderr, "make-textures: cannot write %s\n", (dir / bodyMaps[slot].picture).string().c_str());
+            ++failures;
+        }
+    }
 
     struct Picture {
         const char* name;
@@ -608,17 +707,14 @@ int main(int argc, char** argv)
         bool palettised;
     };
     const Picture pictures[] = {
-        {"Sun.bmp", paintSun, false},         {"Mercury.bmp", paintMercury, false},
-        {"Venus.bmp", paintVenus, false},     {"earth.bmp", paintEarth, false},
-        {"Moon.bmp", paintMoon, false},       {"Mars.bmp", paintMars, false},
-        {"Jupiter.bmp", paintJupiter, false}, {"saturn.bmp", paintSaturn, false},
-        {"Uranus.bmp", paintUranus, false},   {"Neptune.bmp", paintNeptune, false},
-        {"Pluto.bmp", paintPluto, false},     {"c.bmp", paintC, false},
-        {"bbb.bmp", paintBall, false},        {"personface.bmp", paintFace, true},
-        {"personbody.bmp", paintShirt, true}, {"personjean.bmp", paintJeans, true},
-        {"b3.bmp", paintBand, false},         {"space2.bmp", paintSky, false},
+        {"c.bmp", paintC, false},
+        {"bbb.bmp", paintBall, false},
+        {"personface.bmp", paintFace, true},
+        {"personbody.bmp", paintShirt, true},
+        {"personjean.bmp", paintJeans, true},
+        {"b3.bmp", paintBand, false},
+        {"space2.bmp", paintSky, false},
     };
-    int failures = 0;
     for (const Picture& p : pictures) {
         const Canvas canvas = p.paint();
         if (!(p.palettised ? save8(dir, p.name, canvas) : save24(dir, p.name, canvas))) {
@@ -626,5 +722,8 @@ int main(int argc, char** argv)
             ++failures;
         }
     }
+    if (!fellBack.empty())
+        std::fprintf(stderr, "make-textures: painted %s: their maps (%s) are not under %s\n", fellBack.c_str(),
+                     missingPackages.c_str(), root.string().c_str());
     return failures ? 1 : 0;
 }
