@@ -42,15 +42,20 @@ bool readDate(const char* text, double* jdUtc)
     return false;
 }
 
+// The planets are heliocentric, the Moon geocentric.
+bool geocentric(int body) { return body == SKY_MOON; }
+
 void printTable(const SkyPosition* positions)
 {
     // A data table: fixed columns, English names and a point for decimals
-    // whatever the language, so scripts can read it.
-    std::printf("%-8s %10s %9s %14s\n", "body", "longitude", "latitude", "distance(AU)");
+    // whatever the language, so scripts can read it.  The frame comes last,
+    // after the optional "approximate", so that readers of the first fields
+    // read them as before.
+    std::printf("%-8s %10s %9s %14s  %-11s  %s\n", "body", "longitude", "latitude", "distance(AU)", "", "frame");
     for (int body = 0; body < SKY_BODY_COUNT; ++body) {
         const SkyPosition& p = positions[body];
-        std::printf("%-8s %10.4f %9.4f %14.8f%s\n", bodyName(body), p.longitude, p.latitude, p.distance,
-                    p.approximate ? "  approximate" : "");
+        std::printf("%-8s %10.4f %9.4f %14.8f  %-11s  %s\n", bodyName(body), p.longitude, p.latitude, p.distance,
+                    p.approximate ? "approximate" : "", geocentric(body) ? "geocentric" : "heliocentric");
     }
 }
 
@@ -64,7 +69,8 @@ void printJson(const SkyPosition* positions)
                         {"longitude", p.longitude},
                         {"latitude", p.latitude},
                         {"distance", p.distance},
-                        {"approximate", p.approximate}});
+                        {"approximate", p.approximate},
+                        {"center", geocentric(body) ? "earth" : "sun"}});
     }
     std::printf("%s\n", list.dump(2).c_str());
 }

@@ -10,7 +10,7 @@ want=(g++ cmake make pkg-config freeglut3-dev libglu1-mesa-dev libgtk-3-dev libp
 # (tools/make-textures): about 247 MB to download, 389 MB installed.
 want+=(stellarium-data xplanet-images)
 if [ "${1:-run}" = test ]; then
-  want+=(libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick
+  want+=(ccache libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick
          libstb-dev apitrace clang-14 libclang-rt-14-dev clang-format procps gdb
          dpkg-dev file desktop-file-utils man-db lintian appstream xdg-user-dirs locales
          python3-dev pybind11-dev python3-pybind11 python3-numpy python3-pytest python3-tinyobjloader)

@@ -4,8 +4,13 @@
 #   scripts/test.sh         the full run CI uses: format and layer checks, a
 #                           normal build, an AddressSanitizer +
 #                           UndefinedBehaviorSanitizer build, and a minute of
-#                           fuzzing for every reader
+#                           fuzzing for every reader; every build with
+#                           warnings as errors, and two more that are built
+#                           only: Release (with its link-time optimisation)
+#                           and clang 14
 #   scripts/test.sh quick   one normal build and the whole ctest suite
+# Compilations go through ccache when it is installed, shared by every
+# clone of the tree whatever its folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-full}
@@ -15,6 +20,13 @@ case $mode in
 esac
 scripts/install-deps.sh test
 jobs=$(nproc)
+launch=()
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR=$PWD
+  launch=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+werror=()
+[ "$mode" = full ] && werror=(-DSOLAR_WERROR=ON)
 
 # The language tests run the viewer under English and Korean locales.
 for want in en_US.UTF-8 ko_KR.UTF-8; do
@@ -41,14 +53,14 @@ if [ "$mode" = full ]; then
   scripts/check-writers.sh || status=1
   scripts/check-writers.sh --self-test || status=1
 fi
-cmake -S . -B build >/dev/null
+cmake -S . -B build "${launch[@]}" "${werror[@]}" >/dev/null
 cmake --build build -j"$jobs"
 # Tests that share the X server (and its keyboard focus) hold the resource
 # lock "display", so they run one at a time; the rest run beside them.
 ctest --test-dir build --output-on-failure -j"$jobs" || status=1
 [ "$mode" = quick ] && exit $status
 
-cmake -S . -B build-asan -DSOLAR_SANITIZE=ON -DSOLAR_BENCH=OFF >/dev/null
+cmake -S . -B build-asan "${launch[@]}" "${werror[@]}" -DSOLAR_SANITIZE=ON -DSOLAR_BENCH=OFF >/dev/null
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
   ctest --test-dir build-asan --output-on-failure -j"$jobs" || status=1
@@ -56,7 +68,7 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS="suppr
 # Fuzz build (clang 14: libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer,
 # assertions on) and a one-minute run of every reader's fuzz target, two at a
 # time; any crash, leak, hang or unbounded allocation fails the run.
-cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
+cmake -S . -B build-fuzz "${launch[@]}" "${werror[@]}" -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
   -DSOLAR_FUZZ=ON -DSOLAR_TESTS=OFF -DSOLAR_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_C_FLAGS_DEBUG="-O1 -g" -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" >/dev/null
 cmake --build build-fuzz -j"$jobs" --target fuzz_dib fuzz_bmp fuzz_sgi fuzz_ppm fuzz_png fuzz_jpeg fuzz_obj fuzz_obj_paths fuzz_seeds
@@ -67,5 +79,12 @@ fuzz/run.sh build-fuzz 60 build-fuzz/work ppm jpeg obj obj_paths > build-fuzz/ru
 wait "$fuzz_images" || fuzz_status=1
 cat build-fuzz/run-images.txt build-fuzz/run-models.txt
 [ $fuzz_status -eq 0 ] || status=1
+
+# Built, not run again: the Release build, whose optimisation and link-time
+# optimisation find warnings the others do not, and everything under clang.
+cmake -S . -B build-release "${launch[@]}" "${werror[@]}" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build-release -j"$jobs" || status=1
+cmake -S . -B build-clang "${launch[@]}" "${werror[@]}" -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
+cmake --build build-clang -j"$jobs" || status=1
 
 exit $status

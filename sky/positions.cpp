@@ -1,6 +1,8 @@
 // Positions of the planets and the Moon from libnova's theories.
 #include "sky/sky.h"
 
+#include "sky/leap_seconds.h"
+
 #include <libnova/dynamical_time.h>
 #include <libnova/earth.h>
 #include <libnova/julian_day.h>
@@ -14,8 +16,10 @@
 #include <libnova/uranus.h>
 #include <libnova/venus.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 namespace {
 
@@ -26,6 +30,9 @@ constexpr double KM_PER_AU = 149597870.7;
 // Pluto's periodic terms were fitted to 1885-2099.
 constexpr double PLUTO_FIRST_YEAR = 1885;
 constexpr double PLUTO_LAST_YEAR = 2099;
+
+// TT - TAI in seconds, fixed by definition.
+constexpr double TT_MINUS_TAI = 32.184;
 
 double degrees(double radians) { return radians * (180.0 / std::numbers::pi); }
 
@@ -84,10 +91,30 @@ const char* skyBodyName(int body)
     return body >= 0 && body < SKY_BODY_COUNT ? names[body] : "";
 }
 
+double skyTaiMinusUtc(double jdUtc)
+{
+    const std::vector<SkyLeapSecond>& table = skyLeapSeconds();
+    if (table.empty() || jdUtc < table.front().jdUtc)
+        return std::nan("");
+    // The last entry at or before the instant; after the table's end its
+    // last value holds.
+    auto after = std::upper_bound(table.begin(), table.end(), jdUtc,
+                                  [](double jd, const SkyLeapSecond& e) { return jd < e.jdUtc; });
+    return (after - 1)->taiMinusUtc;
+}
+
+double skyTerrestrialTime(double jdUtc)
+{
+    const double taiMinusUtc = skyTaiMinusUtc(jdUtc);
+    if (std::isnan(taiMinusUtc))
+        return ln_get_jde(jdUtc);
+    return jdUtc + (taiMinusUtc + TT_MINUS_TAI) / 86400.0;
+}
+
 void skyPositions(double jdUtc, SkyPosition positions[SKY_BODY_COUNT])
 {
     // The theories run on terrestrial time.
-    const double jde = ln_get_jde(jdUtc);
+    const double jde = skyTerrestrialTime(jdUtc);
     positions[SKY_MERCURY] = heliocentric(ln_get_mercury_helio_coords, jde);
     positions[SKY_VENUS] = heliocentric(ln_get_venus_helio_coords, jde);
     positions[SKY_EARTH] = heliocentric(ln_get_earth_helio_coords, jde);

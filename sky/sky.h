@@ -12,11 +12,19 @@
 // the precession since 2000, about 50.3" a year (0.36 degrees by 2026).
 //
 // Time: instants are Julian days in UTC; libnova's theories take
-// terrestrial time, which this layer forms with libnova's own estimate of
-// Delta T (in the 2020s about a minute above the observed value, which
-// moves the Moon by 0.01 degrees and the planets by far less).
+// terrestrial time (TT).  From 1972-01-01, when UTC took its leap seconds,
+// TT = UTC + (TAI - UTC) + 32.184 s exactly, with TAI - UTC from the
+// leap-second list of Debian's tzdata (/usr/share/zoneinfo/leap-seconds.list)
+// or, on a system without it, from a built-in copy of its entries (see
+// sky/leap_seconds.h).  After the list's last entry its last value holds: a
+// leap second not yet announced cannot be known, and one missed moves the
+// Moon by 0.00015 degrees.  Before 1972 TT comes from libnova's estimate of
+// Delta T, the best there is for those years.  (libnova's Delta T runs on
+// past 2009 by a formula that in the 2020s gives about a minute more than the
+// true 69.184 s: 0.01 degrees of the Moon's motion.)
 //
-// GL-free and GLUT-free; nothing here keeps state between calls.
+// GL-free and GLUT-free; nothing here keeps state between calls but the
+// leap-second table, read once.
 #pragma once
 
 #include <cstddef>
@@ -36,7 +44,7 @@ enum SkyBody {
 };
 constexpr int SKY_BODY_COUNT = 10;
 
-// The body's English name ("Mercury" ... "Moon"), or "" for another value.
+// The body's English name ("Mercury" ... "Pluto"), or "" for another value.
 const char* skyBodyName(int body);
 
 // One body's position.  Planets: heliocentric ecliptic longitude and
@@ -60,6 +68,16 @@ extern const double SKY_LAST_DAY;
 // Instants outside [SKY_FIRST_DAY, SKY_LAST_DAY] are computed as well, but
 // the theories lose accuracy there; callers refuse them first.
 void skyPositions(double jdUtc, SkyPosition positions[SKY_BODY_COUNT]);
+
+// TAI - UTC in seconds at the Julian day jdUtc (UTC): a whole number from
+// 1972 on, the last one known after the leap-second table ends; NaN before
+// 1972, when UTC had no whole-second offset.
+double skyTaiMinusUtc(double jdUtc);
+
+// The Julian ephemeris day (terrestrial time) of the Julian day jdUtc (UTC),
+// the instant the theories are fed: from the leap-second table from 1972
+// on, from libnova's Delta T before.
+double skyTerrestrialTime(double jdUtc);
 
 // The Julian day (UTC) of the system clock.
 double skyNow();

@@ -2,6 +2,10 @@
 // display at all, since printing positions opens no window.
 #include <gtest/gtest.h>
 
+#include <libnova/dynamical_time.h>
+#include <libnova/lunar.h>
+
+#include <cmath>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -24,6 +28,7 @@ struct Row {
     std::string body;
     double longitude, latitude, distance;
     bool approximate;
+    std::string frame;  // the row's last field
 };
 
 std::vector<Row> readTable(const std::string& text)
@@ -41,6 +46,11 @@ std::vector<Row> readTable(const std::string& text)
         EXPECT_FALSE(fields.fail()) << line;
         fields >> mark;
         row.approximate = mark == "approximate";
+        row.frame = mark;
+        if (row.approximate)
+            fields >> row.frame;
+        std::string more;
+        EXPECT_FALSE(fields >> more) << line;
         rows.push_back(row);
     }
     return rows;
@@ -66,7 +76,7 @@ TEST(Positions, TableAndJsonAgreeWithEachOtherAndWithTheSkyLayer)
     for (int i = 0; i < SKY_BODY_COUNT; ++i) {
         const nlohmann::json& o = list[i];
         SCOPED_TRACE(rows[i].body);
-        ASSERT_EQ(o.size(), 5u) << o.dump();
+        ASSERT_EQ(o.size(), 6u) << o.dump();
         EXPECT_EQ(o.at("body"), skyBodyName(i));
         EXPECT_EQ(rows[i].body, skyBodyName(i));
         // The table rounds to 4 and 8 decimals; JSON keeps every digit.
@@ -74,6 +84,9 @@ TEST(Positions, TableAndJsonAgreeWithEachOtherAndWithTheSkyLayer)
         EXPECT_NEAR(rows[i].latitude, o.at("latitude").get<double>(), 0.5e-4);
         EXPECT_NEAR(rows[i].distance, o.at("distance").get<double>(), 0.5e-8);
         EXPECT_EQ(rows[i].approximate, o.at("approximate").get<bool>());
+        // The frame: the Moon about the Earth, the planets about the Sun.
+        EXPECT_EQ(o.at("center"), i == SKY_MOON ? "earth" : "sun");
+        EXPECT_EQ(rows[i].frame, i == SKY_MOON ? "geocentric" : "heliocentric");
         EXPECT_DOUBLE_EQ(o.at("longitude").get<double>(), sky[i].longitude);
         EXPECT_DOUBLE_EQ(o.at("distance").get<double>(), sky[i].distance);
     }
@@ -85,11 +98,56 @@ TEST(Positions, MarkPlutoApproximateOutsideItsYearsInBothForms)
 {
     const std::vector<Row> rows = readTable(viewer("--positions 1850-01-01").text);
     ASSERT_EQ(rows.size(), static_cast<size_t>(SKY_BODY_COUNT));
-    for (int i = 0; i < SKY_BODY_COUNT; ++i)
+    for (int i = 0; i < SKY_BODY_COUNT; ++i) {
         EXPECT_EQ(rows[i].approximate, i == SKY_PLUTO) << rows[i].body;
+        EXPECT_EQ(rows[i].frame, i == SKY_MOON ? "geocentric" : "heliocentric") << rows[i].body;
+    }
     const nlohmann::json list = nlohmann::json::parse(viewer("--json 1850-01-01").text);
     EXPECT_TRUE(list[SKY_PLUTO].at("approximate").get<bool>());
     EXPECT_FALSE(list[SKY_MARS].at("approximate").get<bool>());
+}
+
+// The Moon's longitude from libnova at the Julian ephemeris day jde.
+double moonLongitude(double jde)
+{
+    ln_rect_posn r;
+    ln_get_lunar_geo_posn(jde, &r, 0);
+    return std::atan2(r.Y, r.X) * 180.0 / M_PI;
+}
+
+double degreesBetween(double a, double b) { return std::remainder(a - b, 360.0); }
+
+// The clock is true UTC: terrestrial time is UTC plus the leap seconds
+// (TAI - UTC) plus 32.184 s, where libnova's Delta T, extrapolated past
+// 2009, puts the Moon a minute or more ahead.
+TEST(Positions, TheMoonIsWhereLibnovaPutsItAtTrueTerrestrialTime)
+{
+    const struct {
+        const char* when;
+        double taiMinusUtc;
+    } instants[] = {
+        {"2026-12-08T00:00Z", 37},
+        {"2011-03-15T12:00Z", 34},
+        {"2016-06-30T18:00Z", 36},
+        {"2020-02-29T06:00Z", 37},
+    };
+    for (const auto& instant : instants) {
+        SCOPED_TRACE(instant.when);
+        const nlohmann::json list = nlohmann::json::parse(viewer(std::string("--json ") + instant.when).text);
+        const double moon = list.at(SKY_MOON).at("longitude").get<double>();
+        double jd = 0;
+        ASSERT_EQ(skyParseDate(instant.when, &jd), SKY_DATE_OK);
+        const double tt = jd + (instant.taiMinusUtc + 32.184) / 86400.0;
+        EXPECT_NEAR(degreesBetween(moon, moonLongitude(tt)), 0.0, 1e-9);
+
+        // Against the old clock, libnova's TT: the Moon has moved by its
+        // rate over the difference of the two, 40 to 70 s in these years.
+        const double oldTt = ln_get_jde(jd);
+        const double ratePerDay = degreesBetween(moonLongitude(oldTt + 0.01), moonLongitude(oldTt - 0.01)) / 0.02;
+        const double expected = ratePerDay * (tt - oldTt);
+        EXPECT_NEAR(degreesBetween(moon, moonLongitude(oldTt)), expected, 1e-6);
+        EXPECT_GT(std::abs(expected), 0.004);
+    }
 }
 
 TEST(Positions, WithoutADateAreThoseOfNowAndWithDateThoseOfThatDate)

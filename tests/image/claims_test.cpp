@@ -268,7 +268,8 @@ TEST(Claims, PicturesTwentyThousandPixelsWideDecodeInEveryFormat)
 
     const std::string header = "P6\n20000 1\n255\n";
     Bytes ppm(header.begin(), header.end());
-    ppm.insert(ppm.end(), rgb.begin(), rgb.end());
+    ppm.resize(header.size() + rgb.size());
+    std::copy(rgb.begin(), rgb.end(), ppm.begin() + header.size());
     writeBytes(dir.path / "wide.ppm", ppm);
     int w = 0, h = 0;
     unsigned char* pixels = glmLoadPPM((dir.path / "wide.ppm").c_str(), &w, &h);

@@ -131,10 +131,12 @@ TEST_P(KeepAllRoundTrip, ReadsBackWhatEachModeWritesAndEverythingKept)
         for (unsigned i = 0; i < order.size(); i++) {
             const GlmFace &a = model->faces[order[i]], &b = back->faces[i];
             EXPECT_EQ(refs(b.vertexRefs, 3), refs(a.vertexRefs, 3)) << i;
-            if ((kept & MODE_TEXTURE) != 0)
+            if ((kept & MODE_TEXTURE) != 0) {
                 EXPECT_EQ(refs(b.uvRefs, 3), refs(a.uvRefs, 3)) << i;
-            if ((kept & MODE_SMOOTH) != 0)
+            }
+            if ((kept & MODE_SMOOTH) != 0) {
                 EXPECT_EQ(refs(b.normalRefs, 3), refs(a.normalRefs, 3)) << i;
+            }
             EXPECT_EQ(objectOf(back, i), objectOf(model, order[i])) << i;
             EXPECT_EQ(smoothingOf(back, i), smoothingOf(model, order[i])) << i;
         }
@@ -146,8 +148,9 @@ TEST_P(KeepAllRoundTrip, ReadsBackWhatEachModeWritesAndEverythingKept)
         for (unsigned i = 0; i < model->lineCount; i++)
             EXPECT_EQ(back->lines[i].count, model->lines[i].count);
         EXPECT_EQ(refs(back->lineVertexRefs, back->lineRefCount), refs(model->lineVertexRefs, model->lineRefCount));
-        if ((kept & MODE_TEXTURE) != 0)
+        if ((kept & MODE_TEXTURE) != 0) {
             EXPECT_EQ(refs(back->lineUvRefs, back->lineRefCount), refs(model->lineUvRefs, model->lineRefCount));
+        }
         EXPECT_EQ(refs(back->pointVertexRefs, back->pointCount), refs(model->pointVertexRefs, model->pointCount));
 
         // Materials: the written "default" reads back as entry 1.

@@ -17,7 +17,9 @@
 #include <cmath>
 #include <ctime>
 #include <string>
+#include <vector>
 
+#include "sky/leap_seconds.h"
 #include "sky/sky.h"
 
 namespace {
@@ -48,7 +50,8 @@ struct Positions {
 
 // ---------------------------------------------------------------------------
 // Against libnova itself: the layer adds nothing to the theories but the time
-// scale (terrestrial time from libnova's Delta T) and the [0, 360) range.
+// scale (terrestrial time: from 1972 UTC plus its leap seconds plus 32.184 s,
+// before that libnova's Delta T) and the [0, 360) range.
 
 TEST(SkyPositions, AreLibnovasOwnTheories)
 {
@@ -63,11 +66,20 @@ TEST(SkyPositions, AreLibnovasOwnTheories)
         {SKY_URANUS, ln_get_uranus_helio_coords},   {SKY_NEPTUNE, ln_get_neptune_helio_coords},
         {SKY_PLUTO, ln_get_pluto_helio_coords},
     };
-    for (const char* when :
-         {"1800-01-01", "1950-06-15T06:00Z", "2000-01-01 12:00", "2026-12-08T21:30Z", "2200-12-31 23:59"}) {
+    // TT - UTC in seconds, 0 where libnova's Delta T gives it: 32 leap
+    // seconds in 2000, 37 since 2017 (and held after the list ends).
+    const struct {
+        const char* when;
+        double ttMinusUtc;
+    } instants[] = {{"1800-01-01", 0},
+                    {"1950-06-15T06:00Z", 0},
+                    {"2000-01-01 12:00", 64.184},
+                    {"2026-12-08T21:30Z", 69.184},
+                    {"2200-12-31 23:59", 69.184}};
+    for (const auto& [when, ttMinusUtc] : instants) {
         SCOPED_TRACE(when);
         const double jd = at(when);
-        const double jde = ln_get_jde(jd);
+        const double jde = ttMinusUtc ? jd + ttMinusUtc / 86400.0 : ln_get_jde(jd);
         const Positions sky(jd);
         for (const auto& planet : planets) {
             SCOPED_TRACE(skyBodyName(planet.body));
@@ -122,12 +134,78 @@ TEST(SkyPositions, MarkPlutoApproximateOutsideItsTheorysYears)
 }
 
 // ---------------------------------------------------------------------------
+// The clock: UTC's leap seconds from 1972, libnova's Delta T before.
+
+TEST(SkyClock, CountsTheLeapSecondsFrom1972AndHoldsTheLastAfterwards)
+{
+    const struct {
+        const char* when;
+        double taiMinusUtc;
+    } steps[] = {
+        {"1972-01-01", 10},           {"1972-06-30T23:59:59Z", 10}, {"1972-07-01", 11},           {"1999-01-01", 32},
+        {"2008-12-31T23:59:59Z", 33}, {"2009-01-01", 34},           {"2016-12-31T23:59:59Z", 36}, {"2017-01-01", 37},
+        {"2026-12-08", 37},           {"2200-12-31T23:59Z", 37},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.when);
+        const double jd = at(step.when);
+        EXPECT_EQ(skyTaiMinusUtc(jd), step.taiMinusUtc);
+        EXPECT_NEAR((skyTerrestrialTime(jd) - jd) * 86400.0, step.taiMinusUtc + 32.184, 1e-4);
+    }
+    // Before 1972: libnova's Delta T, as before.
+    for (const char* when : {"1800-01-01", "1900-06-01", "1971-12-31T23:59:59Z"}) {
+        SCOPED_TRACE(when);
+        EXPECT_TRUE(std::isnan(skyTaiMinusUtc(at(when))));
+        EXPECT_EQ(skyTerrestrialTime(at(when)), ln_get_jde(at(when)));
+    }
+}
+
+TEST(SkyClock, BuiltInLeapSecondsAreThoseOfTzdatasList)
+{
+    std::vector<SkyLeapSecond> file;
+    if (!skyReadLeapSeconds(SKY_LEAP_SECONDS_FILE, &file))
+        GTEST_SKIP() << SKY_LEAP_SECONDS_FILE << " is not there (Debian's tzdata installs it)";
+    const std::vector<SkyLeapSecond>& builtIn = skyBuiltInLeapSeconds();
+    // A newer list may add leap seconds; the ones built in must be its own.
+    ASSERT_GE(file.size(), builtIn.size());
+    for (size_t i = 0; i < builtIn.size(); ++i) {
+        EXPECT_EQ(builtIn[i].jdUtc, file[i].jdUtc) << i;
+        EXPECT_EQ(builtIn[i].taiMinusUtc, file[i].taiMinusUtc) << i;
+    }
+    EXPECT_EQ(skyLeapSeconds().size(), file.size());
+    // The first is 1972-01-01 00:00 UTC.
+    EXPECT_EQ(builtIn.front().jdUtc, at("1972-01-01"));
+}
+
+TEST(SkyClock, LeapSecondListsAreReadOrRefusedWhole)
+{
+    std::vector<SkyLeapSecond> t;
+    // Comments of every kind, blank lines, tabs, CRLF, no final newline.
+    ASSERT_TRUE(skyParseLeapSeconds("#\tcomment\n#$\t3960835200\n\n2272060800\t10\t# 1 Jan 1972\r\n"
+                                    "  2287785600 11\n#@\t3991593600\n3692217600  37",
+                                    &t));
+    ASSERT_EQ(t.size(), 3u);
+    EXPECT_EQ(t[0].jdUtc, at("1972-01-01"));
+    EXPECT_EQ(t[1].taiMinusUtc, 11);
+    EXPECT_EQ(t[2].jdUtc, at("2017-01-01"));
+    EXPECT_EQ(t[2].taiMinusUtc, 37);
+    // Anything else refuses the list, leaving nothing half read.
+    for (const char* bad : {"", "# only comments\n", "2272060800\n", "2272060800 10 11\n", "2272060800 ten\n",
+                            "-5 10\n", "2272060800 10\n2272060800 11\n", "2287785600 11\n2272060800 10\n",
+                            "x2272060800 10\n", "99999999999999999999 10\n"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(skyParseLeapSeconds(bad, &t));
+        EXPECT_TRUE(t.empty());
+    }
+    EXPECT_FALSE(skyReadLeapSeconds("/nonexistent/leap-seconds.list", &t));
+}
+
+// ---------------------------------------------------------------------------
 // Against an almanac.  Times are the published ones (UTC, to the minute);
 // the tolerances allow for what separates the almanac's definition from
 // equal geometric longitudes in the J2000 frame:
 //  - almanacs use apparent places: the Sun is displaced by aberration
 //    (20.5") and a planet by its light time (minutes of its motion);
-//  - libnova's Delta T for the 2020s is about a minute above the true one;
 //  - the event is given to the minute.
 // Each is at most a few hundredths of a degree, far below the error a wrong
 // frame (0.35 degrees of precession), a wrong body or a day's slip makes.
@@ -211,7 +289,7 @@ TEST(SkyAlmanac, AtMarchEquinoxesTheEarthIsAt180DegreesOfDate)
 // At new moon the Moon's geocentric longitude equals the Sun's, which is
 // the Earth's heliocentric longitude plus 180 degrees.  The Moon gains 0.5
 // degrees an hour on the Sun: the minute of the time is 0.008 degrees,
-// libnova's Delta T a minute more, the Sun's aberration 0.006.
+// the Sun's aberration 0.006.
 TEST(SkyAlmanac, AtNewMoonsTheMoonHasTheSunsLongitude)
 {
     for (const char* when : {"2025-01-29T12:36Z", "2024-04-08T18:21Z", "2017-08-21T18:30Z", "2000-01-06T18:14Z"}) {

@@ -270,11 +270,12 @@ TEST_F(ObjtoolView, LinesPointsAndVertexColoursAreDrawn)
             counts[static_cast<unsigned char>(colourOf(p.at(x, y)))]++;
     // Each corner's colour fills its own part of the triangle; the white
     // line and the yellow point show.
-    EXPECT_GT(counts['r'], 300);
-    EXPECT_GT(counts['g'], 300);
-    EXPECT_GT(counts['b'], 300);
-    EXPECT_GT(counts['w'], 100);
-    EXPECT_GT(counts['y'], 4);
+    auto count = [&](unsigned char colour) { return counts[colour]; };
+    EXPECT_GT(count('r'), 300);
+    EXPECT_GT(count('g'), 300);
+    EXPECT_GT(count('b'), 300);
+    EXPECT_GT(count('w'), 100);
+    EXPECT_GT(count('y'), 4);
 
     // A model of lines and points alone is not an empty picture.
     std::filesystem::copy(testDataDir() / "models" / "lines_and_points.obj", dir.path / "lp.obj");
