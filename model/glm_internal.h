@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 
 // Prints the runtime's assertion line for `expression` and aborts.
 [[noreturn]] void glmCheckFailed(const char* expression, unsigned line, const char* function);
@@ -72,6 +73,16 @@ inline char* glmCopyText(const char* text, std::size_t length)
 }
 
 inline char* glmCopyText(const char* text) { return glmCopyText(text, std::strlen(text)); }
+
+// The directory of `path` (up to and with its last "/", as glmDirectoryOf
+// cuts it; nothing without one) followed by `name`: where a material
+// library named beside an OBJ file lies.  Throws std::bad_alloc.
+inline std::string glmPathBeside(const char* path, const char* name)
+{
+    const char* slash = path ? std::strrchr(path, '/') : nullptr;
+    std::string joined(path ? path : "", slash ? static_cast<std::size_t>(slash - path + 1) : 0);
+    return joined += name;
+}
 
 // The author, contact and web-address lines of the files the writers make.
 inline constexpr const char* GLM_HEADER_AUTHOR = "Solar System developers";

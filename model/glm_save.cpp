@@ -143,11 +143,8 @@ bool save(GlmMesh* model, const char* path, unsigned mode, const GlmWriteOptions
     obj.writer = "glmWriteOBJ";
     obj.path = path;
     mtl.writer = "glmWriteMTL";
-    if (library) {
-        char* directory = glmDirectoryOf(path);
-        mtl.path = std::string(directory) + library;
-        std::free(directory);
-    }
+    if (library)
+        mtl.path = glmPathBeside(path, library);
     // The library first, as glmWriteOBJ writes it; nothing is renamed before
     // both files are complete.
     Target* order[2] = {library ? &mtl : nullptr, &obj};
