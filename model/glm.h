@@ -300,7 +300,10 @@ void glmWriteMTL(GlmMesh* model, const char* objPath, const char* name, unsigned
 // counts; then each group from the head: "g NAME", with MODE_MATERIAL
 // "usemtl NAME", and its faces as "f v/t/n" (texture with smooth or flat
 // normals; flat writes the face's facet normal at all three corners),
-// "f v/t", "f v//n" or "f v".  Numbers use "%f" and "%d".
+// "f v/t", "f v//n" or "f v".  Each face takes the form its own references
+// allow: a face with a 0 texture coordinate (or normal) reference at any
+// corner is written without texture coordinates (or normals), so that no
+// 0 reference is ever written.  Numbers use "%f" and "%d".
 // With MODE_KEEP_ALL it also writes what the model keeps: each vertex's
 // colour after its position ("v x y z r g b") when the model has colours;
 // before a face, "o NAME" when the face's object differs from the last one

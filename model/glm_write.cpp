@@ -244,25 +244,25 @@ void glmWriteOBJText(const GlmMesh* model, GlmSink& sink, unsigned mode, const c
                 runs.beforeFace(sink, group->faceList[i]);
             const GlmFace& f = model->faces[group->faceList[i]];
             const unsigned* v = f.vertexRefs;
-            if (texture && (smooth || flat)) {
-                // With facet normals every corner names the face's own normal.
-                const unsigned* t = f.uvRefs;
-                unsigned n[3] = {f.facetnormRef, f.facetnormRef, f.facetnormRef};
-                if (smooth)
-                    n[0] = f.normalRefs[0], n[1] = f.normalRefs[1], n[2] = f.normalRefs[2];
+            // Each face takes the form its own references allow: a texture
+            // coordinate or normal reference that is 0 (a face that has
+            // none in a model where others do) is left out rather than
+            // written as a 0 no reader accepts.  With facet normals every
+            // corner names the face's own normal.
+            const unsigned* t = f.uvRefs;
+            unsigned n[3] = {f.facetnormRef, f.facetnormRef, f.facetnormRef};
+            if (smooth)
+                n[0] = f.normalRefs[0], n[1] = f.normalRefs[1], n[2] = f.normalRefs[2];
+            const bool withUvs = texture && t[0] && t[1] && t[2];
+            const bool withNormals = (smooth || flat) && n[0] && n[1] && n[2];
+            if (withUvs && withNormals)
                 sink.print("f %d/%d/%d %d/%d/%d %d/%d/%d\n", v[0], t[0], n[0], v[1], t[1], n[1], v[2], t[2], n[2]);
-            } else if (texture) {
-                const unsigned* t = f.uvRefs;
+            else if (withUvs)
                 sink.print("f %d/%d %d/%d %d/%d\n", v[0], t[0], v[1], t[1], v[2], t[2]);
-            } else if (smooth) {
-                const unsigned* n = f.normalRefs;
+            else if (withNormals)
                 sink.print("f %d//%d %d//%d %d//%d\n", v[0], n[0], v[1], n[1], v[2], n[2]);
-            } else if (flat) {
-                unsigned n = f.facetnormRef;
-                sink.print("f %d//%d %d//%d %d//%d\n", v[0], n, v[1], n, v[2], n);
-            } else {
+            else
                 sink.print("f %d %d %d\n", v[0], v[1], v[2]);
-            }
         }
         sink.text("\n");
     }
