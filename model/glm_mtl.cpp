@@ -44,13 +44,20 @@ void releaseTable(GlmMesh* model)
 char* glmDirectoryOf(const char* path)
 {
     const char* slash = std::strrchr(path, '/');
-    return glmCopyText(path, slash ? static_cast<std::size_t>(slash - path + 1) : 0);
+    try {
+        return glmCopyText(path, slash ? static_cast<std::size_t>(slash - path + 1) : 0);
+    } catch (const GlmNoMemory& failure) {
+        glmOutOfMemory(failure.what_, failure.bytes);
+    }
 }
+
+namespace {
 
 // Counting looks at the first token of every line; filling reads each value
 // line's numbers from that line only and then skips the rest of it, so both
-// see the same "newmtl" lines and the table never overflows.
-void glmParseMTL(GlmMesh* model, const char* text, std::size_t size)
+// see the same "newmtl" lines and the table never overflows.  Throws
+// GlmNoMemory with what it has built still in the model.
+void parseTable(GlmMesh* model, const char* text, std::size_t size)
 {
     const char* end = text + size;
     unsigned count = 1;
@@ -134,6 +141,39 @@ void glmParseMTL(GlmMesh* model, const char* text, std::size_t size)
     }
 }
 
+}  // namespace
+
+bool glmParseMTL(GlmMesh* model, const char* text, std::size_t size, GlmReadError* error, const char* name)
+{
+    // The table is built aside and replaces the model's only when complete.
+    GlmMesh scratch;
+    std::memset(&scratch, 0, sizeof scratch);
+    try {
+        std::string decoded;
+        if (!glmTextToRead(text, size, decoded)) {
+            if (error) {
+                error->kind = GLM_READ_NOT_TEXT;
+                std::snprintf(error->message, sizeof error->message,
+                              "glmReadMTL() failed: \"%s\" is not a text file.\n", name ? name : "");
+            }
+            return false;
+        }
+        parseTable(&scratch, text, size);
+    } catch (const std::bad_alloc&) {
+        releaseTable(&scratch);
+        if (error) {
+            error->kind = GLM_READ_NO_MEMORY;
+            std::snprintf(error->message, sizeof error->message,
+                          "glmReadMTL() failed: out of memory reading material file \"%s\".\n", name ? name : "");
+        }
+        return false;
+    }
+    releaseTable(model);
+    model->materialTable = scratch.materialTable;
+    model->materialCount = scratch.materialCount;
+    return true;
+}
+
 bool glmLoadMTL(GlmMesh* model, const char* name, void*, GlmReadError* error)
 {
     std::string path, text;
@@ -164,8 +204,7 @@ bool glmLoadMTL(GlmMesh* model, const char* name, void*, GlmReadError* error)
                       path.c_str());
         return false;
     }
-    glmParseMTL(model, text.data(), text.size());
-    return true;
+    return glmParseMTL(model, text.data(), text.size(), error, path.c_str());
 }
 
 void glmReadMTL(GlmMesh* model, const char* name)

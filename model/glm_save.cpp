@@ -198,7 +198,15 @@ bool save(GlmMesh* model, const char* path, unsigned mode, const GlmWriteOptions
 
 bool glmSaveOBJ(GlmMesh* model, const char* path, unsigned mode, const GlmWriteOptions* options, GlmWriteError* error)
 {
-    GLM_CHECK(model);
+    GlmError check;
+    if (!glmCheckMesh(model, "glmWriteOBJ", &check)) {
+        if (error) {
+            error->kind = GLM_WRITE_BAD_MODEL;
+            error->systemError = 0;
+            std::snprintf(error->message, sizeof error->message, "%s", check.message);
+        }
+        return false;
+    }
     const GlmWriteOptions defaults;
     try {
         return save(model, path, mode, options ? *options : defaults, error);
