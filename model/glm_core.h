@@ -199,8 +199,10 @@ struct GlmError {
 // faceCount, group materials within the material table (when there is
 // one), line and point references within theirs.  Returns false with
 // `error` (may be null) filled as GLM_BAD_MODEL naming `operation` and the
-// first reference outside.  Every operation below checks this first; the
-// reader makes only models that pass.
+// first reference outside.  glmSaveOBJ checks all of it first; each
+// operation below checks the references it reads (glmVertexNormals, for
+// one, ignores the normal references it replaces).  The reader makes only
+// models that pass.
 bool glmCheckMesh(const GlmMesh* model, const char* operation, GlmError* error);
 
 // glmFaceNormals, glmVertexNormals, glmPlanarUVs, glmSphereUVs and

@@ -165,22 +165,14 @@ void faceNormals(GlmMesh* model)
         model->faces[i].facetnormRef = i + 1;
 }
 
-bool succeeded(GlmError* error)
-{
-    if (error) {
-        error->status = GLM_OK;
-        error->message[0] = '\0';
-    }
-    return true;
-}
-
 // Runs `operation` on a model glmCheckMesh accepts and that has what it
 // needs (`missing` names what it lacks, or gives null), turning a failed
 // allocation into a status.
 template <typename Missing, typename Operation>
-bool runChecked(GlmMesh* model, const char* name, GlmError* error, Missing missing, Operation operation)
+bool runChecked(GlmMesh* model, unsigned parts, const char* name, GlmError* error, Missing missing,
+                Operation operation)
 {
-    if (!glmCheckMesh(model, name, error))
+    if (!glmCheckParts(model, parts, name, error))
         return false;
     if (const char* lacking = missing())
         return glmFail(error, GLM_BAD_MODEL, "%s() failed: the model has no %s.\n", name, lacking);
@@ -191,7 +183,7 @@ bool runChecked(GlmMesh* model, const char* name, GlmError* error, Missing missi
     } catch (const std::bad_alloc&) {
         return glmFailNoMemory(error, GlmNoMemory("the operation's bookkeeping", 0));
     }
-    return succeeded(error);
+    return glmSucceed(error);
 }
 
 }  // namespace
@@ -199,7 +191,7 @@ bool runChecked(GlmMesh* model, const char* name, GlmError* error, Missing missi
 bool glmComputeFaceNormals(GlmMesh* model, GlmError* error)
 {
     return runChecked(
-        model, "glmFaceNormals", error, [&] { return model->vertices ? nullptr : "positions"; },
+        model, GLM_PARTS_VERTICES, "glmFaceNormals", error, [&] { return model->vertices ? nullptr : "positions"; },
         [&] { faceNormals(model); });
 }
 
@@ -317,7 +309,7 @@ void vertexNormals(GlmMesh* model, float angle)
 bool glmComputeVertexNormals(GlmMesh* model, float angle, GlmError* error)
 {
     return runChecked(
-        model, "glmVertexNormals", error, [&] { return model->facetnorms ? nullptr : "facet normals"; },
+        model, GLM_PARTS_VERTICES | GLM_PARTS_FACETS, "glmVertexNormals", error, [&] { return model->facetnorms ? nullptr : "facet normals"; },
         [&] { vertexNormals(model, angle); });
 }
 
@@ -365,7 +357,7 @@ void planarUVs(GlmMesh* model)
 bool glmComputePlanarUVs(GlmMesh* model, GlmError* error)
 {
     return runChecked(
-        model, "glmPlanarUVs", error, [&] { return model->vertices ? nullptr : "positions"; },
+        model, GLM_PARTS_GROUPS | GLM_PARTS_LINES, "glmPlanarUVs", error, [&] { return model->vertices ? nullptr : "positions"; },
         [&] { planarUVs(model); });
 }
 
@@ -424,7 +416,7 @@ void sphereUVs(GlmMesh* model)
 bool glmComputeSphereUVs(GlmMesh* model, GlmError* error)
 {
     return runChecked(
-        model, "glmSphereUVs", error, [&] { return model->normals ? nullptr : "normals"; }, [&] { sphereUVs(model); });
+        model, GLM_PARTS_GROUPS, "glmSphereUVs", error, [&] { return model->normals ? nullptr : "normals"; }, [&] { sphereUVs(model); });
 }
 
 void glmSphereUVs(GlmMesh* model)

@@ -116,6 +116,24 @@ struct GlmError;
 // Fills `error` (may be null) with `status` and the printf-style message;
 // returns false, for `return glmFail(...)`.
 bool glmFail(GlmError* error, int status, const char* format, ...) __attribute__((format(printf, 3, 4)));
+// Clears `error` (may be null) to GLM_OK; returns true.
+bool glmSucceed(GlmError* error);
+
+// The parts of a model glmCheckParts checks: what an operation reads.
+enum : unsigned {
+    GLM_PARTS_VERTICES = 1,    // face vertex references (and the positions they name)
+    GLM_PARTS_CORNERS = 2,     // face texture coordinate and normal references
+    GLM_PARTS_FACETS = 4,      // face facet normal references
+    GLM_PARTS_GROUPS = 8,      // group face lists
+    GLM_PARTS_MATERIALS = 16,  // group materials
+    GLM_PARTS_LINES = 32,      // line and point references
+    GLM_PARTS_ALL = 63,        // all of it, every array present that its count says
+};
+// glmCheckMesh of the parts named; every operation checks the references
+// it reads, and no more (a normal reference glmVertexNormals replaces may
+// hold anything).
+bool glmCheckParts(const GlmMesh* model, unsigned parts, const char* operation, GlmError* error);
+
 // Fills `error` with the out-of-memory line of `failure`; returns false.
 bool glmFailNoMemory(GlmError* error, const GlmNoMemory& failure);
 // For a glm.h operation built on a core one that failed: prints the

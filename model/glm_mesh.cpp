@@ -264,6 +264,11 @@ unsigned glmAdjustMode(const GlmMesh* model, unsigned mode, const char* const wa
 
 bool glmCheckMesh(const GlmMesh* model, const char* operation, GlmError* error)
 {
+    return glmCheckParts(model, GLM_PARTS_ALL, operation, error);
+}
+
+bool glmCheckParts(const GlmMesh* model, unsigned parts, const char* operation, GlmError* error)
+{
     if (!model)
         return glmFail(error, GLM_BAD_MODEL, "%s() failed: no model.\n", operation);
     const struct {
@@ -277,23 +282,32 @@ bool glmCheckMesh(const GlmMesh* model, const char* operation, GlmError* error)
                   {model->faces, model->faceCount, "faces"},
                   {model->materialTable, model->materialCount, "materials"}};
     for (const auto& a : arrays)
-        if (a.count && !a.array)
+        if (a.count && !a.array && (parts & GLM_PARTS_ALL) == GLM_PARTS_ALL)
             return glmFail(error, GLM_BAD_MODEL, "%s() failed: the model counts %u %s and has no array of them.\n",
                            operation, a.count, a.what);
     // The kinds of reference a face corner holds, with the highest each may be.
     const char* const kinds[] = {"vertex", "texture coordinate", "normal", "facet normal"};
     const unsigned highest[] = {model->vertexCount, model->uvCount, model->normalCount, model->facetnormCount};
-    for (unsigned i = 0; i < model->faceCount; i++) {
+    const bool checked[] = {(parts & GLM_PARTS_VERTICES) != 0, (parts & GLM_PARTS_CORNERS) != 0,
+                            (parts & GLM_PARTS_CORNERS) != 0, (parts & GLM_PARTS_FACETS) != 0};
+    if ((parts & (GLM_PARTS_VERTICES | GLM_PARTS_CORNERS | GLM_PARTS_FACETS | GLM_PARTS_GROUPS)) && model->faceCount &&
+        !model->faces)
+        return glmFail(error, GLM_BAD_MODEL, "%s() failed: the model counts %u faces and has no array of them.\n",
+                       operation, model->faceCount);
+    if ((parts & GLM_PARTS_VERTICES) && model->vertexCount && !model->vertices)
+        return glmFail(error, GLM_BAD_MODEL, "%s() failed: the model counts %u positions and has no array of them.\n",
+                       operation, model->vertexCount);
+    for (unsigned i = 0; i < model->faceCount && (checked[0] || checked[1] || checked[3]); i++) {
         const GlmFace& f = model->faces[i];
         for (int c = 0; c < 3; c++) {
             const unsigned refs[] = {f.vertexRefs[c], f.uvRefs[c], f.normalRefs[c], f.facetnormRef};
             for (int k = 0; k < 4; k++)
-                if (refs[k] > highest[k] || (k == 0 && refs[k] == 0))
+                if (checked[k] && (refs[k] > highest[k] || (k == 0 && refs[k] == 0)))
                     return glmFail(error, GLM_BAD_MODEL, "%s() failed: face %u corner %d names %s %u of %u.\n",
                                    operation, i, c, kinds[k], refs[k], highest[k]);
         }
     }
-    for (const GlmFaceGroup* g = model->groupList; g; g = g->next) {
+    for (const GlmFaceGroup* g = model->groupList; g && (parts & GLM_PARTS_GROUPS); g = g->next) {
         if (g->faceCount && !g->faceList)
             return glmFail(error, GLM_BAD_MODEL, "%s() failed: group \"%s\" counts %u faces and has no list.\n",
                            operation, g->name ? g->name : "", g->faceCount);
@@ -301,10 +315,12 @@ bool glmCheckMesh(const GlmMesh* model, const char* operation, GlmError* error)
             if (g->faceList[k] >= model->faceCount)
                 return glmFail(error, GLM_BAD_MODEL, "%s() failed: group \"%s\" names face %u of %u.\n", operation,
                                g->name ? g->name : "", g->faceList[k], model->faceCount);
-        if (model->materialTable && g->materialIndex >= model->materialCount)
+        if ((parts & GLM_PARTS_MATERIALS) && model->materialTable && g->materialIndex >= model->materialCount)
             return glmFail(error, GLM_BAD_MODEL, "%s() failed: group \"%s\" names material %u of %u.\n", operation,
                            g->name ? g->name : "", g->materialIndex, model->materialCount);
     }
+    if (!(parts & GLM_PARTS_LINES))
+        return glmSucceed(error);
     if (model->lineCount && (!model->lines || (model->lineRefCount && !model->lineVertexRefs)))
         return glmFail(error, GLM_BAD_MODEL, "%s() failed: the model counts %u lines and has no array of them.\n",
                        operation, model->lineCount);
@@ -326,6 +342,11 @@ bool glmCheckMesh(const GlmMesh* model, const char* operation, GlmError* error)
         if (model->pointVertexRefs[i] == 0 || model->pointVertexRefs[i] > model->vertexCount)
             return glmFail(error, GLM_BAD_MODEL, "%s() failed: point %u names vertex %u of %u.\n", operation, i,
                            model->pointVertexRefs[i], model->vertexCount);
+    return glmSucceed(error);
+}
+
+bool glmSucceed(GlmError* error)
+{
     if (error) {
         error->status = GLM_OK;
         error->message[0] = '\0';

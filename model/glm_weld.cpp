@@ -214,7 +214,7 @@ void weld(GlmMesh* model, float epsilon)
 
 bool glmWeldVertices(GlmMesh* model, float epsilon, GlmError* error)
 {
-    if (!glmCheckMesh(model, "glmMergeVertices", error))
+    if (!glmCheckParts(model, GLM_PARTS_VERTICES | GLM_PARTS_LINES, "glmMergeVertices", error))
         return false;
     if (model->vertexCount && !model->vertices)
         return glmFail(error, GLM_BAD_MODEL, "glmMergeVertices() failed: the model has no positions.\n");
@@ -223,11 +223,7 @@ bool glmWeldVertices(GlmMesh* model, float epsilon, GlmError* error)
     } catch (const GlmNoMemory& failure) {
         return glmFailNoMemory(error, failure);
     }
-    if (error) {
-        error->status = GLM_OK;
-        error->message[0] = '\0';
-    }
-    return true;
+    return glmSucceed(error);
 }
 
 void glmMergeVertices(GlmMesh* model, float epsilon)
