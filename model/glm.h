@@ -14,16 +14,21 @@
 //   (zero after reading).  Faces, face indices inside groups and materials
 //   are numbered from 0.  After reading, every face reference lies in
 //   1..count of its array, or is 0 where the face's form carries none.
-// - Warnings go to standard output; a vertex without a triangle and the
-//   PPM reader's failures are reported on standard error.  The file-level
-//   operations end the process with exit status 1 when an OBJ or MTL file
-//   cannot be opened, an OBJ file holds an unknown "v" keyword (message on
-//   standard output) or a face reference outside an array it defines
-//   (message on standard error naming the file, line and value).  An
-//   allocation that fails ends the process with status 1 and a message
-//   naming what could not be allocated; the readers of glm_core.h return
-//   that as an error instead where they can.  glm_core.h has the
-//   same readers without process exits, working on text in memory.
+// - Warnings and notices go to the message handler installed
+//   with glmSetMessageHandler when there is one, else to the stream each
+//   function names below (most warnings to standard output; a vertex
+//   without a triangle and the reader's warning about absent references to
+//   standard error).  The PPM reader's failures go to standard error.  The
+//   file-level operations end the process with exit status 1 when an OBJ
+//   or MTL file cannot be opened or is no text (NUL bytes near its start
+//   and no UTF-16 mark; a UTF-8 mark is skipped and UTF-16 text decoded),
+//   an OBJ file holds an unknown "v" keyword (message on standard output)
+//   or a face reference outside an array it defines (message on standard
+//   error naming the file, line and value).  An allocation that fails ends
+//   the process with status 1 and a message naming what could not be
+//   allocated.  glm_core.h has the same readers, the geometry operations
+//   that allocate and a writer, all without process exits: they hand every
+//   such failure back as a status.
 // - Preconditions are checks that stop the program with the failed
 //   expression, "glm" and the line ("prog: glm:12: f: Assertion `model'
 //   failed."); they are always on.
