@@ -6,7 +6,8 @@
 #include <cmath>
 
 #include "app/viewer.h"
-#include "app/viewer_state.h"
+#include "state/bodies.h"
+#include "state/viewer_state.h"
 
 namespace {
 // The signed rate of this step: a power of two, so that scaling an
@@ -22,28 +23,16 @@ double timeRate() { return std::ldexp(1.0, timeRateExponent); }
 void animate()
 {
     stepScale = timeBackwards ? -timeRate() : timeRate();
-    advance(mercuryOrbit, 0.9);
-    advance(venusOrbit, 0.7);
-    advance(earthOrbit, 0.5);
-    advance(moonOrbit, 0.75);
-    advance(marsOrbit, 0.625);
-    advance(jupiterOrbit, 0.65);
-    advance(saturnOrbit, 0.6);
-    advance(uranusOrbit, 0.55);
-    advance(neptuneOrbit, 0.45);
-    advance(plutoOrbit, 0.4);
+    // Every orbit, the ball and the band, then every spin: the rates are
+    // the body table's.
+    for (const BodyRow& body : bodyTable)
+        if (body.orbit)
+            advance(*body.orbit, body.orbitRate);
     advance(ballSpin, 0.04);
     advance(bandSpin, 0.7);
-    advance(sunSpin, 0.04);
-    advance(mercurySpin, 0.0172);
-    advance(venusSpin, 0.004);
-    advance(earthSpin, 1.0);
-    advance(marsSpin, 1.1);
-    advance(jupiterSpin, 2.4);
-    advance(saturnSpin, 2.24);
-    advance(uranusSpin, 1.38);
-    advance(neptuneSpin, 1.48);
-    advance(plutoSpin, 0.15);
+    for (const BodyRow& body : bodyTable)
+        if (body.spin)
+            advance(*body.spin, body.spinRate);
     glutPostRedisplay();
 }
 

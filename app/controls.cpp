@@ -3,14 +3,13 @@
 
 #include <GL/freeglut.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "app/date_mode.h"
+#include "app/screenshot.h"
 #include "app/viewer.h"
-#include "app/viewer_state.h"
-#include "platform/i18n.h"
+#include "state/viewer_state.h"
 
 namespace {
 
@@ -166,21 +165,4 @@ const Control* controlForButton(int button)
         if (control.run && (control.buttons[0] == button || control.buttons[1] == button))
             return &control;
     return nullptr;
-}
-
-const char* const bodyNames[11] = {"Sun",     "Mercury", "Venus",  "Earth",   "Moon", "Mars",
-                                   "Jupiter", "Saturn",  "Uranus", "Neptune", "Pluto"};
-
-std::string statusText()
-{
-    if (dateMode)
-        return dateStatusText();
-    if (timeRateExponent == 0 && !timeBackwards)
-        return "";
-    char rate[16];
-    if (timeRateExponent >= 0)
-        std::snprintf(rate, sizeof rate, "%d×", 1 << timeRateExponent);
-    else
-        std::snprintf(rate, sizeof rate, "1/%d×", 1 << -timeRateExponent);
-    return std::string(tr("Time")) + " " + rate + ", " + tr(timeBackwards ? "backwards" : "forwards");
 }

@@ -2,14 +2,14 @@
 // render state, main loop.
 #include <GL/glut.h>
 
-#include "app/controls.h"
 #include "app/options.h"
+#include "app/overlay.h"
 #include "app/viewer.h"
-#include "app/viewer_state.h"
 #include "platform/i18n.h"
 #include "platform/message_box.h"
 #include "render/render.h"
 #include "render/texture_set.h"
+#include "state/viewer_state.h"
 
 int main(int argc, char** argv)
 {
@@ -33,18 +33,7 @@ int main(int argc, char** argv)
     glutSpecialFunc(specialKey);
     glutKeyboardFunc(keyboard);
 
-    glutCreateMenu(selectBody);
-    // GLUT draws the menu in a bitmap font without Hangul: the labels are
-    // Latin in every language.
-    static constexpr const char* labels[] = {
-        NC_("body menu", "Sun"),    NC_("body menu", "Mecury"),  NC_("body menu", "Venus"),
-        NC_("body menu", "Earth"),  NC_("body menu", "Mars"),    NC_("body menu", "Jupiter"),
-        NC_("body menu", "Saturn"), NC_("body menu", "Uranus"),  NC_("body menu", "Neptune"),
-        NC_("body menu", "Pluto"),  NC_("body menu", "Kosmara"),
-    };
-    int value = 1;
-    for (const char* label : labels)
-        glutAddMenuEntry(trContext("body menu", label), value++);
+    buildBodyMenu();
     glutAttachMenu(GLUT_RIGHT_BUTTON);
 
     initRenderState();

@@ -1,15 +1,19 @@
 // What is drawn over the scene: names beside the bodies (or a close-up's
 // title), the status line, the help panel and the short notice.
+#include "app/overlay.h"
+
 #include <GL/glut.h>
 
 #include <algorithm>
 #include <string>
 
 #include "app/controls.h"
-#include "app/viewer_state.h"
+#include "app/status_line.h"
 #include "platform/i18n.h"
 #include "render/render.h"
 #include "render/text.h"
+#include "state/bodies.h"
+#include "state/viewer_state.h"
 
 std::string noticeText;
 
@@ -54,8 +58,8 @@ bool touchesDisc(int x, int y, int w, int h, double cx, double cy, double r)
     return (nx - cx) * (nx - cx) + (ny - cy) * (ny - cy) < r * r;
 }
 
-// Each body's name beside it: below it, the Moon's above (it sits right
-// next to Earth); a name that would cover the sun moves to the body's side
+// Each body's name beside it: below it, a moon's above (it sits right next
+// to its planet); a name that would cover the sun moves to the body's side
 // away from the sun.
 void drawNames(const GLdouble projection[16], const GLint viewport[4])
 {
@@ -65,8 +69,8 @@ void drawNames(const GLdouble projection[16], const GLint viewport[4])
         bool shown = false;
         double x = 0, y = 0, radius = 0;  // y down
     } bodies[BODY_ANCHOR_COUNT];
-    for (int slot = 0; slot < BODY_ANCHOR_COUNT; ++slot) {
-        const BodyAnchor& anchor = bodyAnchors[slot];
+    for (int body = 0; body < BODY_ANCHOR_COUNT; ++body) {
+        const BodyAnchor& anchor = bodyAnchors[body];
         if (!anchor.drawn || anchor.eye[2] >= 0.0f)
             continue;  // not drawn, or behind the camera
         GLdouble cx, cy, cz, ex, ey, ez;
@@ -76,26 +80,27 @@ void drawNames(const GLdouble projection[16], const GLint viewport[4])
             continue;
         if (cz < 0.0 || cz > 1.0)
             continue;  // outside the depth range: clipped away
-        bodies[slot] = {true, cx, viewport[3] - cy, std::max(ey - cy, 2.0)};
+        bodies[body] = {true, cx, viewport[3] - cy, std::max(ey - cy, 2.0)};
     }
-    const OnScreen& sun = bodies[SLOT_SUN];
-    for (int slot = 0; slot < BODY_ANCHOR_COUNT; ++slot) {
-        const OnScreen& body = bodies[slot];
-        if (!body.shown)
+    const OnScreen& sun = bodies[BODY_SUN];
+    for (int index = 0; index < BODY_ANCHOR_COUNT; ++index) {
+        const OnScreen& body = bodies[index];
+        const BodyRow& row = bodyTable[index];
+        if (!body.shown || !row.name)
             continue;
-        const std::string name = tr(bodyNames[slot]);
+        const bool isMoon = row.centre != NO_BODY && row.centre != BODY_SUN;
+        const std::string name = tr(row.name);
         const int width = textWidth(name, NAME_SIZE);
         const int radius = static_cast<int>(body.radius);
         int x = static_cast<int>(body.x) - width / 2;
-        int y = slot == SLOT_MOON ? static_cast<int>(body.y) - radius - 4 - lineHeight
-                                  : static_cast<int>(body.y) + radius + 4;
+        int y = isMoon ? static_cast<int>(body.y) - radius - 4 - lineHeight : static_cast<int>(body.y) + radius + 4;
         // Kept inside the window: a name that would fall off the bottom (or
         // the top) goes to the other side of its body.
         if (y + lineHeight > viewport[3])
             y = static_cast<int>(body.y) - radius - 4 - lineHeight;
         else if (y < 0)
             y = static_cast<int>(body.y) + radius + 4;
-        if (slot != SLOT_SUN && sun.shown &&
+        if (index != BODY_SUN && sun.shown &&
             touchesDisc(x - PAD, y - PAD, width + 2 * PAD, lineHeight + 2 * PAD, sun.x, sun.y, sun.radius)) {
             y = static_cast<int>(body.y) - lineHeight / 2;
             x = body.x >= sun.x ? static_cast<int>(body.x) + radius + 6 : static_cast<int>(body.x) - radius - 6 - width;
@@ -104,13 +109,17 @@ void drawNames(const GLdouble projection[16], const GLint viewport[4])
     }
 }
 
-// A close-up's title: the body's name, top centre.
-void drawTitle(int width)
+// The body whose close-up the view mode shows, or null for the overview.
+const BodyRow* closeUpShown()
 {
-    if (viewMode < 0 || viewMode > 9)
-        return;
-    const int slot = viewMode < 4 ? viewMode : viewMode + 1;  // the Moon has no close-up
-    const std::string name = tr(bodyNames[slot]);
+    const BodyRow* body = bodyForViewMode(viewMode);
+    return body && body->closeUp != NO_CLOSE_UP ? body : nullptr;
+}
+
+// A close-up's title: the body's name, top centre.
+void drawTitle(const BodyRow& body, int width)
+{
+    const std::string name = tr(body.name);
     label(name, (width - textWidth(name, TITLE_SIZE)) / 2, 16, TITLE_SIZE, WHITE);
 }
 
@@ -164,8 +173,8 @@ void drawOverlays()
 
     beginOverlay(width, height);
     if (showNames) {
-        if (viewMode >= 0 && viewMode <= 9)
-            drawTitle(width);
+        if (const BodyRow* body = closeUpShown())
+            drawTitle(*body, width);
         else
             drawNames(projection, viewport);
     }

@@ -12,7 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/controls.h"
+#include "app/overlay.h"
+#include "app/screenshot.h"
 #include "platform/i18n.h"
 
 namespace {

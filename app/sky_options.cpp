@@ -9,8 +9,17 @@
 #include "app/date_mode.h"
 #include "platform/i18n.h"
 #include "sky/sky.h"
+#include "state/bodies.h"
 
 namespace {
+
+// A body's name in the table and the JSON: the body table's msgid, English
+// in every language.
+const char* bodyName(int skyBody)
+{
+    const BodyRow* body = bodyForSkyBody(skyBody);
+    return body ? body->name : "";
+}
 
 // Reads WHEN; on failure prints the one-line message and returns false.
 bool readDate(const char* text, double* jdUtc)
@@ -40,7 +49,7 @@ void printTable(const SkyPosition* positions)
     std::printf("%-8s %10s %9s %14s\n", "body", "longitude", "latitude", "distance(AU)");
     for (int body = 0; body < SKY_BODY_COUNT; ++body) {
         const SkyPosition& p = positions[body];
-        std::printf("%-8s %10.4f %9.4f %14.8f%s\n", skyBodyName(body), p.longitude, p.latitude, p.distance,
+        std::printf("%-8s %10.4f %9.4f %14.8f%s\n", bodyName(body), p.longitude, p.latitude, p.distance,
                     p.approximate ? "  approximate" : "");
     }
 }
@@ -51,7 +60,7 @@ void printJson(const SkyPosition* positions)
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (int body = 0; body < SKY_BODY_COUNT; ++body) {
         const SkyPosition& p = positions[body];
-        list.push_back({{"body", skyBodyName(body)},
+        list.push_back({{"body", bodyName(body)},
                         {"longitude", p.longitude},
                         {"latitude", p.latitude},
                         {"distance", p.distance},

@@ -1,4 +1,4 @@
-// The viewer's callbacks and the table of body facts.  Every function here
+// The viewer's callbacks and the body menu.  Every function here
 // runs on the thread of the GLUT main loop, one callback at a time.
 #pragma once
 
@@ -20,15 +20,10 @@ double timeRate();
 void setAnimateInstalled(bool on);
 bool animateInstalled();
 
-// Menu callback: value 1..10 shows a body's close-up and its fact box,
-// 11 returns to the overview.
+// Menu callback: the body table's entry of that value sets its view mode
+// (1..10 a body's close-up, 11 the overview) and shows its fact box if it
+// has one.
 void selectBody(int value);
-
-// A body's fact box: its Korean name and six lines of facts (UTF-8).
-struct BodyFacts {
-    const char* caption;
-    const char* text;
-};
-constexpr int BODY_COUNT = 10;
-// Sun, Mercury, Venus, Earth, Mars, Jupiter, Saturn, Uranus, Neptune, Pluto.
-extern const BodyFacts bodyFacts[BODY_COUNT];
+// Creates the body menu with selectBody as its callback, one entry per menu
+// value of the body table, and leaves it the current menu.
+void buildBodyMenu();

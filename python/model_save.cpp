@@ -2,11 +2,14 @@
 // file and its material library are replaced whole or not at all, and a
 // failure comes back as a ModelError naming the file and the reason.
 #include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
 
+#include <optional>
 #include <string>
 
 #include "model/glm.h"
 #include "model/glm_core.h"
+#include "python/model_call.h"
 #include "python/model_module.h"
 
 namespace py = pybind11;
@@ -15,23 +18,7 @@ namespace {
 
 constexpr unsigned WRITE_MODES = MODE_FLAT | MODE_SMOOTH | MODE_TEXTURE | MODE_COLOR | MODE_MATERIAL | MODE_KEEP_ALL;
 
-// The ModelError kind of each way a write fails.
-const char* kindName(GlmWriteErrorKind kind)
-{
-    switch (kind) {
-    case GLM_WRITE_NO_MEMORY:
-        return "no_memory";
-    case GLM_WRITE_CANT_OPEN:
-    case GLM_WRITE_FAILED:
-    case GLM_WRITE_CANT_REPLACE:
-    case GLM_WRITE_OK:
-        break;
-    }
-    return "cant_write";
-}
-
-}  // namespace
-
+// Writes `model` to `path` with `mode`.
 void saveMesh(GlmMesh* model, const py::object& path, unsigned mode)
 {
     if (mode & ~WRITE_MODES)
@@ -39,14 +26,28 @@ void saveMesh(GlmMesh* model, const py::object& path, unsigned mode)
     const std::string file = fileSystemPath(path, "path");
     if (file.empty())
         throw py::value_error("path is empty");
-    LibraryCall call;
-    GlmWriteError error;
-    const bool saved = glmSaveOBJ(model, file.c_str(), mode, nullptr, &error);
-    call.warn();
-    if (!saved) {
-        std::string message = error.message;
-        while (!message.empty() && message.back() == '\n')
-            message.pop_back();
-        raiseModelError(kindName(error.kind), message);
-    }
+    callLibrary([&](Failure& failure) {
+        GlmWriteError error;
+        if (!glmSaveOBJ(model, file.c_str(), mode, nullptr, &error))
+            failure = writeFailure(error);
+    });
+}
+
+}  // namespace
+
+void defineSaving(py::class_<Mesh>& mesh)
+{
+    mesh.def(
+        "save",
+        [](Mesh& self, const py::object& path, std::optional<unsigned> mode) {
+            const GlmMesh* g = self.model;
+            const unsigned everything = (g->normals ? MODE_SMOOTH : 0) | (g->uvs ? MODE_TEXTURE : 0) |
+                                        (g->materialTable ? MODE_MATERIAL : 0) | MODE_KEEP_ALL;
+            saveMesh(self.model, path, mode ? *mode : everything);
+        },
+        py::arg("path"), py::arg("mode") = py::none(),
+        "Writes the model as OBJ (and its material library beside it with MODE_MATERIAL).  mode combines "
+        "the MODE_* flags; None writes all the model has (normals, texture coordinates, materials and "
+        "MODE_KEEP_ALL); what the model cannot give is dropped with a ModelWarning.  A failure raises "
+        "ModelError.");
 }

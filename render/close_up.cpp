@@ -2,8 +2,9 @@
 // seen from a fixed camera inside it, with the spin axis drawn as a line.
 #include <GL/glut.h>
 
-#include "app/viewer_state.h"
 #include "render/render.h"
+#include "state/bodies.h"
+#include "state/viewer_state.h"
 
 namespace {
 
@@ -56,14 +57,15 @@ void drawCloseUpWithMoon(int slot)
 {
     if (slot < 0 || slot >= TEXTURE_SLOT_COUNT)
         return;
+    const BodyRow& moon = bodyTable[BODY_MOON];
     beginCloseUp();
     drawBody(slot, false);
     // The Moon orbits in the x-y plane outside the body's wall, so the
     // depth test hides it.
     glPushMatrix();
-    glRotatef(moonOrbit, 0, 0, 1);
+    glRotatef(*moon.orbit, 0, 0, 1);
     glTranslatef(8.5f, 0, 0);
-    glBindTexture(GL_TEXTURE_2D, textureIds[SLOT_MOON]);
+    glBindTexture(GL_TEXTURE_2D, textureIds[moon.slot]);
     drawSphere(0, 0, 0, 1, 30);
     glPopMatrix();
     endCloseUp();
@@ -71,11 +73,12 @@ void drawCloseUpWithMoon(int slot)
 
 void drawCloseUpWithRing()
 {
+    const BodyRow& saturn = bodyTable[BODY_SATURN];
     beginCloseUp();
-    drawBody(SLOT_SATURN, false);
+    drawBody(saturn.slot, false);
     // The ring, 7.3 to 9 from the centre, also lies beyond the wall.
     glPushMatrix();
-    glRotatef(saturnOrbit, 0, 0, 1);
+    glRotatef(*saturn.orbit, 0, 0, 1);
     glRotatef(45, 1, 0, 0);
     if (diskQuadric)
         gluDisk(diskQuadric, 7.3, 9, 40, 40);
@@ -85,18 +88,21 @@ void drawCloseUpWithRing()
 
 void drawCloseUpView(int mode)
 {
-    // The Moon has no close-up of its own: from Mars on, the slot is the
-    // view mode plus one.
-    switch (mode) {
-    case 3:
-        drawCloseUpWithMoon(SLOT_EARTH);
+    // The body table says which body a view mode shows and how.
+    const BodyRow* body = bodyForViewMode(mode);
+    if (!body)
+        return;
+    switch (body->closeUp) {
+    case CLOSE_UP_ALONE:
+        drawCloseUp(body->slot);
         break;
-    case 6:
+    case CLOSE_UP_WITH_MOON:
+        drawCloseUpWithMoon(body->slot);
+        break;
+    case CLOSE_UP_WITH_RING:
         drawCloseUpWithRing();
         break;
-    default:
-        if (mode >= 0 && mode <= 9)
-            drawCloseUp(mode < 4 ? mode : mode + 1);
+    case NO_CLOSE_UP:
         break;
     }
 }

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <numbers>
 
-#include "app/date_view.h"
-#include "app/viewer_state.h"
 #include "render/render.h"
+#include "state/bodies.h"
+#include "state/viewer_state.h"
 
 BodyAnchor bodyAnchors[BODY_ANCHOR_COUNT] = {};
 void (*frameOverlay)() = nullptr;
@@ -111,13 +111,13 @@ void drawFigure()
 }
 
 // Notes where the current matrix puts a body's centre, for its name.
-void recordAnchor(int slot, float radius)
+void recordAnchor(int body, float radius)
 {
     if (!showNames)
         return;
     GLfloat m[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
-    bodyAnchors[slot] = {true, {m[12], m[13], m[14]}, radius};
+    bodyAnchors[body] = {true, {m[12], m[13], m[14]}, radius};
 }
 
 // A thin circle of the given radius about the current origin in the plane
@@ -146,107 +146,78 @@ void drawOrbit(double radius, double gapAt, double gapHalfWidth)
     glPopAttrib();
 }
 
-enum Companion { NO_COMPANION, MOON, RING };
-
-// One planet on its orbit about the z axis, turning about (1, 1, 1).  The
-// signs of the distances alternate, so at angle 0 the planets lie on
-// alternate sides of the sun.
-struct Planet {
-    int slot;
-    const float* orbit;
-    float distance;
-    const float* spin;
-    float radius;
-    Companion companion;
-};
-
-const Planet planets[] = {
-    {SLOT_MERCURY, &mercuryOrbit, 4.5f, &mercurySpin, 0.62f, NO_COMPANION},
-    {SLOT_VENUS, &venusOrbit, -6.4f, &venusSpin, 0.9f, NO_COMPANION},
-    {SLOT_EARTH, &earthOrbit, 9.6f, &earthSpin, 0.8f, MOON},
-    {SLOT_MARS, &marsOrbit, -12.3f, &marsSpin, 0.64f, NO_COMPANION},
-    {SLOT_JUPITER, &jupiterOrbit, 15.2f, &jupiterSpin, 1.5f, NO_COMPANION},
-    {SLOT_SATURN, &saturnOrbit, -19.6f, &saturnSpin, 1.3f, RING},
-    {SLOT_URANUS, &uranusOrbit, 22.2f, &uranusSpin, 1.1f, NO_COMPANION},
-    {SLOT_NEPTUNE, &neptuneOrbit, -25.4f, &neptuneSpin, 1.0f, NO_COMPANION},
-    {SLOT_PLUTO, &plutoOrbit, 28.6f, &plutoSpin, 0.9f, NO_COMPANION},
-};
-
-// The body the sky layer gives the position of, for a planet's slot.
-SkyBody skyBodyOf(int slot)
-{
-    switch (slot) {
-    case SLOT_MERCURY:
-        return SKY_MERCURY;
-    case SLOT_VENUS:
-        return SKY_VENUS;
-    case SLOT_EARTH:
-        return SKY_EARTH;
-    case SLOT_MARS:
-        return SKY_MARS;
-    case SLOT_JUPITER:
-        return SKY_JUPITER;
-    case SLOT_SATURN:
-        return SKY_SATURN;
-    case SLOT_URANUS:
-        return SKY_URANUS;
-    case SLOT_NEPTUNE:
-        return SKY_NEPTUNE;
-    default:
-        return SKY_PLUTO;
-    }
-}
-
 // The angle a planet's orbit is drawn at: the animation's, or in date mode
 // the direction of the planet's true heliocentric longitude.  Rotations
 // about +z turn counter-clockwise seen from +z, the ecliptic's north, and
 // longitude 0 lies along +x.  A planet placed at a negative distance sits
 // half a turn from its angle, so it is turned half a turn less.
-float orbitAngle(const Planet& planet)
+float orbitAngle(const BodyRow& planet)
 {
-    if (!dateMode)
+    if (!dateMode || planet.skyBody == NO_SKY_BODY)
         return *planet.orbit;
-    const double longitude = datePositions[skyBodyOf(planet.slot)].longitude;
+    const double longitude = datePositions[planet.skyBody].longitude;
     return static_cast<float>(planet.distance < 0 ? longitude - 180.0 : longitude);
 }
 
-// The Moon's angle about the Earth.  It is drawn inside the Earth's orbit
-// rotation, so on screen its direction from the Earth is the two angles
-// added: in date mode, its geocentric longitude less the Earth's angle.
-float moonAngle(float earthAngle)
+// A moon's angle about its planet.  It is drawn inside the planet's orbit
+// rotation, so on screen its direction from the planet is the two angles
+// added: in date mode, its geocentric longitude less the planet's angle.
+float moonAngle(const BodyRow& moon, float planetAngle)
 {
-    if (!dateMode)
-        return moonOrbit;
-    return static_cast<float>(datePositions[SKY_MOON].longitude - earthAngle);
+    if (!dateMode || moon.skyBody == NO_SKY_BODY)
+        return *moon.orbit;
+    return static_cast<float>(datePositions[moon.skyBody].longitude - planetAngle);
 }
 
-void drawPlanet(const Planet& planet)
+// A body's orbit line about the current origin, with the gap round the
+// body (which sits at the angle gapAt, in radians) a little wider than the
+// body.
+void drawOrbitLine(const BodyRow& body, double gapAt)
 {
+    const double r = std::fabs(body.distance);
+    drawOrbit(r, gapAt, std::asin(body.radius * 1.3 / r));
+}
+
+// The sun at the origin, turning about (1, 1, 1).
+void drawSun(const BodyRow& sun)
+{
+    glPushMatrix();
+    recordAnchor(bodyIndex(sun), static_cast<float>(sun.radius));
+    bindSlot(sun.slot);
+    glRotatef(*sun.spin, 1, 1, 1);
+    drawSphere(0, 0, 0, static_cast<float>(sun.radius), sun.slices);
+    glPopMatrix();
+}
+
+// One planet on its orbit about the z axis, turning about (1, 1, 1), with
+// the body circling it (the Moon, without a spin of its own) or its ring.
+void drawPlanet(const BodyRow& planet)
+{
+    const BodyRow* moon = companionOf(bodyIndex(planet));
     const float orbit = orbitAngle(planet);
     glPushMatrix();
     glRotatef(orbit, 0, 0, 1);
-    if (showOrbits) {
-        // After the orbit turn the planet sits on the x axis.
-        const double r = std::fabs(planet.distance);
-        drawOrbit(r, planet.distance < 0 ? std::numbers::pi : 0.0, std::asin(planet.radius * 1.3 / r));
-    }
+    // After the orbit turn the planet sits on the x axis.
+    if (showOrbits && planet.orbitLine)
+        drawOrbitLine(planet, planet.distance < 0 ? std::numbers::pi : 0.0);
     glTranslatef(planet.distance, 0, 0);
-    recordAnchor(planet.slot, planet.radius);
-    if (planet.companion == MOON && showOrbits)
-        drawOrbit(1.5, moonAngle(orbit) * std::numbers::pi / 180.0, std::asin(0.27 * 1.3 / 1.5));
+    recordAnchor(bodyIndex(planet), static_cast<float>(planet.radius));
+    if (moon && showOrbits && moon->orbitLine)
+        drawOrbitLine(*moon, moonAngle(*moon, orbit) * std::numbers::pi / 180.0);
     glPushMatrix();
     glRotatef(*planet.spin, 1, 1, 1);
     bindSlot(planet.slot);
-    drawSphere(0, 0, 0, planet.radius, 30);
+    drawSphere(0, 0, 0, static_cast<float>(planet.radius), planet.slices);
     glPopMatrix();
-    if (planet.companion == MOON) {
-        // The Moon circles Earth without a spin of its own.
-        glRotatef(moonAngle(orbit), 0, 0, 1);
-        glTranslatef(1.5f, 0, 0);
-        recordAnchor(SLOT_MOON, 0.27f);
-        bindSlot(SLOT_MOON);
-        drawSphere(0, 0, 0, 0.27f, 30);
-    } else if (planet.companion == RING) {
+    // Both are drawn at the planet's matrix without a push of their own: a
+    // planet with a moon and a ring would need one round the moon.
+    if (moon) {
+        glRotatef(moonAngle(*moon, orbit), 0, 0, 1);
+        glTranslatef(moon->distance, 0, 0);
+        recordAnchor(bodyIndex(*moon), static_cast<float>(moon->radius));
+        bindSlot(moon->slot);
+        drawSphere(0, 0, 0, static_cast<float>(moon->radius), moon->slices);
+    } else if (planet.ring) {
         // The ring turns by Saturn's orbit angle once more (in date mode the
         // date's, so ring and planet stay together), then tilts 45 degrees;
         // it keeps Saturn's texture at the last texture coordinate issued.
@@ -297,15 +268,14 @@ void drawOverview()
     drawSphere(-25, -24, 0, 3, 20);
     glPopMatrix();
 
-    glPushMatrix();
-    recordAnchor(SLOT_SUN, 3);
-    bindSlot(SLOT_SUN);
-    glRotatef(sunSpin, 1, 1, 1);
-    drawSphere(0, 0, 0, 3, 30);
-    glPopMatrix();
-
-    for (const Planet& planet : planets)
-        drawPlanet(planet);
+    // The sun first, then the planets in the table's order; moons are drawn
+    // with their planets.
+    for (const BodyRow& body : bodyTable)
+        if (body.isBody && body.centre == NO_BODY)
+            drawSun(body);
+    for (const BodyRow& body : bodyTable)
+        if (body.isBody && body.centre == BODY_SUN)
+            drawPlanet(body);
 
     drawSkyCube();
     glPopMatrix();
@@ -323,7 +293,8 @@ void drawScene()
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glRotatef(viewRotX, 1, 0, 0);
     glRotatef(viewRotY, 0, 1, 0);
-    if (viewMode >= 0 && viewMode <= 9) {
+    const BodyRow* shown = bodyForViewMode(viewMode);
+    if (shown && shown->closeUp != NO_CLOSE_UP) {
         drawCloseUpView(viewMode);
     } else {
         // 10, and anything the menu never stores, shows the whole system.

@@ -2,11 +2,17 @@
 // the close-ups.
 #pragma once
 
+#include "state/bodies.h"
+
 // A sphere of latitude bands (triangle strips) with normals and texture
 // coordinates; n is the slice count around the equator.  Negative values
 // count as their size; fewer than 4 slices or no radius draws the centre
 // as one point.  Binds nothing and changes no enable state.
 void drawSphere(float cx, float cy, float cz, float radius, int n);
+
+// Creates cylinderQuadric (filled); called once, before the window opens
+// (GLU needs no context for it).
+void createCylinderQuadric();
 
 // Fixed OpenGL state for the whole run; loads the textures.  Always true.
 bool initRenderState();
@@ -22,14 +28,14 @@ void drawScene();
 extern void (*frameOverlay)();
 
 // Where the overview drew each body in its last frame, in eye coordinates,
-// recorded only while showNames is on.  Indexed by TextureSlot, Sun (0) to
-// Pluto (10), the Moon at 4.
+// recorded only while showNames is on.  Indexed by the body table's index
+// (Body, state/bodies.h); a row that is no body is never drawn.
 struct BodyAnchor {
     bool drawn;
     float eye[3];  // the body's centre
     float radius;  // in world units
 };
-constexpr int BODY_ANCHOR_COUNT = 11;
+constexpr int BODY_ANCHOR_COUNT = BODY_ROW_COUNT;
 extern BodyAnchor bodyAnchors[BODY_ANCHOR_COUNT];
 
 // Close-ups of one body, drawn from a fixed camera inside the body.
@@ -37,5 +43,6 @@ void drawCloseUp(int slot);
 void drawCloseUpWithMoon(int slot);
 void drawCloseUpWithRing();
 
-// The close-up of view mode 0..9 (Sun to Pluto); other modes draw nothing.
+// The close-up the body table gives for a view mode (0..9, Sun to Pluto);
+// other modes draw nothing.
 void drawCloseUpView(int mode);

@@ -1,10 +1,17 @@
 // The fixed OpenGL state every frame is drawn under, set once at start-up
-// with the window's context current.
+// with the window's context current; and the overview's cylinder quadric,
+// made before the window opens.
 #include <GL/glu.h>
 
-#include "app/viewer_state.h"
-#include "render/texture_set.h"
 #include "render/render.h"
+#include "render/texture_set.h"
+#include "state/viewer_state.h"
+
+void createCylinderQuadric()
+{
+    cylinderQuadric = gluNewQuadric();
+    gluQuadricDrawStyle(cylinderQuadric, GLU_FILL);
+}
 
 bool initRenderState()
 {

@@ -13,10 +13,11 @@
 
 #include "render/texture_set.h"
 
-#include "app/viewer_state.h"
 #include "image/image_core.h"
 #include "platform/data_path.h"
 #include "platform/win_path.h"
+#include "state/bodies.h"
+#include "state/viewer_state.h"
 
 #include <GL/gl.h>
 #include <sys/stat.h>
@@ -34,20 +35,34 @@ namespace {
 
 // The files of each slot as the first pass (loadTextures) and the second
 // (compileTextureLists) name them: Windows paths, resolved case-insensitively.
-const char* const slotFiles[TEXTURE_SLOT_COUNT] = {
-    "image\\Sun.bmp",    "image\\Mercury.bmp",    "image\\Venus.bmp",      "image\\earth.bmp",
-    "image\\Moon.bmp",   "image\\Mars.bmp",       "image\\Jupiter.bmp",    "image\\saturn.bmp",
-    "image\\Uranus.bmp", "image\\Neptune.bmp",    "image\\Pluto.bmp",      "image\\c.bmp",
-    "image\\bbb.bmp",    "image\\personface.bmp", "image\\personbody.bmp", "image\\personjean.bmp",
-    "image\\b3.bmp",
+// A body's slot takes its pictures from the body table; the other pictures
+// of the scene are listed here.
+struct ScenePicture {
+    int slot;
+    const char* file;
+    const char* listFile;
 };
-const char* const listFiles[TEXTURE_SLOT_COUNT] = {
-    ".\\Image\\Sun.bmp",    ".\\Image\\Mercury.bmp",    ".\\Image\\Venus.bmp",      ".\\Image\\earth.bmp",
-    ".\\Image\\Moon.bmp",   ".\\Image\\Mars.bmp",       ".\\Image\\Jupiter.bmp",    ".\\Image\\Saturn.bmp",
-    ".\\Image\\Uranus.bmp", ".\\Image\\Neptune.bmp",    ".\\Image\\pluto.bmp",      ".\\Image\\c.bmp",
-    ".\\Image\\bbb.bmp",    ".\\Image\\personface.bmp", ".\\Image\\personbody.bmp", ".\\Image\\personjean.bmp",
-    ".\\Image\\b3.bmp",
+const ScenePicture scenePictures[] = {
+    {SLOT_C, "image\\c.bmp", ".\\Image\\c.bmp"},
+    {SLOT_BBB, "image\\bbb.bmp", ".\\Image\\bbb.bmp"},
+    {SLOT_PERSONFACE, "image\\personface.bmp", ".\\Image\\personface.bmp"},
+    {SLOT_PERSONBODY, "image\\personbody.bmp", ".\\Image\\personbody.bmp"},
+    {SLOT_PERSONJEAN, "image\\personjean.bmp", ".\\Image\\personjean.bmp"},
+    {SLOT_B3, "image\\b3.bmp", ".\\Image\\b3.bmp"},
 };
+
+// The slot's file in the first pass (or, with list, the second); "" for a
+// slot nothing names, which reads as a missing file.
+const char* slotFile(int slot, bool list)
+{
+    if (const BodyRow* body = bodyForSlot(slot))
+        return list ? body->listPicture : body->picture;
+    for (const ScenePicture& picture : scenePictures)
+        if (picture.slot == slot)
+            return list ? picture.listFile : picture.file;
+    return "";
+}
+
 const char* const skyFile = ".\\Image\\space2.bmp";
 
 // A slot picture as the first pass finds it: the file it names, whether the
@@ -87,7 +102,7 @@ SlotPictures decodeSlotPictures()
 {
     SlotPictures pictures;
     for (int slot = 0; slot < TEXTURE_SLOT_COUNT; ++slot)
-        pictures[slot] = decodeSlotPicture(slotFiles[slot]);
+        pictures[slot] = decodeSlotPicture(slotFile(slot, false));
     return pictures;
 }
 
@@ -203,7 +218,7 @@ void compileTextureLists()
         // broken one reported again, under this pass's name); anything else,
         // a missing picture above all, is read as this pass names it.
         SlotPicture& picture = firstPass[list - 1];
-        const std::string path = findDataFile(listFiles[list - 1]);
+        const std::string path = findDataFile(slotFile(list - 1, true));
         if (sameFile(path, picture)) {
             reportDibOutcome(picture.outcome, path.c_str());
             textureListImages[list - 1] = picture.outcome.image;

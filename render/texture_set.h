@@ -1,8 +1,8 @@
 // The viewer's pictures as OpenGL textures, loaded once at start-up.
 #pragma once
 
-#include "app/viewer_state.h"
 #include "image/image.h"
+#include "state/viewer_state.h"
 
 // Returns null when fileName is null or cannot be opened; else loadDibImage.
 ImageRGB* loadImageIfExists(const char* fileName);

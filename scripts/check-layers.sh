@@ -10,13 +10,15 @@
 #   image         image/                          picture decoders
 #   model         model/                          OBJ/MTL/PPM library
 #   sky           sky/                            positions of a date (libnova)
-#   viewer_state  app/viewer_state.*, date_view.* the viewer's globals
+#   state         state/                          the viewer's globals, the body table
 #   render        render/                         textures and scene rendering
-#   viewer        app/ but viewer_state.*, main   the GLUT callbacks
+#   viewer        app/ but main.cpp               the GLUT callbacks
 #   app           app/main.cpp                    the executable
 #   tools         tools/                          programs beside the viewer
 #   python        python/                         the Python package solar_system
 # tests/, bench/ and fuzz/ sit above everything and may include anything.
+# Nothing in render/ includes from app/: the renderer sees the viewer's
+# state only through state/, which includes no GL, GLUT or GTK header.
 set -euo pipefail
 
 # Which layers each layer may include (itself included).
@@ -26,10 +28,10 @@ declare -A ALLOWED=(
   [image]="image platform tuning"
   [model]="model tuning"
   [sky]="sky platform tuning"
-  [viewer_state]="viewer_state sky"
-  [render]="render image platform sky viewer_state tuning"
-  [viewer]="viewer render image platform sky viewer_state tuning"
-  [app]="app viewer render image platform sky viewer_state tuning"
+  [state]="state sky platform tuning"
+  [render]="render image platform sky state tuning"
+  [viewer]="viewer render image platform sky state tuning"
+  [app]="app viewer render image platform sky state tuning"
   [tools]="tools model image platform tuning"
   [python]="python model image tuning"
 )
@@ -41,7 +43,7 @@ layer_of() {
     image/*) echo image ;;
     model/*) echo model ;;
     sky/*) echo sky ;;
-    app/viewer_state.* | app/date_view.*) echo viewer_state ;;
+    state/*) echo state ;;
     app/main.cpp) echo app ;;
     app/*) echo viewer ;;
     render/*) echo render ;;
@@ -70,7 +72,14 @@ check_tree() {
         bad=1
       fi
     done < <(grep -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$root/$file" || true)
-  done < <(cd "$root" && find platform image model sky app render tools python -type f \
+    # The viewer state is plain data: no GL, GLU, GLUT or GTK header.
+    if [ "$from" = state ]; then
+      while IFS= read -r line; do
+        echo "$file: $line: a GL, GLUT or GTK header in the viewer state"
+        bad=1
+      done < <(grep -oE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<(GL|gtk|gdk)/[^>]*>' "$root/$file" || true)
+    fi
+  done < <(cd "$root" && find platform image model sky state app render tools python -type f \
              \( -name '*.cpp' -o -name '*.h' \) 2>/dev/null | sort)
   return $bad
 }
@@ -79,23 +88,42 @@ self_test() {
   local tmp status=0
   tmp=$(mktemp -d)
   trap 'rm -rf "$tmp"' RETURN
-  mkdir -p "$tmp/image" "$tmp/app" "$tmp/platform" "$tmp/render"
+  mkdir -p "$tmp/image" "$tmp/app" "$tmp/platform" "$tmp/render" "$tmp/state" "$tmp/sky"
   printf '#include "platform/file_map.h"\n#include "image/image.h"\n' > "$tmp/image/dib.cpp"
-  printf '#include "image/image.h"\n#include "app/viewer_state.h"\n' > "$tmp/render/texture_set.cpp"
-  : > "$tmp/app/viewer_state.h"
+  printf '#include "image/image.h"\n#include "state/viewer_state.h"\n' > "$tmp/render/texture_set.cpp"
+  printf '#include "sky/sky.h"\n' > "$tmp/state/viewer_state.h"
+  printf '#include "render/render.h"\n#include "state/viewer_state.h"\n' > "$tmp/app/input.cpp"
+  : > "$tmp/app/controls.h"
+  : > "$tmp/render/render.h"
+  : > "$tmp/sky/sky.h"
   : > "$tmp/platform/file_map.h"
   : > "$tmp/image/image.h"
   if ! check_tree "$tmp" >/dev/null; then
     echo "self-test: a tree without upward includes was refused"
     status=1
   fi
-  # The decoders must not reach the viewer's state.
-  printf '#include "app/viewer_state.h"\n' >> "$tmp/image/dib.cpp"
+  # Each planted include points up; the tree must be refused with each.
+  planted() {
+    local file=$1 header=$2 what=$3
+    cp "$tmp/$file" "$tmp/$file.kept"
+    printf '#include "%s"\n' "$header" >> "$tmp/$file"
+    if check_tree "$tmp" >/dev/null; then
+      echo "self-test: a planted upward include ($what) passed"
+      status=1
+    fi
+    mv "$tmp/$file.kept" "$tmp/$file"
+  }
+  planted image/dib.cpp state/viewer_state.h "image -> state"
+  planted render/texture_set.cpp app/controls.h "render -> app"
+  planted state/viewer_state.h render/render.h "state -> render"
+  cp "$tmp/state/viewer_state.h" "$tmp/state/viewer_state.h.kept"
+  printf '#include <GL/glu.h>\n' >> "$tmp/state/viewer_state.h"
   if check_tree "$tmp" >/dev/null; then
-    echo "self-test: a planted upward include (image -> viewer_state) passed"
+    echo "self-test: a GL header in the viewer state passed"
     status=1
   fi
-  [ $status -eq 0 ] && echo "self-test: planted upward include refused"
+  mv "$tmp/state/viewer_state.h.kept" "$tmp/state/viewer_state.h"
+  [ $status -eq 0 ] && echo "self-test: planted upward includes refused"
   return $status
 }
 

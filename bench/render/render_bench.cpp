@@ -6,8 +6,8 @@
 #include <benchmark/benchmark.h>
 
 #include "app/viewer.h"
-#include "app/viewer_state.h"
 #include "render/render.h"
+#include "state/viewer_state.h"
 #include "tests/support/render_fixture.h"
 
 namespace {

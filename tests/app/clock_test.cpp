@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "app/viewer.h"
-#include "app/viewer_state.h"
+#include "state/viewer_state.h"
 #include "viewer_fixture.h"
 
 namespace {

@@ -8,8 +8,9 @@
 #include <string>
 
 #include "app/controls.h"
+#include "app/status_line.h"
 #include "app/viewer.h"
-#include "app/viewer_state.h"
+#include "state/viewer_state.h"
 #include "viewer_fixture.h"
 
 namespace {

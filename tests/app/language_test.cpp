@@ -1,8 +1,8 @@
 // The language of the viewer's texts, in-process: the catalogs the build
 // made, the language the environment asks for, and the command line.
 #include "app/options.h"
-#include "app/viewer.h"
 #include "platform/i18n.h"
+#include "state/bodies.h"
 #include "tests/support/files.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +16,23 @@
 #include <vector>
 
 namespace {
+
+// A fact box: its caption and its text.
+struct BodyFacts {
+    const char* caption;
+    const char* text;
+};
+
+// The fact boxes of the body table, Sun to Pluto.
+std::vector<BodyFacts> factBoxes()
+{
+    std::vector<BodyFacts> boxes;
+    for (const BodyRow& body : bodyTable)
+        if (body.factCaption)
+            boxes.push_back({body.factCaption, body.factText});
+    return boxes;
+}
+const std::vector<BodyFacts> bodyFacts = factBoxes();
 
 const char* const menuLabels[] = {"Sun",    "Mecury", "Venus",   "Earth", "Mars",   "Jupiter",
                                   "Saturn", "Uranus", "Neptune", "Pluto", "Kosmara"};

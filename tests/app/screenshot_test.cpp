@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "app/controls.h"
+#include "app/screenshot.h"
 #include "tests/support/files.h"
 #include "tests/support/x_session.h"
 

@@ -7,10 +7,9 @@
 #include <cmath>
 #include <numbers>
 
-#include "app/date_view.h"
 #include "app/viewer.h"
-#include "app/viewer_state.h"
 #include "render/render.h"
+#include "state/viewer_state.h"
 #include "tests/support/render_fixture.h"
 
 namespace {

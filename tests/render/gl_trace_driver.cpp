@@ -8,12 +8,12 @@
 #include <cstring>
 
 #include "app/viewer.h"
-#include "app/viewer_state.h"
 #include "image/image.h"
 #include "platform/message_box.h"
 #include "render/render.h"
-#include "tests/support/render_fixture.h"
+#include "state/viewer_state.h"
 #include "tests/render/sphere_cases.h"
+#include "tests/support/render_fixture.h"
 
 int main(int argc, char** argv)
 {

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "app/controls.h"
-#include "app/viewer_state.h"
+#include "app/overlay.h"
 #include "render/render.h"
 #include "render/text.h"
+#include "state/viewer_state.h"
 #include "tests/support/render_fixture.h"
 
 namespace {

@@ -4,9 +4,9 @@
 
 #include "tests/support/pictures.h"
 
-#include "app/viewer_state.h"
 #include "image/image.h"
 #include "render/texture_set.h"
+#include "state/viewer_state.h"
 #include "tests/support/apitrace.h"
 #include "tests/support/pin_libraries.h"
 

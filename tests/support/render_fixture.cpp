@@ -8,10 +8,10 @@
 #include <filesystem>
 
 #include "app/viewer.h"
-#include "app/viewer_state.h"
 #include "image/image.h"
 #include "platform/message_box.h"
 #include "render/render.h"
+#include "state/viewer_state.h"
 #include "tests/support/pin_libraries.h"
 #include "tests/support/viewer_globals.h"
 

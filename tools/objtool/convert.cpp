@@ -232,56 +232,39 @@ int commandConvert(int argc, char** argv)
     unsigned mode = 0;
     bool modeGiven = false;
     bool keepAll = true;
-    for (int i = 0; i < argc; i++) {
-        const char* arg = argv[i];
-        if (arg[0] != '-' || arg[1] == '\0') {
-            files.push_back(arg);
-            continue;
-        }
-        if (!std::strcmp(arg, "--modelled-only")) {
-            keepAll = false;
-            continue;
-        }
-        if (!std::strcmp(arg, "--mode")) {
-            if (i + 1 >= argc || !parseModes(argv[i + 1], &mode)) {
-                fail(std::string("convert: --mode wants flat, smooth, texture, color, material or plain") +
-                     (i + 1 < argc ? std::string(", not \"") + argv[i + 1] + "\"" : std::string()));
-                return EXIT_USAGE;
-            }
-            modeGiven = true;
-            i++;
-            continue;
-        }
-        const OperationOption* option = nullptr;
-        for (const OperationOption& s : OPERATIONS)
-            if (!std::strcmp(arg, s.name))
-                option = &s;
-        if (!option) {
-            fail(std::string("convert: unknown option \"") + arg + "\" (see objtool --help)");
-            return EXIT_USAGE;
-        }
-        Operation op{option->kind, 0.0f, option->name};
-        if (option->takesValue) {
-            if (i + 1 >= argc || !parseFloat(argv[i + 1], &op.value)) {
-                fail(std::string("convert: ") + arg + " wants a number" +
-                     (i + 1 < argc ? std::string(", not \"") + argv[i + 1] + "\"" : std::string()));
-                return EXIT_USAGE;
-            }
-            i++;
-            const char* problem = nullptr;
-            if (op.kind == SCALE && op.value == 0.0f)
-                problem = "--scale 0 would collapse the model";
-            if (op.kind == SMOOTH && (op.value < 0.0f || op.value > 180.0f))
-                problem = "--smooth wants an angle from 0 to 180 degrees";
-            if (op.kind == WELD && op.value < 0.0f)
-                problem = "--weld wants a distance of 0 or more";
-            if (problem) {
-                fail(std::string("convert: ") + problem);
-                return EXIT_USAGE;
-            }
-        }
-        operations.push_back(op);
+    std::vector<Option> options = {
+        {"--modelled-only", nullptr,
+         [&](const char*, std::string*) {
+             keepAll = false;
+             return true;
+         }},
+        {"--mode", "flat, smooth, texture, color, material or plain",
+         [&](const char* value, std::string*) { return modeGiven = parseModes(value, &mode); }},
+    };
+    for (const OperationOption& o : OPERATIONS) {
+        options.push_back(
+            {o.name, o.takesValue ? "a number" : nullptr, [&, o](const char* value, std::string* problem) {
+                 Operation op{o.kind, 0.0f, o.name};
+                 if (value && !parseFloat(value, &op.value))
+                     return false;
+                 if (op.kind == SCALE && op.value == 0.0f)
+                     *problem = "--scale 0 would collapse the model";
+                 if (op.kind == SMOOTH && (op.value < 0.0f || op.value > 180.0f))
+                     *problem = "--smooth wants an angle from 0 to 180 degrees";
+                 if (op.kind == WELD && op.value < 0.0f)
+                     *problem = "--weld wants a distance of 0 or more";
+                 if (!problem->empty())
+                     return false;
+                 operations.push_back(op);
+                 return true;
+             }});
     }
+    auto file = [&](const char* arg, std::string*) {
+        files.push_back(arg);
+        return true;
+    };
+    if (!parseArguments("convert", argc, argv, options, MissingValue::SAY_WHAT_IT_WANTS, file))
+        return EXIT_USAGE;
     if (files.size() != 2) {
         fail("convert: give one input and one output (objtool convert IN.obj OUT.obj [operations])");
         return EXIT_USAGE;

@@ -151,19 +151,15 @@ int commandInfo(int argc, char** argv)
 {
     bool json = false;
     const char* path = nullptr;
-    for (int i = 0; i < argc; i++) {
-        if (!std::strcmp(argv[i], "--json")) {
-            json = true;
-        } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
-            fail(std::string("info: unknown option \"") + argv[i] + "\" (see objtool --help)");
-            return EXIT_USAGE;
-        } else if (!path) {
-            path = argv[i];
-        } else {
-            fail("info: one model at a time (see objtool --help)");
-            return EXIT_USAGE;
-        }
-    }
+    const std::vector<Option> options = {
+        {"--json", nullptr,
+         [&](const char*, std::string*) {
+             json = true;
+             return true;
+         }},
+    };
+    if (!parseArguments("info", argc, argv, options, MissingValue::SAY_MISSING, oneModel(&path)))
+        return EXIT_USAGE;
     if (!path) {
         fail("info: no model given (objtool info FILE.obj [--json])");
         return EXIT_USAGE;

@@ -1,9 +1,6 @@
 // objtool: inspect, convert and view Wavefront OBJ models with the model
-// library.
-//
-// The command line is parsed by hand: the operations of "convert" run in
-// the order given and may repeat, and each subcommand has its own handful
-// of options, which getopt_long would flatten into one table and reorder.
+// library.  The first argument names the subcommand; each parses the rest
+// with the one option parser of options.cpp.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -47,6 +44,17 @@ const char USAGE[] = "usage: objtool COMMAND ...\n"
                      "\n"
                      "Exit status: 0 success, 1 a file could not be read or written, 2 usage.\n";
 
+struct Command {
+    const char* name;
+    int (*run)(int argc, char** argv);
+};
+
+const Command COMMANDS[] = {
+    {"info", commandInfo},
+    {"convert", commandConvert},
+    {"view", commandView},
+};
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -65,12 +73,9 @@ int main(int argc, char** argv)
         std::printf("objtool %s\n", SOLAR_SYSTEM_VERSION);
         return std::fflush(stdout) == 0 ? EXIT_OK : EXIT_FAILED;
     }
-    if (!std::strcmp(command, "info"))
-        return commandInfo(argc - 2, argv + 2);
-    if (!std::strcmp(command, "convert"))
-        return commandConvert(argc - 2, argv + 2);
-    if (!std::strcmp(command, "view"))
-        return commandView(argc - 2, argv + 2);
+    for (const Command& c : COMMANDS)
+        if (!std::strcmp(command, c.name))
+            return c.run(argc - 2, argv + 2);
     fail(std::string("unknown command \"") + command + "\" (see objtool --help)");
     return EXIT_USAGE;
 }

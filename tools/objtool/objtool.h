@@ -1,8 +1,9 @@
 // objtool: the model library as a command.  Shared pieces of the
-// subcommands: loading a model with its warnings captured, safe output
-// files, the progress line and messages.
+// subcommands: the option parser, loading a model with its warnings
+// captured, safe output files, pictures, the progress line and messages.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -104,6 +105,31 @@ bool encodePng(const Picture& picture, std::string* png);
 bool parseFloat(const char* text, float* value);
 
 std::string baseName(const std::string& path);
+
+// The command line of a subcommand, parsed by parseArguments (options.cpp).
+// A taker takes one argument; false refuses it, with `problem` set to the
+// message to print, or left empty for an option value's usual message.
+using Taker = std::function<bool(const char* value, std::string* problem)>;
+struct Option {
+    const char* name;  // "--size"
+    // What the option's value must be ("a number"), for the message when it
+    // is not: "COMMAND: --scale wants a number, not "x"".  Null for an
+    // option without a value, whose taker gets null.
+    const char* wants;
+    Taker take;
+};
+// What a subcommand says of an option that ends the command line without
+// its value: "NAME wants WANTS", or "missing value after "NAME"".
+enum class MissingValue { SAY_WHAT_IT_WANTS, SAY_MISSING };
+// Takes the arguments in order: options through their takers, operands
+// (arguments that are not options; "-" is one) through `operand`.  False
+// after printing "COMMAND: ..." for the first argument refused: an unknown
+// option, a missing value, or what a taker refused (a usage error).
+bool parseArguments(const char* command, int argc, char** argv, const std::vector<Option>& options,
+                    MissingValue missing, const Taker& operand);
+// The operand taker of a subcommand that reads one model: the first operand
+// goes into `path`, a second is "one model at a time".
+Taker oneModel(const char** path);
 
 int commandInfo(int argc, char** argv);
 int commandConvert(int argc, char** argv);

@@ -1,13 +1,22 @@
 // The viewer's whole state: plain globals, initialised statically, read and
-// written only on the thread that runs the GLUT callbacks.
+// written only on the thread that runs the GLUT callbacks.  The layer below
+// the renderer and the callbacks: it includes no GL, GLU, GLUT or GTK
+// header, so the quadrics are held through GLU's own forward declaration
+// and created by the renderer (createCylinderQuadric, render/render.h).
 #pragma once
 
-#include <GL/glu.h>
 #include <cstdint>
 
+#include "sky/sky.h"
+
+// GLU's quadric object, as <GL/glu.h> declares it for C++.
+class GLUquadric;
+
 // What display() draws: 10 is the overview, 0..9 the close-ups of the Sun,
-// Mercury, Venus, Earth, Mars, Jupiter, Saturn, Uranus, Neptune and Pluto.
+// Mercury, Venus, Earth, Mars, Jupiter, Saturn, Uranus, Neptune and Pluto
+// (the view modes of the body table, state/bodies.h).
 extern int viewMode;
+constexpr int OVERVIEW_VIEW_MODE = 10;
 // The user's wish that the animation run (toggled by the space bar).
 extern bool animating;
 // Whether GL_LIGHTING is enabled (0 or 1).
@@ -71,8 +80,6 @@ extern float skyHalfSize;
 // GLU quadrics: cylinders of the overview, and the flat rings.
 extern GLUquadric* cylinderQuadric;
 extern GLUquadric* diskQuadric;
-// Creates cylinderQuadric (filled); called once, before the window opens.
-void createCylinderQuadric();
 
 // Picture slots, the index into textureIds.
 enum TextureSlot {
@@ -99,5 +106,16 @@ constexpr int TEXTURE_SLOT_COUNT = 17;
 // OpenGL texture names generated for the slots at start-up (0 until then).
 extern std::uint32_t textureIds[TEXTURE_SLOT_COUNT];
 
-// The literal texture name of the sky picture; never generated.
-constexpr GLuint SKY_TEXTURE = 18;
+// The literal texture name of the sky picture; never generated.  (GLuint
+// is unsigned int.)
+constexpr unsigned int SKY_TEXTURE = 18;
+
+// Date mode's share: whether the overview shows the sky of an instant, and
+// the positions of that instant.  Written only by the date mode
+// (app/date_mode.cpp); read by the overview, which turns the longitudes
+// into its orbit angles.  The animation angles are never touched.
+// On while the overview shows the bodies at their true longitudes.
+extern bool dateMode;
+// The instant shown, a Julian day in UTC, and every body's position then.
+extern double dateInstant;
+extern SkyPosition datePositions[SKY_BODY_COUNT];

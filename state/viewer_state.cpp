@@ -1,4 +1,4 @@
-#include "app/viewer_state.h"
+#include "state/viewer_state.h"
 
 int viewMode = 10;
 bool animating = 1;
@@ -55,8 +55,6 @@ GLUquadric* diskQuadric = nullptr;
 
 std::uint32_t textureIds[TEXTURE_SLOT_COUNT] = {};
 
-void createCylinderQuadric()
-{
-    cylinderQuadric = gluNewQuadric();
-    gluQuadricDrawStyle(cylinderQuadric, GLU_FILL);
-}
+bool dateMode = false;
+double dateInstant = 0.0;
+SkyPosition datePositions[SKY_BODY_COUNT] = {};
