@@ -169,8 +169,7 @@ void faceNormals(GlmMesh* model)
 // needs (`missing` names what it lacks, or gives null), turning a failed
 // allocation into a status.
 template <typename Missing, typename Operation>
-bool runChecked(GlmMesh* model, unsigned parts, const char* name, GlmError* error, Missing missing,
-                Operation operation)
+bool runChecked(GlmMesh* model, unsigned parts, const char* name, GlmError* error, Missing missing, Operation operation)
 {
     if (!glmCheckParts(model, parts, name, error))
         return false;
@@ -309,8 +308,8 @@ void vertexNormals(GlmMesh* model, float angle)
 bool glmComputeVertexNormals(GlmMesh* model, float angle, GlmError* error)
 {
     return runChecked(
-        model, GLM_PARTS_VERTICES | GLM_PARTS_FACETS, "glmVertexNormals", error, [&] { return model->facetnorms ? nullptr : "facet normals"; },
-        [&] { vertexNormals(model, angle); });
+        model, GLM_PARTS_VERTICES | GLM_PARTS_FACETS, "glmVertexNormals", error,
+        [&] { return model->facetnorms ? nullptr : "facet normals"; }, [&] { vertexNormals(model, angle); });
 }
 
 void glmVertexNormals(GlmMesh* model, float angle)
@@ -357,8 +356,8 @@ void planarUVs(GlmMesh* model)
 bool glmComputePlanarUVs(GlmMesh* model, GlmError* error)
 {
     return runChecked(
-        model, GLM_PARTS_GROUPS | GLM_PARTS_LINES, "glmPlanarUVs", error, [&] { return model->vertices ? nullptr : "positions"; },
-        [&] { planarUVs(model); });
+        model, GLM_PARTS_GROUPS | GLM_PARTS_LINES, "glmPlanarUVs", error,
+        [&] { return model->vertices ? nullptr : "positions"; }, [&] { planarUVs(model); });
 }
 
 void glmPlanarUVs(GlmMesh* model)
@@ -416,7 +415,8 @@ void sphereUVs(GlmMesh* model)
 bool glmComputeSphereUVs(GlmMesh* model, GlmError* error)
 {
     return runChecked(
-        model, GLM_PARTS_GROUPS, "glmSphereUVs", error, [&] { return model->normals ? nullptr : "normals"; }, [&] { sphereUVs(model); });
+        model, GLM_PARTS_GROUPS, "glmSphereUVs", error, [&] { return model->normals ? nullptr : "normals"; },
+        [&] { sphereUVs(model); });
 }
 
 void glmSphereUVs(GlmMesh* model)
