@@ -244,7 +244,9 @@ void glmDestroy(GlmMesh* model);
 // new model that the caller owns (glmDestroy).  sourcePath is a copy of
 // `path`; normals and uvs are null when the file has none, facetnorms is
 // null, placement is 0, 0, 0.  Ends the process with status 1 when the file
-// or its library cannot be opened or the file is refused (see above).
+// or its library cannot be opened or the file is refused (see above), or
+// when either is no text:
+//   glmReadOBJ() failed: "PATH" is not a text file.
 GlmMesh* glmReadOBJ(const char* path);
 // The reading in two steps over an open stream, each taking it from its
 // current position to its end (both read the whole text as glmReadOBJ
@@ -275,8 +277,10 @@ char* glmDirectoryOf(const char* path);
 // is kept, as it stands in the file, in the entry's keptStatements.  Any
 // line beginning with "n" ("norm" too) starts an entry named by its first
 // word.  Keys before the first "newmtl" belong to "default".
-// Ends the process with status 1 when the file cannot be opened:
+// Ends the process with status 1 when the file cannot be opened or is no
+// text (a UTF-8 mark is skipped, UTF-16 with its mark decoded):
 //   glmReadMTL() failed: can't open material file "PATH".
+//   glmReadMTL() failed: "PATH" is not a text file.
 void glmReadMTL(GlmMesh* model, const char* name);
 // Writes materialTable to file `name` in the directory of objPath: an
 // eight-line comment header, an empty line, then per entry (entry 0
