@@ -1,8 +1,9 @@
 // Fuzz target: the OBJ reading core with its material library, then every
 // geometry operation and the writer on the model that loaded.
 //
-// Input: the OBJ text, a NUL byte, then the text of the material library
-// that every "mtllib" line gets (see workoutObj for the checks).
+// Input: the OBJ text, a NUL byte (a NUL character, two bytes, in an OBJ
+// text that starts with a UTF-16 mark), then the text of the material
+// library that every "mtllib" line gets (see workoutObj for the checks).
 #include <unistd.h>
 
 #include <cstdio>

@@ -14,16 +14,21 @@
 //   (zero after reading).  Faces, face indices inside groups and materials
 //   are numbered from 0.  After reading, every face reference lies in
 //   1..count of its array, or is 0 where the face's form carries none.
-// - Warnings go to standard output; a vertex without a triangle and the
-//   PPM reader's failures are reported on standard error.  The file-level
-//   operations end the process with exit status 1 when an OBJ or MTL file
-//   cannot be opened, an OBJ file holds an unknown "v" keyword (message on
-//   standard output) or a face reference outside an array it defines
-//   (message on standard error naming the file, line and value).  An
-//   allocation that fails ends the process with status 1 and a message
-//   naming what could not be allocated; the readers of glm_core.h return
-//   that as an error instead where they can.  glm_core.h has the
-//   same readers without process exits, working on text in memory.
+// - Warnings and notices go to the message handler installed
+//   with glmSetMessageHandler when there is one, else to the stream each
+//   function names below (most warnings to standard output; a vertex
+//   without a triangle and the reader's warning about absent references to
+//   standard error).  The PPM reader's failures go to standard error.  The
+//   file-level operations end the process with exit status 1 when an OBJ
+//   or MTL file cannot be opened or is no text (NUL bytes near its start
+//   and no UTF-16 mark; a UTF-8 mark is skipped and UTF-16 text decoded),
+//   an OBJ file holds an unknown "v" keyword (message on standard output)
+//   or a face reference outside an array it defines (message on standard
+//   error naming the file, line and value).  An allocation that fails ends
+//   the process with status 1 and a message naming what could not be
+//   allocated.  glm_core.h has the same readers, the geometry operations
+//   that allocate and a writer, all without process exits: they hand every
+//   such failure back as a status.
 // - Preconditions are checks that stop the program with the failed
 //   expression, "glm" and the line ("prog: glm:12: f: Assertion `model'
 //   failed."); they are always on.
@@ -239,7 +244,9 @@ void glmDestroy(GlmMesh* model);
 // new model that the caller owns (glmDestroy).  sourcePath is a copy of
 // `path`; normals and uvs are null when the file has none, facetnorms is
 // null, placement is 0, 0, 0.  Ends the process with status 1 when the file
-// or its library cannot be opened or the file is refused (see above).
+// or its library cannot be opened or the file is refused (see above), or
+// when either is no text:
+//   glmReadOBJ() failed: "PATH" is not a text file.
 GlmMesh* glmReadOBJ(const char* path);
 // The reading in two steps over an open stream, each taking it from its
 // current position to its end (both read the whole text as glmReadOBJ
@@ -270,8 +277,10 @@ char* glmDirectoryOf(const char* path);
 // is kept, as it stands in the file, in the entry's keptStatements.  Any
 // line beginning with "n" ("norm" too) starts an entry named by its first
 // word.  Keys before the first "newmtl" belong to "default".
-// Ends the process with status 1 when the file cannot be opened:
+// Ends the process with status 1 when the file cannot be opened or is no
+// text (a UTF-8 mark is skipped, UTF-16 with its mark decoded):
 //   glmReadMTL() failed: can't open material file "PATH".
+//   glmReadMTL() failed: "PATH" is not a text file.
 void glmReadMTL(GlmMesh* model, const char* name);
 // Writes materialTable to file `name` in the directory of objPath: an
 // eight-line comment header, an empty line, then per entry (entry 0
@@ -300,7 +309,10 @@ void glmWriteMTL(GlmMesh* model, const char* objPath, const char* name, unsigned
 // counts; then each group from the head: "g NAME", with MODE_MATERIAL
 // "usemtl NAME", and its faces as "f v/t/n" (texture with smooth or flat
 // normals; flat writes the face's facet normal at all three corners),
-// "f v/t", "f v//n" or "f v".  Numbers use "%f" and "%d".
+// "f v/t", "f v//n" or "f v".  Each face takes the form its own references
+// allow: a face with a 0 texture coordinate (or normal) reference at any
+// corner is written without texture coordinates (or normals), so that no
+// 0 reference is ever written.  Numbers use "%f" and "%d".
 // With MODE_KEEP_ALL it also writes what the model keeps: each vertex's
 // colour after its position ("v x y z r g b") when the model has colours;
 // before a face, "o NAME" when the face's object differs from the last one

@@ -1,7 +1,18 @@
-// The model library's readers without their process exits: OBJ and MTL
-// text parsed from memory, failures handed back to the caller.  The
-// file-level operations of glm.h (glmReadOBJ, glmReadMTL) are built on these
-// and end the process where this layer returns an error.
+// The model library without its process exits: OBJ and MTL text parsed
+// from memory, the geometry operations that allocate, and writing, every
+// failure handed back to the caller as a status and a message line.  No
+// function here prints, ends the process or stops on a failed check: an
+// allocation that fails, a model a caller built with references outside
+// its arrays, a model without the arrays an operation needs, come back as
+// failures, and the model is left as it was.  The operations of glm.h are
+// built on these and end the process (or stop on their checks) where this
+// layer returns a failure.
+//
+// Reading takes any bytes: a UTF-8 byte-order mark is skipped, text with a
+// UTF-16 mark (little- or big-endian) is decoded to UTF-8 and read, and
+// text with a NUL byte in its first 4 KiB and no UTF-16 mark is refused as
+// no text (GLM_READ_NOT_TEXT).  All other text is read as bytes: names in
+// CP949 or Latin-1 stay as they stand.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +26,7 @@ enum GlmReadErrorKind {
     GLM_READ_BAD_REFERENCE,  // a face reference outside 1 .. count after resolving
     GLM_READ_MATERIAL_FILE,  // the material library cannot be opened or read
     GLM_READ_NO_MEMORY,      // an array of the model cannot be allocated
+    GLM_READ_NOT_TEXT,       // the OBJ or MTL file is no text (NUL bytes near its start, no UTF-16 mark)
 };
 
 // What went wrong.  `message` is the complete line the file-level operations
@@ -60,9 +72,12 @@ struct GlmReadOptions {
 // allows less.
 unsigned glmReaderThreads();
 
-// Parses OBJ text into a new model whose sourcePath is a copy of
+// Parses OBJ text (see above for the encodings) into a new model whose
+// sourcePath is a copy of
 // `sourcePath` (used for messages and to find material libraries; may be
-// null).  The text need not be zero-terminated and is not changed.  Returns
+// null).  A text that is no text fails with GLM_READ_NOT_TEXT:
+//   glmReadOBJ() failed: "PATH" is not a text file.
+// The text need not be zero-terminated and is not changed.  Returns
 // the model, which the caller releases with glmDestroy, or null with
 // `error` filled.  Once the text is read, "glmFindMaterial" lines for
 // unknown materials and the warning about references into arrays the text
@@ -75,11 +90,16 @@ GlmMesh* glmParseOBJ(const char* text, std::size_t size, const char* sourcePath,
 GlmMesh* glmLoadOBJ(const char* path, const GlmReadOptions* options, GlmReadError* error);
 
 // Replaces model->materialTable and materialCount with the materials of
-// MTL text `text`.  Never fails.
-void glmParseMTL(GlmMesh* model, const char* text, std::size_t size);
+// MTL text `text`.  Returns false, with `error` (may be null) filled and the
+// old table kept, when the text is no text (GLM_READ_NOT_TEXT, "glmReadMTL()
+// failed: "NAME" is not a text file.", NAME being `name`) or the table
+// cannot be allocated (GLM_READ_NO_MEMORY).
+bool glmParseMTL(GlmMesh* model, const char* text, std::size_t size, GlmReadError* error = nullptr,
+                 const char* name = "");
 
 // Reads the material library file `name` beside model->sourcePath into the
-// model; false with `error` filled when it cannot be read.  This is the
+// model; false with `error` filled when it cannot be read, is no text or
+// does not fit in memory.  This is the
 // loader used when GlmReadOptions::loadMaterials is null.
 bool glmLoadMTL(GlmMesh* model, const char* name, void* context, GlmReadError* error);
 
@@ -106,6 +126,7 @@ enum GlmWriteErrorKind {
     GLM_WRITE_FAILED,        // writing, flushing to disk or closing failed (a full disk, a size limit)
     GLM_WRITE_CANT_REPLACE,  // the finished file cannot be renamed into place
     GLM_WRITE_NO_MEMORY,     // memory for the paths cannot be had
+    GLM_WRITE_BAD_MODEL,     // no model, or a reference outside its array (see glmCheckMesh)
 };
 
 // What went wrong.  `message` is one complete line (with its line break)
@@ -148,5 +169,52 @@ struct GlmWriteOptions {
 //   /dev/null, a FIFO) is written directly, never renamed over; its
 //   failures are reported the same way.
 // `options` may be null for the defaults.  Returns true on success; false
-// with `error` (may be null) filled.  Checks model.
+// with `error` (may be null) filled.  A null model, or one glmCheckMesh
+// refuses, fails with GLM_WRITE_BAD_MODEL before any file is touched.
 bool glmSaveOBJ(GlmMesh* model, const char* path, unsigned mode, const GlmWriteOptions* options, GlmWriteError* error);
+
+// ---- Geometry operations without process exits ----
+
+enum GlmStatus {
+    GLM_OK = 0,
+    GLM_NO_MEMORY,  // an array the operation needs cannot be allocated
+    GLM_BAD_MODEL,  // no model, an array the operation needs is missing, or a reference outside its array
+};
+
+// What went wrong: `message` is one complete line with its line break, for
+// instance
+//   glm: out of memory: can't allocate vertex normals (120000012 bytes).
+//   glmVertexNormals() failed: the model has no facet normals.
+//   glmFaceNormals() failed: face 3 corner 1 names vertex 9 of 8.
+// The out-of-memory line is the one glm.h's operations print before they
+// end the process.
+struct GlmError {
+    GlmStatus status;
+    char message[600];
+};
+
+// Checks that every reference of the model names an entry of its array:
+// face vertex references in 1..vertexCount, texture coordinate, normal and
+// facet normal references in 0..their count, group face lists within
+// faceCount, group materials within the material table (when there is
+// one), line and point references within theirs.  Returns false with
+// `error` (may be null) filled as GLM_BAD_MODEL naming `operation` and the
+// first reference outside.  glmSaveOBJ checks all of it first; each
+// operation below checks the references it reads (glmVertexNormals, for
+// one, ignores the normal references it replaces).  The reader makes only
+// models that pass.
+bool glmCheckMesh(const GlmMesh* model, const char* operation, GlmError* error);
+
+// glmFaceNormals, glmVertexNormals, glmPlanarUVs, glmSphereUVs and
+// glmMergeVertices of glm.h, with the same results, returning true; or
+// false with `error` (may be null) filled and the model unchanged, when
+// memory runs short (GLM_NO_MEMORY), when `model` is null or the model
+// lacks what the operation needs (positions; facet normals for vertex
+// normals; normals for sphere texture coordinates) or glmCheckMesh refuses
+// it (GLM_BAD_MODEL).  The messages these operations would print (a vertex
+// without a triangle) go through glmMessage as in glm.h.
+bool glmComputeFaceNormals(GlmMesh* model, GlmError* error);
+bool glmComputeVertexNormals(GlmMesh* model, float angle, GlmError* error);
+bool glmComputePlanarUVs(GlmMesh* model, GlmError* error);
+bool glmComputeSphereUVs(GlmMesh* model, GlmError* error);
+bool glmWeldVertices(GlmMesh* model, float epsilon, GlmError* error);

@@ -5,6 +5,7 @@
 // the old one first.
 
 #include "model/glm.h"
+#include "model/glm_core.h"
 #include "model/glm_internal.h"
 
 #include <algorithm>
@@ -139,26 +140,67 @@ void glmFlipWinding(GlmMesh* model)
     }
 }
 
-void glmFaceNormals(GlmMesh* model)
+namespace {
+
+// Facet normals into a new array, installed once complete.
+void faceNormals(GlmMesh* model)
 {
-    GLM_CHECK(model);
-    GLM_CHECK(model->vertices);
-    std::free(model->facetnorms);
-    model->facetnormCount = model->faceCount;
-    model->facetnorms = allocVectors(model->faceCount, "facet normals");
+    float* facetnorms = allocVectors(model->faceCount, "facet normals");
     const float* v = model->vertices;
     for (unsigned i = 0; i < model->faceCount; ++i) {
-        GlmFace& f = model->faces[i];
-        f.facetnormRef = i + 1;
+        const GlmFace& f = model->faces[i];
         const float* p0 = &v[3 * f.vertexRefs[0]];
         const float* p1 = &v[3 * f.vertexRefs[1]];
         const float* p2 = &v[3 * f.vertexRefs[2]];
         float a[3] = {p1[0] - p0[0], p1[1] - p0[1], p1[2] - p0[2]};
         float b[3] = {p2[0] - p0[0], p2[1] - p0[1], p2[2] - p0[2]};
-        float* n = &model->facetnorms[3 * (i + 1)];
+        float* n = &facetnorms[3 * (i + 1)];
         glmCrossProduct(a, b, n);
         glmMakeUnit(n);  // collinear corners keep a zero normal
     }
+    std::free(model->facetnorms);
+    model->facetnorms = facetnorms;
+    model->facetnormCount = model->faceCount;
+    for (unsigned i = 0; i < model->faceCount; ++i)
+        model->faces[i].facetnormRef = i + 1;
+}
+
+// Runs `operation` on a model glmCheckMesh accepts and that has what it
+// needs (`missing` names what it lacks, or gives null), turning a failed
+// allocation into a status.
+template <typename Missing, typename Operation>
+bool runChecked(GlmMesh* model, unsigned parts, const char* name, GlmError* error, Missing missing, Operation operation)
+{
+    if (!glmCheckParts(model, parts, name, error))
+        return false;
+    if (const char* lacking = missing())
+        return glmFail(error, GLM_BAD_MODEL, "%s() failed: the model has no %s.\n", name, lacking);
+    try {
+        operation();
+    } catch (const GlmNoMemory& failure) {
+        return glmFailNoMemory(error, failure);
+    } catch (const std::bad_alloc&) {
+        return glmFailNoMemory(error, GlmNoMemory("the operation's bookkeeping", 0));
+    }
+    return glmSucceed(error);
+}
+
+}  // namespace
+
+bool glmComputeFaceNormals(GlmMesh* model, GlmError* error)
+{
+    return runChecked(
+        model, GLM_PARTS_VERTICES, "glmFaceNormals", error, [&] { return model->vertices ? nullptr : "positions"; },
+        [&] { faceNormals(model); });
+}
+
+void glmFaceNormals(GlmMesh* model)
+{
+    GLM_CHECK(model);
+    GLM_CHECK(model->vertices);
+    GlmError error;
+    if (!glmComputeFaceNormals(model, &error))
+        glmEndOnError(error, __PRETTY_FUNCTION__);
 }
 
 namespace {
@@ -172,18 +214,19 @@ struct CornerLink {
 
 }  // namespace
 
-void glmVertexNormals(GlmMesh* model, float angle)
+namespace {
+
+// Every allocation comes before the first change to the model, so that a
+// failed one leaves it as it was.
+void vertexNormals(GlmMesh* model, float angle)
 {
-    GLM_CHECK(model);
-    GLM_CHECK(model->facetnorms);
     const float threshold = static_cast<float>(std::cos(static_cast<double>(angle * 3.14159274f / 180.0f)));
     const size_t vertexCount = model->vertexCount;
     const size_t faceCount = model->faceCount;
     const size_t cornerCount = 3 * faceCount;
 
-    std::free(model->normals);
-    model->normals = nullptr;
-    float* normals = allocVectors(cornerCount, "vertex normals");
+    CArray<float> normalsBlock(allocVectors(cornerCount, "vertex normals"));
+    float* normals = normalsBlock.get();
 
     // The per-vertex lists in two flat arrays: vertex v's corners occupy
     // links[first[v] .. first[v + 1]).  Filling from the last face and
@@ -251,27 +294,52 @@ void glmVertexNormals(GlmMesh* model, float angle)
             }
         }
     }
+    // Cut to size; a shrinking that fails keeps the larger block.
+    normals = normalsBlock.release();
+    if (auto* cut = static_cast<float*>(std::realloc(normals, 3 * sizeof(float) * next)))
+        normals = cut;
+    std::free(model->normals);
+    model->normals = normals;
     model->normalCount = next - 1;
-    model->normals = static_cast<float*>(glmReallocate(normals, 3 * sizeof(float) * next, "vertex normals"));
 }
 
-void glmPlanarUVs(GlmMesh* model)
+}  // namespace
+
+bool glmComputeVertexNormals(GlmMesh* model, float angle, GlmError* error)
+{
+    return runChecked(
+        model, GLM_PARTS_VERTICES | GLM_PARTS_FACETS, "glmVertexNormals", error,
+        [&] { return model->facetnorms ? nullptr : "facet normals"; }, [&] { vertexNormals(model, angle); });
+}
+
+void glmVertexNormals(GlmMesh* model, float angle)
 {
     GLM_CHECK(model);
+    GLM_CHECK(model->facetnorms);
+    GlmError error;
+    if (!glmComputeVertexNormals(model, angle, &error))
+        glmEndOnError(error, __PRETTY_FUNCTION__);
+}
+
+namespace {
+
+void planarUVs(GlmMesh* model)
+{
     float dimensions[3];
     glmExtents(model, dimensions);
-    std::free(model->uvs);
-    model->uvCount = model->vertexCount;
-    float* uvs = glmAllocArray<float>(2 * (size_t{model->uvCount} + 1), "texture coordinates");
+    const unsigned count = model->vertexCount;
+    float* uvs = glmAllocArray<float>(2 * (size_t{count} + 1), "texture coordinates");
     uvs[0] = uvs[1] = 0.0f;
     const float scale = scaleToTwo(glmAbsolute(glmLarger(glmLarger(dimensions[0], dimensions[1]), dimensions[2])));
     const float* v = model->vertices;
-    for (unsigned i = 1; i <= model->vertexCount; ++i) {
+    for (unsigned i = 1; i <= count; ++i) {
         // Without a usable size every vertex maps to the picture's middle.
         uvs[2 * i + 0] = scale == 0.0f ? 0.5f : (v[3 * i + 0] * scale + 1.0f) / 2.0f;
         uvs[2 * i + 1] = scale == 0.0f ? 0.5f : (v[3 * i + 2] * scale + 1.0f) / 2.0f;
     }
+    std::free(model->uvs);
     model->uvs = uvs;
+    model->uvCount = count;
     for (GlmFaceGroup* g = model->groupList; g; g = g->next) {
         for (unsigned j = 0; j < g->faceCount; ++j) {
             GlmFace& f = model->faces[g->faceList[j]];
@@ -283,13 +351,32 @@ void glmPlanarUVs(GlmMesh* model)
         std::copy_n(model->lineVertexRefs, model->lineRefCount, model->lineUvRefs);
 }
 
-void glmSphereUVs(GlmMesh* model)
+}  // namespace
+
+bool glmComputePlanarUVs(GlmMesh* model, GlmError* error)
+{
+    return runChecked(
+        model, GLM_PARTS_GROUPS | GLM_PARTS_LINES, "glmPlanarUVs", error,
+        [&] { return model->vertices ? nullptr : "positions"; }, [&] { planarUVs(model); });
+}
+
+void glmPlanarUVs(GlmMesh* model)
 {
     GLM_CHECK(model);
-    GLM_CHECK(model->normals);
-    std::free(model->uvs);
-    model->uvCount = model->normalCount;
-    float* uvs = glmAllocArray<float>(2 * (size_t{model->uvCount} + 1), "texture coordinates");
+    if (!model->vertices) {
+        float dimensions[3];
+        glmExtents(model, dimensions);  // stops on its check of the positions, as it always has
+    }
+    GlmError error;
+    if (!glmComputePlanarUVs(model, &error))
+        glmEndOnError(error, __PRETTY_FUNCTION__);
+}
+
+namespace {
+
+void sphereUVs(GlmMesh* model)
+{
+    float* uvs = glmAllocArray<float>(2 * (size_t{model->normalCount} + 1), "texture coordinates");
     uvs[0] = uvs[1] = 0.0f;
     const double halfPi = 1.570796325;
     const float* n = model->normals;
@@ -309,7 +396,9 @@ void glmSphereUVs(GlmMesh* model)
         uvs[2 * i + 0] = static_cast<float>(theta / 3.14159265);
         uvs[2 * i + 1] = static_cast<float>(phi / 3.14159265);
     }
+    std::free(model->uvs);
     model->uvs = uvs;
+    model->uvCount = model->normalCount;
     for (GlmFaceGroup* g = model->groupList; g; g = g->next) {
         for (unsigned j = 0; j < g->faceCount; ++j) {
             GlmFace& f = model->faces[g->faceList[j]];
@@ -319,4 +408,22 @@ void glmSphereUVs(GlmMesh* model)
     // The old coordinates are gone and lines have no normals to map from.
     std::free(model->lineUvRefs);
     model->lineUvRefs = nullptr;
+}
+
+}  // namespace
+
+bool glmComputeSphereUVs(GlmMesh* model, GlmError* error)
+{
+    return runChecked(
+        model, GLM_PARTS_GROUPS, "glmSphereUVs", error, [&] { return model->normals ? nullptr : "normals"; },
+        [&] { sphereUVs(model); });
+}
+
+void glmSphereUVs(GlmMesh* model)
+{
+    GLM_CHECK(model);
+    GLM_CHECK(model->normals);
+    GlmError error;
+    if (!glmComputeSphereUVs(model, &error))
+        glmEndOnError(error, __PRETTY_FUNCTION__);
 }

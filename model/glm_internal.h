@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
+#include <string>
 
 // Prints the runtime's assertion line for `expression` and aborts.
 [[noreturn]] void glmCheckFailed(const char* expression, unsigned line, const char* function);
@@ -19,24 +21,38 @@
 // Ends the process when memory for `what` cannot be had: the message
 // "glm: out of memory: can't allocate WHAT (N bytes)." on standard error and
 // exit status 1, the route the file-level operations take for a file they
-// cannot read.  `bytes` 0 leaves the size out (when it is not known).
+// cannot read.  `bytes` 0 leaves the size out (when it is not known).  Only
+// the glm.h operations call it, never the core.
 [[noreturn]] void glmOutOfMemory(const char* what, std::size_t bytes);
 
-// malloc / realloc that never return null: they end through glmOutOfMemory
-// naming `what`.  A request of 0 bytes asks for 1, so that null always
-// means failure.
+// What the library's own allocations throw when memory cannot be had: what
+// was wanted and how much (0 when not known).  A std::bad_alloc, so that
+// every handler of that catches it too.  The core operations turn it into a
+// status; the glm.h operations into glmOutOfMemory.
+struct GlmNoMemory : std::bad_alloc {
+    GlmNoMemory(const char* item, std::size_t size) : what_(item), bytes(size) {}
+    const char* what_;
+    std::size_t bytes;
+};
+
+// The line glmOutOfMemory prints for `failure`, with its line break.
+void glmNoMemoryMessage(const GlmNoMemory& failure, char* message, std::size_t size);
+
+// malloc / realloc that never return null: they throw GlmNoMemory naming
+// `what`.  A request of 0 bytes asks for 1, so that null always means
+// failure.
 inline void* glmAllocate(std::size_t bytes, const char* what)
 {
     void* block = std::malloc(bytes ? bytes : 1);
     if (!block)
-        glmOutOfMemory(what, bytes);
+        throw GlmNoMemory(what, bytes);
     return block;
 }
 inline void* glmReallocate(void* block, std::size_t bytes, const char* what)
 {
     void* grown = std::realloc(block, bytes ? bytes : 1);
     if (!grown)
-        glmOutOfMemory(what, bytes);
+        throw GlmNoMemory(what, bytes);
     return grown;
 }
 
@@ -72,6 +88,58 @@ inline char* glmCopyText(const char* text, std::size_t length)
 }
 
 inline char* glmCopyText(const char* text) { return glmCopyText(text, std::strlen(text)); }
+
+// The directory of `path` (up to and with its last "/", as glmDirectoryOf
+// cuts it; nothing without one) followed by `name`: where a material
+// library named beside an OBJ file lies.  Throws std::bad_alloc.
+inline std::string glmPathBeside(const char* path, const char* name)
+{
+    const char* slash = path ? std::strrchr(path, '/') : nullptr;
+    std::string joined(path ? path : "", slash ? static_cast<std::size_t>(slash - path + 1) : 0);
+    return joined += name;
+}
+
+// The text a reader parses, from the bytes of an OBJ or MTL file: the
+// bytes themselves (names in any 8-bit code page stay bytes), after a UTF-8
+// byte-order mark when there is one, or, after a UTF-16 mark (little- or
+// big-endian), the text decoded to UTF-8 into `decoded`.  Moves `text` and
+// `size` to what to parse.  False when the bytes are no text: a NUL byte in
+// their first 4 KiB and no UTF-16 mark.  Throws std::bad_alloc when the
+// decoded text cannot be held.
+bool glmTextToRead(const char*& text, std::size_t& size, std::string& decoded);
+
+// glmEnsureGroup without its process exit: throws GlmNoMemory, leaving the
+// group list as it was.
+GlmFaceGroup* glmAddGroup(GlmMesh* model, const char* name);
+
+struct GlmError;
+// Fills `error` (may be null) with `status` and the printf-style message;
+// returns false, for `return glmFail(...)`.
+bool glmFail(GlmError* error, int status, const char* format, ...) __attribute__((format(printf, 3, 4)));
+// Clears `error` (may be null) to GLM_OK; returns true.
+bool glmSucceed(GlmError* error);
+
+// The parts of a model glmCheckParts checks: what an operation reads.
+enum : unsigned {
+    GLM_PARTS_VERTICES = 1,    // face vertex references (and the positions they name)
+    GLM_PARTS_CORNERS = 2,     // face texture coordinate and normal references
+    GLM_PARTS_FACETS = 4,      // face facet normal references
+    GLM_PARTS_GROUPS = 8,      // group face lists
+    GLM_PARTS_MATERIALS = 16,  // group materials
+    GLM_PARTS_LINES = 32,      // line and point references
+    GLM_PARTS_ALL = 63,        // all of it, every array present that its count says
+};
+// glmCheckMesh of the parts named; every operation checks the references
+// it reads, and no more (a normal reference glmVertexNormals replaces may
+// hold anything).
+bool glmCheckParts(const GlmMesh* model, unsigned parts, const char* operation, GlmError* error);
+
+// Fills `error` with the out-of-memory line of `failure`; returns false.
+bool glmFailNoMemory(GlmError* error, const GlmNoMemory& failure);
+// For a glm.h operation built on a core one that failed: prints the
+// message on standard error and ends the process with status 1 (out of
+// memory), or stops as a failed check does (a model the core refuses).
+[[noreturn]] void glmEndOnError(const GlmError& error, const char* function);
 
 // The author, contact and web-address lines of the files the writers make.
 inline constexpr const char* GLM_HEADER_AUTHOR = "Solar System developers";

@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <string>
 
+#include "model/glm_core.h"
 #include "model/glm_internal.h"
 
 extern "C" char* program_invocation_short_name;
@@ -18,14 +20,57 @@ void glmCheckFailed(const char* expression, unsigned line, const char* function)
     std::abort();
 }
 
+void glmNoMemoryMessage(const GlmNoMemory& failure, char* message, std::size_t size)
+{
+    if (failure.bytes)
+        std::snprintf(message, size, "glm: out of memory: can't allocate %s (%zu bytes).\n", failure.what_,
+                      failure.bytes);
+    else
+        std::snprintf(message, size, "glm: out of memory: can't allocate %s.\n", failure.what_);
+}
+
 void glmOutOfMemory(const char* what, std::size_t bytes)
 {
+    char message[600];
+    glmNoMemoryMessage(GlmNoMemory(what, bytes), message, sizeof message);
     std::fflush(stdout);
-    if (bytes)
-        std::fprintf(stderr, "glm: out of memory: can't allocate %s (%zu bytes).\n", what, bytes);
-    else
-        std::fprintf(stderr, "glm: out of memory: can't allocate %s.\n", what);
+    std::fputs(message, stderr);
     std::exit(1);
+}
+
+bool glmFail(GlmError* error, int status, const char* format, ...)
+{
+    if (!error)
+        return false;
+    error->status = static_cast<GlmStatus>(status);
+    std::va_list args;
+    va_start(args, format);
+    std::vsnprintf(error->message, sizeof error->message, format, args);
+    va_end(args);
+    return false;
+}
+
+bool glmFailNoMemory(GlmError* error, const GlmNoMemory& failure)
+{
+    if (error) {
+        error->status = GLM_NO_MEMORY;
+        glmNoMemoryMessage(failure, error->message, sizeof error->message);
+    }
+    return false;
+}
+
+void glmEndOnError(const GlmError& error, const char* function)
+{
+    if (error.status == GLM_NO_MEMORY) {
+        std::fflush(stdout);
+        std::fputs(error.message, stderr);
+        std::exit(1);
+    }
+    // The message without its line break, as the failed expression.
+    std::string expression(error.message);
+    if (!expression.empty() && expression.back() == '\n')
+        expression.pop_back();
+    glmCheckFailed(expression.c_str(), __LINE__, function);
 }
 
 namespace {
@@ -66,10 +111,12 @@ void glmMessage(FILE* stream, const char* format, ...)
         messageHandler(stream, small, messageContext);
         return;
     }
-    char* text = static_cast<char*>(glmAllocate(static_cast<std::size_t>(length) + 1, "a message"));
-    std::vsnprintf(text, static_cast<std::size_t>(length) + 1, format, again);
+    // Without memory for it, the message goes out cut to the buffer's size.
+    char* text = static_cast<char*>(std::malloc(static_cast<std::size_t>(length) + 1));
+    if (text)
+        std::vsnprintf(text, static_cast<std::size_t>(length) + 1, format, again);
     va_end(again);
-    messageHandler(stream, text, messageContext);
+    messageHandler(stream, text ? text : small, messageContext);
     std::free(text);
 }
 
@@ -123,10 +170,20 @@ GlmFaceGroup* glmGroupByName(GlmMesh* model, const char* name)
 
 GlmFaceGroup* glmEnsureGroup(GlmMesh* model, const char* name)
 {
+    try {
+        return glmAddGroup(model, name);
+    } catch (const GlmNoMemory& failure) {
+        glmOutOfMemory(failure.what_, failure.bytes);
+    }
+}
+
+GlmFaceGroup* glmAddGroup(GlmMesh* model, const char* name)
+{
     if (GlmFaceGroup* found = glmGroupByName(model, name))
         return found;
+    GlmCArray<char> copy(glmCopyText(name));
     auto* group = static_cast<GlmFaceGroup*>(glmAllocate(sizeof(GlmFaceGroup), "a group"));
-    group->name = glmCopyText(name);
+    group->name = copy.release();
     group->faceCount = 0;
     group->faceList = nullptr;
     group->materialIndex = 0;
@@ -203,4 +260,96 @@ unsigned glmAdjustMode(const GlmMesh* model, unsigned mode, const char* const wa
     drop(mode, MODE_MATERIAL, !model->materialTable, warnings[5]);
     drop(mode, MODE_COLOR, mode & MODE_MATERIAL, warnings[6]);
     return mode;
+}
+
+bool glmCheckMesh(const GlmMesh* model, const char* operation, GlmError* error)
+{
+    return glmCheckParts(model, GLM_PARTS_ALL, operation, error);
+}
+
+bool glmCheckParts(const GlmMesh* model, unsigned parts, const char* operation, GlmError* error)
+{
+    if (!model)
+        return glmFail(error, GLM_BAD_MODEL, "%s() failed: no model.\n", operation);
+    const struct {
+        const void* array;
+        unsigned count;
+        const char* what;
+    } arrays[] = {{model->vertices, model->vertexCount, "positions"},
+                  {model->normals, model->normalCount, "normals"},
+                  {model->uvs, model->uvCount, "texture coordinates"},
+                  {model->facetnorms, model->facetnormCount, "facet normals"},
+                  {model->faces, model->faceCount, "faces"},
+                  {model->materialTable, model->materialCount, "materials"}};
+    for (const auto& a : arrays)
+        if (a.count && !a.array && (parts & GLM_PARTS_ALL) == GLM_PARTS_ALL)
+            return glmFail(error, GLM_BAD_MODEL, "%s() failed: the model counts %u %s and has no array of them.\n",
+                           operation, a.count, a.what);
+    // The kinds of reference a face corner holds, with the highest each may be.
+    const char* const kinds[] = {"vertex", "texture coordinate", "normal", "facet normal"};
+    const unsigned highest[] = {model->vertexCount, model->uvCount, model->normalCount, model->facetnormCount};
+    const bool checked[] = {(parts & GLM_PARTS_VERTICES) != 0, (parts & GLM_PARTS_CORNERS) != 0,
+                            (parts & GLM_PARTS_CORNERS) != 0, (parts & GLM_PARTS_FACETS) != 0};
+    if ((parts & (GLM_PARTS_VERTICES | GLM_PARTS_CORNERS | GLM_PARTS_FACETS | GLM_PARTS_GROUPS)) && model->faceCount &&
+        !model->faces)
+        return glmFail(error, GLM_BAD_MODEL, "%s() failed: the model counts %u faces and has no array of them.\n",
+                       operation, model->faceCount);
+    if ((parts & GLM_PARTS_VERTICES) && model->vertexCount && !model->vertices)
+        return glmFail(error, GLM_BAD_MODEL, "%s() failed: the model counts %u positions and has no array of them.\n",
+                       operation, model->vertexCount);
+    for (unsigned i = 0; i < model->faceCount && (checked[0] || checked[1] || checked[3]); i++) {
+        const GlmFace& f = model->faces[i];
+        for (int c = 0; c < 3; c++) {
+            const unsigned refs[] = {f.vertexRefs[c], f.uvRefs[c], f.normalRefs[c], f.facetnormRef};
+            for (int k = 0; k < 4; k++)
+                if (checked[k] && (refs[k] > highest[k] || (k == 0 && refs[k] == 0)))
+                    return glmFail(error, GLM_BAD_MODEL, "%s() failed: face %u corner %d names %s %u of %u.\n",
+                                   operation, i, c, kinds[k], refs[k], highest[k]);
+        }
+    }
+    for (const GlmFaceGroup* g = model->groupList; g && (parts & GLM_PARTS_GROUPS); g = g->next) {
+        if (g->faceCount && !g->faceList)
+            return glmFail(error, GLM_BAD_MODEL, "%s() failed: group \"%s\" counts %u faces and has no list.\n",
+                           operation, g->name ? g->name : "", g->faceCount);
+        for (unsigned k = 0; k < g->faceCount; k++)
+            if (g->faceList[k] >= model->faceCount)
+                return glmFail(error, GLM_BAD_MODEL, "%s() failed: group \"%s\" names face %u of %u.\n", operation,
+                               g->name ? g->name : "", g->faceList[k], model->faceCount);
+        if ((parts & GLM_PARTS_MATERIALS) && model->materialTable && g->materialIndex >= model->materialCount)
+            return glmFail(error, GLM_BAD_MODEL, "%s() failed: group \"%s\" names material %u of %u.\n", operation,
+                           g->name ? g->name : "", g->materialIndex, model->materialCount);
+    }
+    if (!(parts & GLM_PARTS_LINES))
+        return glmSucceed(error);
+    if (model->lineCount && (!model->lines || (model->lineRefCount && !model->lineVertexRefs)))
+        return glmFail(error, GLM_BAD_MODEL, "%s() failed: the model counts %u lines and has no array of them.\n",
+                       operation, model->lineCount);
+    for (unsigned i = 0; i < model->lineCount; i++)
+        if (model->lines[i].first > model->lineRefCount ||
+            model->lines[i].count > model->lineRefCount - model->lines[i].first)
+            return glmFail(error, GLM_BAD_MODEL, "%s() failed: line %u reaches past the line references.\n", operation,
+                           i);
+    for (unsigned r = 0; model->lineVertexRefs && r < model->lineRefCount; r++) {
+        const unsigned v = model->lineVertexRefs[r], t = model->lineUvRefs ? model->lineUvRefs[r] : 0;
+        if (v == 0 || v > model->vertexCount || t > model->uvCount)
+            return glmFail(error, GLM_BAD_MODEL, "%s() failed: line reference %u names vertex %u of %u.\n", operation,
+                           r, v, model->vertexCount);
+    }
+    if (model->pointCount && !model->pointVertexRefs)
+        return glmFail(error, GLM_BAD_MODEL, "%s() failed: the model counts %u points and has no array of them.\n",
+                       operation, model->pointCount);
+    for (unsigned i = 0; i < model->pointCount; i++)
+        if (model->pointVertexRefs[i] == 0 || model->pointVertexRefs[i] > model->vertexCount)
+            return glmFail(error, GLM_BAD_MODEL, "%s() failed: point %u names vertex %u of %u.\n", operation, i,
+                           model->pointVertexRefs[i], model->vertexCount);
+    return glmSucceed(error);
+}
+
+bool glmSucceed(GlmError* error)
+{
+    if (error) {
+        error->status = GLM_OK;
+        error->message[0] = '\0';
+    }
+    return true;
 }

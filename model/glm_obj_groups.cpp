@@ -33,14 +33,14 @@ bool buildGroups(Job& job, std::vector<const Event*>& unknownMaterials, GlmReadE
     // Walks the stretches of faces between group lines: faces [from, to)
     // belong to `group`; each "g" starts a stretch, the text's end ends one.
     auto forEachStretch = [&](auto&& stretch, auto&& onEvent) {
-        GlmFaceGroup* group = glmEnsureGroup(model, "default");
+        GlmFaceGroup* group = glmAddGroup(model, "default");
         std::uint64_t from = 0;
         for (const Event& event : job.whole.events) {
             if (event.kind == EventKind::Group) {
                 stretch(group, from, event.face);
                 from = event.face;
                 name.assign(event.text);
-                group = glmEnsureGroup(model, name.c_str());
+                group = glmAddGroup(model, name.c_str());
             }
             onEvent(group, event);
         }

@@ -201,6 +201,10 @@ bool run(Job& job, const GlmReadOptions& options, Stage stage, GlmReadError* err
     bool ok;
     try {
         ok = readModel(job, options, stage, error);
+    } catch (const GlmNoMemory& failure) {
+        setError(error, GLM_READ_NO_MEMORY, "glmReadOBJ() failed: out of memory: can't allocate %s reading \"%s\".\n",
+                 failure.what_, pathText(job));
+        ok = false;
     } catch (const std::bad_alloc&) {
         setError(error, GLM_READ_NO_MEMORY,
                  "glmReadOBJ() failed: out of memory: can't allocate the reader's bookkeeping for \"%s\".\n",
@@ -219,9 +223,28 @@ GlmMesh* parse(const char* text, std::size_t size, const char* sourcePath, const
         options = &defaults;
     error->kind = GLM_READ_OK;
     error->message[0] = '\0';
-    auto* model = static_cast<GlmMesh*>(glmAllocate(sizeof(GlmMesh), "a model"));
-    std::memset(model, 0, sizeof(GlmMesh));
-    model->sourcePath = glmCopyText(sourcePath ? sourcePath : "");
+    // The whole text is decoded, when it must be, before the statements are
+    // read: the statement loop sees bytes only.
+    std::string decoded;
+    GlmMesh* model = nullptr;
+    try {
+        if (!glmTextToRead(text, size, decoded)) {
+            setError(error, GLM_READ_NOT_TEXT, "glmReadOBJ() failed: \"%s\" is not a text file.\n",
+                     sourcePath ? sourcePath : "");
+            return nullptr;
+        }
+        if (!decoded.empty())
+            mapped = false;  // the pages read are the decoded copy's, not the file's
+        model = static_cast<GlmMesh*>(glmAllocate(sizeof(GlmMesh), "a model"));
+        std::memset(model, 0, sizeof(GlmMesh));
+        model->sourcePath = glmCopyText(sourcePath ? sourcePath : "");
+    } catch (const std::bad_alloc&) {
+        if (model)
+            glmDestroy(model);
+        setError(error, GLM_READ_NO_MEMORY, "glmReadOBJ() failed: out of memory: can't hold \"%s\" in memory.\n",
+                 sourcePath ? sourcePath : "");
+        return nullptr;
+    }
     Job job;
     job.text = text, job.textEnd = text + size, job.sourcePath = sourcePath, job.mapped = mapped;
     job.threads = options->threads ? options->threads : glmReaderThreads();
@@ -304,22 +327,32 @@ namespace {
 // sourcePath: glmFirstPass's counts, or glmFillPass's arrays.
 void readStream(GlmMesh* model, FILE* file, Stage stage)
 {
-    std::string text;
+    std::string text, decoded;
+    const char* start = nullptr;
+    std::size_t size = 0;
+    bool isText = false;
     try {
         char buffer[1 << 16];
         for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
             text.append(buffer, n);
+        start = text.data(), size = text.size();
+        isText = glmTextToRead(start, size, decoded);
     } catch (const std::bad_alloc&) {
         glmOutOfMemory("the text of the stream", 0);
     }
+    GlmReadError error;
+    if (!isText) {
+        setError(&error, GLM_READ_NOT_TEXT, "glmReadOBJ() failed: \"%s\" is not a text file.\n",
+                 model->sourcePath ? model->sourcePath : "");
+        reportAndExit(error);
+    }
     Job job;
-    job.text = text.data(), job.textEnd = text.data() + text.size(), job.sourcePath = model->sourcePath;
+    job.text = start, job.textEnd = start + size, job.sourcePath = model->sourcePath;
     job.model = model;
     // The fill pass keeps the material table the first pass read.
     GlmReadOptions options;
     if (stage == Stage::FillCounted)
         options.loadMaterials = [](GlmMesh*, const char*, void*, GlmReadError*) { return true; };
-    GlmReadError error;
     if (!run(job, options, stage, &error))
         reportAndExit(error);
     if (stage == Stage::CountOnly)

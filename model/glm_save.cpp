@@ -74,11 +74,8 @@ bool save(GlmMesh* model, const char* path, unsigned mode, const GlmWriteOptions
     obj.writer = "glmWriteOBJ";
     mtl.writer = "glmWriteMTL";
     std::string mtlPath;
-    if (library) {
-        char* directory = glmDirectoryOf(path);
-        mtlPath = std::string(directory) + library;
-        std::free(directory);
-    }
+    if (library)
+        mtlPath = glmPathBeside(path, library);
     // The library first, as glmWriteOBJ writes it; nothing is renamed before
     // both files are complete.
     Target* order[2] = {library ? &mtl : nullptr, &obj};
@@ -134,7 +131,15 @@ bool save(GlmMesh* model, const char* path, unsigned mode, const GlmWriteOptions
 
 bool glmSaveOBJ(GlmMesh* model, const char* path, unsigned mode, const GlmWriteOptions* options, GlmWriteError* error)
 {
-    GLM_CHECK(model);
+    GlmError check;
+    if (!glmCheckMesh(model, "glmWriteOBJ", &check)) {
+        if (error) {
+            error->kind = GLM_WRITE_BAD_MODEL;
+            error->systemError = 0;
+            std::snprintf(error->message, sizeof error->message, "%s", check.message);
+        }
+        return false;
+    }
     const GlmWriteOptions defaults;
     try {
         return save(model, path, mode, options ? *options : defaults, error);

@@ -30,6 +30,7 @@
 #include <limits>
 
 #include "model/glm.h"
+#include "model/glm_core.h"
 #include "model/glm_internal.h"
 
 namespace {
@@ -103,7 +104,11 @@ struct KeptGrid {
 
 }  // namespace
 
-void glmMergeVertices(GlmMesh* model, float epsilon)
+namespace {
+
+// Every allocation comes before the first change to the model, so that a
+// failed one leaves it as it was.
+void weld(GlmMesh* model, float epsilon)
 {
     const unsigned count = model->vertexCount;
     const float* old = model->vertices;
@@ -176,15 +181,6 @@ void glmMergeVertices(GlmMesh* model, float epsilon)
         }
     }
 
-    for (unsigned f = 0; f < model->faceCount; ++f) {
-        for (unsigned& ref : model->faces[f].vertexRefs)
-            ref = newNumber[ref];
-    }
-    // Lines and points are renumbered as the faces are.
-    for (unsigned r = 0; model->lineVertexRefs && r < model->lineRefCount; ++r)
-        model->lineVertexRefs[r] = newNumber[model->lineVertexRefs[r]];
-    for (unsigned r = 0; model->pointVertexRefs && r < model->pointCount; ++r)
-        model->pointVertexRefs[r] = newNumber[model->pointVertexRefs[r]];
     // Positions and colours: each kept vertex keeps those of the vertex
     // that created it.
     auto keep = [&](const float* from, const char* what) {
@@ -194,13 +190,45 @@ void glmMergeVertices(GlmMesh* model, float epsilon)
             std::memcpy(&to[3 * j], &from[3 * keptFrom[j]], 3 * sizeof(float));
         return to;
     };
-    float* vertices = keep(old, "vertices");
+    GlmCArray<float> vertices(keep(old, "vertices"));
+    GlmCArray<float> colors(model->colors ? keep(model->colors, "vertex colours") : nullptr);
+    for (unsigned f = 0; f < model->faceCount; ++f) {
+        for (unsigned& ref : model->faces[f].vertexRefs)
+            ref = newNumber[ref];
+    }
+    // Lines and points are renumbered as the faces are.
+    for (unsigned r = 0; model->lineVertexRefs && r < model->lineRefCount; ++r)
+        model->lineVertexRefs[r] = newNumber[model->lineVertexRefs[r]];
+    for (unsigned r = 0; model->pointVertexRefs && r < model->pointCount; ++r)
+        model->pointVertexRefs[r] = newNumber[model->pointVertexRefs[r]];
     if (model->colors) {
-        float* colors = keep(model->colors, "vertex colours");
         std::free(model->colors);
-        model->colors = colors;
+        model->colors = colors.release();
     }
     std::free(model->vertices);
-    model->vertices = vertices;
+    model->vertices = vertices.release();
     model->vertexCount = kept;
+}
+
+}  // namespace
+
+bool glmWeldVertices(GlmMesh* model, float epsilon, GlmError* error)
+{
+    if (!glmCheckParts(model, GLM_PARTS_VERTICES | GLM_PARTS_LINES, "glmMergeVertices", error))
+        return false;
+    if (model->vertexCount && !model->vertices)
+        return glmFail(error, GLM_BAD_MODEL, "glmMergeVertices() failed: the model has no positions.\n");
+    try {
+        weld(model, epsilon);
+    } catch (const GlmNoMemory& failure) {
+        return glmFailNoMemory(error, failure);
+    }
+    return glmSucceed(error);
+}
+
+void glmMergeVertices(GlmMesh* model, float epsilon)
+{
+    GlmError error;
+    if (!glmWeldVertices(model, epsilon, &error))
+        glmEndOnError(error, __PRETTY_FUNCTION__);
 }

@@ -54,6 +54,8 @@ const char* readErrorKind(GlmReadErrorKind kind)
         return "material_file";
     case GLM_READ_NO_MEMORY:
         return "no_memory";
+    case GLM_READ_NOT_TEXT:
+        return "not_text";
     }
     return "unknown";
 }
@@ -63,6 +65,8 @@ const char* writeErrorKind(GlmWriteErrorKind kind)
     switch (kind) {
     case GLM_WRITE_NO_MEMORY:
         return "no_memory";
+    case GLM_WRITE_BAD_MODEL:
+        return "bad_model";
     case GLM_WRITE_CANT_OPEN:
     case GLM_WRITE_FAILED:
     case GLM_WRITE_CANT_REPLACE:
@@ -99,10 +103,19 @@ Failure readFailure(const GlmReadError& error) { return Failure{readErrorKind(er
 
 Failure writeFailure(const GlmWriteError& error) { return Failure{writeErrorKind(error.kind), error.message, true}; }
 
+Failure operationFailure(const GlmError& error)
+{
+    return Failure{error.status == GLM_NO_MEMORY ? "no_memory" : "bad_model", error.message, true};
+}
+
 void raiseFailure(const Failure& failure)
 {
     std::string message = failure.message;
     dropLineBreaks(message);
+    if (std::string(failure.kind) == "no_memory") {
+        PyErr_SetString(PyExc_MemoryError, message.c_str());
+        throw py::error_already_set();
+    }
     py::object type = py::module_::import("solar_system").attr("ModelError");
     py::object error = type(failure.kind, message);
     PyErr_SetObject(type.ptr(), error.ptr());

@@ -29,9 +29,13 @@ struct Failure {
 Failure readFailure(const GlmReadError& error);
 // The failure glmSaveOBJ reports in `error`.
 Failure writeFailure(const GlmWriteError& error);
+// The failure a geometry operation of the core reports in `error`.
+Failure operationFailure(const GlmError& error);
 
-// Raises the exception of `failure`: solar_system.ModelError(kind, message
-// without its line break).  The one place a failure becomes an exception.
+// Raises the exception of `failure`: MemoryError(message) when the library
+// ran out of memory (kind "no_memory"), else solar_system.ModelError(kind,
+// message), the message without its line break.  The one place a failure
+// becomes an exception.
 [[noreturn]] void raiseFailure(const Failure& failure);
 
 // Installs the module's message handler (once, at import): the library's

@@ -1,10 +1,13 @@
 // solar_system.model's operations on a Mesh: geometry the library computes
 // in place.  Each checks first what the library would stop the program
-// for, and raises ValueError instead; a buffer the library replaces is
-// detached from the views that still use it.
+// for, and raises ValueError instead; the operations that allocate run
+// through the core, whose failures raise MemoryError (out of memory) or
+// ModelError; a buffer the library replaces is detached from the views
+// that still use it.
 #include <pybind11/pybind11.h>
 
 #include "model/glm.h"
+#include "model/glm_core.h"
 #include "python/model_call.h"
 #include "python/model_module.h"
 
@@ -16,6 +19,17 @@ void requireVertices(const Mesh& mesh)
 {
     if (!mesh.model->vertices)
         throw py::value_error("the model has no vertex array");
+}
+
+// Runs a core operation, `operation(error)` returning false on failure, and
+// hands what it reports to callLibrary: MemoryError when memory ran out,
+// ModelError for a model the library refuses.
+template <class Operation>
+void run(Failure& failure, Operation operation)
+{
+    GlmError error;
+    if (!operation(error))
+        failure = operationFailure(error);
 }
 
 }  // namespace
@@ -50,7 +64,9 @@ void defineOperations(py::class_<Mesh>& mesh)
                 requireVertices(self);
                 self.detach(FACET_NORMALS);
                 self.facesChanged();
-                callLibrary([&](Failure&) { glmFaceNormals(self.model); });
+                callLibrary([&](Failure& failure) {
+                    run(failure, [&](GlmError& error) { return glmComputeFaceNormals(self.model, &error); });
+                });
             },
             "One unit normal per triangle into facet_normals (zero for a triangle without area).")
         .def(
@@ -61,7 +77,9 @@ void defineOperations(py::class_<Mesh>& mesh)
                         "compute_vertex_normals needs facet normals: call compute_facet_normals first");
                 self.detach(NORMALS);
                 self.facesChanged();
-                callLibrary([&](Failure&) { glmVertexNormals(self.model, angle); });
+                callLibrary([&](Failure& failure) {
+                    run(failure, [&](GlmError& error) { return glmComputeVertexNormals(self.model, angle, &error); });
+                });
             },
             py::arg("angle") = 90.0f,
             "Replaces the normals with smoothed ones: each corner averages the facet normals around its vertex "
@@ -73,7 +91,9 @@ void defineOperations(py::class_<Mesh>& mesh)
                 self.detach(POSITIONS);
                 self.detach(COLORS);
                 self.facesChanged();
-                callLibrary([&](Failure&) { glmMergeVertices(self.model, epsilon); });
+                callLibrary([&](Failure& failure) {
+                    run(failure, [&](GlmError& error) { return glmWeldVertices(self.model, epsilon, &error); });
+                });
             },
             py::arg("epsilon"),
             "Merges positions closer than epsilon on every axis into the first of them and renumbers the "
@@ -84,7 +104,9 @@ void defineOperations(py::class_<Mesh>& mesh)
                 requireVertices(self);
                 self.detach(UVS);
                 self.facesChanged();
-                callLibrary([&](Failure&) { glmPlanarUVs(self.model); });
+                callLibrary([&](Failure& failure) {
+                    run(failure, [&](GlmError& error) { return glmComputePlanarUVs(self.model, &error); });
+                });
             },
             "One texture coordinate per position from its x and z, the largest extent mapped to 0..1.")
         .def(
@@ -94,7 +116,9 @@ void defineOperations(py::class_<Mesh>& mesh)
                     throw py::value_error("compute_sphere_uv needs normals: call compute_vertex_normals first");
                 self.detach(UVS);
                 self.facesChanged();
-                callLibrary([&](Failure&) { glmSphereUVs(self.model); });
+                callLibrary([&](Failure& failure) {
+                    run(failure, [&](GlmError& error) { return glmComputeSphereUVs(self.model, &error); });
+                });
             },
             "One texture coordinate per normal from its direction (poles on the x axis).")
         .def(

@@ -61,8 +61,7 @@ bool loadMaterialsFromPython(GlmMesh* model, const char* name, void* context, Gl
                       name);
         return false;
     }
-    glmParseMTL(model, textOfLibrary.data(), textOfLibrary.size());
-    return true;
+    return glmParseMTL(model, textOfLibrary.data(), textOfLibrary.size(), error, name);
 }
 
 py::object wrap(ModelPointer model)

@@ -23,9 +23,12 @@ class ModelError(Exception):
     """The model library refused a file, a text or a write.
 
     ``kind`` names what went wrong ("cant_open", "unknown_token",
-    "bad_reference", "material_file", "no_memory", and for writing
-    "cant_write"); ``message`` is the library's own line, the one its
-    command-line programs print, without its line break.
+    "bad_reference", "material_file", "not_text" for a file that is no
+    text, "bad_model" for a model whose references the library refuses,
+    and for writing "cant_write"); ``message`` is the library's own line,
+    the one its command-line programs print, without its line break.  When
+    the library runs out of memory, MemoryError is raised instead, with the
+    library's line as its message, and the model is left as it was.
     """
 
     def __init__(self, kind: str, message: str) -> None:

@@ -1,8 +1,11 @@
 // Allocation failures under a tight address-space limit, in a child
-// process: the reading core hands back an error naming the array, the other
-// operations end with status 1 and a message naming what they could not get.
+// process: the core hands back a status naming what it could not get and
+// leaves the model as it was; the glm.h operations end with status 1 and
+// the same message.
+#include <malloc.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +14,7 @@
 #include "model/glm.h"
 #include "model/glm_core.h"
 #include "tests/support/files.h"
+#include "tests/support/mesh_builder.h"
 #include "tests/support/models.h"
 
 namespace {
@@ -78,3 +82,64 @@ TEST(GlmOutOfMemoryDeathTest, FailedAllocationsAreReportedByName)
 }
 
 }  // namespace
+
+namespace {
+
+// Runs `operation` on `model` in a child whose address space may grow by
+// 1 MiB only: the core must hand back GLM_NO_MEMORY with the line glm.h
+// prints, and leave the model as it was.
+template <typename Operation>
+[[noreturn]] void runOutOfRoom(GlmMesh* model, Operation operation)
+{
+    const float* arrays[] = {model->vertices, model->normals, model->uvs, model->facetnorms};
+    const unsigned counts[] = {model->vertexCount, model->normalCount, model->uvCount, model->facetnormCount};
+    limitGrowth(1 << 20);
+    GlmError error;
+    const bool ok = operation(model, &error);
+    const float* after[] = {model->vertices, model->normals, model->uvs, model->facetnorms};
+    const unsigned countsAfter[] = {model->vertexCount, model->normalCount, model->uvCount, model->facetnormCount};
+    const bool unchanged = std::equal(arrays, arrays + 4, after) && std::equal(counts, counts + 4, countsAfter);
+    std::fputs(error.message, stderr);
+    std::exit(!ok && error.status == GLM_NO_MEMORY && unchanged ? 3 : 4);
+}
+
+template <typename Operation>
+void expectNoMemoryInChild(GlmMesh* model, const char* name, Operation operation)
+{
+    EXPECT_EXIT(runOutOfRoom(model, operation), testing::ExitedWithCode(3),
+                "^glm: out of memory: can't allocate [a-z ]+ \\([0-9]+ bytes\\)\\.\n$")
+        << name;
+}
+
+}  // namespace
+
+TEST(GlmOutOfMemoryDeathTest, EveryCoreOperationReturnsTheFailureAndKeepsTheModel)
+{
+    if (SANITIZED)
+        GTEST_SKIP() << "the sanitizer reserves address space of its own";
+    // Every block of 128 KiB or more mapped on its own and unmapped when
+    // freed: no freed block of the parent's is left for the child to reuse.
+    mallopt(M_MMAP_THRESHOLD, 128 << 10);
+    // 980,000 faces on 491,401 vertices: every operation wants megabytes.
+    GlmMesh* model = makeFlatGrid(700, 700);
+    glmFaceNormals(model);
+    glmVertexNormals(model, 90.0f);
+    expectNoMemoryInChild(model, "facet normals", glmComputeFaceNormals);
+    expectNoMemoryInChild(model, "vertex normals",
+                          [](GlmMesh* m, GlmError* e) { return glmComputeVertexNormals(m, 90.0f, e); });
+    expectNoMemoryInChild(model, "planar uvs", glmComputePlanarUVs);
+    expectNoMemoryInChild(model, "sphere uvs", glmComputeSphereUVs);
+    expectNoMemoryInChild(model, "weld", [](GlmMesh* m, GlmError* e) { return glmWeldVertices(m, 1e-3f, e); });
+
+    // Writing: a path longer than the room left cannot even be held.
+    const std::string path = "/tmp/" + std::string(2 << 20, 'x') + ".obj";
+    EXPECT_EXIT(
+        {
+            limitGrowth(1 << 20);
+            GlmWriteError error;
+            const bool ok = glmSaveOBJ(model, path.c_str(), MODE_SMOOTH, nullptr, &error);
+            std::exit(!ok && error.kind == GLM_WRITE_NO_MEMORY ? 3 : 4);
+        },
+        testing::ExitedWithCode(3), "");
+    glmDestroy(model);
+}

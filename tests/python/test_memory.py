@@ -39,3 +39,51 @@ def test_two_hundred_meshes_leave_memory_flat(tmp_path):
         use()
     gc.collect()
     assert resident_bytes() - before < 2 * 1024 * 1024
+
+
+OUT_OF_ROOM = r"""
+import ctypes, resource, sys
+import numpy
+from solar_system import model
+
+# Every block of 128 KiB or more mapped on its own, so that a freed one is
+# given back and the limit below holds for the next; the model is read on
+# this thread alone, so that no other thread's arena has room to lend.
+ctypes.CDLL(None).mallopt(-3, 128 * 1024)  # M_MMAP_THRESHOLD
+mesh = model.load_obj(sys.argv[1], threads=1)  # one arena: no other to fall back on
+mesh.compute_facet_normals()
+print("before", len(mesh.normals))
+with open("/proc/self/status") as f:
+    size = next(int(l.split()[1]) for l in f if l.startswith("VmSize:")) * 1024
+resource.setrlimit(resource.RLIMIT_AS, (size + (4 << 20), resource.RLIM_INFINITY))
+try:
+    mesh.compute_vertex_normals(90)
+except MemoryError as error:
+    print("MemoryError:", error)
+resource.setrlimit(resource.RLIMIT_AS, (resource.RLIM_INFINITY, resource.RLIM_INFINITY))
+print("after", len(mesh.normals))
+mesh.compute_vertex_normals(90)
+print("then", len(mesh.normals))
+"""
+
+
+@pytest.mark.skipif(SANITIZED, reason="the sanitizer reserves address space of its own")
+def test_vertex_normals_out_of_memory_raise_memory_error_and_python_goes_on(tmp_path):
+    # A 300 x 300 grid: 180,000 triangles, whose normals want 6 MB and more.
+    n = 300
+    lines = ["v %d 0 %d" % (i % (n + 1), i // (n + 1)) for i in range((n + 1) * (n + 1))]
+    for y in range(n):
+        for x in range(n):
+            a = y * (n + 1) + x + 1
+            lines += ["f %d %d %d" % (a, a + n + 1, a + 1), "f %d %d %d" % (a + 1, a + n + 1, a + n + 2)]
+    path = tmp_path / "grid.obj"
+    path.write_text("\n".join(lines) + "\n")
+
+    from conftest import run_python
+
+    done = run_python(OUT_OF_ROOM, path)
+    assert done.returncode == 0, done.stderr
+    out = done.stdout.splitlines()
+    assert out[1].startswith("MemoryError: glm: out of memory: can't allocate vertex normals ("), out
+    assert out[2] == out[0].replace("before", "after")  # the model kept what it had
+    assert out[3] == "then %d" % ((n + 1) * (n + 1))

@@ -414,6 +414,32 @@ std::vector<SampleFile> objSamples()
         b.insert(b.end(), s.mtl.begin(), s.mtl.end());
         out.push_back({s.name, b});
     }
+    // The first sample again in every encoding the readers decode: marked
+    // UTF-8, and UTF-16 either way round for the OBJ text (its separator
+    // a NUL character) and for the material library.
+    const ObjSample& first = objTexts().front();
+    auto utf16 = [](const std::string& from, bool bigEndian) {
+        Bytes b = {static_cast<unsigned char>(bigEndian ? 0xFE : 0xFF),
+                   static_cast<unsigned char>(bigEndian ? 0xFF : 0xFE)};
+        for (unsigned char c : from) {
+            b.push_back(bigEndian ? 0 : c);
+            b.push_back(bigEndian ? c : 0);
+        }
+        return b;
+    };
+    auto join = [](Bytes obj, std::size_t separator, const Bytes& mtl) {
+        obj.insert(obj.end(), separator, 0);
+        obj.insert(obj.end(), mtl.begin(), mtl.end());
+        return obj;
+    };
+    const Bytes mark = {0xEF, 0xBB, 0xBF};
+    Bytes markedObj = mark, markedMtl = mark;
+    markedObj.insert(markedObj.end(), first.obj.begin(), first.obj.end());
+    markedMtl.insert(markedMtl.end(), first.mtl.begin(), first.mtl.end());
+    out.push_back({"utf8_marked.obj", join(markedObj, 1, markedMtl)});
+    out.push_back({"utf16le.obj", join(utf16(first.obj, false), 2, utf16(first.mtl, false))});
+    out.push_back({"utf16be.obj", join(utf16(first.obj, true), 2, utf16(first.mtl, true))});
+    out.push_back({"mtl_utf16be.obj", join(text(first.obj), 1, utf16(first.mtl, true))});
     return out;
 }
 

@@ -204,11 +204,21 @@ const char* workoutPpm(const unsigned char* data, std::size_t size)
 const char* workoutObj(const unsigned char* data, std::size_t size, const char* scratchDir)
 {
     const char* text = reinterpret_cast<const char*>(data);
-    const void* nul = size ? std::memchr(data, 0, size) : nullptr;
-    const std::size_t objSize = nul ? static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - data) : size;
+    // The OBJ text ends at the first NUL byte; in UTF-16 (a text that
+    // starts with its mark) at the first NUL character, two NUL bytes at an
+    // even offset, which the separator then is.
+    const bool utf16 = size >= 2 && ((data[0] == 0xFF && data[1] == 0xFE) || (data[0] == 0xFE && data[1] == 0xFF));
+    std::size_t objSize = size, separator = 0;
+    for (std::size_t i = utf16 ? 2 : 0; i < size; i += utf16 ? 2 : 1) {
+        if (data[i] == 0 && (!utf16 || (i + 1 < size && data[i + 1] == 0))) {
+            objSize = i;
+            separator = utf16 ? 2 : 1;
+            break;
+        }
+    }
     MtlTexts mtl;
-    if (nul)
-        mtl.others = std::string_view(text + objSize + 1, size - objSize - 1);
+    if (separator)
+        mtl.others = std::string_view(text + objSize + separator, size - objSize - separator);
 
     GlmReadOptions one;
     one.threads = 1;

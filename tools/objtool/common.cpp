@@ -104,6 +104,8 @@ void initMessages()
         terminalFd = messageFd;
 }
 
+std::string libraryMessage(const char* message) { return withoutLineBreak(message); }
+
 void fail(const std::string& text) { writeAll(messageFd, "objtool: " + text + "\n"); }
 
 void warn(const std::string& text) { writeAll(messageFd, "objtool: warning: " + text + "\n"); }
@@ -261,6 +263,8 @@ GlmMesh* loadModel(const std::string& path, std::vector<std::string>* warnings, 
     if (!model) {
         if (error.kind == GLM_READ_CANT_OPEN) {
             fail(path + ": cannot read the file");
+        } else if (error.kind == GLM_READ_NOT_TEXT && std::strncmp(error.message, "glmReadOBJ", 10) == 0) {
+            fail(path + ": not a text file");
         } else {
             fail(path + ": not a model objtool can read: " + withoutLineBreak(error.message));
         }

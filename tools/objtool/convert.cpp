@@ -190,6 +190,11 @@ bool apply(GlmMesh* model, const Operation& op, std::vector<std::string>* warnin
              " needs normals: put --smooth ANGLE before it, or read a model with normals");
         return false;
     }
+    // The operations that allocate run through the core: a failure comes
+    // back here, after the capture has ended, and is told with the
+    // library's own message instead of ending the program inside it.
+    GlmError error{GLM_OK, ""};
+    bool done = true;
     std::vector<std::string> lines = captureOutput([&] {
         switch (op.kind) {
         case UNITIZE:
@@ -202,24 +207,28 @@ bool apply(GlmMesh* model, const Operation& op, std::vector<std::string>* warnin
             glmFlipWinding(model);
             break;
         case FACET_NORMALS:
-            glmFaceNormals(model);
+            done = glmComputeFaceNormals(model, &error);
             break;
         case SMOOTH:
-            glmFaceNormals(model);
-            glmVertexNormals(model, smoothingAngle(op.value));
+            done = glmComputeFaceNormals(model, &error) &&
+                   glmComputeVertexNormals(model, smoothingAngle(op.value), &error);
             break;
         case WELD:
-            glmMergeVertices(model, op.value);
+            done = glmWeldVertices(model, op.value, &error);
             break;
         case LINEAR_UV:
-            glmPlanarUVs(model);
+            done = glmComputePlanarUVs(model, &error);
             break;
         case SPHERE_UV:
-            glmSphereUVs(model);
+            done = glmComputeSphereUVs(model, &error);
             break;
         }
     });
     warnings->insert(warnings->end(), lines.begin(), lines.end());
+    if (!done) {
+        fail(std::string("convert: ") + op.option + ": " + libraryMessage(error.message));
+        return false;
+    }
     return true;
 }
 

@@ -18,6 +18,8 @@ constexpr int EXIT_USAGE = 2;   // the command line is wrong
 // output is being captured).
 void fail(const std::string& text);
 void warn(const std::string& text);
+// A message line of the model library without its line break.
+std::string libraryMessage(const char* message);
 
 // Warnings on standard error, each text once with its count; `prefix`
 // (such as "file.obj: ") goes before each.

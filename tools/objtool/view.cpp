@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "model/glm_core.h"
 #include "tools/objtool/objtool.h"
 #include "tools/objtool/view.h"
 
@@ -148,16 +149,24 @@ int commandView(int argc, char** argv)
         view.drawMode = DRAW_MATERIAL;
 
     if (view.model->vertexCount > 0) {
-        showWarnings(captureOutput([] {
+        // The normals come through the core: a failure (out of memory) is
+        // told after the capture with the library's message.
+        GlmError error{GLM_OK, ""};
+        bool done = true;
+        showWarnings(captureOutput([&] {
             unitize(view.model);
             // Lines and points alone need no normals (and every vertex would
             // be one "without a triangle").
             if (view.model->faceCount > 0) {
-                glmFaceNormals(view.model);
-                if (!view.model->normals)
-                    glmVertexNormals(view.model, smoothingAngle(view.smoothAngle));
+                done = glmComputeFaceNormals(view.model, &error);
+                if (done && !view.model->normals)
+                    done = glmComputeVertexNormals(view.model, smoothingAngle(view.smoothAngle), &error);
             }
         }));
+        if (!done) {
+            fail("view: " + libraryMessage(error.message));
+            return EXIT_FAILED;
+        }
         float radius = 0.0f;
         for (unsigned i = 1; i <= view.model->vertexCount; i++) {
             const float* v = &view.model->vertices[3 * i];

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/glm_core.h"
 #include "tools/objtool/objtool.h"
 #include "tools/objtool/view.h"
 
@@ -238,7 +239,12 @@ void rebuildList()
     if (view.drawMode == DRAW_TEXTURE && !view.model->uvs && view.model->vertexCount > 0) {
         // Without texture coordinates of its own the model gets a planar
         // projection, so the texture mode still shows something.
-        showWarnings(captureOutput([] { glmPlanarUVs(view.model); }));
+        GlmError error{GLM_OK, ""};
+        bool done = true;
+        std::vector<std::string> lines = captureOutput([&] { done = glmComputePlanarUVs(view.model, &error); });
+        if (!done)
+            lines.push_back(libraryMessage(error.message));
+        showWarnings(lines);
     }
     const unsigned flags = modeFlags();
     showWarnings(captureOutput([flags] { modelList = glmCompileList(view.model, flags); }));
@@ -345,9 +351,16 @@ void recomputeNormals()
 {
     if (view.model->vertexCount == 0)
         return;
-    showWarnings(captureOutput([] {
-        glmFaceNormals(view.model);
-        glmVertexNormals(view.model, smoothingAngle(view.smoothAngle));
-    }));
+    // A failure (out of memory) is shown with the warnings; the model keeps
+    // the normals it had and the view goes on.
+    GlmError error{GLM_OK, ""};
+    bool done = true;
+    std::vector<std::string> lines = captureOutput([&] {
+        done = glmComputeFaceNormals(view.model, &error) &&
+               glmComputeVertexNormals(view.model, smoothingAngle(view.smoothAngle), &error);
+    });
+    if (!done)
+        lines.push_back(libraryMessage(error.message));
+    showWarnings(lines);
     view.listStale = true;
 }

@@ -2,8 +2,11 @@
 // converted files are read back with the model library.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -468,3 +471,47 @@ TEST(ObjtoolHelp, HelpAndManPage)
 }
 
 }  // namespace
+
+TEST(ObjtoolErrors, FilesThatAreNoTextAreNamedSoAndUtf16Reads)
+{
+    TempDir dir;
+    const std::string bmp = (testDataDir() / "bmpsuite" / "good" / "pal1.bmp").string();
+    RunResult r = runObjtool({"info", bmp});
+    EXPECT_EQ(r.status, 1);
+    expectOneMessage(r, "pal1.bmp: not a text file");
+    r = runObjtool({"info", (testDataDir() / "models" / "box_UTF16BE.obj").string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("12"), std::string::npos) << r.out;  // its twelve triangles
+}
+
+#if !defined(__SANITIZE_ADDRESS__)
+// objtool under an address-space limit (the shell's "ulimit -v", on one
+// processor so that the reader uses one thread): the largest limit under
+// which smoothing fails ends with status 1 and the library's line, never
+// with an abort, and nothing written.
+TEST(ObjtoolErrors, RunningOutOfMemoryEndsWithTheLibrarysMessageAndStatusOne)
+{
+    TempDir dir;
+    writeFile(dir.file("big.obj"), torusObj(500, 500));
+    auto run = [&](long kib) {
+        const std::string command =
+            "ulimit -v " + std::to_string(kib) + " && exec taskset -c 0 " OBJTOOL_BINARY " convert --smooth 90 " +
+            dir.file("big.obj") + " " + dir.file("out.obj") + " >" + dir.file("out.txt") + " 2>" + dir.file("err.txt");
+        const int status = std::system(("sh -c '" + command + "'").c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    };
+    // The smallest limit (to 4 MiB) that lets it through, between 16 MiB and 4 GiB.
+    long low = 16 << 10, high = 4l << 20;
+    ASSERT_EQ(run(high), 0) << readFile(dir.file("err.txt"));
+    while (high - low > (4 << 10)) {
+        const long middle = (low + high) / 2;
+        (run(middle) == 0 ? high : low) = middle;
+    }
+    std::filesystem::remove(dir.file("out.obj"));
+    EXPECT_EQ(run(low), 1);
+    const std::string err = readFile(dir.file("err.txt"));
+    EXPECT_NE(err.find("objtool: "), std::string::npos) << err;
+    EXPECT_NE(err.find("out of memory: can't allocate"), std::string::npos) << err;
+    EXPECT_FALSE(fileExists(dir.file("out.obj")));
+}
+#endif
