@@ -417,7 +417,8 @@ std::vector<SampleFile> objSamples()
     // The first sample again in every encoding the readers decode: marked
     // UTF-8, and UTF-16 either way round for the OBJ text (its separator
     // a NUL character) and for the material library.
-    const ObjSample& first = objTexts().front();
+    const std::vector<ObjSample> texts = objTexts();
+    const ObjSample& first = texts.front();
     auto utf16 = [](const std::string& from, bool bigEndian) {
         Bytes b = {static_cast<unsigned char>(bigEndian ? 0xFE : 0xFF),
                    static_cast<unsigned char>(bigEndian ? 0xFF : 0xFE)};
