@@ -74,5 +74,6 @@ bool glmTextToRead(const char*& text, std::size_t& size, std::string& decoded)
         text += 3;
         size -= 3;
     }
-    return !std::memchr(text, 0, size < SNIFFED ? size : SNIFFED);
+    // An empty text (null, size 0) is a text: memchr must not see a null.
+    return size == 0 || !std::memchr(text, 0, size < SNIFFED ? size : SNIFFED);
 }
