@@ -140,7 +140,7 @@ TEST(PictureCodecs, GreyPaletteSixteenBitAndInterlacedPngsBecomeRgb)
 {
     struct Case {
         const char* what;
-        PngSpec spec;
+        PngLayout layout;
         Bytes rgba;  // the two pixels expected
     } cases[] = {
         {"grey 8",
@@ -175,7 +175,7 @@ TEST(PictureCodecs, GreyPaletteSixteenBitAndInterlacedPngsBecomeRgb)
         {"interlaced", {.width = 2, .samples = {1, 2, 3, 4, 5, 6}, .interlaced = true}, {1, 2, 3, 255, 4, 5, 6, 255}},
     };
     for (const Case& c : cases) {
-        const Bytes png = buildPng(c.spec);
+        const Bytes png = buildPng(c.layout);
         Decoded four(png, 4, decodePng);
         ASSERT_EQ(four.status, PICTURE_OK) << c.what << ": " << four.message;
         EXPECT_EQ(four.pixels(), c.rgba) << c.what;

@@ -22,36 +22,36 @@ void noFlush(png_structp) {}
 
 }  // namespace
 
-Bytes buildPng(const PngSpec& spec)
+Bytes buildPng(const PngLayout& layout)
 {
     Bytes out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
-        throw std::runtime_error("buildPng: libpng refused the spec");
+        throw std::runtime_error("buildPng: libpng refused the layout");
     }
     png_set_write_fn(png, &out, appendPng, noFlush);
-    png_set_IHDR(png, info, spec.width, spec.height, spec.depth, spec.colourType,
-                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, layout.width, layout.height, layout.depth, layout.colourType,
+                 layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     std::vector<png_color> palette;
-    for (std::size_t i = 0; i + 2 < spec.palette.size(); i += 3)
-        palette.push_back({spec.palette[i], spec.palette[i + 1], spec.palette[i + 2]});
+    for (std::size_t i = 0; i + 2 < layout.palette.size(); i += 3)
+        palette.push_back({layout.palette[i], layout.palette[i + 1], layout.palette[i + 2]});
     if (!palette.empty())
         png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
-    if (!spec.transparency.empty())
-        png_set_tRNS(png, info, spec.transparency.data(), static_cast<int>(spec.transparency.size()), nullptr);
+    if (!layout.transparency.empty())
+        png_set_tRNS(png, info, layout.transparency.data(), static_cast<int>(layout.transparency.size()), nullptr);
     png_write_info(png, info);
     png_set_packing(png);  // one sample a byte in, packed below 8 bits
-    if (spec.depth == 16)
+    if (layout.depth == 16)
         png_set_swap(png);  // rows are given in host (little-endian) order
-    const std::size_t perRow = spec.samples.size() / spec.height;
-    const std::size_t bytesPerSample = spec.depth == 16 ? 2 : 1;
-    std::vector<Bytes> rows(spec.height);
-    for (int y = 0; y < spec.height; y++)
+    const std::size_t perRow = layout.samples.size() / layout.height;
+    const std::size_t bytesPerSample = layout.depth == 16 ? 2 : 1;
+    std::vector<Bytes> rows(layout.height);
+    for (int y = 0; y < layout.height; y++)
         for (std::size_t i = 0; i < perRow; i++) {
-            const std::uint16_t v = spec.samples[y * perRow + i];
+            const std::uint16_t v = layout.samples[y * perRow + i];
             rows[y].push_back(static_cast<unsigned char>(v & 0xFF));
             if (bytesPerSample == 2)
                 rows[y].push_back(static_cast<unsigned char>(v >> 8));

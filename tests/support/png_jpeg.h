@@ -13,7 +13,7 @@
 // per pixel, rows top first, each value within the depth (palette indices
 // for a palette picture).  `palette` gives RGB triples and `transparency`
 // the tRNS chunk's alpha values (palette pictures) when not empty.
-struct PngSpec {
+struct PngLayout {
     int width = 1, height = 1;
     int colourType = 2;  // PNG_COLOR_TYPE_RGB
     int depth = 8;
@@ -22,7 +22,7 @@ struct PngSpec {
     std::vector<std::uint8_t> transparency{};
     bool interlaced = false;
 };
-Bytes buildPng(const PngSpec& spec);
+Bytes buildPng(const PngLayout& layout);
 
 // A JPEG of 1 (grey) or 3 (RGB) channels, rows top first, at quality 100.
 Bytes buildJpeg(int width, int height, int channels, const Bytes& pixels, bool progressive = false);

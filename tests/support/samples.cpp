@@ -381,13 +381,14 @@ std::vector<SampleFile> pngSamples()
     };
     std::vector<SampleFile> out;
     for (const Kind& k : kinds) {
-        PngSpec spec{.width = 5, .height = 3, .colourType = k.colourType, .depth = k.depth, .interlaced = k.interlaced};
-        spec.samples = samplesUpTo(std::size_t(15) * k.channels, k.colourType == 3 ? 5 : (1u << k.depth) - 1);
+        PngLayout layout{
+            .width = 5, .height = 3, .colourType = k.colourType, .depth = k.depth, .interlaced = k.interlaced};
+        layout.samples = samplesUpTo(std::size_t(15) * k.channels, k.colourType == 3 ? 5 : (1u << k.depth) - 1);
         if (k.colourType == 3) {
-            spec.palette = {0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 0, 90, 90, 90};
-            spec.transparency = {0, 128};
+            layout.palette = {0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 0, 90, 90, 90};
+            layout.transparency = {0, 128};
         }
-        out.push_back({k.name, buildPng(spec)});
+        out.push_back({k.name, buildPng(layout)});
     }
     return out;
 }
