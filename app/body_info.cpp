@@ -5,8 +5,8 @@
 #include "app/viewer.h"
 #include "platform/i18n.h"
 #include "platform/message_box.h"
-#include "state/bodies.h"
-#include "state/viewer_state.h"
+#include "core/bodies.h"
+#include "core/viewer_state.h"
 
 void selectBody(int value)
 {

@@ -6,8 +6,8 @@
 #include <cmath>
 
 #include "app/viewer.h"
-#include "state/bodies.h"
-#include "state/viewer_state.h"
+#include "core/bodies.h"
+#include "core/viewer_state.h"
 
 namespace {
 // The signed rate of this step: a power of two, so that scaling an

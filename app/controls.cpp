@@ -9,7 +9,7 @@
 #include "app/date_mode.h"
 #include "app/screenshot.h"
 #include "app/viewer.h"
-#include "state/viewer_state.h"
+#include "core/viewer_state.h"
 
 namespace {
 

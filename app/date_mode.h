@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "state/viewer_state.h"
+#include "core/viewer_state.h"
 
 // The `d` key.  Entering: the instant is now the first time (or the --date
 // instant), afterwards the one shown when date mode was left; the date

@@ -7,7 +7,7 @@
 #include "app/controls.h"
 #include "app/date_mode.h"
 #include "app/viewer.h"
-#include "state/viewer_state.h"
+#include "core/viewer_state.h"
 
 void reshape(int width, int height)
 {

@@ -9,7 +9,7 @@
 #include "platform/message_box.h"
 #include "render/render.h"
 #include "render/texture_set.h"
-#include "state/viewer_state.h"
+#include "core/viewer_state.h"
 
 int main(int argc, char** argv)
 {

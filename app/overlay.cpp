@@ -12,8 +12,8 @@
 #include "platform/i18n.h"
 #include "render/render.h"
 #include "render/text.h"
-#include "state/bodies.h"
-#include "state/viewer_state.h"
+#include "core/bodies.h"
+#include "core/viewer_state.h"
 
 std::string noticeText;
 

@@ -9,7 +9,7 @@
 #include "app/date_mode.h"
 #include "platform/i18n.h"
 #include "sky/sky.h"
-#include "state/bodies.h"
+#include "core/bodies.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "app/date_mode.h"
 #include "platform/i18n.h"
-#include "state/viewer_state.h"
+#include "core/viewer_state.h"
 
 std::string statusText()
 {

@@ -3,8 +3,8 @@
 #include <GL/glut.h>
 
 #include "render/render.h"
-#include "state/bodies.h"
-#include "state/viewer_state.h"
+#include "core/bodies.h"
+#include "core/viewer_state.h"
 
 namespace {
 

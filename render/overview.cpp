@@ -6,8 +6,8 @@
 #include <numbers>
 
 #include "render/render.h"
-#include "state/bodies.h"
-#include "state/viewer_state.h"
+#include "core/bodies.h"
+#include "core/viewer_state.h"
 
 BodyAnchor bodyAnchors[BODY_ANCHOR_COUNT] = {};
 void (*frameOverlay)() = nullptr;

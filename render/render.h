@@ -2,7 +2,7 @@
 // the close-ups.
 #pragma once
 
-#include "state/bodies.h"
+#include "core/bodies.h"
 
 // A sphere of latitude bands (triangle strips) with normals and texture
 // coordinates; n is the slice count around the equator.  Negative values

@@ -5,7 +5,7 @@
 
 #include "render/render.h"
 #include "render/texture_set.h"
-#include "state/viewer_state.h"
+#include "core/viewer_state.h"
 
 void createCylinderQuadric()
 {

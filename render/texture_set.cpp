@@ -16,8 +16,8 @@
 #include "image/image_core.h"
 #include "platform/data_path.h"
 #include "platform/win_path.h"
-#include "state/bodies.h"
-#include "state/viewer_state.h"
+#include "core/bodies.h"
+#include "core/viewer_state.h"
 
 #include <GL/gl.h>
 #include <sys/stat.h>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "image/image.h"
-#include "state/viewer_state.h"
+#include "core/viewer_state.h"
 
 // Returns null when fileName is null or cannot be opened; else loadDibImage.
 ImageRGB* loadImageIfExists(const char* fileName);

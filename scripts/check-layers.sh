@@ -12,7 +12,7 @@
 #   image         image/                          picture decoders
 #   model         model/                          OBJ/MTL/PPM library
 #   sky           sky/                            positions of a date (libnova)
-#   state         state/                          the viewer's globals, the body table
+#   core          core/                          the viewer's globals, the body table
 #   render        render/                         textures and scene rendering
 #   viewer        app/ but main.cpp               the GLUT callbacks
 #   app           app/main.cpp                    the executable
@@ -20,7 +20,7 @@
 #   python        python/                         the Python package solar_system
 # tests/, bench/ and fuzz/ sit above everything and may include anything.
 # Nothing in render/ includes from app/: the renderer sees the viewer's
-# state only through state/, which includes no GL, GLUT or GTK header.
+# state only through core/, which includes no GL, GLUT or GTK header.
 set -euo pipefail
 
 # Which layers each layer may include (itself included).
@@ -30,10 +30,10 @@ declare -A ALLOWED=(
   [image]="image platform tuning"
   [model]="model tuning"
   [sky]="sky platform tuning"
-  [state]="state sky platform tuning"
-  [render]="render image platform sky state tuning"
-  [viewer]="viewer render image platform sky state tuning"
-  [app]="app viewer render image platform sky state tuning"
+  [core]="core sky platform tuning"
+  [render]="render image platform sky core tuning"
+  [viewer]="viewer render image platform sky core tuning"
+  [app]="app viewer render image platform sky core tuning"
   [tools]="tools model image platform tuning"
   [python]="python model image tuning"
 )
@@ -45,7 +45,7 @@ layer_of() {
     image/*) echo image ;;
     model/*) echo model ;;
     sky/*) echo sky ;;
-    state/*) echo state ;;
+    core/*) echo core ;;
     app/main.cpp) echo app ;;
     app/*) echo viewer ;;
     render/*) echo render ;;
@@ -75,13 +75,13 @@ check_tree() {
       fi
     done < <(grep -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$root/$file" || true)
     # The viewer state is plain data: no GL, GLU, GLUT or GTK header.
-    if [ "$from" = state ]; then
+    if [ "$from" = core ]; then
       while IFS= read -r line; do
         echo "$file: $line: a GL, GLUT or GTK header in the viewer state"
         bad=1
       done < <(grep -oE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<(GL|gtk|gdk)/[^>]*>' "$root/$file" || true)
     fi
-  done < <(cd "$root" && find platform image model sky state app render tools python -type f \
+  done < <(cd "$root" && find platform image model sky core app render tools python -type f \
              \( -name '*.cpp' -o -name '*.h' \) 2>/dev/null | sort)
   return $bad
 }
@@ -90,11 +90,11 @@ self_test() {
   local tmp status=0
   tmp=$(mktemp -d)
   trap 'rm -rf "$tmp"' RETURN
-  mkdir -p "$tmp/image" "$tmp/app" "$tmp/platform" "$tmp/render" "$tmp/state" "$tmp/sky"
+  mkdir -p "$tmp/image" "$tmp/app" "$tmp/platform" "$tmp/render" "$tmp/core" "$tmp/sky"
   printf '#include "platform/file_map.h"\n#include "image/image.h"\n' > "$tmp/image/dib.cpp"
-  printf '#include "image/image.h"\n#include "state/viewer_state.h"\n' > "$tmp/render/texture_set.cpp"
-  printf '#include "sky/sky.h"\n' > "$tmp/state/viewer_state.h"
-  printf '#include "render/render.h"\n#include "state/viewer_state.h"\n' > "$tmp/app/input.cpp"
+  printf '#include "image/image.h"\n#include "core/viewer_state.h"\n' > "$tmp/render/texture_set.cpp"
+  printf '#include "sky/sky.h"\n' > "$tmp/core/viewer_state.h"
+  printf '#include "render/render.h"\n#include "core/viewer_state.h"\n' > "$tmp/app/input.cpp"
   : > "$tmp/app/controls.h"
   : > "$tmp/render/render.h"
   : > "$tmp/sky/sky.h"
@@ -115,16 +115,16 @@ self_test() {
     fi
     mv "$tmp/$file.kept" "$tmp/$file"
   }
-  planted image/dib.cpp state/viewer_state.h "image -> state"
+  planted image/dib.cpp core/viewer_state.h "image -> core"
   planted render/texture_set.cpp app/controls.h "render -> app"
-  planted state/viewer_state.h render/render.h "state -> render"
-  cp "$tmp/state/viewer_state.h" "$tmp/state/viewer_state.h.kept"
-  printf '#include <GL/glu.h>\n' >> "$tmp/state/viewer_state.h"
+  planted core/viewer_state.h render/render.h "core -> render"
+  cp "$tmp/core/viewer_state.h" "$tmp/core/viewer_state.h.kept"
+  printf '#include <GL/glu.h>\n' >> "$tmp/core/viewer_state.h"
   if check_tree "$tmp" >/dev/null; then
     echo "self-test: a GL header in the viewer state passed"
     status=1
   fi
-  mv "$tmp/state/viewer_state.h.kept" "$tmp/state/viewer_state.h"
+  mv "$tmp/core/viewer_state.h.kept" "$tmp/core/viewer_state.h"
   [ $status -eq 0 ] && echo "self-test: planted upward includes refused"
   return $status
 }

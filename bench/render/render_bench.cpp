@@ -7,7 +7,7 @@
 
 #include "app/viewer.h"
 #include "render/render.h"
-#include "state/viewer_state.h"
+#include "core/viewer_state.h"
 #include "tests/support/render_fixture.h"
 
 namespace {

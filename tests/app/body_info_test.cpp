@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/viewer.h"
-#include "state/viewer_state.h"
+#include "core/viewer_state.h"
 #include "tests/support/message_boxes.h"
 #include "viewer_fixture.h"
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "app/viewer.h"
-#include "state/viewer_state.h"
+#include "core/viewer_state.h"
 #include "viewer_fixture.h"
 
 namespace {

@@ -12,7 +12,7 @@
 
 #include "app/date_mode.h"
 #include "app/viewer.h"
-#include "state/viewer_state.h"
+#include "core/viewer_state.h"
 #include "viewer_fixture.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "app/controls.h"
 #include "app/status_line.h"
 #include "app/viewer.h"
-#include "state/viewer_state.h"
+#include "core/viewer_state.h"
 #include "viewer_fixture.h"
 
 namespace {

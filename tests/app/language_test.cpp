@@ -2,7 +2,7 @@
 // made, the language the environment asks for, and the command line.
 #include "app/options.h"
 #include "platform/i18n.h"
-#include "state/bodies.h"
+#include "core/bodies.h"
 #include "tests/support/files.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 
 #include "app/date_mode.h"
 #include "app/viewer.h"
-#include "state/viewer_state.h"
+#include "core/viewer_state.h"
 #include "tests/support/pin_libraries.h"
 
 // freeglut keeps no getter for the idle callback nor for pending redisplays,

@@ -11,7 +11,7 @@
 #include "image/image.h"
 #include "platform/message_box.h"
 #include "render/render.h"
-#include "state/viewer_state.h"
+#include "core/viewer_state.h"
 #include "tests/render/sphere_cases.h"
 #include "tests/support/render_fixture.h"
 

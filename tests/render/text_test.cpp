@@ -15,7 +15,7 @@
 #include "app/overlay.h"
 #include "render/render.h"
 #include "render/text.h"
-#include "state/viewer_state.h"
+#include "core/viewer_state.h"
 #include "tests/support/render_fixture.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "image/image.h"
 #include "render/texture_set.h"
-#include "state/viewer_state.h"
+#include "core/viewer_state.h"
 #include "tests/support/apitrace.h"
 #include "tests/support/pin_libraries.h"
 

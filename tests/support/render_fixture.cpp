@@ -11,7 +11,7 @@
 #include "image/image.h"
 #include "platform/message_box.h"
 #include "render/render.h"
-#include "state/viewer_state.h"
+#include "core/viewer_state.h"
 #include "tests/support/pin_libraries.h"
 #include "tests/support/viewer_globals.h"
 

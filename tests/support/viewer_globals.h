@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "state/viewer_state.h"
+#include "core/viewer_state.h"
 
 // The 22 animation angles, in the order the clock advances them.
 inline std::array<float*, 22> animationAngles()

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/overlay.h"
-#include "state/bodies.h"
+#include "core/bodies.h"
 #include "tests/support/files.h"
 
 #include <map>

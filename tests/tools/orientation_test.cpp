@@ -4,7 +4,7 @@
 // make-textures, lands mirrored, which is why the tool mirrors it.
 #include <gtest/gtest.h>
 
-#include "state/viewer_state.h"
+#include "core/viewer_state.h"
 #include "image/image.h"
 #include "image/picture.h"
 #include "tests/support/files.h"

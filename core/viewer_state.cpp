@@ -1,4 +1,4 @@
-#include "state/viewer_state.h"
+#include "core/viewer_state.h"
 
 int viewMode = 10;
 bool animating = 1;

@@ -14,7 +14,7 @@
 #pragma once
 
 #include "sky/sky.h"
-#include "state/viewer_state.h"
+#include "core/viewer_state.h"
 
 // The internal body index: a row of bodyTable.
 enum Body {

@@ -1,7 +1,7 @@
 // The table of bodies.  The values are the ones the menu, the fact boxes,
 // the display, the texture set and the clock have always used; the menu's
 // labels keep their own spelling ("Mecury").
-#include "state/bodies.h"
+#include "core/bodies.h"
 
 #include "platform/i18n.h"
 
