@@ -3,7 +3,7 @@
 #include <GL/glut.h>
 
 #include "app/viewer.h"
-#include "platform/i18n.h"
+#include "core/i18n.h"
 #include "platform/message_box.h"
 #include "core/bodies.h"
 #include "core/viewer_state.h"

@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "app/viewer.h"
-#include "platform/i18n.h"
+#include "core/i18n.h"
 
 double dateClockRate = 1.0;
 bool dateClockRunning = false;

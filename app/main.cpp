@@ -5,7 +5,7 @@
 #include "app/options.h"
 #include "app/overlay.h"
 #include "app/viewer.h"
-#include "platform/i18n.h"
+#include "core/i18n.h"
 #include "platform/message_box.h"
 #include "render/render.h"
 #include "render/texture_set.h"

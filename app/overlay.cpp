@@ -9,7 +9,7 @@
 
 #include "app/controls.h"
 #include "app/status_line.h"
-#include "platform/i18n.h"
+#include "core/i18n.h"
 #include "render/render.h"
 #include "render/text.h"
 #include "core/bodies.h"

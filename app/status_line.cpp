@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "app/date_mode.h"
-#include "platform/i18n.h"
+#include "core/i18n.h"
 #include "core/viewer_state.h"
 
 std::string statusText()
