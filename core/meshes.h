@@ -46,6 +46,11 @@ struct Mesh {
     std::size_t vertexCount() const { return positions.size() / 3; }
 };
 
+// The most vertices a mesh holds.  A shape that would need more, a shape the
+// desktop's routine refuses to draw (GLU's and freeglut's invalid counts and
+// sizes), and a mesh memory ran out for come back empty: no vertices.
+constexpr std::int64_t MESH_MAX_VERTICES = std::int64_t{1} << 26;
+
 // drawSphere(cx, cy, cz, radius, n): n/2 latitude bands from the south pole
 // up, each a strip of 2 (n + 1) vertices (upper then lower latitude, column
 // by column; column n repeats column 0 with s = -1).  MESH_TRIANGLES,
@@ -61,9 +66,9 @@ Mesh sphereMesh(float cx, float cy, float cz, float radius, int n);
 
 // The texture coordinate drawSphere(.., n) issues last, which stays current
 // after it: Saturn's ring (gluDisk, which issues none) is drawn right after
-// Saturn's sphere and takes it.  {0, 0} when the sphere is a point (it
-// issues none; the current one is then unchanged).
-void sphereLastTexCoord(int n, float uv[2]);
+// Saturn's sphere and takes it.  False, `uv` untouched, when the sphere is
+// a point (fewer than 4 slices: it issues none).
+bool sphereLastTexCoord(int n, float uv[2]);
 
 // glutSolidSphere(radius, slices, stacks) as Debian 12's freeglut 3.4 draws
 // it: MESH_TRIANGLES, indexed, normals, no texture coordinates.
