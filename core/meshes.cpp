@@ -183,9 +183,11 @@ CircleTable glutCircle(int count, bool halfCircle)
 // ---- GLU's quadrics ----
 
 // GLU's angle tables: sines and cosines of 2 pi i / slices for i = 0 ..
-// slices, the last a copy of the first.
+// slices, the last a copy of the first; rounded to float, and as the
+// double the library scales before rounding (the cylinder's normals).
 struct GluCircle {
     std::vector<float> sine, cosine;
+    std::vector<double> wideSine, wideCosine;
 };
 
 GluCircle gluCircle(int slices)
@@ -194,14 +196,20 @@ GluCircle gluCircle(int slices)
     const auto size = static_cast<std::size_t>(slices);
     table.sine.resize(size + 1);
     table.cosine.resize(size + 1);
+    table.wideSine.resize(size + 1);
+    table.wideCosine.resize(size + 1);
     for (std::size_t i = 0; i < size; ++i) {
-        const float angle =
-            2.0f * static_cast<float>(std::numbers::pi) * static_cast<float>(i) / static_cast<float>(slices);
-        table.sine[i] = static_cast<float>(std::sin(static_cast<double>(angle)));
-        table.cosine[i] = static_cast<float>(std::cos(static_cast<double>(angle)));
+        // The angle is formed in double and kept as a float.
+        const auto angle = static_cast<float>(2.0 * std::numbers::pi * static_cast<double>(i) / slices);
+        table.wideSine[i] = std::sin(static_cast<double>(angle));
+        table.wideCosine[i] = std::cos(static_cast<double>(angle));
+        table.sine[i] = static_cast<float>(table.wideSine[i]);
+        table.cosine[i] = static_cast<float>(table.wideCosine[i]);
     }
     table.sine[size] = table.sine[0];
     table.cosine[size] = table.cosine[0];
+    table.wideSine[size] = table.wideSine[0];
+    table.wideCosine[size] = table.wideCosine[0];
     return table;
 }
 
@@ -283,6 +291,9 @@ Mesh solidSphereMesh(double radius, int slices, int stacks)
             }
             addStrip(mesh.indices, strip.data(), strip.size());
         }
+        // One slice: every strip folds onto itself and nothing is drawn.
+        if (mesh.indices.empty())
+            return {};
         return mesh;
     } catch (const std::bad_alloc&) {
         return {};
@@ -324,15 +335,17 @@ Mesh cylinderMesh(double base, double top, double height, int slices, int stacks
         return {};
     // The side's slope: the normal leans outward by the height and along -z
     // by the widening, over their length.
-    const double deltaRadius = base - top;
-    const double length = std::sqrt(deltaRadius * deltaRadius + height * height);
-    if (length == 0.0)
+    // In single precision, as GLU keeps them.
+    const auto deltaRadius = static_cast<float>(base - top);
+    const auto h = static_cast<float>(height);
+    const float length = std::sqrt(deltaRadius * deltaRadius + h * h);
+    if (length == 0.0f)
         return {};
     try {
         Mesh mesh;
         const GluCircle circle = gluCircle(slices);
-        const float zNormal = static_cast<float>(deltaRadius / length);
-        const float xyNormalRatio = static_cast<float>(height / length);
+        const float zNormal = deltaRadius / length;
+        const float xyNormalRatio = h / length;
         for (int j = 0; j < stacks; ++j) {
             const float zLow = static_cast<float>(j * height / stacks);
             const float zHigh = static_cast<float>((j + 1) * height / stacks);
@@ -340,8 +353,8 @@ Mesh cylinderMesh(double base, double top, double height, int slices, int stacks
             const float radiusHigh = static_cast<float>(base - deltaRadius * (static_cast<float>(j + 1) / stacks));
             const auto first = static_cast<std::uint32_t>(mesh.vertexCount());
             for (int i = 0; i <= slices; ++i) {
-                const float nx = xyNormalRatio * circle.sine[i];
-                const float ny = xyNormalRatio * circle.cosine[i];
+                const auto nx = static_cast<float>(xyNormalRatio * circle.wideSine[i]);
+                const auto ny = static_cast<float>(xyNormalRatio * circle.wideCosine[i]);
                 addNormal(mesh, nx, ny, zNormal);
                 addPosition(mesh, radiusLow * circle.sine[i], radiusLow * circle.cosine[i], zLow);
                 addNormal(mesh, nx, ny, zNormal);
@@ -365,7 +378,7 @@ Mesh diskMesh(double inner, double outer, int slices, int loops)
     try {
         Mesh mesh;
         const GluCircle circle = gluCircle(slices);
-        const double deltaRadius = outer - inner;
+        const auto deltaRadius = static_cast<float>(outer - inner);
         // A disk without a hole ends in a fan round the centre, drawn first,
         // its rim clockwise from the top (counter-clockwise seen from +z
         // once a fan's winding is taken into account).
@@ -373,7 +386,6 @@ Mesh diskMesh(double inner, double outer, int slices, int loops)
         if (inner == 0.0) {
             rings = loops - 1;
             const float radius = static_cast<float>(outer - deltaRadius * (static_cast<float>(rings) / loops));
-            std::vector<std::uint32_t> fan;
             addPosition(mesh, 0, 0, 0);
             for (int i = slices; i >= 0; --i)
                 addPosition(mesh, radius * circle.sine[i], radius * circle.cosine[i], 0);
