@@ -25,8 +25,9 @@
 
 namespace {
 
-// A mesh's vertex as the comparison sees it; a mesh without normals or
-// texture coordinates leaves the current ones unchecked.
+// A mesh's point, line or triangle as the comparison sees it (`kind`
+// corners); a mesh without normals or texture coordinates leaves the
+// current ones unchecked.
 struct Expected {
     int kind;
     float position[3][3];
@@ -52,8 +53,6 @@ std::vector<Expected> elementsOf(const Mesh& mesh)
             e.uv[c] = uvs ? &mesh.uvs[2 * v] : nullptr;
             ++c;
         }
-        for (; c < 3; ++c)
-            e.normal[c] = e.normal[c - 1], e.uv[c] = e.uv[c - 1], std::memcpy(e.position[c], e.position[c - 1], 12);
         out.push_back(e);
     };
     switch (mesh.primitive) {
