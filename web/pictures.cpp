@@ -14,12 +14,14 @@ extern "C" EMSCRIPTEN_KEEPALIVE void ss_picture_loaded(int slot) { webglTextureR
 // are.  The site's image/index.json maps each desktop file name to its web
 // file (looked up without regard to case); without it the picture is looked
 // for as image/<name>.jpg.
+// clang-format off: JavaScript, which it would take apart.
 EM_JS(void, fetchPicture, (int slot, unsigned int texture, const char* nameText), {
     const name = UTF8ToString(nameText);
     if (!Module["solarPictureIndex"]) {
         Module["solarPictureIndex"] = fetch("image/index.json")
                                           .then(function(response) { return response.ok ? response.json() : {}; })
                                           .catch(function() { return {}; });
+        // clang-format on
     }
     Module["solarPictureIndex"].then(function(index) {
         let web = name.toLowerCase().endsWith(".bmp") ? name.slice(0, -4) + ".jpg" : name;
