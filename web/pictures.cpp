@@ -14,24 +14,23 @@ extern "C" EMSCRIPTEN_KEEPALIVE void ss_picture_loaded(int slot) { webglTextureR
 // are.  The site's image/index.json maps each desktop file name to its web
 // file (looked up without regard to case); without it the picture is looked
 // for as image/<name>.jpg.
-// clang-format off: JavaScript, which it would take apart.
+// JavaScript, which clang-format would take apart.
+// clang-format off
 EM_JS(void, fetchPicture, (int slot, unsigned int texture, const char* nameText), {
     const name = UTF8ToString(nameText);
     if (!Module["solarPictureIndex"]) {
         Module["solarPictureIndex"] = fetch("image/index.json")
                                           .then(function(response) { return response.ok ? response.json() : {}; })
                                           .catch(function() { return {}; });
-        // clang-format on
     }
     Module["solarPictureIndex"].then(function(index) {
         let web = name.toLowerCase().endsWith(".bmp") ? name.slice(0, -4) + ".jpg" : name;
         for (const key in index)
-            if (key.toLowerCase() == = name.toLowerCase())
+            if (key.toLowerCase() === name.toLowerCase())
                 web = index[key];
         const url = "image/" + web;
         const image = new Image();
-        image.onload = function()
-        {
+        image.onload = function() {
             const gl = GLctx;
             gl.bindTexture(gl.TEXTURE_2D, GL.textures[texture]);
             gl.pixelStorei(gl.UNPACK_FLIP_Y_WEBGL, true);
@@ -44,6 +43,7 @@ EM_JS(void, fetchPicture, (int slot, unsigned int texture, const char* nameText)
         image.src = url;
     });
 });
+// clang-format on
 
 namespace {
 
