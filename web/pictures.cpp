@@ -11,24 +11,16 @@ extern "C" EMSCRIPTEN_KEEPALIVE void ss_picture_loaded(int slot) { webglTextureR
 
 // The browser decodes the picture; it goes into the texture named by the
 // emscripten GL layer's handle, bottom row first as the desktop's BMP rows
-// are.  The site's image/index.json maps each desktop file name to its web
-// file (looked up without regard to case); without it the picture is looked
-// for as image/<name>.jpg.
+// are.  The picture is asked for as image/<name>.jpg, the desktop's file
+// name in lower case; a page that names its pictures otherwise maps that URL
+// with Module.solarPictureUrl(url), or else the site's image/index.json
+// (desktop names, with or without ".bmp", to web files) is read for it.
 // JavaScript, which clang-format would take apart.
 // clang-format off
 EM_JS(void, fetchPicture, (int slot, unsigned int texture, const char* nameText), {
-    const name = UTF8ToString(nameText);
-    if (!Module["solarPictureIndex"]) {
-        Module["solarPictureIndex"] = fetch("image/index.json")
-                                          .then(function(response) { return response.ok ? response.json() : {}; })
-                                          .catch(function() { return {}; });
-    }
-    Module["solarPictureIndex"].then(function(index) {
-        let web = name.toLowerCase().endsWith(".bmp") ? name.slice(0, -4) + ".jpg" : name;
-        for (const key in index)
-            if (key.toLowerCase() === name.toLowerCase())
-                web = index[key];
-        const url = "image/" + web;
+    const name = UTF8ToString(nameText).toLowerCase();
+    const stem = name.endsWith(".bmp") ? name.slice(0, -4) : name;
+    const load = function(url) {
         const image = new Image();
         image.onload = function() {
             const gl = GLctx;
@@ -41,6 +33,22 @@ EM_JS(void, fetchPicture, (int slot, unsigned int texture, const char* nameText)
         };
         image.onerror = function() { console.warn("solar-system: " + url + ": the picture did not load"); };
         image.src = url;
+    };
+    if (typeof Module["solarPictureUrl"] === "function") {
+        load(Module["solarPictureUrl"]("image/" + stem + ".jpg"));
+        return;
+    }
+    if (!Module["solarPictureIndex"]) {
+        Module["solarPictureIndex"] = fetch("image/index.json")
+            .then(function(response) { return response.ok ? response.json() : {}; })
+            .catch(function() { return {}; });
+    }
+    Module["solarPictureIndex"].then(function(index) {
+        let web = stem + ".jpg";
+        for (const key in index)
+            if (key.toLowerCase() === name || key.toLowerCase() === stem)
+                web = index[key];
+        load("image/" + web);
     });
 });
 // clang-format on

@@ -1,5 +1,5 @@
 // The scene's pictures in the web page: fetched from the site's image/
-// folder (as image/index.json names them) and decoded by the browser, then uploaded into the renderer's
+// folder and decoded by the browser (web/pictures.cpp says how they are named), then uploaded into the renderer's
 // textures; nothing here decodes a picture.
 #pragma once
 
