@@ -15,8 +15,8 @@
 #include <tuple>
 #include <vector>
 
+#include "core/meshes.h"
 #include "webgl/matrix.h"
-#include "webgl/meshes_stub.h"
 
 bool webglIdentificationPass = false;
 WebglAnchor webglAnchors[BODY_ROW_COUNT] = {};
