@@ -15,8 +15,7 @@ namespace {
 
 int width = 0;
 int height = 0;
-bool running = true;
-bool pagePaused = false;
+bool paused = false;
 bool started = false;
 
 void frame() { ss_frame(); }
@@ -67,8 +66,7 @@ void resizeViewer(int w, int h)
 int viewerWidth() { return width; }
 int viewerHeight() { return height; }
 
-void setClockRunning(bool on) { running = on; }
-bool clockRunning() { return running && !pagePaused; }
-void setPagePaused(bool paused) { pagePaused = paused; }
+void setPagePaused(bool on) { paused = on; }
+bool pagePaused() { return paused; }
 
 int main() { return 0; }

@@ -12,8 +12,6 @@ void resizeViewer(int width, int height);
 int viewerWidth();
 int viewerHeight();
 
-// Whether clock steps are taken: the animation's wish (the space bar, the
-// held left button) and the page's pause (hidden page) together.
-void setClockRunning(bool on);
-bool clockRunning();
+// The page's pause (a hidden page): no clock steps while it holds.
 void setPagePaused(bool paused);
+bool pagePaused();
