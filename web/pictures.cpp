@@ -15,9 +15,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE void ss_picture_loaded(int slot) { webglTextureR
 // name in lower case; a page that names its pictures otherwise maps that URL
 // with Module.solarPictureUrl(url), or else the site's image/index.json
 // (desktop names, with or without ".bmp", to web files) is read for it.
+// Module.solarNoPictures set: none is fetched (every surface untextured).
 // JavaScript, which clang-format would take apart.
 // clang-format off
 EM_JS(void, fetchPicture, (int slot, unsigned int texture, const char* nameText), {
+    if (Module["solarNoPictures"])
+        return;
     const name = UTF8ToString(nameText).toLowerCase();
     const stem = name.endsWith(".bmp") ? name.slice(0, -4) : name;
     const load = function(url) {

@@ -166,6 +166,17 @@ private:
     int shots_ = 0;
 };
 
+// The desktop's frame, top row first.
+std::vector<unsigned char> topFirst(const Frame& frame)
+{
+    std::vector<unsigned char> rgb(frame.rgb.size());
+    const std::size_t row = static_cast<std::size_t>(frame.width) * 3;
+    for (int y = 0; y < frame.height; ++y)
+        std::copy_n(frame.rgb.begin() + static_cast<long>((frame.height - 1 - y) * row), row,
+                    rgb.begin() + static_cast<long>(y * row));
+    return rgb;
+}
+
 class WebglAgainstDesktop : public ::testing::Test {
 protected:
     void SetUp() override
@@ -195,12 +206,7 @@ protected:
         identificationPass = true;
         const Frame frame = drawFrame();
         identificationPass = false;
-        // The desktop frame is bottom row first; turned top first.
-        std::vector<unsigned char> desktop(frame.rgb.size());
-        const std::size_t row = static_cast<std::size_t>(frame.width) * 3;
-        for (int y = 0; y < frame.height; ++y)
-            std::copy_n(frame.rgb.begin() + static_cast<long>((frame.height - 1 - y) * row), row,
-                        desktop.begin() + static_cast<long>(y * row));
+        const std::vector<unsigned char> desktop = topFirst(frame);
 
         const auto webCentres = bodyCentres(web.pixels, web.width, web.height);
         const auto desktopCentres = bodyCentres(desktop.data(), frame.width, frame.height);
@@ -218,6 +224,46 @@ protected:
         }
     }
 };
+
+// Without pictures every surface is lit by the two renderers' own
+// arithmetic: OpenGL's per-vertex lighting on the desktop, the shaders on
+// the web.  Nearly every pixel agrees within a few levels.
+TEST_F(WebglAgainstDesktop, UntexturedLightingAgrees)
+{
+    WebSite site;
+    if (!site.missing().empty())
+        GTEST_SKIP() << site.missing();
+    PictureData web{};
+    std::string why;
+    ASSERT_TRUE(site.shoot("pictures=0", &web, &why)) << why;
+    ASSERT_EQ(web.width, WINDOW_WIDTH);
+    ASSERT_EQ(web.height, WINDOW_HEIGHT);
+
+    // Every texture without an image: texturing has no effect.
+    for (int slot = 0; slot < TEXTURE_SLOT_COUNT; ++slot) {
+        glBindTexture(GL_TEXTURE_2D, textureIds[slot]);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    }
+    glBindTexture(GL_TEXTURE_2D, SKY_TEXTURE);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    const Frame frame = drawFrame();
+    saveShot(frame, "untextured-desktop");
+    const std::vector<unsigned char> desktop = topFirst(frame);
+
+    long lit = 0, differing = 0;
+    for (std::size_t i = 0; i < desktop.size(); i += 3) {
+        bool dark = true, differs = false;
+        for (int k = 0; k < 3; ++k) {
+            dark = dark && desktop[i + k] == 0 && web.pixels[i + k] == 0;
+            differs = differs || std::abs(desktop[i + k] - web.pixels[i + k]) > 6;
+        }
+        lit += !dark;
+        differing += differs;
+    }
+    freePicture(&web);
+    EXPECT_GT(lit, 100000);
+    EXPECT_LT(differing, lit / 100) << differing << " of " << lit << " pixels differ by more than 6 levels";
+}
 
 TEST_F(WebglAgainstDesktop, EveryBodyCentreAgreesWithin2PxAtStartAndAfter500Steps)
 {
