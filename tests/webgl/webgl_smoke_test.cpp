@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -211,6 +212,7 @@ protected:
         const auto webCentres = bodyCentres(web.pixels, web.width, web.height);
         const auto desktopCentres = bodyCentres(desktop.data(), frame.width, frame.height);
         freePicture(&web);
+        double largest = 0;
         for (const auto& [body, expected] : desktopCentres) {
             const Centre& got = webCentres.at(body);
             const char* name = bodyTable[body].name;
@@ -221,7 +223,9 @@ protected:
             ASSERT_GT(got.pixels, 0) << name << " missing from the web frame after " << steps << " steps";
             EXPECT_NEAR(got.x, expected.x, 2.0) << name << " after " << steps << " steps";
             EXPECT_NEAR(got.y, expected.y, 2.0) << name << " after " << steps << " steps";
+            largest = std::max({largest, std::abs(got.x - expected.x), std::abs(got.y - expected.y)});
         }
+        std::printf("after %d steps: centres at most %.3f px apart\n", steps, largest);
     }
 };
 
