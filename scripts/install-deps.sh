@@ -15,6 +15,8 @@ if [ "${1:-run}" = test ]; then
          dpkg-dev file desktop-file-utils man-db lintian appstream xdg-user-dirs locales
          python3-dev pybind11-dev python3-pybind11 python3-numpy python3-pytest python3-tinyobjloader)
 fi
+# The platform-free core is built for WebAssembly as well (build-core-wasm.sh).
+[ "${1:-run}" = test ] && want+=(emscripten)
 missing=()
 for p in "${want[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
