@@ -10,10 +10,10 @@ if(CMAKE_BUILD_TYPE STREQUAL "RelWithDebInfo")
   set(CMAKE_BUILD_TYPE Release)
 endif()
 
-# The sky layer's declarations only (the core's state names its positions);
-# its libnova sources stay out.
-add_library(sky INTERFACE)
-target_include_directories(sky INTERFACE ${PROJECT_SOURCE_DIR})
+# The sky layer's dates, leap seconds and terrestrial time, which the core
+# stands on; its libnova theories (the target sky) stay out.
+add_library(sky_time STATIC sky/date.cpp sky/leap_seconds.cpp)
+target_include_directories(sky_time PUBLIC ${PROJECT_SOURCE_DIR})
 
 add_subdirectory(core)
 add_subdirectory(webgl)

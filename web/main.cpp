@@ -8,7 +8,6 @@
 #include "web/api.h"
 #include "web/pictures.h"
 #include "web/viewer.h"
-#include "core/viewer_state.h"
 #include "webgl/renderer.h"
 
 namespace {
@@ -57,10 +56,6 @@ void resizeViewer(int w, int h)
     height = h > 0 ? h : 1;
     emscripten_set_canvas_element_size("#scene", width, height);
     webglViewport(width, height);
-    // TODO(core): resetCamera() from core/camera.h.
-    eyeZ = 50.0f;
-    centerZ = 49.0f;
-    centerX = eyeX;
 }
 
 int viewerWidth() { return width; }

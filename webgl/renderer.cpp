@@ -15,6 +15,7 @@
 #include <tuple>
 #include <vector>
 
+#include "core/date_mode.h"
 #include "core/meshes.h"
 #include "webgl/matrix.h"
 
@@ -410,21 +411,6 @@ void drawOrbitLine(const BodyRow& body, double gapAt)
     line.count = static_cast<GLsizei>(mesh.positions.size() / 3);
     static const float colour[4] = {0.45f, 0.55f, 0.75f, 1.0f};
     draw(line, colour, false, false);
-}
-
-float orbitAngle(const BodyRow& planet)
-{
-    if (!dateMode || planet.skyBody == NO_SKY_BODY)
-        return *planet.orbit;
-    const double longitude = datePositions[planet.skyBody].longitude;
-    return static_cast<float>(planet.distance < 0 ? longitude - 180.0 : longitude);
-}
-
-float moonAngle(const BodyRow& moon, float planetAngle)
-{
-    if (!dateMode || moon.skyBody == NO_SKY_BODY)
-        return *moon.orbit;
-    return static_cast<float>(datePositions[moon.skyBody].longitude - planetAngle);
 }
 
 void drawBodySphere(const BodyRow& body)
