@@ -209,6 +209,20 @@ std::vector<std::string> pathTexts()
     texts.push_back(body + " 2");
     texts.push_back("v 1 2 3\nv 4 5 6\nv 7 8 9\nf 1 2 3\nv 0.5 0.25 0.125");
     texts.push_back("v 1 2 3\nv 4 5 6\nv 7 8 9\nf 1 2 3\nv 0.5 0.25 12345678.12345678");
+    // Corners "v/t/n" the vector paths read in one go and those they leave
+    // to the scalar reading: 8 and 9 digits, signs, blanks after a slash,
+    // tabs and two blanks between corners, a face at the very end.
+    std::string values;
+    for (int i = 1; i <= 12; i++)
+        values += "v " + std::to_string(i) + " 0 0\nvt 0." + std::to_string(i) + " 0\nvn 0 0 1\n";
+    const std::string corners =
+        values + "f 1/2/3 2/3/4 3/4/5\nf 12/12/12 11/11/11 10/10/10 9/9/9\n"
+                 "f 00000001/00000002/00000003 2/2/2 3/3/3\nf 000000001/1/1 2/000000002/2 3/3/000000003\n"
+                 "f -1/-1/-1 -2/-2/-2 -3/-3/-3\nf 1/2/3  2/3/4\t3/4/5\nf 4/ 5/6 5/6/ 7 6/7/8\n"
+                 "f 1/2/3 2/3/4 3/4/5 4/5/6 5/6/7 6/7/8 7/8/9 8/9/10 9/10/11\nf 7/7/7 8/8/8 9/9/9";
+    texts.push_back(corners);
+    texts.push_back(corners + "\n");
+    texts.push_back(corners + " 10/10/10");
     std::string crlf;
     for (char c : body + "\n") {
         if (c == '\n')
