@@ -219,7 +219,11 @@ std::vector<std::string> pathTexts()
         values + "f 1/2/3 2/3/4 3/4/5\nf 12/12/12 11/11/11 10/10/10 9/9/9\n"
                  "f 00000001/00000002/00000003 2/2/2 3/3/3\nf 000000001/1/1 2/000000002/2 3/3/000000003\n"
                  "f -1/-1/-1 -2/-2/-2 -3/-3/-3\nf 1/2/3  2/3/4\t3/4/5\nf 4/ 5/6 5/6/ 7 6/7/8\n"
-                 "f 1/2/3 2/3/4 3/4/5 4/5/6 5/6/7 6/7/8 7/8/9 8/9/10 9/10/11\nf 7/7/7 8/8/8 9/9/9";
+                 "f 1/2/3 2/3/4 3/4/5 4/5/6 5/6/7 6/7/8 7/8/9 8/9/10 9/10/11\n"
+                 // Faces going on on the next lines, and ended by
+                 // a blank line, a comment, a statement.
+                 "f 1/2/3 2/3/4\n3/4/5\n# c\nf 4 5 6\n7\n\nf 1 2 3\n\n4\ng g\nf 1//1 2//2\n 3//3\n"
+                 "f 1/2/3 2/3/4 3/4/5\r\nf 7/7/7 8/8/8 9/9/9";
     texts.push_back(corners);
     texts.push_back(corners + "\n");
     texts.push_back(corners + " 10/10/10");
