@@ -496,7 +496,7 @@ GLM_HOT float convertDecimal(std::uint64_t mantissa, long count, int exponent, c
 }
 
 #if GLM_SCAN_X86
-// The number most texts hold, an optional sign, 1 to 6 digits, a point and
+// The number most texts hold, an optional minus, 1 to 6 digits, a point and
 // 1 to 6 digits, at most 7 digits in all and no exponent, as "-0.123456"
 // is; false, p unchanged, for any other text.  The 17 bytes from p (and
 // the byte after the number) must be readable.
@@ -510,7 +510,7 @@ GLM_HOT bool scanShortFloat(const char*& p, float& out)
 {
     const char* s = p;
     const bool negative = *s == '-';
-    s += (*s == '-') | (*s == '+');
+    s += negative;
     const __m128i offset = _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s)), _mm_set1_epi8('0'));
     const auto digits =
         static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(offset, _mm_set1_epi8(9)), offset)));
@@ -634,7 +634,7 @@ GLM_HOT int scanFloats(const char*& p, const char* end, float* values, int count
     if (P != Path::Scalar && end - p >= 16 * count + 32) {
         const char* q = p;
         for (; i < count; i++) {
-            q += *q == ' ' && static_cast<unsigned char>(q[1]) > ' ';
+            q += *q == ' ';  // more blanks fail the short form; the reading below skips them
             if (!scanShortFloat(q, values[i]))
                 break;
         }
