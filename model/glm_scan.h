@@ -332,6 +332,39 @@ GLM_HOT bool scanLong(const char*& p, const char* end, long& out)
     return true;
 }
 
+#if GLM_SCAN_X86
+// The references of most face corners, "v/t/n" with 1 to 8 digits each
+// and no sign, after one blank at most: what three scanLong and two
+// matchChar('/') calls read, from the digits' mask of one 32-byte stretch.
+// False, p unchanged, for any other text.  The 33 bytes from p must be
+// readable.
+GLM_HOT bool scanReferenceTriple(const char*& p, long& v, long& t, long& n)
+{
+    const char* s = p + (*p == ' ');
+    const __m128i zero = _mm_set1_epi8('0'), nine = _mm_set1_epi8(9);
+    const __m128i low = _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s)), zero);
+    const __m128i high = _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16)), zero);
+    const std::uint64_t digits = static_cast<std::uint64_t>(
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(low, nine), low))) |
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(high, nine), high))) << 16);
+    // Runs of digits from each start; bits 32 and up of ~digits end every run.
+    const auto a = static_cast<unsigned>(std::countr_zero(~digits));
+    if (a - 1 >= 8 || s[a] != '/')
+        return false;
+    const auto b = static_cast<unsigned>(std::countr_zero(~(digits >> (a + 1))));
+    if (b - 1 >= 8 || s[a + 1 + b] != '/')
+        return false;
+    const auto c = static_cast<unsigned>(std::countr_zero(~(digits >> (a + b + 2))));
+    if (c - 1 >= 8)
+        return false;
+    v = static_cast<long>(digitsValue(load8(s), a));
+    t = static_cast<long>(digitsValue(load8(s + a + 1), b));
+    n = static_cast<long>(digitsValue(load8(s + a + b + 2), c));
+    p = s + a + b + c + 2;
+    return true;
+}
+#endif
+
 GLM_HOT bool matchChar(const char*& p, const char* end, char c)
 {
     if (p < end && *p == c) {
@@ -462,6 +495,40 @@ GLM_HOT float convertDecimal(std::uint64_t mantissa, long count, int exponent, c
     return value;
 }
 
+#if GLM_SCAN_X86
+// The number most texts hold, an optional minus, 1 to 6 digits, a point and
+// 1 to 6 digits, at most 7 digits in all and no exponent, as "-0.123456"
+// is; false, p unchanged, for any other text.  The 17 bytes from p (and
+// the byte after the number) must be readable.
+//
+// The digits' mask of one 16-byte load tells where the point and the end
+// are.  The point and the digits then sit in one word: the digits after the
+// point move down a byte over it, and one conversion gives the mantissa,
+// below 10^7 and so an exact float, as 10^fraction is: one correctly
+// rounded division is the value strtof gives.
+GLM_HOT bool scanShortFloat(const char*& p, float& out)
+{
+    const char* s = p;
+    const bool negative = *s == '-';
+    s += negative;
+    const __m128i offset = _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s)), _mm_set1_epi8('0'));
+    const auto digits =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(offset, _mm_set1_epi8(9)), offset)));
+    const auto whole = static_cast<unsigned>(__builtin_ctz(~digits));  // ~digits: never 0
+    const auto fraction = static_cast<unsigned>(__builtin_ctz(~(digits >> (whole + 1))));
+    const unsigned stop = whole + 1 + fraction;
+    if (!(stop <= 8 && whole != 0 && fraction != 0 && s[whole] == '.' && (s[stop] | 0x20) != 'e'))
+        return false;
+    const std::uint64_t x = load8(s);
+    const std::uint64_t low = (std::uint64_t{1} << (8 * whole)) - 1;  // whole <= 6
+    const std::uint64_t mantissa = digitsValue((x & low) | ((x >> 8) & ~low), whole + fraction);
+    const float value = static_cast<float>(static_cast<std::uint32_t>(mantissa)) / FLOAT_POWERS_OF_TEN[fraction];
+    out = negative ? -value : value;
+    p = s + stop;
+    return true;
+}
+#endif
+
 // "%f" on text that has no white space before the number: consumes what the
 // C library consumes and gives the value strtof gives.  False when the text
 // does not start a number.
@@ -475,6 +542,8 @@ GLM_HOT bool scanFloat(const char*& p, const char* end, float& out)
     // and the last bytes of the text, take the scalar reading.
     if constexpr (P != Path::Scalar) {
         if (end - p >= 18) [[likely]] {
+            if (scanShortFloat(p, out))
+                return true;
             const char* s = p;
             const bool negative = *s == '-';
             s += (*s == '-') | (*s == '+');
@@ -557,7 +626,24 @@ GLM_HOT bool scanFloat(const char*& p, const char* end, float& out)
 template <Path P = Path::Scalar>
 GLM_HOT int scanFloats(const char*& p, const char* end, float* values, int count)
 {
-    for (int i = 0; i < count; i++) {
+    int i = 0;
+#if GLM_SCAN_X86
+    // Far enough from the end for `count` short numbers, each with a blank
+    // before it, and the 17 bytes read past the last: the short forms with
+    // one check of the end for the whole line.
+    if (P != Path::Scalar && end - p >= 16 * count + 32) {
+        const char* q = p;
+        for (; i < count; i++) {
+            q += *q == ' ';  // more blanks fail the short form; the reading below skips them
+            if (!scanShortFloat(q, values[i]))
+                break;
+        }
+        p = q;
+        if (i == count)
+            return count;
+    }
+#endif
+    for (; i < count; i++) {
         // One space before a number, as most texts have, without a loop.
         if (P != Path::Scalar && end - p > 1 && *p == ' ' && static_cast<unsigned char>(p[1]) > ' ')
             p++;

@@ -6,10 +6,12 @@
 // feed, building the model the stdio reference builds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <random>
 #include <string>
@@ -118,6 +120,76 @@ TEST_P(ScanPaths, FloatsAFastConversionBreaksReadAsStrtof)
     }
 }
 
+// The short numbers most files hold ("-0.123456": up to 7 digits and a
+// point), which the vector paths read in one word, against the C library:
+// every place of the point, the largest and smallest mantissas, and what
+// may follow them (an exponent, a second point, more digits).
+TEST_P(ScanPaths, ShortNumbersReadAsStrtof)
+{
+    std::vector<std::string> texts = {"9.999999",  "999999.9", "0.000001",  "-0.000000", "+0.5",  "1.5e3", "1.5E-2",
+                                      "1.5e",      "1.5.5",    "0.1234567", "1234567.",  "1.",    ".5",    "00.5",
+                                      "0000000.1", "-9999.99", "1.1x",      "5.5-3",     "2.0\n", "0.3",   "0.7"};
+    std::mt19937 rng(2828);
+    for (int i = 0; i < 30000; i++) {
+        const int digits = 2 + static_cast<int>(rng() % 6);  // 2 to 7
+        const int point = 1 + static_cast<int>(rng() % static_cast<unsigned>(digits - 1));
+        std::string text = rng() % 3 == 0 ? "-" : rng() % 8 == 0 ? "+" : "";
+        for (int d = 0; d < digits; d++) {
+            if (d == point)
+                text += '.';
+            text += static_cast<char>('0' + rng() % 10);
+        }
+        texts.push_back(text);
+    }
+    for (const std::string& text : texts) {
+        expectAsTheCLibrary(GetParam(), text);
+        if (HasFatalFailure())
+            return;
+    }
+}
+
+int scanFloatsOnPath(Path path, const char*& p, const char* end, float* values, int count)
+{
+    switch (path) {
+    case Path::Avx2:
+        return glmscan::scanFloats<Path::Avx2>(p, end, values, count);
+    case Path::Sse2:
+        return glmscan::scanFloats<Path::Sse2>(p, end, values, count);
+    case Path::Scalar:
+        break;
+    }
+    return glmscan::scanFloats<Path::Scalar>(p, end, values, count);
+}
+
+// Lines of three numbers, short and long forms mixed, single and double
+// blanks, read by scanFloats with much text after the line and with the
+// line ending the buffer: each number strtof's, the count sscanf's.
+TEST_P(ScanPaths, LinesOfNumbersReadAsTheCLibrary)
+{
+    const char* const forms[] = {"0.123456", "-0.5",     "+1.25", "12345678.9", "1e3",       "0x1p1", "inf", "3.",
+                                 "-7",       "9999999.", ".5",    "1.5e",       "0.0000001", "2.5x",  "abc", "1.2.3"};
+    std::mt19937 rng(91);
+    for (int i = 0; i < 4000; i++) {
+        std::string line;
+        for (int n = 0; n < 3; n++)
+            line += std::string(rng() % 5 == 0 ? "  " : " ") + forms[rng() % std::size(forms)];
+        line += "\n";
+        float expected[3];
+        const int converts = std::sscanf(line.c_str(), "%f%f%f", &expected[0], &expected[1], &expected[2]);
+        for (const std::size_t after : {std::size_t{0}, std::size_t{200}}) {
+            std::string text = line + std::string(after, 'x');
+            std::unique_ptr<char[]> block(new char[text.size()]);
+            std::memcpy(block.get(), text.data(), text.size());
+            const char* p = block.get();
+            float got[3] = {-1, -1, -1};
+            const int read = scanFloatsOnPath(GetParam(), p, block.get() + text.size(), got, 3);
+            ASSERT_EQ(read, converts) << '"' << line << '"';
+            for (int n = 0; n < read; n++)
+                EXPECT_EQ(std::memcmp(&expected[n], &got[n], 4), 0) << '"' << line << "\" number " << n;
+        }
+    }
+}
+
 // The texts every path reads: random models with CR-LF or LF endings, and
 // the lines the vector paths cut short: numbers and references ending the
 // text, no final line feed, long comments and names.
@@ -137,6 +209,24 @@ std::vector<std::string> pathTexts()
     texts.push_back(body + " 2");
     texts.push_back("v 1 2 3\nv 4 5 6\nv 7 8 9\nf 1 2 3\nv 0.5 0.25 0.125");
     texts.push_back("v 1 2 3\nv 4 5 6\nv 7 8 9\nf 1 2 3\nv 0.5 0.25 12345678.12345678");
+    // Corners "v/t/n" the vector paths read in one go and those they leave
+    // to the scalar reading: 8 and 9 digits, signs, blanks after a slash,
+    // tabs and two blanks between corners, a face at the very end.
+    std::string values;
+    for (int i = 1; i <= 12; i++)
+        values += "v " + std::to_string(i) + " 0 0\nvt 0." + std::to_string(i) + " 0\nvn 0 0 1\n";
+    const std::string corners =
+        values + "f 1/2/3 2/3/4 3/4/5\nf 12/12/12 11/11/11 10/10/10 9/9/9\n"
+                 "f 00000001/00000002/00000003 2/2/2 3/3/3\nf 000000001/1/1 2/000000002/2 3/3/000000003\n"
+                 "f -1/-1/-1 -2/-2/-2 -3/-3/-3\nf 1/2/3  2/3/4\t3/4/5\nf 4/ 5/6 5/6/ 7 6/7/8\n"
+                 "f 1/2/3 2/3/4 3/4/5 4/5/6 5/6/7 6/7/8 7/8/9 8/9/10 9/10/11\n"
+                 // Faces going on on the next lines, and ended by
+                 // a blank line, a comment, a statement.
+                 "f 1/2/3 2/3/4\n3/4/5\n# c\nf 4 5 6\n7\n\nf 1 2 3\n\n4\ng g\nf 1//1 2//2\n 3//3\n"
+                 "f 1/2/3 2/3/4 3/4/5\r\nf 7/7/7 8/8/8 9/9/9";
+    texts.push_back(corners);
+    texts.push_back(corners + "\n");
+    texts.push_back(corners + " 10/10/10");
     std::string crlf;
     for (char c : body + "\n") {
         if (c == '\n')
