@@ -21,7 +21,7 @@ fi
 # The web page: emscripten builds the viewer to WebAssembly, node runs the
 # build's steps and the browser tests, which drive Debian's chromium.
 case ${1:-run} in
-  test|web) want+=(emscripten chromium nodejs) ;;
+  test|web) want+=(emscripten chromium nodejs imagemagick) ;;
 esac
 missing=()
 for p in "${want[@]}"; do
