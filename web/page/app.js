@@ -1,7 +1,7 @@
 // The viewer in a web page: loads the program and the language's catalog,
 // starts it on the canvas, and keeps the page's HTML (names, status line,
 // help panel) in step with it frame by frame.
-import { loadViewer } from './viewer.js';
+import { loadViewer, pictureNames } from './viewer.js';
 import { Panels } from './panels.js';
 import { installInput } from './input.js';
 
@@ -64,7 +64,8 @@ async function main() {
     page.showMessage(page.NO_WEBGL2);
     return;
   }
-  const [viewer, catalog] = await Promise.all([loadViewer(canvas), fetchCatalog(page.language)]);
+  const [pictures, catalog] = await Promise.all([pictureNames(), fetchCatalog(page.language)]);
+  const viewer = await loadViewer(canvas, pictures);
   const tr = makeTranslator();
   tr.load(catalog);
   handCatalog(viewer, catalog);

@@ -6,7 +6,7 @@
 // (a page cannot quit), the right button and a long press open the menu.
 
 const LONG_PRESS_MS = 500;
-const TAP_SLOP = 8;       // CSS pixels a finger may wander and still tap
+const TAP_SLOP = 8;       // CSS pixels a finger may wander and still be held still
 const PINCH_STEP = 40;    // CSS pixels of change in the fingers' distance per walking step
 
 export function installInput(viewer, canvas, panels, actions) {
@@ -79,16 +79,19 @@ export function installInput(viewer, canvas, panels, actions) {
     viewer.mouse(button, 0, x, y);
   }, { passive: false });
 
-  // Touch: one finger is the left button (a tap is a click, a drag drags),
-  // held still it opens the menu; two fingers spreading or pinching walk
-  // forward or back, one step per PINCH_STEP pixels.
-  let finger = null;  // {id, x0, y0, pressed, timer, spent}
+  // Touch: one finger is the left button, pressed while it touches (a tap
+  // is a click, a drag drags, holding it holds the button); held still for
+  // LONG_PRESS_MS it lets go and opens the menu instead.  Two fingers
+  // spreading or pinching walk forward or back, one step per PINCH_STEP
+  // pixels of change in their distance.
+  let finger = null;  // {id, x0, y0, moved, timer}
   let pinch = null;   // {distance}
   const distance = (a, b) => Math.hypot(a.clientX - b.clientX, a.clientY - b.clientY);
 
-  function release(touch) {
-    if (finger && finger.pressed) viewer.mouse(0, 0, ...at(touch.clientX, touch.clientY));
-    if (finger) clearTimeout(finger.timer);
+  function letGo(clientX, clientY) {
+    if (!finger) return;
+    clearTimeout(finger.timer);
+    viewer.mouse(0, 0, ...at(clientX, clientY));
     finger = null;
   }
 
@@ -98,15 +101,18 @@ export function installInput(viewer, canvas, panels, actions) {
     const touches = event.touches;
     if (touches.length === 1) {
       const t = touches[0];
-      finger = { id: t.identifier, x0: t.clientX, y0: t.clientY, pressed: false, spent: false };
+      finger = { id: t.identifier, x0: t.clientX, y0: t.clientY, moved: false };
+      viewer.mouse(0, 1, ...at(t.clientX, t.clientY));
       finger.timer = setTimeout(() => {
-        if (finger && !finger.pressed) {
-          finger.spent = true;
-          panels.openMenu(finger.x0, finger.y0);
+        if (finger && !finger.moved) {
+          const { x0, y0 } = finger;
+          letGo(x0, y0);
+          panels.openMenu(x0, y0);
         }
       }, LONG_PRESS_MS);
     } else if (touches.length === 2) {
-      release(touches[0]);
+      const held = finger && Array.from(touches).find((touch) => touch.identifier === finger.id);
+      if (held) letGo(held.clientX, held.clientY);
       pinch = { distance: distance(touches[0], touches[1]) };
     }
   }, { passive: false });
@@ -126,14 +132,12 @@ export function installInput(viewer, canvas, panels, actions) {
       }
       return;
     }
-    if (!finger || finger.spent) return;
+    if (!finger) return;
     const t = Array.from(touches).find((touch) => touch.identifier === finger.id);
     if (!t) return;
-    if (!finger.pressed) {
-      if (Math.hypot(t.clientX - finger.x0, t.clientY - finger.y0) < TAP_SLOP) return;
+    if (!finger.moved && Math.hypot(t.clientX - finger.x0, t.clientY - finger.y0) >= TAP_SLOP) {
+      finger.moved = true;
       clearTimeout(finger.timer);
-      finger.pressed = true;
-      viewer.mouse(0, 1, ...at(finger.x0, finger.y0));
     }
     viewer.motion(...at(t.clientX, t.clientY));
   }, { passive: false });
@@ -143,17 +147,7 @@ export function installInput(viewer, canvas, panels, actions) {
     if (event.touches.length < 2) pinch = null;
     if (!finger) return;
     const t = Array.from(event.changedTouches).find((touch) => touch.identifier === finger.id);
-    if (!t) return;
-    if (!finger.pressed && !finger.spent && event.type === 'touchend') {
-      // A tap: a click where the finger was.
-      clearTimeout(finger.timer);
-      const [x, y] = at(finger.x0, finger.y0);
-      viewer.mouse(0, 1, x, y);
-      viewer.mouse(0, 0, x, y);
-      finger = null;
-      return;
-    }
-    release(t);
+    if (t) letGo(t.clientX, t.clientY);
   }
   canvas.addEventListener('touchend', touchEnd, { passive: false });
   canvas.addEventListener('touchcancel', touchEnd, { passive: false });

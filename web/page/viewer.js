@@ -16,7 +16,15 @@ function loadScript(src) {
   });
 }
 
-export async function loadViewer(canvas) {
+// The program asks for its pictures as image/<name>.jpg; the site names
+// each picture's web file (JPEG or PNG) in image/index.json.
+export async function pictureNames() {
+  const response = await fetch('image/index.json');
+  if (!response.ok) throw new Error(`image/index.json: ${response.status}`);
+  return response.json();
+}
+
+export async function loadViewer(canvas, pictures) {
   let initialised;
   const ready = new Promise((resolve) => { initialised = resolve; });
   const config = {
@@ -25,6 +33,10 @@ export async function loadViewer(canvas) {
     print: (text) => console.log(text),
     printErr: (text) => console.warn(text),
     onRuntimeInitialized: () => initialised(),
+    solarPictureUrl: (url) => {
+      const name = url.replace(/^.*\//, '').replace(/\.[^.]*$/, '').toLowerCase();
+      return name in pictures ? `image/${pictures[name]}` : url;
+    },
   };
   window.Module = config;
   await loadScript('solar-system.js');
