@@ -235,9 +235,10 @@ TEST_F(Packages, InstallThenPurgeLeavesNothingOfOurs)
     EXPECT_NE(out.text.find("libsolar-system-dev install ok installed"), std::string::npos) << out.text;
     EXPECT_NE(out.text.find("solar-system-data install ok installed"), std::string::npos) << out.text;
     if (WEB_PACKAGE) {
-        for (const char* file : {"usr/share/solar-system/web/index.html", "usr/share/solar-system/web/solar-system.wasm",
-                                 "usr/share/solar-system/web/i18n/ko.json", "usr/share/solar-system/web/image/earth.jpg",
-                                 "usr/share/doc/solar-system-web/copyright"})
+        for (const char* file :
+             {"usr/share/solar-system/web/index.html", "usr/share/solar-system/web/solar-system.wasm",
+              "usr/share/solar-system/web/i18n/ko.json", "usr/share/solar-system/web/image/earth.jpg",
+              "usr/share/doc/solar-system-web/copyright"})
             EXPECT_TRUE(fs::exists(root / file)) << file << " was not installed";
         EXPECT_NE(out.text.find("solar-system-web install ok installed"), std::string::npos) << out.text;
     }

@@ -76,6 +76,8 @@ export class Panels {
       row.append(key, what);
       return row;
     }));
+    // The panel's title as the desktop's help panel words it.
+    document.getElementById('help-title').textContent = this.tr('Controls');
     document.getElementById('help-quit').textContent = this.tr(window.solarPage.CANNOT_QUIT);
     document.getElementById('credits').replaceChildren(...this.viewer.credits().map((text) => {
       const item = document.createElement('li');
