@@ -80,7 +80,25 @@ async function messagesGroup() {
           await page.close();
         }],
       ];
-    }));
+    }).concat([
+      ['the language: Korean by default, ?lang= chooses, auto follows the browser and falls back to Korean', async () => {
+        const chosen = async (query, languages) => {
+          const page = await session.open(query, {
+            before: languages ? `Object.defineProperty(navigator, 'languages', { get: () => ${JSON.stringify(languages)} })` : undefined,
+          });
+          const lang = await page.evaluate(() => [window.solarPage.language, document.documentElement.lang]);
+          await page.close();
+          return lang;
+        };
+        assert.deepEqual(await chosen('', ['en-US', 'en']), ['ko', 'ko']);
+        assert.deepEqual(await chosen('?lang=en'), ['en', 'en']);
+        assert.deepEqual(await chosen('?lang=ko', ['en-US']), ['ko', 'ko']);
+        assert.deepEqual(await chosen('?lang=auto', ['en-US', 'en']), ['en', 'en']);
+        assert.deepEqual(await chosen('?lang=auto', ['fr-FR', 'ko-KR']), ['ko', 'ko']);
+        assert.deepEqual(await chosen('?lang=auto', ['fr-FR', 'de']), ['ko', 'ko']);
+        assert.deepEqual(await chosen('?lang=xx'), ['ko', 'ko']);
+      }],
+    ]));
     if (failed) process.exitCode = 1;
   }, false);
 }

@@ -104,6 +104,7 @@ async function main() {
     return option;
   }));
   select.value = page.language;
+  document.getElementById('language').hidden = false;
   const label = () => {
     document.getElementById('language-label').textContent = tr('Language', 'language switch');
   };
