@@ -533,7 +533,70 @@ async function healthGroup() {
   });
 }
 
-const groups = { messages: messagesGroup, menu: menuGroup, help: helpGroup, controls: controlsGroup, date: dateGroup, touch: touchGroup, health: healthGroup };
+// Both renderers' identification passes (each body in its flat colour,
+// everything else black) after 0 and 500 clock steps: every body's centroid
+// within 2 px of the desktop's (tests/web/frame_reference.cpp, under X).
+async function frameGroup() {
+  const { execFileSync } = require('child_process');
+  const reference = process.argv[3];
+  if (!reference) throw new Error('usage: page_test.js frame <frame_reference program>');
+  if (!process.env.DISPLAY) skip('no X display for the desktop renderer (DISPLAY is not set)');
+  const colours = Array.from({ length: 11 }, (_, i) => [40 + 20 * i, 255 - 20 * i, 128]);
+  const centroids = (shot) => {
+    const found = {};
+    for (let i = 0; i < shot.data.length; i += 4) {
+      const body = colours.findIndex(([r, g, b]) => shot.data[i] === r && shot.data[i + 1] === g && shot.data[i + 2] === b);
+      if (body < 0) continue;
+      const entry = (found[body] ||= [0, 0, 0]);
+      entry[0] += (i / 4) % shot.width;
+      entry[1] += Math.floor(i / 4 / shot.width);
+      ++entry[2];
+    }
+    for (const entry of Object.values(found)) {
+      entry[0] /= entry[2];
+      entry[1] /= entry[2];
+    }
+    return found;
+  };
+  await withBrowser(async (session) => {
+    const page = await session.open();
+    await call(page, 'identification', 1);
+    await frames(page, 3);
+    const web = { 0: centroids(await pixels(page)) };
+    // A click starts the animation; the page stops the clock at the frame
+    // it reaches 500 steps (one step per frame).
+    const steps = await page.evaluate(() => new Promise((resolve) => {
+      const v = window.solarViewer.viewer;
+      v.mouse(0, 1, 450, 700);
+      v.mouse(0, 0, 450, 700);
+      const watch = () => {
+        if (v.steps() >= 500) {
+          v.pause(1);
+          resolve(v.steps());
+        } else {
+          requestAnimationFrame(watch);
+        }
+      };
+      requestAnimationFrame(watch);
+    }));
+    await frames(page, 3);
+    assert.equal(await call(page, 'steps'), steps, 'the clock did not stop');
+    web[steps] = centroids(await pixels(page));
+    const desktop = JSON.parse(execFileSync(reference, ['0', String(steps)], { encoding: 'utf8' }));
+    const failed = await cases([0, steps].map((count) => [`after ${count} steps every body where the desktop draws it`, async () => {
+      const visible = (set) => Object.keys(set).filter((body) => set[body][2] > 20).sort();
+      assert.deepEqual(visible(web[count]), visible(desktop[count]), 'not the same bodies in sight');
+      for (const body of visible(desktop[count])) {
+        const [dx, dy] = [web[count][body][0] - desktop[count][body][0], web[count][body][1] - desktop[count][body][1]];
+        assert.ok(Math.hypot(dx, dy) <= 2, `body ${body}: web ${web[count][body]}, desktop ${desktop[count][body]}`);
+      }
+    }]));
+    assert.deepEqual(session.problems, []);
+    if (failed) process.exitCode = 1;
+  });
+}
+
+const groups = { frame: frameGroup, messages: messagesGroup, menu: menuGroup, help: helpGroup, controls: controlsGroup, date: dateGroup, touch: touchGroup, health: healthGroup };
 if (!groups[group]) {
   console.error(`usage: node page_test.js ${Object.keys(groups).join('|')}`);
   process.exit(2);
