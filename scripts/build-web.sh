@@ -47,40 +47,48 @@ if [ -z "$images" ]; then
   fi
 fi
 
-rm -rf "$site"
+# Everything but the program, which the emscripten build writes into the
+# site itself.
+mkdir -p "$site"
+find "$site" -mindepth 1 -maxdepth 1 ! -name 'solar-system.js' ! -name 'solar-system.wasm' -exec rm -rf {} +
 mkdir -p "$site/i18n" "$site/image"
 cp "$root"/web/page/*.html "$root"/web/page/*.js "$root"/web/page/*.css "$site/"
 cp "$root/node_modules/astronomy-engine/astronomy.browser.min.js" "$site/"
 node "$root/web/po-to-json.js" "$root/po" "$site/i18n"
 if [ $wasm_built = 1 ]; then
   for file in solar-system.js solar-system.wasm; do
-    found=$(find "$out" -path "$site" -prune -o -name "$file" -type f -print | head -1)
-    if [ -z "$found" ]; then
-      echo "build-web.sh: the WebAssembly build made no $file" >&2
+    if [ ! -f "$site/$file" ]; then
+      echo "build-web.sh: the WebAssembly build wrote no $file into $site" >&2
       exit 1
     fi
-    cp "$found" "$site/"
   done
 fi
 
 # Pictures at web sizes: at most 2048 pixels wide, JPEG at quality 85 for
 # the maps and the sky, PNG for the figure's small ones (sharp edges);
-# image/index.json maps each desktop name to its web file.
+# image/index.json maps each picture's lower-case name, without its
+# extension, to its web file.
 index="{"
 sep=""
 for picture in "$images"/*.bmp; do
   name=$(basename "$picture" .bmp)
+  name=${name,,}
   case $name in
     person*) web=$name.png; convert "$picture" -strip "$site/image/$web" ;;
     *) web=$name.jpg; convert "$picture" -resize '2048x2048>' -strip -interlace Plane -quality 85 "$site/image/$web" ;;
   esac
-  index+="$sep\"$name.bmp\": \"$web\""
+  index+="$sep\"$name\": \"$web\""
   sep=", "
 done
 echo "$index}" > "$site/image/index.json"
 
+# Plain files to read, none to run (emscripten leaves the wasm executable).
+find "$site" -type f -exec chmod 644 {} +
+find "$site" -type d -exec chmod 755 {} +
+
 pictures=$(du -cb "$site"/image/* | tail -1 | cut -f1)
-code=$(cat "$site"/*.js "$site"/*.css "$site"/*.html "$site"/*.wasm 2>/dev/null | gzip -9 | wc -c)
+code=$(find "$site" -maxdepth 1 -type f \( -name '*.js' -o -name '*.css' -o -name '*.html' -o -name '*.wasm' \) -print0 |
+       sort -z | xargs -0 cat | gzip -9 | wc -c)
 echo "build-web.sh: $site: pictures $((pictures / 1024)) KiB, code $((code / 1024)) KiB gzipped"
 if [ "$pictures" -gt $((8 * 1024 * 1024)) ]; then
   echo "build-web.sh: the pictures exceed 8 MB" >&2
