@@ -40,8 +40,10 @@ function handCatalog(viewer, catalog) {
 }
 
 // The canvas's drawing buffer at the size it is shown, in device pixels.
+// (At most two device pixels per CSS pixel: a phone's three cost more
+// than they show.)
 function fitCanvas() {
-  const ratio = window.devicePixelRatio || 1;
+  const ratio = Math.min(window.devicePixelRatio || 1, 2);
   const width = Math.max(1, Math.round(canvas.clientWidth * ratio));
   const height = Math.max(1, Math.round(canvas.clientHeight * ratio));
   const changed = canvas.width !== width || canvas.height !== height;
@@ -94,6 +96,15 @@ async function main() {
       screenshotWanted = true;
     },
   });
+
+  // A phone has no F1: the button presses "?", which opens and closes the
+  // help panel as the key does.
+  const helpButton = document.getElementById('help-button');
+  helpButton.addEventListener('click', () => {
+    viewer.key('?'.charCodeAt(0));
+    canvas.focus();
+  });
+  helpButton.hidden = false;
 
   // The language switch: each language by its own name.
   const select = document.getElementById('language-switch');

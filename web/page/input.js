@@ -6,6 +6,7 @@
 // (a page cannot quit), the right button and a long press open the menu.
 
 const LONG_PRESS_MS = 500;
+const PRESS_DELAY_MS = 120;
 const TAP_SLOP = 8;       // CSS pixels a finger may wander and still be held still
 const PINCH_STEP = 40;    // CSS pixels of change in the fingers' distance per walking step
 
@@ -79,19 +80,30 @@ export function installInput(viewer, canvas, panels, actions) {
     viewer.mouse(button, 0, x, y);
   }, { passive: false });
 
-  // Touch: one finger is the left button, pressed while it touches (a tap
-  // is a click, a drag drags, holding it holds the button); held still for
-  // LONG_PRESS_MS it lets go and opens the menu instead.  Two fingers
+  // Touch: one finger is the left button (a tap is a click, a drag drags,
+  // a finger held on the scene holds the button); held still for
+  // LONG_PRESS_MS it lets go and opens the menu instead.  The button goes
+  // down PRESS_DELAY_MS after the finger, or at once when it moves or
+  // lifts, so that two fingers landing together do not click.  Two fingers
   // spreading or pinching walk forward or back, one step per PINCH_STEP
   // pixels of change in their distance.
-  let finger = null;  // {id, x0, y0, moved, timer}
+  let finger = null;  // {id, x0, y0, pressed, moved, pressTimer, menuTimer}
   let pinch = null;   // {distance}
   const distance = (a, b) => Math.hypot(a.clientX - b.clientX, a.clientY - b.clientY);
 
+  function press() {
+    if (!finger || finger.pressed) return;
+    clearTimeout(finger.pressTimer);
+    finger.pressed = true;
+    viewer.mouse(0, 1, ...at(finger.x0, finger.y0));
+  }
+
+  // Lets the finger go: the button up where it is, if it went down.
   function letGo(clientX, clientY) {
     if (!finger) return;
-    clearTimeout(finger.timer);
-    viewer.mouse(0, 0, ...at(clientX, clientY));
+    clearTimeout(finger.pressTimer);
+    clearTimeout(finger.menuTimer);
+    if (finger.pressed) viewer.mouse(0, 0, ...at(clientX, clientY));
     finger = null;
   }
 
@@ -101,9 +113,9 @@ export function installInput(viewer, canvas, panels, actions) {
     const touches = event.touches;
     if (touches.length === 1) {
       const t = touches[0];
-      finger = { id: t.identifier, x0: t.clientX, y0: t.clientY, moved: false };
-      viewer.mouse(0, 1, ...at(t.clientX, t.clientY));
-      finger.timer = setTimeout(() => {
+      finger = { id: t.identifier, x0: t.clientX, y0: t.clientY, pressed: false, moved: false };
+      finger.pressTimer = setTimeout(press, PRESS_DELAY_MS);
+      finger.menuTimer = setTimeout(() => {
         if (finger && !finger.moved) {
           const { x0, y0 } = finger;
           letGo(x0, y0);
@@ -111,8 +123,10 @@ export function installInput(viewer, canvas, panels, actions) {
         }
       }, LONG_PRESS_MS);
     } else if (touches.length === 2) {
-      const held = finger && Array.from(touches).find((touch) => touch.identifier === finger.id);
-      if (held) letGo(held.clientX, held.clientY);
+      if (finger) {
+        const held = Array.from(touches).find((touch) => touch.identifier === finger.id) || touches[0];
+        letGo(held.clientX, held.clientY);
+      }
       pinch = { distance: distance(touches[0], touches[1]) };
     }
   }, { passive: false });
@@ -137,9 +151,10 @@ export function installInput(viewer, canvas, panels, actions) {
     if (!t) return;
     if (!finger.moved && Math.hypot(t.clientX - finger.x0, t.clientY - finger.y0) >= TAP_SLOP) {
       finger.moved = true;
-      clearTimeout(finger.timer);
+      clearTimeout(finger.menuTimer);
+      press();
     }
-    viewer.motion(...at(t.clientX, t.clientY));
+    if (finger.pressed) viewer.motion(...at(t.clientX, t.clientY));
   }, { passive: false });
 
   function touchEnd(event) {
@@ -147,7 +162,10 @@ export function installInput(viewer, canvas, panels, actions) {
     if (event.touches.length < 2) pinch = null;
     if (!finger) return;
     const t = Array.from(event.changedTouches).find((touch) => touch.identifier === finger.id);
-    if (t) letGo(t.clientX, t.clientY);
+    if (!t) return;
+    // A tap that lifts before the button went down is a click all the same.
+    if (event.type === 'touchend') press();
+    letGo(t.clientX, t.clientY);
   }
   canvas.addEventListener('touchend', touchEnd, { passive: false });
   canvas.addEventListener('touchcancel', touchEnd, { passive: false });
