@@ -148,10 +148,11 @@ Mesh buildSphere(float cx, float cy, float cz, float radius, int slices)
 
 // ---- freeglut's solids ----
 
-// The sines and cosines of `count` + 1 equal steps of `step` radians, the
-// last a copy of the first so that a closed ring ends where it starts.  The
-// step is a float, each multiple formed in float and its sine taken in
-// double, rounded to float.
+// freeglut's angle tables: sines and cosines of i steps for i = 0 .. |count|,
+// a step being a whole turn (or half of one) over `count`, negative to turn
+// the other way.  The step is a float, each multiple formed in float and its
+// sine taken in double, rounded to float.  A whole turn ends where it
+// started; a half turn ends at the opposite pole.
 struct CircleTable {
     std::vector<float> sine, cosine;
 };

@@ -8,11 +8,25 @@
 //
 // Each mesh holds, vertex for vertex, the positions, normals and texture
 // coordinates the desktop hands OpenGL, in the same order and with the same
-// float values, so that both renderers light and texture the same surface.
-// Strips, fans and quads come back as indexed triangles, each triangle
-// wound as OpenGL winds it when it draws the desktop's primitive, so that
-// front faces stay front faces (the desktop culls back faces: counter-
-// clockwise is front).
+// float values (tests/render/meshes_test.cpp records the desktop's calls,
+// freeglut's and GLU's included, and compares them float for float; the
+// arithmetic repeats theirs in their precision; built with Debian's
+// emscripten, every shape the desktop draws comes out with the same bits).  Meshes are in the shape's own
+// coordinates: the desktop's matrix calls around them stay the renderer's.
+//
+// Strips, fans and quads come back as indexed MESH_TRIANGLES, each triangle
+// wound as OpenGL winds it when it draws the desktop's primitive: strip
+// triangle k is (k, k+1, k+2) for even k and (k+1, k, k+2) for odd k; a quad
+// a b c d is (a, b, c) and (a, c, d); a fan is (centre, k, k+1).  Triangles
+// naming one vertex twice (freeglut's pole strips fold onto themselves) draw
+// nothing and are left out.  The desktop culls back faces with counter-
+// clockwise front faces; drawn the same way, the meshes show the same sides:
+//   - sphereMesh winds clockwise seen from outside: a sphere shows its
+//     inner, far half (the close-ups look at it from inside; in the
+//     overview the near half is culled);
+//   - the solids, the cylinder and the disk face outward, along their
+//     normals (the disk toward +z);
+//   - the sky cube faces inward.
 //
 // Standard library only: no GL, GLU or GLUT header.
 #pragma once
@@ -71,23 +85,39 @@ Mesh sphereMesh(float cx, float cy, float cz, float radius, int n);
 bool sphereLastTexCoord(int n, float uv[2]);
 
 // glutSolidSphere(radius, slices, stacks) as Debian 12's freeglut 3.4 draws
-// it: MESH_TRIANGLES, indexed, normals, no texture coordinates.
+// it: poles on the z axis, the +z pole first, then stacks - 1 rings of
+// `slices` vertices each (starting on +x and turning clockwise seen from
+// +z), then the -z pole; one strip a stack.  MESH_TRIANGLES, indexed,
+// normals (the unit directions), no texture coordinates: the figure takes
+// the current one.  Empty for fewer than 2 slices (one draws nothing) or
+// stacks, or negative slices (on which freeglut ends the program).
 Mesh solidSphereMesh(double radius, int slices, int stacks);
 
-// glutSolidCube(size) as freeglut 3.4 draws it: six faces of two triangles
-// each, flat normals, no texture coordinates.  MESH_TRIANGLES, indexed.
+// glutSolidCube(size) as freeglut 3.4 draws it: faces +z, +x, +y, -x, -y,
+// -z, four vertices and two triangles each, flat normals, no texture
+// coordinates.  MESH_TRIANGLES, indexed.
 Mesh solidCubeMesh(double size);
 
 // gluCylinder(quadric, base, top, height, slices, stacks) as Mesa's libGLU
 // 9.0 draws it with the desktop's cylinder quadric (GLU_FILL, GLU_SMOOTH
-// normals, GLU_OUTSIDE, no texture coordinates): MESH_TRIANGLES, indexed
-// from its quad strips, normals, no texture coordinates.
+// normals, GLU_OUTSIDE, no texture coordinates): along +z from radius `base`
+// at z = 0 to `top` at z = height, slice 0 on +y turning toward +x; one quad
+// strip a stack, lower then upper vertex, slice 0 repeated at the end.
+// MESH_TRIANGLES, indexed, normals, no texture coordinates.  Empty where
+// GLU draws nothing: fewer than 2 slices or 1 stack, a negative size, or no
+// height and no slope.
 Mesh cylinderMesh(double base, double top, double height, int slices, int stacks);
 
 // gluDisk(quadric, inner, outer, slices, loops) as libGLU draws it with the
 // desktop's disk quadric (GLU_FILL, GLU_SMOOTH, GLU_OUTSIDE, no texture
-// coordinates): MESH_TRIANGLES, indexed, normal (0, 0, 1) on every vertex,
-// no texture coordinates (see sphereLastTexCoord).
+// coordinates): in the plane z = 0, slice 0 on +y turning toward +x; one
+// quad strip a loop from the rim inward, outer then inner vertex (a disk
+// without a hole starts with a fan round the centre for its innermost loop).
+// MESH_TRIANGLES, indexed, normal (0, 0, 1) on every vertex (GLU issues it
+// once, before the shape), no texture coordinates (the ring takes the one
+// its planet left: sphereLastTexCoord).  Empty where GLU draws nothing:
+// fewer than 2 slices or 1 loop, a negative inner radius or one past the
+// outer.
 Mesh diskMesh(double inner, double outer, int slices, int loops);
 
 // The overview's orbit line: a circle of `radius` about the origin in the

@@ -25,8 +25,9 @@
 
 namespace {
 
-// A mesh's vertex as the comparison sees it; a mesh without normals or
-// texture coordinates leaves the current ones unchecked.
+// A mesh's point, line or triangle as the comparison sees it (`kind`
+// corners); a mesh without normals or texture coordinates leaves the
+// current ones unchecked.
 struct Expected {
     int kind;
     float position[3][3];
@@ -52,8 +53,6 @@ std::vector<Expected> elementsOf(const Mesh& mesh)
             e.uv[c] = uvs ? &mesh.uvs[2 * v] : nullptr;
             ++c;
         }
-        for (; c < 3; ++c)
-            e.normal[c] = e.normal[c - 1], e.uv[c] = e.uv[c - 1], std::memcpy(e.position[c], e.position[c - 1], 12);
         out.push_back(e);
     };
     switch (mesh.primitive) {
@@ -323,6 +322,108 @@ TEST(Meshes, TheDiskIsGlusWithTheDesktopsQuadric)
         expectShape([&] { gluDisk(diskQuadric, c.inner, c.outer, c.slices, c.loops); },
                     diskMesh(c.inner, c.outer, c.slices, c.loops),
                     name("gluDisk", {c.inner, c.outer, 1.0 * c.slices, 1.0 * c.loops}));
+}
+
+// ---- what a renderer relies on, without GL ----
+
+// +1 when triangle t's counter-clockwise side faces along `reference` (its
+// vertex normals, or for the sky the direction from the centre), -1 when
+// against it, 0 when it has no area to speak of.
+int facing(const Mesh& mesh, std::size_t t, bool byPosition)
+{
+    const float* p = mesh.positions.data();
+    const float* ref = byPosition ? mesh.positions.data() : mesh.normals.data();
+    const std::uint32_t* v = &mesh.indices[3 * t];
+    double u[3], w[3], r[3];
+    for (int i = 0; i < 3; ++i) {
+        u[i] = p[3 * v[1] + i] - p[3 * v[0] + i];
+        w[i] = p[3 * v[2] + i] - p[3 * v[0] + i];
+        r[i] = ref[3 * v[0] + i] + ref[3 * v[1] + i] + ref[3 * v[2] + i];
+    }
+    const double g[3] = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2], u[0] * w[1] - u[1] * w[0]};
+    const double area = std::sqrt(g[0] * g[0] + g[1] * g[1] + g[2] * g[2]);
+    const double along = (g[0] * r[0] + g[1] * r[1] + g[2] * r[2]) / std::sqrt(r[0] * r[0] + r[1] * r[1] + r[2] * r[2]);
+    if (area < 1e-9)
+        return 0;
+    return along > 0.5 * area ? 1 : along < -0.5 * area ? -1 : 0;
+}
+
+void expectWellFormed(const Mesh& mesh, const std::string& what)
+{
+    const std::size_t n = mesh.vertexCount();
+    EXPECT_EQ(mesh.positions.size(), 3 * n) << what;
+    EXPECT_TRUE(mesh.normals.empty() || mesh.normals.size() == 3 * n) << what;
+    EXPECT_TRUE(mesh.uvs.empty() || mesh.uvs.size() == 2 * n) << what;
+    if (mesh.primitive == MESH_TRIANGLES && !mesh.indices.empty()) {
+        ASSERT_EQ(mesh.indices.size() % 3, 0u) << what;
+        for (std::size_t k = 0; k < mesh.indices.size(); k += 3) {
+            const std::uint32_t a = mesh.indices[k], b = mesh.indices[k + 1], c = mesh.indices[k + 2];
+            ASSERT_TRUE(a < n && b < n && c < n) << what << ": triangle " << k / 3;
+            ASSERT_TRUE(a != b && b != c && a != c) << what << ": triangle " << k / 3 << " names a vertex twice";
+        }
+    }
+}
+
+TEST(MeshGeometry, EveryMeshHoldsWholeVerticesAndTrianglesOfThem)
+{
+    expectWellFormed(sphereMesh(1, 4), "sphere of 4");
+    expectWellFormed(sphereMesh(1, 5), "sphere of 5");
+    expectWellFormed(sphereMesh(0.5f, 2, 3, 6, 31), "sphere of 31");
+    expectWellFormed(sphereMesh(1, 3), "point");
+    expectWellFormed(solidSphereMesh(10, 10, 10), "solid sphere");
+    expectWellFormed(solidSphereMesh(1, 3, 2), "solid sphere of 2 stacks");
+    expectWellFormed(solidCubeMesh(12), "cube");
+    expectWellFormed(cylinderMesh(10, 15, 3, 50, 10), "cylinder");
+    expectWellFormed(diskMesh(1.3, 2, 40, 40), "disk");
+    expectWellFormed(diskMesh(0, 2, 40, 3), "disk without a hole");
+    expectWellFormed(orbitLineMesh(-19.6, 0.9, 1.25), "orbit");
+    expectWellFormed(skyCubeMesh(30), "sky");
+    expectWellFormed(closeUpAxisMesh(), "axis");
+    EXPECT_EQ(orbitLineMesh(-19.6, 0.9, 1.25).vertexCount(), 257u);
+    EXPECT_EQ(sphereMesh(1, 3).primitive, MESH_POINTS);
+}
+
+TEST(MeshGeometry, EachShapeShowsTheSideTheDesktopShows)
+{
+    // drawSphere's bands are clockwise from outside; at the poles the
+    // triangles shrink to slivers and are not judged.
+    const Mesh sphere = sphereMesh(1, 20);
+    int judged = 0, inward = 0;
+    for (std::size_t t = 0; t < sphere.indices.size() / 3; ++t) {
+        bool atPole = false;
+        for (int c = 0; c < 3; ++c)
+            atPole = atPole || std::fabs(sphere.positions[3 * sphere.indices[3 * t + c] + 1]) > 0.9999f;
+        if (atPole)
+            continue;
+        ++judged;
+        inward += facing(sphere, t, false) == -1;
+    }
+    // Every triangle of the eight bands between the two polar ones.
+    EXPECT_EQ(judged, 8 * 40);
+    EXPECT_EQ(inward, judged);
+    struct Outward {
+        const char* what;
+        Mesh mesh;
+    };
+    const Outward outward[] = {{"solid sphere", solidSphereMesh(2, 10, 10)}, {"cube", solidCubeMesh(12)},
+                               {"cone", cylinderMesh(10, 15, 3, 50, 10)},    {"limb", cylinderMesh(2, 2, 16, 12, 10)},
+                               {"ring", diskMesh(1.3, 2, 40, 40)},           {"disk", diskMesh(0, 2, 12, 3)}};
+    for (const Outward& o : outward)
+        for (std::size_t t = 0; t < o.mesh.indices.size() / 3; ++t)
+            ASSERT_EQ(facing(o.mesh, t, false), 1) << o.what << " triangle " << t;
+    const Mesh sky = skyCubeMesh(30);
+    for (std::size_t t = 0; t < sky.indices.size() / 3; ++t)
+        EXPECT_EQ(facing(sky, t, true), -1) << "sky triangle " << t;
+}
+
+TEST(MeshGeometry, ShapesTooLargeToHoldComeBackEmpty)
+{
+    EXPECT_EQ(sphereMesh(1, 1 << 20).vertexCount(), 0u);
+    EXPECT_EQ(sphereMesh(1, -(1 << 20)).vertexCount(), 0u);
+    EXPECT_EQ(solidSphereMesh(1, 1 << 20, 1 << 10).vertexCount(), 0u);
+    EXPECT_EQ(cylinderMesh(1, 1, 1, 1 << 20, 1 << 10).vertexCount(), 0u);
+    EXPECT_EQ(diskMesh(1, 2, 1 << 20, 1 << 10).vertexCount(), 0u);
+    EXPECT_EQ(sphereMesh(1, 512).vertexCount(), 256u * 513 * 2);
 }
 
 // ---- whole frames ----
