@@ -1,49 +1,23 @@
-// Animation clock: every idle call advances each orbit and spin angle by a
-// fixed step, times the rate the user chose, backwards if so chosen.  Angles
-// grow without bound; OpenGL rotations don't mind.
+// The animation clock on the desktop: GLUT's idle callback takes one step
+// of the core's clock (core/clock.h) and asks for a frame.
 #include <GL/glut.h>
 
-#include <cmath>
-
+#include "app/controls.h"
 #include "app/viewer.h"
-#include "core/bodies.h"
-#include "core/viewer_state.h"
+#include "core/clock.h"
 
 namespace {
-// The signed rate of this step: a power of two, so that scaling an
-// increment by it is exact and 1x forwards adds the increment itself.
-double stepScale = 1.0;
-
-// The sum is formed in double precision and rounded to float when stored.
-inline void advance(float& angle, double step) { angle = static_cast<float>(angle + step * stepScale); }
+// The core's hooks are the desktop's from the start: every part of the
+// viewer that runs the clock links this file.
+[[maybe_unused]] const bool hooksInstalled = (installDesktopHooks(), true);
 }  // namespace
-
-double timeRate() { return std::ldexp(1.0, timeRateExponent); }
 
 void animate()
 {
-    stepScale = timeBackwards ? -timeRate() : timeRate();
-    // Every orbit, the ball and the band, then every spin: the rates are
-    // the body table's.
-    for (const BodyRow& body : bodyTable)
-        if (body.orbit)
-            advance(*body.orbit, body.orbitRate);
-    advance(ballSpin, 0.04);
-    advance(bandSpin, 0.7);
-    for (const BodyRow& body : bodyTable)
-        if (body.spin)
-            advance(*body.spin, body.spinRate);
+    clockStep();
     glutPostRedisplay();
 }
 
-namespace {
-bool animateIsInstalled = false;
-}  // namespace
+void setAnimateInstalled(bool on) { setAnimationClock(on); }
 
-void setAnimateInstalled(bool on)
-{
-    glutIdleFunc(on ? animate : nullptr);
-    animateIsInstalled = on;
-}
-
-bool animateInstalled() { return animateIsInstalled; }
+bool animateInstalled() { return animationClockOn(); }

@@ -1,31 +1,15 @@
-// Every control of the viewer, defined once: the keys, special keys and
-// mouse buttons that trigger it, what it does, and the line the help panel
-// shows for it.  The keyboard, special-key and mouse callbacks dispatch
-// through this table, and the help panel lists it.
+// The desktop's side of the table of controls (core/controls.h): GLUT's
+// special keys in the core's codes, and the hooks through which the core
+// asks GLUT, GTK and the sky layer for what only they can do.
 #pragma once
 
-struct Control {
-    // How the help panel, the README and the manual page name the input,
-    // e.g. "F1 / h / ?" (English; shown through tr()).
-    const char* input;
-    // What it does, one line (English; shown through tr()).
-    const char* help;
-    // Ordinary keys that trigger it ("" for none; Esc is "\x1b").
-    const char* keys;
-    // GLUT special keys that trigger it, 0 where unused.
-    int specialKeys[2];
-    // GLUT mouse buttons whose press triggers it, -1 where unused.
-    int buttons[2];
-    // Runs the control, given the key, special key or button.  Null where
-    // the mouse and motion callbacks do the work themselves (drag, click,
-    // the menu on the right button).
-    void (*run)(int code);
-};
+#include "core/controls.h"
 
-extern const Control controls[];
-extern const int CONTROL_COUNT;
+// The core's code of a GLUT special key (CoreKey), 0 for a key the table
+// does not know.
+int coreKeyFromGlut(int glutKey);
 
-// The control an input triggers, or null.
-const Control* controlForKey(unsigned char key);
-const Control* controlForSpecialKey(int key);
-const Control* controlForButton(int button);
+// Installs the desktop's hooks: GLUT's idle callbacks for the clocks, its
+// redisplay and full screen, the screenshot, GL lighting, the GTK fact box,
+// the sky layer's positions, and exit for Esc.
+void installDesktopHooks();

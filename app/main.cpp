@@ -3,9 +3,10 @@
 #include <GL/glut.h>
 
 #include "app/options.h"
+#include "app/controls.h"
 #include "app/overlay.h"
 #include "app/viewer.h"
-#include "platform/i18n.h"
+#include "core/i18n.h"
 #include "platform/message_box.h"
 #include "render/render.h"
 #include "render/texture_set.h"
@@ -13,6 +14,9 @@
 
 int main(int argc, char** argv)
 {
+    // The core asks GLUT, GTK and the sky layer through these; --date needs
+    // them already.
+    installDesktopHooks();
     ViewerOptions options;
     if (const int status = parseOptions(argc, argv, options); status >= 0)
         return status;

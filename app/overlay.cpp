@@ -7,13 +7,12 @@
 #include <algorithm>
 #include <string>
 
-#include "app/controls.h"
 #include "app/status_line.h"
-#include "platform/i18n.h"
+#include "core/bodies.h"
+#include "core/texts.h"
+#include "core/viewer_state.h"
 #include "render/render.h"
 #include "render/text.h"
-#include "core/bodies.h"
-#include "core/viewer_state.h"
 
 std::string noticeText;
 
@@ -90,7 +89,7 @@ void drawNames(const GLdouble projection[16], const GLint viewport[4])
         if (!body.shown || !row.name)
             continue;
         const bool isMoon = row.centre != NO_BODY && row.centre != BODY_SUN;
-        const std::string name = tr(row.name);
+        const std::string name = bodyNameText(row);
         const int width = textWidth(name, NAME_SIZE);
         const int radius = static_cast<int>(body.radius);
         int x = static_cast<int>(body.x) - width / 2;
@@ -120,21 +119,22 @@ const BodyRow* closeUpShown()
 // A close-up's title: the body's name, top centre.
 void drawTitle(const BodyRow& body, int width)
 {
-    const std::string name = tr(body.name);
+    const std::string name = bodyNameText(body);
     label(name, (width - textWidth(name, TITLE_SIZE)) / 2, 16, TITLE_SIZE, WHITE);
 }
 
 void drawHelp(int width, int height)
 {
-    const std::string title = tr("Controls");
+    const std::string title = helpTitle();
+    const std::vector<std::pair<std::string, std::string>> rows = helpRows();
     int inputWidth = 0, helpWidth = 0;
-    for (int i = 0; i < CONTROL_COUNT; ++i) {
-        inputWidth = std::max(inputWidth, textWidth(tr(controls[i].input), HELP_SIZE));
-        helpWidth = std::max(helpWidth, textWidth(tr(controls[i].help), HELP_SIZE));
+    for (const auto& [input, help] : rows) {
+        inputWidth = std::max(inputWidth, textWidth(input, HELP_SIZE));
+        helpWidth = std::max(helpWidth, textWidth(help, HELP_SIZE));
     }
     // Below the controls, the credits of the bodies' maps in smaller type.
-    const std::string creditTitle = tr("Map credits");
-    const std::vector<std::pair<std::string, std::string>> credits = mapCreditLines();
+    const std::string creditTitle = creditsTitle();
+    const std::vector<std::pair<std::string, std::string>> credits = creditLines();
     int bodyWidth = 0, creditWidth = 0;
     for (const auto& [body, credit] : credits) {
         bodyWidth = std::max(bodyWidth, textWidth(body, CREDIT_SIZE));
@@ -148,15 +148,16 @@ void drawHelp(int width, int height)
     const int panelWidth =
         std::max({inputWidth + gap + helpWidth, textWidth(title, HELP_TITLE_SIZE), bodyWidth + gap + creditWidth}) +
         2 * margin;
-    const int panelHeight = titleHeight + CONTROL_COUNT * row + creditsHeight + 2 * margin;
+    const int panelHeight = titleHeight + static_cast<int>(rows.size()) * row + creditsHeight + 2 * margin;
     const int left = std::max(0, (width - panelWidth) / 2);
     const int top = std::max(0, (height - panelHeight) / 2);
     drawBacking(left, top, panelWidth, panelHeight, 0.88f);
     drawText(title, left + margin, top + margin, HELP_TITLE_SIZE, WHITE);
     int y = top + margin + titleHeight;
-    for (int i = 0; i < CONTROL_COUNT; ++i, y += row) {
-        drawText(tr(controls[i].input), left + margin, y, HELP_SIZE, KEY_COLOUR);
-        drawText(tr(controls[i].help), left + margin + inputWidth + gap, y, HELP_SIZE, WHITE);
+    for (const auto& [input, help] : rows) {
+        drawText(input, left + margin, y, HELP_SIZE, KEY_COLOUR);
+        drawText(help, left + margin + inputWidth + gap, y, HELP_SIZE, WHITE);
+        y += row;
     }
     if (credits.empty())
         return;
@@ -172,16 +173,7 @@ void drawHelp(int width, int height)
 
 }  // namespace
 
-std::vector<std::pair<std::string, std::string>> mapCreditLines()
-{
-    std::vector<std::pair<std::string, std::string>> lines;
-    for (int slot = 0; slot < TEXTURE_SLOT_COUNT; ++slot) {
-        const BodyRow* body = bodyForSlot(slot);
-        if (body && body->mapCredit && *body->mapCredit)
-            lines.emplace_back(tr(body->name), tr(body->mapCredit));
-    }
-    return lines;
-}
+std::vector<std::pair<std::string, std::string>> mapCreditLines() { return creditLines(); }
 
 void showNotice(const std::string& text)
 {

@@ -18,7 +18,8 @@ void drawOverlays();
 
 // The credits the help panel lists below the controls: for each body whose
 // picture is made from a real map, its name and its map's credit (author
-// and licence), both in the chosen language, Sun to Pluto.
+// and licence), both in the chosen language, Sun to Pluto (creditLines,
+// core/texts.h).
 std::vector<std::pair<std::string, std::string>> mapCreditLines();
 
 // Draws the frame again without the notice and reads it back from the back

@@ -14,7 +14,7 @@
 #include "app/screenshot.h"
 #include "image/picture.h"
 #include "platform/atomic_file.h"
-#include "platform/i18n.h"
+#include "core/i18n.h"
 
 namespace {
 

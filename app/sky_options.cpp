@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/date_mode.h"
-#include "platform/i18n.h"
+#include "core/i18n.h"
 #include "sky/sky.h"
 #include "core/bodies.h"
 

@@ -1,22 +1,6 @@
-// The status line: the rate of time, or date mode's instant.
+// The status line: the core's text (core/texts.h).
 #include "app/status_line.h"
 
-#include <cstdio>
+#include "core/texts.h"
 
-#include "app/date_mode.h"
-#include "platform/i18n.h"
-#include "core/viewer_state.h"
-
-std::string statusText()
-{
-    if (dateMode)
-        return dateStatusText();
-    if (timeRateExponent == 0 && !timeBackwards)
-        return "";
-    char rate[16];
-    if (timeRateExponent >= 0)
-        std::snprintf(rate, sizeof rate, "%d×", 1 << timeRateExponent);
-    else
-        std::snprintf(rate, sizeof rate, "1/%d×", 1 << -timeRateExponent);
-    return std::string(tr("Time")) + " " + rate + ", " + tr(timeBackwards ? "backwards" : "forwards");
-}
+std::string statusText() { return statusLine(); }

@@ -3,7 +3,6 @@
 
 #include <string>
 
-// What the status line says now ("" for nothing): the rate and direction of
-// time while they differ from 1x forwards, or date mode's own status.
-// Another mode with a status of its own plugs in here.
+// What the status line says now ("" for nothing): statusLine() of the core
+// (core/texts.h).
 std::string statusText();

@@ -12,11 +12,11 @@ install(TARGETS solar-system RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONE
 
 # The libraries under names of their own, headers under one folder.
 set(SOLAR_INCLUDE_DIR ${CMAKE_INSTALL_INCLUDEDIR}/solar-system)
-foreach(lib platform platform_files platform_tuning image model)
+foreach(lib platform platform_files platform_tuning core_i18n image model)
   set_target_properties(${lib} PROPERTIES OUTPUT_NAME solarsystem-${lib} EXPORT_NAME ${lib})
   target_include_directories(${lib} INTERFACE $<INSTALL_INTERFACE:${SOLAR_INCLUDE_DIR}>)
 endforeach()
-install(TARGETS platform platform_files platform_tuning image model EXPORT SolarSystemTargets
+install(TARGETS platform platform_files platform_tuning core_i18n image model EXPORT SolarSystemTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev)
 install(FILES image/image.h DESTINATION ${SOLAR_INCLUDE_DIR}/image COMPONENT dev)
 install(FILES model/glm.h model/glm_core.h DESTINATION ${SOLAR_INCLUDE_DIR}/model COMPONENT dev)

@@ -3,7 +3,7 @@
 // labels keep their own spelling ("Mecury").
 #include "core/bodies.h"
 
-#include "platform/i18n.h"
+#include "core/i18n.h"
 
 // clang-format off
 // Constant-initialised: the texture set reads it from a thread of its own

@@ -50,11 +50,6 @@ float bandSpin = 0.0f;
 
 float skyHalfSize = 30.0f;
 
-GLUquadric* cylinderQuadric = nullptr;
-GLUquadric* diskQuadric = nullptr;
-
-std::uint32_t textureIds[TEXTURE_SLOT_COUNT] = {};
-
 bool dateMode = false;
 double dateInstant = 0.0;
 SkyPosition datePositions[SKY_BODY_COUNT] = {};

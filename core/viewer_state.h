@@ -1,16 +1,11 @@
 // The viewer's whole state: plain globals, initialised statically, read and
-// written only on the thread that runs the GLUT callbacks.  The layer below
-// the renderer and the callbacks: it includes no GL, GLU, GLUT or GTK
-// header, so the quadrics are held through GLU's own forward declaration
-// and created by the renderer (createCylinderQuadric, render/render.h).
+// written only on the thread that runs the front end's callbacks.  The layer
+// below the renderers and the callbacks: it includes no GL, GLU, GLUT or GTK
+// header and holds no OpenGL object (the desktop renderer's are in
+// render/gl_handles.h).
 #pragma once
 
-#include <cstdint>
-
 #include "sky/sky.h"
-
-// GLU's quadric object, as <GL/glu.h> declares it for C++.
-class GLUquadric;
 
 // What display() draws: 10 is the overview, 0..9 the close-ups of the Sun,
 // Mercury, Venus, Earth, Mars, Jupiter, Saturn, Uranus, Neptune and Pluto
@@ -77,11 +72,8 @@ extern float bandSpin;
 // Half the edge of the sky cube, in world units.
 extern float skyHalfSize;
 
-// GLU quadrics: cylinders of the overview, and the flat rings.
-extern GLUquadric* cylinderQuadric;
-extern GLUquadric* diskQuadric;
-
-// Picture slots, the index into textureIds.
+// Picture slots: the body table's pictures (the desktop renderer's
+// textureIds, render/gl_handles.h, are indexed by them).
 enum TextureSlot {
     SLOT_SUN = 0,
     SLOT_MERCURY = 1,
@@ -103,16 +95,9 @@ enum TextureSlot {
 };
 constexpr int TEXTURE_SLOT_COUNT = 17;
 
-// OpenGL texture names generated for the slots at start-up (0 until then).
-extern std::uint32_t textureIds[TEXTURE_SLOT_COUNT];
-
-// The literal texture name of the sky picture; never generated.  (GLuint
-// is unsigned int.)
-constexpr unsigned int SKY_TEXTURE = 18;
-
 // Date mode's share: whether the overview shows the sky of an instant, and
 // the positions of that instant.  Written only by the date mode
-// (app/date_mode.cpp); read by the overview, which turns the longitudes
+// (core/date_mode.cpp); read by the overview, which turns the longitudes
 // into its orbit angles.  The animation angles are never touched.
 // On while the overview shows the bodies at their true longitudes.
 extern bool dateMode;

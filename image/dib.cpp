@@ -6,7 +6,7 @@
 #include "image/image_internal.h"
 
 #include "platform/file_map.h"
-#include "platform/i18n.h"
+#include "core/i18n.h"
 
 #include <algorithm>
 #include <bit>

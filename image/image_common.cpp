@@ -2,7 +2,7 @@
 #include "image/image_core.h"
 #include "image/image_internal.h"
 
-#include "platform/i18n.h"
+#include "core/i18n.h"
 #include "platform/message_box.h"
 
 unsigned char imageErrorPopups = 1;

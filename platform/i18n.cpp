@@ -54,29 +54,30 @@ const char* knownLanguage(std::string_view name)
     return nullptr;
 }
 
-}  // namespace
-
-const char* tr(const char* msgid)
+// gettext's text for msgid, looked up under the messages locale.
+const char* catalogText(const char* msgid)
 {
-    // The empty msgid names a catalog's header, not a text.
-    if (!messagesLocale || !msgid || !*msgid)
-        return msgid;
     const locale_t previous = uselocale(messagesLocale);
     const char* text = dgettext(TEXT_DOMAIN, msgid);
     uselocale(previous);
     return text;
 }
 
-const char* trContext(const char* context, const char* msgid)
+// The lookup the core's tr() and trContext() call (core/i18n.h).
+const char* catalogLookup(const char* context, const char* msgid)
 {
-    if (!messagesLocale || !context || !msgid || !*msgid)
+    if (!messagesLocale)
         return msgid;
+    if (!context)
+        return catalogText(msgid);
     // gettext keeps a text with a context as "context\004msgid"; without a
     // translation it hands that key back, and the text is msgid itself.
     const std::string key = std::string(context) + '\004' + msgid;
-    const char* text = tr(key.c_str());
+    const char* text = catalogText(key.c_str());
     return text == key.c_str() ? msgid : text;
 }
+
+}  // namespace
 
 bool isKnownLanguage(const char* language)
 {
@@ -103,6 +104,7 @@ bool selectLanguageFrom(const char* language, const std::string& localeFolder)
 {
     if (!isKnownLanguage(language))
         return false;
+    setTranslator(catalogLookup);
     if (messagesLocale) {
         freelocale(messagesLocale);
         messagesLocale = nullptr;

@@ -3,7 +3,7 @@
 // program relies on the "C" locale.
 #include "platform/message_box.h"
 
-#include "platform/i18n.h"
+#include "core/i18n.h"
 
 #include <gtk/gtk.h>
 #ifdef GDK_WINDOWING_X11

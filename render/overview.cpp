@@ -7,6 +7,7 @@
 
 #include "render/render.h"
 #include "core/bodies.h"
+#include "core/date_mode.h"
 #include "core/viewer_state.h"
 
 BodyAnchor bodyAnchors[BODY_ANCHOR_COUNT] = {};
@@ -144,29 +145,6 @@ void drawOrbit(double radius, double gapAt, double gapHalfWidth)
     }
     glEnd();
     glPopAttrib();
-}
-
-// The angle a planet's orbit is drawn at: the animation's, or in date mode
-// the direction of the planet's true heliocentric longitude.  Rotations
-// about +z turn counter-clockwise seen from +z, the ecliptic's north, and
-// longitude 0 lies along +x.  A planet placed at a negative distance sits
-// half a turn from its angle, so it is turned half a turn less.
-float orbitAngle(const BodyRow& planet)
-{
-    if (!dateMode || planet.skyBody == NO_SKY_BODY)
-        return *planet.orbit;
-    const double longitude = datePositions[planet.skyBody].longitude;
-    return static_cast<float>(planet.distance < 0 ? longitude - 180.0 : longitude);
-}
-
-// A moon's angle about its planet.  It is drawn inside the planet's orbit
-// rotation, so on screen its direction from the planet is the two angles
-// added: in date mode, its geocentric longitude less the planet's angle.
-float moonAngle(const BodyRow& moon, float planetAngle)
-{
-    if (!dateMode || moon.skyBody == NO_SKY_BODY)
-        return *moon.orbit;
-    return static_cast<float>(datePositions[moon.skyBody].longitude - planetAngle);
 }
 
 // A body's orbit line about the current origin, with the gap round the

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/bodies.h"
+#include "render/gl_handles.h"
 
 // A sphere of latitude bands (triangle strips) with normals and texture
 // coordinates; n is the slice count around the equator.  Negative values

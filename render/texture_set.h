@@ -3,6 +3,7 @@
 
 #include "image/image.h"
 #include "core/viewer_state.h"
+#include "render/gl_handles.h"
 
 // Returns null when fileName is null or cannot be opened; else loadDibImage.
 ImageRGB* loadImageIfExists(const char* fileName);

@@ -18,8 +18,9 @@ if [ "${1:-run}" = test ]; then
          dpkg-dev file desktop-file-utils man-db lintian appstream xdg-user-dirs locales
          python3-dev pybind11-dev python3-pybind11 python3-numpy python3-pytest python3-tinyobjloader)
 fi
-# The web page: emscripten builds the viewer to WebAssembly, node runs the
-# build's steps and the browser tests, which drive Debian's chromium.
+# The web page: emscripten builds the viewer (and, in CI, the platform-free
+# core alone: build-core-wasm.sh) to WebAssembly, node runs the build's
+# steps and the browser tests, which drive Debian's chromium.
 case ${1:-run} in
   test|web) want+=(emscripten chromium nodejs imagemagick) ;;
 esac

@@ -5,9 +5,10 @@
 #                           normal build, an AddressSanitizer +
 #                           UndefinedBehaviorSanitizer build, and a minute of
 #                           fuzzing for every reader; every build with
-#                           warnings as errors, and two more that are built
-#                           only: Release (with its link-time optimisation)
-#                           and clang 14
+#                           warnings as errors, and three more that are built
+#                           only: Release (with its link-time optimisation),
+#                           clang 14, and the platform-free core for
+#                           WebAssembly (emscripten)
 #   scripts/test.sh quick   one normal build and the whole ctest suite
 # Compilations go through ccache when it is installed, shared by every
 # clone of the tree whatever its folder.
@@ -93,5 +94,6 @@ cmake -S . -B build-release "${launch[@]}" "${werror[@]}" -DCMAKE_BUILD_TYPE=Rel
 cmake --build build-release -j"$jobs" || status=1
 cmake -S . -B build-clang "${launch[@]}" "${werror[@]}" -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
 cmake --build build-clang -j"$jobs" || status=1
+scripts/build-core-wasm.sh build-core-wasm || status=1
 
 exit $status

@@ -1,8 +1,6 @@
 // Positions of the planets and the Moon from libnova's theories.
 #include "sky/sky.h"
 
-#include "sky/leap_seconds.h"
-
 #include <libnova/dynamical_time.h>
 #include <libnova/earth.h>
 #include <libnova/julian_day.h>
@@ -16,10 +14,8 @@
 #include <libnova/uranus.h>
 #include <libnova/venus.h>
 
-#include <algorithm>
 #include <cmath>
 #include <numbers>
-#include <vector>
 
 namespace {
 
@@ -30,9 +26,6 @@ constexpr double KM_PER_AU = 149597870.7;
 // Pluto's periodic terms were fitted to 1885-2099.
 constexpr double PLUTO_FIRST_YEAR = 1885;
 constexpr double PLUTO_LAST_YEAR = 2099;
-
-// TT - TAI in seconds, fixed by definition.
-constexpr double TT_MINUS_TAI = 32.184;
 
 double degrees(double radians) { return radians * (180.0 / std::numbers::pi); }
 
@@ -73,16 +66,7 @@ double yearOf(double jdUtc)
     return date.years;
 }
 
-double julianDay(int year, int month, int day)
-{
-    ln_date date{year, month, day, 0, 0, 0.0};
-    return ln_get_julian_day(&date);
-}
-
 }  // namespace
-
-const double SKY_FIRST_DAY = julianDay(1800, 1, 1);
-const double SKY_LAST_DAY = julianDay(2201, 1, 1);
 
 const char* skyBodyName(int body)
 {
@@ -91,25 +75,7 @@ const char* skyBodyName(int body)
     return body >= 0 && body < SKY_BODY_COUNT ? names[body] : "";
 }
 
-double skyTaiMinusUtc(double jdUtc)
-{
-    const std::vector<SkyLeapSecond>& table = skyLeapSeconds();
-    if (table.empty() || jdUtc < table.front().jdUtc)
-        return std::nan("");
-    // The last entry at or before the instant; after the table's end its
-    // last value holds.
-    auto after = std::upper_bound(table.begin(), table.end(), jdUtc,
-                                  [](double jd, const SkyLeapSecond& e) { return jd < e.jdUtc; });
-    return (after - 1)->taiMinusUtc;
-}
-
-double skyTerrestrialTime(double jdUtc)
-{
-    const double taiMinusUtc = skyTaiMinusUtc(jdUtc);
-    if (std::isnan(taiMinusUtc))
-        return ln_get_jde(jdUtc);
-    return jdUtc + (taiMinusUtc + TT_MINUS_TAI) / 86400.0;
-}
+double skyTerrestrialTime(double jdUtc) { return skyTerrestrialTimeWith(jdUtc, ln_get_jde); }
 
 void skyPositions(double jdUtc, SkyPosition positions[SKY_BODY_COUNT])
 {

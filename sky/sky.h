@@ -24,7 +24,11 @@
 // true 69.184 s: 0.01 degrees of the Moon's motion.)
 //
 // GL-free and GLUT-free; nothing here keeps state between calls but the
-// leap-second table, read once.
+// leap-second table, read once.  This header includes no libnova header,
+// and the dates, the leap seconds and terrestrial time from 1972 on need no
+// libnova either (sky/date.cpp, sky/leap_seconds.cpp: the target sky_time,
+// which the core builds on, for the web page too); the positions and the
+// Delta T estimate before 1972 are libnova's (sky/positions.cpp: sky).
 #pragma once
 
 #include <cstddef>
@@ -78,6 +82,26 @@ double skyTaiMinusUtc(double jdUtc);
 // the instant the theories are fed: from the leap-second table from 1972
 // on, from libnova's Delta T before.
 double skyTerrestrialTime(double jdUtc);
+// The same without libnova: before 1972 the terrestrial time is
+// beforeLeapSeconds(jdUtc), an estimate of Delta T the caller supplies (NaN
+// when it is null).
+double skyTerrestrialTimeWith(double jdUtc, double (*beforeLeapSeconds)(double jdUtc));
+
+// A date of the calendar: the Gregorian from 1582-10-04 on, the Julian
+// before, as libnova's ln_date.
+struct SkyCalendarDate {
+    int year;
+    int month;  // 1..12
+    int day;    // 1..31
+    int hour;
+    int minute;
+    double second;
+};
+
+// The Julian day of a date and back, the arithmetic of libnova's
+// ln_get_julian_day and ln_get_date to the last bit.
+double skyJulianDay(const SkyCalendarDate& date);
+SkyCalendarDate skyCalendarDate(double jd);
 
 // The Julian day (UTC) of the system clock.
 double skyNow();

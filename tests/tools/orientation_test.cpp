@@ -7,6 +7,7 @@
 #include "core/viewer_state.h"
 #include "image/image.h"
 #include "image/picture.h"
+#include "render/gl_handles.h"
 #include "tests/support/files.h"
 #include "tests/support/pictures.h"
 #include "tests/support/render_fixture.h"
