@@ -243,9 +243,10 @@ async function controlsGroup() {
       }],
       [row('left drag'), async () => {
         const start = await picture();
+        // A small turn (a degree a pixel), which keeps the system in sight.
         await page.mouse.move(450, 600);
         await page.mouse.down();
-        await page.mouse.move(520, 560, { steps: 5 });
+        await page.mouse.move(465, 590, { steps: 5 });
         await frames(page, 2);
         assert.ok(differingPixels(start, await picture()) > 1000, 'the drag did not turn the scene');
         assert.ok(!(await running(page)), 'a drag started the animation before the button was let go');
@@ -463,7 +464,7 @@ async function touchGroup() {
       ['one finger drags the scene round', async () => {
         const start = await pixels(page);
         await touch.touchStart(450, 600);
-        for (let i = 1; i <= 5; ++i) await touch.touchMove(450 + 14 * i, 600 - 8 * i);
+        for (let i = 1; i <= 5; ++i) await touch.touchMove(450 + 4 * i, 600 - 2 * i);
         await frames(page, 2);
         const dragged = await pixels(page);
         await touch.touchEnd();
