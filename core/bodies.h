@@ -52,7 +52,7 @@ struct BodyRow {
     // False for Kosmara alone.
     bool isBody;
 
-    // The menu: the value selectBody receives (NO_MENU_ENTRY for none), the
+    // The menu: the value chooseBody receives (NO_MENU_ENTRY for none), the
     // label in the menu's own spelling (msgctxt "body menu"; null for none),
     // the view mode choosing it sets (0..9 a close-up, OVERVIEW_VIEW_MODE
     // the overview; NO_VIEW_MODE for none) and how that close-up is drawn.

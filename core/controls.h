@@ -59,17 +59,21 @@ void leftButton(bool down, int x, int y);
 bool chooseBody(int value);
 
 // What the front end does for the core.  Null hooks are skipped.
+//
+// setAnimating and setDateClock share one slot, as GLUT's single idle
+// callback does on the desktop: each call says what is to be stepped from
+// now on, once a frame or whenever idle: clockStep() (setAnimating(true)),
+// dateClockStep() (setDateClock(true)) or nothing (either with false).
+// Entering date mode calls setDateClock and so ends the animation's
+// stepping; leaving it calls setAnimating with what ran before.
 struct PlatformHooks {
-    void (*quit)();                 // Esc: end the viewer
-    void (*fullScreen)();           // F11: full screen on / off
-    void (*screenshot)();           // F12
-    void (*setAnimating)(bool on);  // run or stop stepping the animation clock
-    void (*redisplay)();            // draw a frame soon
-    void (*setLighting)(bool on);   // lightingOn changed
-    // Run or stop the date clock: while it runs, dateClockStep() is to be
-    // called again and again (the animation clock's stepping is stopped
-    // first when date mode begins).
-    void (*setDateClock)(bool run);
+    void (*quit)();                  // Esc: end the viewer
+    void (*fullScreen)();            // F11: full screen on / off
+    void (*screenshot)();            // F12
+    void (*setAnimating)(bool on);   // step clockStep() from now on, or nothing
+    void (*redisplay)();             // draw a frame soon
+    void (*setLighting)(bool on);    // lightingOn changed
+    void (*setDateClock)(bool run);  // step dateClockStep() from now on, or nothing
     // A body's fact box, caption and text already in the chosen language.
     void (*showFacts)(const char* caption, const char* text);
     // Every body's position at the Julian day jdUtc (UTC), for date mode.

@@ -60,21 +60,13 @@ void redisplay()
 
 }  // namespace
 
-double dateNow()
-{
-    // The system clock counts seconds since 1970-01-01 00:00 UTC, the
-    // Julian day 2440587.5, without leap seconds, as UTC days are counted.
-    const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
-    return 2440587.5 + std::chrono::duration<double>(sinceEpoch).count() / 86400.0;
-}
-
 void toggleDateMode()
 {
     if (!dateMode) {
         animationWasOn = animationClockOn();
         if (!instantChosen) {
             // A system clock outside 1800-2200 is wrong; show its nearest end.
-            show(withinRange(dateNow()));
+            show(withinRange(skyNow()));
             instantChosen = true;
         }
         dateMode = true;

@@ -48,9 +48,6 @@ extern bool dateClockRunning;
 float orbitAngle(const BodyRow& planet);
 float moonAngle(const BodyRow& moon, float planetAngle);
 
-// The Julian day (UTC) of the system clock.
-double dateNow();
-
 // The status line for date mode: the instant in UTC, whether the clock runs
 // and at what rate, and that distances and sizes are schematic.  Empty
 // outside date mode.

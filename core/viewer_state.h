@@ -9,7 +9,7 @@
 
 // What display() draws: 10 is the overview, 0..9 the close-ups of the Sun,
 // Mercury, Venus, Earth, Mars, Jupiter, Saturn, Uranus, Neptune and Pluto
-// (the view modes of the body table, state/bodies.h).
+// (the view modes of the body table, core/bodies.h).
 extern int viewMode;
 constexpr int OVERVIEW_VIEW_MODE = 10;
 // The user's wish that the animation run (toggled by the space bar).

@@ -23,10 +23,13 @@ void drawBody(int slot, bool switchTexturing)
 {
     glPushMatrix();
     glRotatef(earthSpin, 0, 1, 0);
-    if (switchTexturing)
+    if (switchTexturing && !identificationPass)
         glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, textureIds[slot]);
+    const BodyRow* body = bodyForSlot(slot);
+    identifyBody(body ? bodyIndex(*body) : NO_BODY);
     drawSphere(0, 0, 0, 6, 30);
+    identifyBody(NO_BODY);
     if (switchTexturing)
         glDisable(GL_TEXTURE_2D);
     glPopMatrix();
@@ -66,7 +69,9 @@ void drawCloseUpWithMoon(int slot)
     glRotatef(*moon.orbit, 0, 0, 1);
     glTranslatef(8.5f, 0, 0);
     glBindTexture(GL_TEXTURE_2D, textureIds[moon.slot]);
+    identifyBody(BODY_MOON);
     drawSphere(0, 0, 0, 1, 30);
+    identifyBody(NO_BODY);
     glPopMatrix();
     endCloseUp();
 }

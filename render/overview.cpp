@@ -12,6 +12,15 @@
 
 BodyAnchor bodyAnchors[BODY_ANCHOR_COUNT] = {};
 void (*frameOverlay)() = nullptr;
+bool identificationPass = false;
+
+void identifyBody(int body)
+{
+    if (!identificationPass)
+        return;
+    const IdentificationColour c = body == NO_BODY ? IdentificationColour{0, 0, 0} : identificationColour(body);
+    glColor3ub(c.r, c.g, c.b);
+}
 
 namespace {
 
@@ -77,6 +86,7 @@ void drawFigure()
 {
     glPushMatrix();
     glColor3f(0.98f, 0.04f, 0.7f);
+    identifyBody(NO_BODY);
     glScalef(0.03f, 0.03f, 0.03f);
 
     glPushMatrix();
@@ -135,6 +145,7 @@ void drawOrbit(double radius, double gapAt, double gapHalfWidth)
     // to blend with.
     glLineWidth(1.0f);
     glColor3f(0.45f, 0.55f, 0.75f);
+    identifyBody(NO_BODY);
     constexpr int segments = 256;
     constexpr double twoPi = 2.0 * std::numbers::pi;
     const double span = twoPi - 2.0 * gapHalfWidth;
@@ -163,7 +174,9 @@ void drawSun(const BodyRow& sun)
     recordAnchor(bodyIndex(sun), static_cast<float>(sun.radius));
     bindSlot(sun.slot);
     glRotatef(*sun.spin, 1, 1, 1);
+    identifyBody(bodyIndex(sun));
     drawSphere(0, 0, 0, static_cast<float>(sun.radius), sun.slices);
+    identifyBody(NO_BODY);
     glPopMatrix();
 }
 
@@ -185,7 +198,9 @@ void drawPlanet(const BodyRow& planet)
     glPushMatrix();
     glRotatef(*planet.spin, 1, 1, 1);
     bindSlot(planet.slot);
+    identifyBody(bodyIndex(planet));
     drawSphere(0, 0, 0, static_cast<float>(planet.radius), planet.slices);
+    identifyBody(NO_BODY);
     glPopMatrix();
     // Both are drawn at the planet's matrix without a push of their own: a
     // planet with a moon and a ring would need one round the moon.
@@ -194,7 +209,9 @@ void drawPlanet(const BodyRow& planet)
         glTranslatef(moon->distance, 0, 0);
         recordAnchor(bodyIndex(*moon), static_cast<float>(moon->radius));
         bindSlot(moon->slot);
+        identifyBody(bodyIndex(*moon));
         drawSphere(0, 0, 0, static_cast<float>(moon->radius), moon->slices);
+        identifyBody(NO_BODY);
     } else if (planet.ring) {
         // The ring turns by Saturn's orbit angle once more (in date mode the
         // date's, so ring and planet stay together), then tilts 45 degrees;
@@ -233,6 +250,7 @@ void drawSkyCube()
 void drawOverview()
 {
     glColor3f(0.75f, 0.75f, 0.75f);
+    identifyBody(NO_BODY);
     glPushMatrix();
     // After the prologue's rotations: dragging turns the scene in eye space.
     gluLookAt(eyeX, 0, eyeZ, centerX, 0, centerZ, 0, 1, 0);
@@ -267,6 +285,13 @@ void drawScene()
         anchor.drawn = false;
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glEnable(GL_TEXTURE_2D);
+    if (identificationPass) {
+        glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
+        glDisable(GL_TEXTURE_2D);
+        glDisable(GL_LIGHTING);
+        glDisable(GL_BLEND);
+        identifyBody(NO_BODY);
+    }
     glLoadIdentity();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glRotatef(viewRotX, 1, 0, 0);
@@ -278,6 +303,8 @@ void drawScene()
         // 10, and anything the menu never stores, shows the whole system.
         drawOverview();
     }
+    if (identificationPass)
+        glPopAttrib();
 }
 
 void display()

@@ -47,3 +47,19 @@ void drawCloseUpWithRing();
 // The close-up the body table gives for a view mode (0..9, Sun to Pluto);
 // other modes draw nothing.
 void drawCloseUpView(int mode);
+
+// The flat-colour identification pass, for tests comparing renderers (off
+// by default; off, the frames are untouched): each body (enum Body) drawn
+// in identificationColour, everything else black, without lighting or
+// texturing.  The WebGL renderer draws the same pass.
+extern bool identificationPass;
+struct IdentificationColour {
+    unsigned char r, g, b;
+};
+constexpr IdentificationColour identificationColour(int body)
+{
+    return {static_cast<unsigned char>(40 + 20 * body), static_cast<unsigned char>(255 - 20 * body), 128};
+}
+// In the pass, makes the body's colour current (NO_BODY: black); outside
+// it, does nothing.
+void identifyBody(int body);

@@ -103,7 +103,7 @@ struct SkyCalendarDate {
 double skyJulianDay(const SkyCalendarDate& date);
 SkyCalendarDate skyCalendarDate(double jd);
 
-// The Julian day (UTC) of the system clock.
+// The Julian day (UTC) of the system clock (no libnova).
 double skyNow();
 
 // What skyParseDate made of a text.

@@ -189,7 +189,7 @@ TEST_F(Core, DateModeTakesTheClockOverAndHandsItBack)
     calls.clear();
     keyPressed('d');
     ASSERT_TRUE(dateMode);
-    EXPECT_NEAR(positionsAskedFor, dateNow(), 60.0 / 86400);
+    EXPECT_NEAR(positionsAskedFor, skyNow(), 60.0 / 86400);
     EXPECT_EQ(datePositions[SKY_MARS].longitude, 40.0);
     EXPECT_EQ(calls, (std::vector<std::string>{"date clock off", "redisplay"}));
     // Space and a click run the date clock, never the animation's; a drag
