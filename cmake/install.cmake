@@ -145,5 +145,28 @@ texture coordinates, draws models with OpenGL, and reads raw PPM pictures.
 The picture decoders read Windows bitmaps (DIB/BMP) of any depth and SGI
 RGB pictures, and need neither OpenGL nor GLUT.]])
 
+# The viewer in a web page: the static site scripts/build-web.sh makes (the
+# WebAssembly program, the page, its catalogs and pictures), the same on
+# every architecture.  It is packaged when the site has been built before
+# this configuration; scripts/test.sh builds it first in CI.
+set(SOLAR_WEB_SITE ${PROJECT_SOURCE_DIR}/build-web/site CACHE PATH
+    "The web page's site (scripts/build-web.sh) that the solar-system-web package installs")
+set(SOLAR_WEB_PACKAGE OFF)
+if(EXISTS ${SOLAR_WEB_SITE}/index.html AND EXISTS ${SOLAR_WEB_SITE}/solar-system.wasm)
+  set(SOLAR_WEB_PACKAGE ON)
+  install(DIRECTORY ${SOLAR_WEB_SITE}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/solar-system/web COMPONENT web)
+  solar_debian_package(web NAME solar-system-web SECTION science
+    DESCRIPTION [[Solar System viewer as a static web page
+The animated 3-D model of the solar system of the solar-system package, built
+to WebAssembly and drawn with WebGL 2, in a folder of static files that any
+web server can serve: the sun, nine textured planets, the Moon and Saturn's
+ring, the walking camera, the body menu with its fact boxes, the sky of a
+date, in Korean or English, with touch controls for phones.
+
+The site is installed under /usr/share/solar-system/web/; it needs a web
+server (a browser does not run it from a file) and a browser with WebGL 2.]])
+  set(CPACK_DEBIAN_WEB_PACKAGE_ARCHITECTURE all)
+endif()
+
 include(cmake/python-package.cmake)
 include(CPack)

@@ -56,6 +56,13 @@ if [ "$mode" = full ]; then
 fi
 cmake -S . -B build "${launch[@]}" "${werror[@]}" >/dev/null
 cmake --build build -j"$jobs"
+# The web page's site, for its browser tests and its Debian package: made
+# after the desktop build, whose pictures it takes, and seen by the
+# configuration run again here.
+if [ "$mode" = full ]; then
+  SOLAR_IMAGES=$PWD/build/image scripts/build-web.sh build-web
+  cmake -S . -B build >/dev/null
+fi
 # Tests that share the X server (and its keyboard focus) hold the resource
 # lock "display", so they run one at a time; the rest run beside them.
 ctest --test-dir build --output-on-failure -j"$jobs" || status=1

@@ -34,14 +34,20 @@ struct Package {
         return fs::path(PACKAGE_DIR) / (std::string(name) + "_" + PROJECT_VERSION + "_" + architecture + ".deb");
     }
 };
-// The pictures are the same on every architecture.  The Python package is
-// made when the build has the Python module.
-const std::vector<Package> packages =
-    PYTHON_PACKAGE ? std::vector<Package>{{"solar-system"},
-                                          {"solar-system-data", "all"},
-                                          {"libsolar-system-dev"},
-                                          {"python3-solar-system"}}
-                   : std::vector<Package>{{"solar-system"}, {"solar-system-data", "all"}, {"libsolar-system-dev"}};
+// The pictures and the web page are the same on every architecture.  The
+// Python package is made when the build has the Python module, the web
+// page's when its site was built (scripts/build-web.sh) before the build
+// was configured.
+std::vector<Package> madePackages()
+{
+    std::vector<Package> made{{"solar-system"}, {"solar-system-data", "all"}, {"libsolar-system-dev"}};
+    if (PYTHON_PACKAGE)
+        made.push_back({"python3-solar-system"});
+    if (WEB_PACKAGE)
+        made.push_back({"solar-system-web", "all"});
+    return made;
+}
+const std::vector<Package> packages = madePackages();
 
 // The lines of `text` that start with `prefix`.
 std::vector<std::string> linesStartingWith(const std::string& text, const std::string& prefix)
@@ -228,6 +234,14 @@ TEST_F(Packages, InstallThenPurgeLeavesNothingOfOurs)
     EXPECT_NE(out.text.find("solar-system install ok installed"), std::string::npos) << out.text;
     EXPECT_NE(out.text.find("libsolar-system-dev install ok installed"), std::string::npos) << out.text;
     EXPECT_NE(out.text.find("solar-system-data install ok installed"), std::string::npos) << out.text;
+    if (WEB_PACKAGE) {
+        for (const char* file :
+             {"usr/share/solar-system/web/index.html", "usr/share/solar-system/web/solar-system.wasm",
+              "usr/share/solar-system/web/i18n/ko.json", "usr/share/solar-system/web/image/earth.jpg",
+              "usr/share/doc/solar-system-web/copyright"})
+            EXPECT_TRUE(fs::exists(root / file)) << file << " was not installed";
+        EXPECT_NE(out.text.find("solar-system-web install ok installed"), std::string::npos) << out.text;
+    }
 
     std::string names;
     for (const Package& package : packages)
