@@ -32,23 +32,11 @@ struct Pixel {
     int x, y;
 };
 
-// A world point of the overview through the camera the frame is drawn with:
-// the drag rotations in eye space, then the walk camera's look-at.
+// A world point of the overview on the nearest pixel.
 Pixel project(double x, double y, double z)
 {
-    GLdouble model[16], proj[16];
-    GLint viewport[4];
-    glPushMatrix();
-    glLoadIdentity();
-    glRotatef(viewRotX, 1, 0, 0);
-    glRotatef(viewRotY, 0, 1, 0);
-    gluLookAt(eyeX, 0, eyeZ, centerX, 0, centerZ, 0, 1, 0);
-    glGetDoublev(GL_MODELVIEW_MATRIX, model);
-    glPopMatrix();
-    glGetDoublev(GL_PROJECTION_MATRIX, proj);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    GLdouble wx, wy, wz;
-    gluProject(x, y, z, model, proj, viewport, &wx, &wy, &wz);
+    double wx, wy;
+    projectOverviewPoint(x, y, z, &wx, &wy);
     return {static_cast<int>(std::lround(wx)), static_cast<int>(std::lround(wy))};
 }
 

@@ -51,25 +51,6 @@ std::map<int, Centroid> centroids(const Frame& frame)
 
 int key(Rgb c) { return (c.r << 16) | (c.g << 8) | c.b; }
 
-// A world point of the overview in window coordinates, through the drag
-// rotations and the walk camera the frame is drawn with.
-void project(double x, double y, double z, double* wx, double* wy)
-{
-    GLdouble model[16], proj[16];
-    GLint viewport[4];
-    glPushMatrix();
-    glLoadIdentity();
-    glRotatef(viewRotX, 1, 0, 0);
-    glRotatef(viewRotY, 0, 1, 0);
-    gluLookAt(eyeX, 0, eyeZ, centerX, 0, centerZ, 0, 1, 0);
-    glGetDoublev(GL_MODELVIEW_MATRIX, model);
-    glPopMatrix();
-    glGetDoublev(GL_PROJECTION_MATRIX, proj);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    GLdouble wz;
-    gluProject(x, y, z, model, proj, viewport, wx, wy, &wz);
-}
-
 // Where a body's centre is in the world: planets on their orbit angle about
 // the sun, the Moon on its own about the Earth (turned by the Earth's).
 void worldCentre(int body, double out[3])
@@ -111,7 +92,7 @@ void expectBodiesWhereTheCameraPutsThem(const Frame& frame, const std::string& w
             continue;
         double centre[3], wx, wy;
         worldCentre(body, centre);
-        project(centre[0], centre[1], centre[2], &wx, &wy);
+        projectOverviewPoint(centre[0], centre[1], centre[2], &wx, &wy);
         const auto it = found.find(key(colourOf(body)));
         // A body whose centre is out of the window is left out (its visible
         // part is no disc).

@@ -174,3 +174,20 @@ int runTestsInViewerWindow(int argc, char** argv)
     ::testing::AddGlobalTestEnvironment(new ViewerWindow(&storedArgc, argv));
     return RUN_ALL_TESTS();
 }
+
+void projectOverviewPoint(double x, double y, double z, double* wx, double* wy)
+{
+    GLdouble model[16], proj[16];
+    GLint viewport[4];
+    glPushMatrix();
+    glLoadIdentity();
+    glRotatef(viewRotX, 1, 0, 0);
+    glRotatef(viewRotY, 0, 1, 0);
+    gluLookAt(eyeX, 0, eyeZ, centerX, 0, centerZ, 0, 1, 0);
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glPopMatrix();
+    glGetDoublev(GL_PROJECTION_MATRIX, proj);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    GLdouble wz;
+    gluProject(x, y, z, model, proj, viewport, wx, wy, &wz);
+}

@@ -55,6 +55,10 @@ struct Frame {
     }
 };
 
+// A world point of the overview in window coordinates (bottom row 0),
+// through the drag rotations and the walk camera the frame is drawn with.
+void projectOverviewPoint(double x, double y, double z, double* wx, double* wy);
+
 // Runs display() and reads back the picture it drew.
 Frame drawFrame();
 // Reads back the last picture drawn.  Mesa's software rasteriser copies the
